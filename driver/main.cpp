@@ -1,0 +1,3 @@
+#include "driver/show.h"
+
+int main() { return runShow(); }

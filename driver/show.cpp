@@ -1,0 +1,99 @@
+#include "driver/show.h"
+
+#include <caca0.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "driver/schedule.h"
+#include "engine/vrl.h"
+#include "platform/console_input.h"
+#include "platform/win_console.h"
+
+namespace {
+
+// Title shown between opening the console and the first frame.
+const char* const kOpeningTitle = "\"Vesper Glint \" by Norvale @ Glyphfest XIII";
+
+void loadShow() {
+    vrlSetLogging(1);
+    vrlMakePAK("resources/", "datafile.pak");
+    std::printf("Loading.");
+    std::fflush(stdout);
+    vrlSetupInstances();
+    vrlInitFrameBuffer(320, 200);
+    vrlInitSound();
+    std::printf(".");
+    std::fflush(stdout);
+    vrlReadPak("datafile.pak");
+    std::printf(".");
+    std::fflush(stdout);
+    vrlLoadSong("kelmuth.ogg");
+    std::printf(".");
+    std::fflush(stdout);
+    vrlAddRenderToTexture(320, 200, "renderToTexture00");
+    vrlAddRenderToTexture(320, 200, "renderToTexture01");
+    vrlAddRenderToTexture(256, 256, "renderToTexture02");
+    registerSchedule();
+    vrlInitEffects();
+    std::printf(".\n");
+    std::fflush(stdout);
+}
+
+caca_dither_t* openConsole() {
+    if (caca_init() != 0) throw "Couldn't initialize LibCaCa";
+    // From here on a message printed to the terminal would land in the
+    // picture; the engine keeps them until the console is closed.
+    vrlHoldMessages(1);
+    installQuitHandlers();
+    vrlSetKeySource(pumpConsoleInput);
+    caca_set_delay(0);
+    caca_set_window_title(kOpeningTitle);
+    caca_dither_t* bitmap = caca_create_bitmap(32, 320, 200, 1280, 0xFF, 0xFF00, 0xFF0000, 0);
+    ShowCursor(FALSE);
+    CONSOLE_CURSOR_INFO cursor = {1, FALSE};
+    SetConsoleCursorInfo(GetStdHandle(STD_OUTPUT_HANDLE), &cursor);
+    return bitmap;
+}
+
+void runFrames(caca_dither_t* bitmap) {
+    char title[256];
+    bool ended = false;
+    while (!ended) {
+        vrlUpdateTimer();
+        vrlCheckControls(1000.0f);
+        std::snprintf(title, sizeof title, "time = %d", vrlGetModulePosition());
+        caca_set_window_title(title);
+        if (vrlGetModulePosition() > kShowEndMs) ended = true;
+        if (GetAsyncKeyState(VK_ESCAPE) != 0) ended = true;
+        // The frame that ends the show is still drawn.
+        std::memset(vrlGetFrameBuffer(), 0, 320 * 200 * 4);
+        vrlRun();
+        if (bitmap) caca_draw_bitmap(0, 0, 80, 50, bitmap, vrlGetFrameBuffer());
+        caca_refresh();
+    }
+}
+
+}  // namespace
+
+int runShow() {
+    caca_dither_t* bitmap = nullptr;
+    bool consoleOpen = false;
+    try {
+        loadShow();
+        bitmap = openConsole();
+        consoleOpen = true;
+        vrlInitTimer();
+        vrlPlaySong(1);
+        runFrames(bitmap);
+    } catch (const char* message) {
+        vrlMsg("%s", message);
+    }
+    // A console that never opened has neither a bitmap nor a display to end.
+    if (bitmap) caca_free_bitmap(bitmap);
+    if (consoleOpen) caca_end();
+    vrlSetKeySource(nullptr);
+    vrlShutDown();
+    ShowCursor(TRUE);
+    return 0;
+}

@@ -1,0 +1,5 @@
+#pragma once
+
+// Runs the whole show: start-up, the frame loop, shutdown. Returns the
+// process exit status, which is always 0.
+int runShow();

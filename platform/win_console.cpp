@@ -1,0 +1,46 @@
+#include "platform/win_console.h"
+
+#include <caca0.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "platform/console_input.h"
+
+namespace {
+
+// The terminal's own cursor, switched with the standard DEC private mode.
+void setTerminalCursorVisible(bool visible) {
+    if (!isatty(STDOUT_FILENO)) return;
+    std::fputs(visible ? "\033[?25h" : "\033[?25l", stdout);
+    std::fflush(stdout);
+}
+
+// Any non-zero handle will do: there is one console.
+int g_stdoutToken = 0;
+
+}  // namespace
+
+int ShowCursor(BOOL show) {
+    // The mouse pointer over the picture (X11 driver), and once the console
+    // is closed again, the terminal's text cursor.
+    if (__caca0_dp) caca_set_mouse(__caca0_dp, show ? 1 : 0);
+    if (show && !__caca0_dp) setTerminalCursorVisible(true);
+    return show ? 0 : -1;
+}
+
+HANDLE GetStdHandle(DWORD which) {
+    return which == STD_OUTPUT_HANDLE ? &g_stdoutToken : nullptr;
+}
+
+BOOL SetConsoleCursorInfo(HANDLE console, const CONSOLE_CURSOR_INFO* info) {
+    if (console != &g_stdoutToken || !info) return FALSE;
+    if (__caca0_dp) caca_set_cursor(__caca0_dp, info->bVisible ? 1 : 0);
+    setTerminalCursorVisible(info->bVisible != FALSE);
+    return TRUE;
+}
+
+short GetAsyncKeyState(int key) {
+    if (key != VK_ESCAPE) return 0;
+    return takeEscapePress() ? static_cast<short>(0x8001) : 0;
+}

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the show, its tools and its tests need.
+# Fast when everything is there already: it only asks dpkg.
+set -euo pipefail
+
+packages=(
+  build-essential cmake pkg-config
+  libcaca-dev libsdl2-dev libvorbis-dev libkissfft-dev libturbojpeg0-dev libzip-dev
+  libebur128-dev libfreetype-dev libpng-dev fonts-dejavu-core
+  libgtest-dev libbenchmark-dev
+  tmux unzip clang libclang-rt-14-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -eq 0 ]; then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq "${missing[@]}"
+else
+  echo "Missing packages. Run:" >&2
+  echo "  sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
+  exit 1
+fi
