@@ -34,7 +34,8 @@ int pumpConsoleInput(int* keys, int capacity) {
     if (!__caca0_dp) return 0;
     int count = 0;
     caca_event_t event;
-    while (caca_get_event(__caca0_dp, CACA_EVENT_KEY_PRESS | CACA_EVENT_QUIT, &event, 0)) {
+    // Parenthesised: the legacy header turns the plain name into a macro.
+    while ((caca_get_event)(__caca0_dp, CACA_EVENT_KEY_PRESS | CACA_EVENT_QUIT, &event, 0)) {
         if (caca_get_event_type(&event) == CACA_EVENT_QUIT) {
             g_quitKey = true;
             continue;

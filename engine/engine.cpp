@@ -1,0 +1,245 @@
+// The vrl functions: the engine's one state and the glue between its parts.
+#include <SDL2/SDL.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/archive.h"
+#include "engine/messages.h"
+#include "engine/song_clock.h"
+#include "engine/song_player.h"
+#include "engine/song_spectrum.h"
+#include "engine/texture_store.h"
+#include "engine/timeline.h"
+#include "engine/vrl.h"
+
+using NORVALE_VIRELLO::Base;
+using NORVALE_VIRELLO::Texture;
+
+namespace {
+
+struct Engine {
+    Archive archive;
+    std::string archiveName;
+    std::map<std::string, std::unique_ptr<Texture>> textures;
+    std::vector<unsigned int> frameBuffer = std::vector<unsigned int>(320 * 200, 0u);
+    std::map<std::string, std::vector<unsigned int>> renderTargets;
+
+    bool manualClock = false;
+    std::vector<std::uint8_t> songBytes;
+    SongDecoder playDecoder;
+    SongSpectrum spectrum;
+    SongPlayer player;
+    SongClock clock;
+    int songLengthMs = 0;
+
+    int latchedMs = 0;
+    std::optional<std::array<float, kSpectrumBins>> injectedSpectrum;
+    std::array<float, kSpectrumBins> cachedSpectrum{};
+    std::optional<int> cachedSpectrumMs;
+
+    Timeline timeline;
+    vrlKeySource keySource = nullptr;
+};
+
+// The engine is a single instance by design, like the library it stands
+// in for; vrlShutDown replaces it with a fresh one.
+std::unique_ptr<Engine>& enginePtr() {
+    static std::unique_ptr<Engine> instance = std::make_unique<Engine>();
+    return instance;
+}
+
+Engine& engine() { return *enginePtr(); }
+
+void useSilentClock(const char* why) {
+    vrlMsg("%s: the show runs silent on a steady clock", why);
+    engine().clock.useSteady();
+}
+
+void fillSpectrumFromSong(float* out) {
+    Engine& e = engine();
+    if (!e.spectrum.isOpen()) {
+        std::fill(out, out + kSpectrumBins, 0.0f);
+        return;
+    }
+    if (e.cachedSpectrumMs != e.latchedMs) {
+        const std::int64_t frame =
+            std::max<std::int64_t>(e.latchedMs, 0) * e.spectrum.sampleRate() / 1000;
+        e.spectrum.spectrumAt(frame, e.cachedSpectrum.data());
+        e.cachedSpectrumMs = e.latchedMs;
+    }
+    std::copy(e.cachedSpectrum.begin(), e.cachedSpectrum.end(), out);
+}
+
+}  // namespace
+
+void vrlMakePAK(const char* dir, const char* file) {
+    std::string error;
+    if (!packDirectory(dir, file, error))
+        vrlMsg("Cannot pack %s into %s (%s); using the archive as it is", dir, file, error.c_str());
+}
+
+void vrlReadPak(const char* file) {
+    std::string error;
+    engine().archiveName = file;
+    if (!engine().archive.open(file, error))
+        vrlMsg("Cannot open archive %s (%s): pictures and song are unavailable", file,
+               error.c_str());
+}
+
+void vrlSetupInstances() {}
+
+void vrlInitFrameBuffer(int width, int height) {
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+    engine().frameBuffer.assign(static_cast<std::size_t>(width) * height, 0u);
+}
+
+void vrlInitSound() {
+    if (engine().manualClock) engine().clock.useManual();
+}
+
+void vrlLoadSong(const char* name) {
+    Engine& e = engine();
+    std::string error;
+    auto bytes = e.archive.read(name, error);
+    if (!bytes) {
+        vrlMsg("Cannot read song %s (%s)", name, error.c_str());
+        if (!e.manualClock) useSilentClock("No song");
+        return;
+    }
+    e.songBytes = std::move(*bytes);
+    if (!e.playDecoder.open(&e.songBytes, error) || !e.spectrum.open(&e.songBytes, error)) {
+        vrlMsg("Cannot decode song %s (%s)", name, error.c_str());
+        e.songBytes.clear();
+        if (!e.manualClock) useSilentClock("No song");
+        return;
+    }
+    e.songLengthMs = static_cast<int>(e.playDecoder.lengthFrames() * 1000 / e.playDecoder.sampleRate());
+    if (e.manualClock) return;
+    if (!e.player.openDevice(&e.playDecoder, error)) {
+        vrlMsg("No sound device (%s)", error.c_str());
+        useSilentClock("No sound device");
+        return;
+    }
+    e.clock.useAudio(&e.player);
+}
+
+void vrlPlaySong(int play) {
+    if (play) engine().clock.start();
+}
+
+void vrlAddRenderToTexture(int width, int height, const char* name) {
+    width = std::max(width, 1);
+    height = std::max(height, 1);
+    engine().renderTargets[name].assign(static_cast<std::size_t>(width) * height, 0u);
+}
+
+void vrlAddEffect(unsigned long start, unsigned long end, int priority, const char* name,
+                  Base* effect) {
+    engine().timeline.add(start, end, priority, name, effect);
+}
+
+void vrlInitEffects() { engine().timeline.initAll(); }
+
+void vrlInitTimer() { engine().latchedMs = 0; }
+
+void vrlUpdateTimer() { engine().latchedMs = engine().clock.now(); }
+
+void vrlCheckControls(float step) {
+    Engine& e = engine();
+    if (!e.keySource) return;
+    int keys[32];
+    const int count = std::clamp(e.keySource(keys, 32), 0, 32);
+    const int stepMs = static_cast<int>(std::clamp(step, 0.0f, 3600000.0f));
+    for (int i = 0; i < count; ++i) {
+        switch (keys[i]) {
+            case VRL_KEY_LEFT: e.clock.seekTo(e.clock.now() - stepMs); break;
+            case VRL_KEY_RIGHT: e.clock.seekTo(e.clock.now() + stepMs); break;
+            case VRL_KEY_SPACE: e.clock.setPaused(!e.clock.paused()); break;
+            default: break;
+        }
+    }
+}
+
+void vrlRun() { engine().timeline.runAt(engine().latchedMs); }
+
+int vrlGetModulePosition() { return engine().latchedMs; }
+
+unsigned int* vrlGetFrameBuffer() { return engine().frameBuffer.data(); }
+
+void vrlGetSpectrum(float* out, int count) {
+    if (!out || count <= 0) return;
+    float values[kSpectrumBins];
+    if (engine().injectedSpectrum)
+        std::copy(engine().injectedSpectrum->begin(), engine().injectedSpectrum->end(), values);
+    else
+        fillSpectrumFromSong(values);
+    for (int i = 0; i < count; ++i) out[i] = i < kSpectrumBins ? values[i] : 0.0f;
+}
+
+Texture* vrlGetTexture(const char* name) {
+    Engine& e = engine();
+    const std::string key = name ? name : "";
+    auto found = e.textures.find(key);
+    if (found != e.textures.end()) return found->second.get();
+    std::string error;
+    std::unique_ptr<Texture> texture;
+    if (auto bytes = e.archive.read(key, error)) texture = decodeJpeg(*bytes, error);
+    if (!texture) {
+        vrlMsg("Cannot load picture %s (%s); showing a placeholder", key.c_str(), error.c_str());
+        texture = makePlaceholderTexture();
+    }
+    Texture* result = texture.get();
+    e.textures[key] = std::move(texture);
+    return result;
+}
+
+void vrlShutDown() {
+    Engine& e = engine();
+    e.player.close();
+    e.timeline.destroyAll();
+    e.textures.clear();
+    e.archive.close();
+    enginePtr() = std::make_unique<Engine>();
+    SDL_Quit();
+    messagesSetHeld(false);
+}
+
+void vrlSetKeySource(vrlKeySource source) { engine().keySource = source; }
+
+void vrlUseManualClock(int manual) {
+    engine().manualClock = manual != 0;
+    if (manual) engine().clock.useManual();
+}
+
+void vrlSetPosition(int ms) {
+    engine().clock.setManual(ms);
+    if (engine().clock.source() == SongClock::Source::Manual) engine().latchedMs = ms;
+}
+
+void vrlInjectSpectrum(const float* values) {
+    if (!values) {
+        engine().injectedSpectrum.reset();
+        return;
+    }
+    std::array<float, kSpectrumBins> copy;
+    std::copy(values, values + kSpectrumBins, copy.begin());
+    engine().injectedSpectrum = copy;
+}
+
+int vrlGetEffectCount() { return engine().timeline.count(); }
+
+const vrlTimelineEntry* vrlGetEffectEntry(int index) { return engine().timeline.entry(index); }
+
+int vrlIsAudioLive() { return engine().clock.source() == SongClock::Source::Audio; }
+
+int vrlGetSongLength() { return engine().songLengthMs; }
+
+int vrlIsPaused() { return engine().clock.paused(); }
