@@ -1,0 +1,65 @@
+#include "render/photo_window.h"
+
+#include <cstdint>
+
+#include "engine/random.h"
+#include "engine/vrl.h"
+
+namespace {
+
+// The remainder of value / size in 0..size-1, also for negative values, so a
+// window may start left of or above the photo and still wrap into it.
+int wrapIndex(std::int64_t value, int size) {
+    const std::int64_t remainder = value % size;
+    return static_cast<int>(remainder < 0 ? remainder + size : remainder);
+}
+
+}  // namespace
+
+NORVALE_VIRELLO::Texture* randomPhoto() {
+    const int index = nextRandom() % static_cast<int>(kPhotoTable.size());
+    return vrlGetTexture(kPhotoTable[index]);
+}
+
+float randomUnit() {
+    return static_cast<float>((nextRandom() % 32767) / 32767.0);
+}
+
+void copyPhotoWindow(int x, int y, const unsigned int* photo, unsigned int* window) {
+    copyPhotoWindow(x, y, photo, window, kPhotoWidth, kPhotoHeight);
+}
+
+void copyPhotoWindow(int x, int y, const unsigned int* photo, unsigned int* window,
+                     int photoWidth, int photoHeight) {
+    if (photo == nullptr || photoWidth <= 0 || photoHeight <= 0) {
+        vrlMsg("copyPhotoWindow: empty photo (%d x %d), window left black\n", photoWidth,
+               photoHeight);
+        for (int i = 0; i < kWindowSize * kWindowSize; ++i) window[i] = 0;
+        return;
+    }
+    const int firstColumn = wrapIndex(x, photoWidth);
+    int row = wrapIndex(y, photoHeight);
+    for (int i = 0; i < kWindowSize; ++i) {
+        const unsigned int* source = photo + static_cast<std::int64_t>(row) * photoWidth;
+        unsigned int* destination = window + i * kWindowSize;
+        int column = firstColumn;
+        for (int j = 0; j < kWindowSize; ++j) {
+            destination[j] = source[column];
+            if (++column == photoWidth) column = 0;
+        }
+        if (++row == photoHeight) row = 0;
+    }
+}
+
+void grabRandomWindow(unsigned int* window) {
+    // Three draws in a fixed order: which photo, then column, then row.
+    NORVALE_VIRELLO::Texture* photo = randomPhoto();
+    const int x = nextRandom() % kPhotoWidth;
+    const int y = nextRandom() % kPhotoHeight;
+    if (photo == nullptr) {
+        copyPhotoWindow(x, y, nullptr, window, 0, 0);
+        return;
+    }
+    copyPhotoWindow(x, y, photo->getImgData(), window, static_cast<int>(photo->getWidth()),
+                    static_cast<int>(photo->getHeight()));
+}

@@ -1,0 +1,33 @@
+#pragma once
+// Random 256 x 256 windows out of the show's five photographs.
+#include <array>
+
+#include "engine/texture.h"
+
+constexpr int kWindowSize = 256;  // a window buffer is kWindowSize^2 pixels
+constexpr int kPhotoWidth = 640;  // the size every photograph of the show has
+constexpr int kPhotoHeight = 480;
+
+// The photographs, in the order the random pick indexes them.
+inline constexpr std::array<const char*, 5> kPhotoTable = {
+    "kuva1.jpg", "kuva4.jpg", "kuva20.jpg", "kuva24.jpg", "kuva25.jpg"};
+
+// One of the five photographs, chosen by one draw of the show's generator.
+NORVALE_VIRELLO::Texture* randomPhoto();
+
+// A float in [0, 1) from one draw: (draw % 32767) / 32767.
+float randomUnit();
+
+// Copies the 256 x 256 window whose top-left corner is (x, y) out of a
+// 640 x 480 photo into `window`, wrapping around the photo's edges.
+void copyPhotoWindow(int x, int y, const unsigned int* photo, unsigned int* window);
+
+// The same for a photo of any size: the window wraps around the photo's own
+// edges, so a picture smaller than 640 x 480 is repeated instead of being
+// read past its end. An empty photo gives a black window.
+void copyPhotoWindow(int x, int y, const unsigned int* photo, unsigned int* window,
+                     int photoWidth, int photoHeight);
+
+// Fills an effect's window buffer from a random photo at a random place:
+// randomPhoto(), then x = draw % 640, then y = draw % 480.
+void grabRandomWindow(unsigned int* window);

@@ -1,0 +1,32 @@
+#pragma once
+// The pixel operations the effects share: saturating byte arithmetic,
+// colour mixes, scaled sprite draws into a 320 x 200 picture, an in-place
+// blur and random photo windows. Pixels are 32-bit, red in bits 0-7, green
+// in 8-15, blue in 16-23. Nothing here keeps state between calls.
+#include "render/color_mix.h"
+#include "render/photo_window.h"
+#include "render/saturate.h"
+
+constexpr int kScreenWidth = 320;
+constexpr int kScreenHeight = 200;
+
+// Scaled sprite draws. The srcWidth x srcHeight source is stretched to
+// dstWidth x dstHeight with its top-left corner at (x, y) of a 320 x 200
+// destination, stepping through the source in 8.8 fixed point. Clipping
+// stops one short of the right and bottom edges: column 319 and row 199 are
+// never written. A zero or negative size draws nothing.
+void blitScaledAdd(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dstHeight,
+                   const unsigned int* source, unsigned int* destination);
+void blitScaledSub(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dstHeight,
+                   const unsigned int* source, unsigned int* destination);
+void blitScaled(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dstHeight,
+                const unsigned int* source, unsigned int* destination);
+// Adds the sprite, then keeps weight w of the old pixel: w = 0 shows the
+// added sprite, w = 255 the old picture (both at 255/256).
+void blitScaledAddFade(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dstHeight,
+                       const unsigned int* source, unsigned int* destination, int w);
+
+// In-place average of the four neighbours over a buffer whose rows are 320
+// pixels apart. Runs from index 322 to width * height - 321 in order, so
+// the up and left neighbours are already blurred by this pass.
+void blur4(int width, int height, unsigned int* buffer);
