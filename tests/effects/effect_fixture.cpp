@@ -1,0 +1,136 @@
+#include "tests/effects/effect_fixture.h"
+
+#include <gtest/gtest.h>
+#include <turbojpeg.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+
+#include "engine/vrl.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct FixturePicture {
+    const char* name;
+    int width;
+    int height;
+    unsigned int pixel;  // one flat colour: JPEG keeps it exact
+};
+
+// Small flat pictures in place of the show's. Sizes are chosen so that a
+// test can tell the pictures apart by the area they cover; goddess3 is too
+// wide and goddess4 too tall for the frame on purpose.
+constexpr FixturePicture kFixturePictures[] = {
+    {"alku1.jpg", 16, 16, 0xFFFFFF},    {"alku2.jpg", 16, 16, 0xFFFFFF},
+    {"alku3.jpg", 16, 16, 0xFFFFFF},    {"alku4.jpg", 16, 16, 0xFFFFFF},
+    {"goddess1.jpg", 100, 80, 0xFFFFFF}, {"goddess2.jpg", 60, 40, 0xFFFFFF},
+    {"goddess3.jpg", 400, 60, 0xFFFFFF}, {"goddess4.jpg", 80, 220, 0xFFFFFF},
+    {"goddess5.jpg", 48, 48, 0xFFFFFF},  {"goddess6.jpg", 64, 32, 0xFFFFFF},
+    {"goddess7.jpg", 96, 64, 0xFFFFFF},
+};
+
+// An octahedron: few faces, every one with a distinct first vertex.
+constexpr const char* kAsteroidMesh =
+    "v 1 0 0\nv -1 0 0\nv 0 1 0\nv 0 -1 0\nv 0 0 1\nv 0 0 -1\n"
+    "vn 1 0 0\nvn -1 0 0\nvn 0 1 0\nvn 0 -1 0\nvn 0 0 1\nvn 0 0 -1\n"
+    "vt 0.1 0.1\nvt 0.9 0.1\nvt 0.5 0.9\nvt 0.2 0.5\nvt 0.8 0.5\nvt 0.5 0.5\n"
+    "f 1 3 5\nf 3 2 5\nf 2 4 5\nf 4 1 5\nf 3 1 6\nf 2 3 6\nf 4 2 6\nf 1 4 6\n";
+
+void writeJpeg(const fs::path& path, int width, int height, unsigned int pixel) {
+    std::vector<unsigned int> pixels(static_cast<size_t>(width) * height, pixel);
+    tjhandle handle = tjInitCompress();
+    unsigned char* jpeg = nullptr;
+    unsigned long size = 0;
+    const int failed = tjCompress2(handle, reinterpret_cast<const unsigned char*>(pixels.data()),
+                                   width, 0, height, TJPF_RGBX, &jpeg, &size, TJSAMP_444, 100, 0);
+    if (failed) throw std::runtime_error("cannot encode a fixture picture");
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(jpeg), size);
+    tjFree(jpeg);
+    tjDestroy(handle);
+}
+
+class EffectEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        char pattern[] = "/tmp/vg-effects-XXXXXX";
+        if (!mkdtemp(pattern)) throw std::runtime_error("cannot make a fixture directory");
+        directory_ = pattern;
+        const fs::path resources = directory_ / "resources";
+        fs::create_directories(resources);
+        for (const FixturePicture& picture : kFixturePictures)
+            writeJpeg(resources / picture.name, picture.width, picture.height, picture.pixel);
+        for (const char* mesh : {"asteroid1.obj", "asteroid2.obj", "asteroid3.obj"})
+            std::ofstream(directory_ / mesh) << kAsteroidMesh;
+        previous_ = fs::current_path();
+        fs::current_path(directory_);
+
+        vrlUseManualClock(1);
+        vrlInitSound();
+        vrlInitFrameBuffer(fixture::kWidth, fixture::kHeight);
+        vrlMakePAK("resources/", "datafile.pak");
+        vrlReadPak("datafile.pak");
+    }
+
+    void TearDown() override {
+        fs::current_path(previous_);
+        std::error_code ignored;
+        fs::remove_all(directory_, ignored);
+    }
+
+private:
+    fs::path directory_;
+    fs::path previous_;
+};
+
+[[maybe_unused]] const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new EffectEnvironment);
+
+}  // namespace
+
+namespace fixture {
+
+unsigned int* frame() { return vrlGetFrameBuffer(); }
+
+void fillFrame(unsigned int pixel) { std::fill(frame(), frame() + kPixels, pixel); }
+
+std::vector<unsigned int> snapshot() { return std::vector<unsigned int>(frame(), frame() + kPixels); }
+
+void setSpectrumSum(float sum) {
+    std::array<float, 512> bins{};
+    bins[0] = sum;
+    setSpectrum(bins);
+}
+
+void setSpectrum(const std::array<float, 512>& bins) { vrlInjectSpectrum(bins.data()); }
+
+void showAt(NORVALE_VIRELLO::Base& effect, int ms) {
+    vrlSetPosition(ms);
+    effect.update(static_cast<float>(ms));
+}
+
+Box changedBox(const unsigned int* pixels, unsigned int background) {
+    Box box{kWidth, kHeight, 0, 0};
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            if (pixels[y * kWidth + x] == background) continue;
+            box.left = std::min(box.left, x);
+            box.top = std::min(box.top, y);
+            box.right = std::max(box.right, x + 1);
+            box.bottom = std::max(box.bottom, y + 1);
+        }
+    return box;
+}
+
+int countDifferent(const unsigned int* pixels, unsigned int background) {
+    int count = 0;
+    for (int i = 0; i < kPixels; ++i) count += pixels[i] != background;
+    return count;
+}
+
+}  // namespace fixture

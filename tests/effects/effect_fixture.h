@@ -1,0 +1,43 @@
+#pragma once
+// What every effect test needs: an engine on the manual clock with a
+// 320 x 200 frame, a resources archive of small pictures made by the tests
+// themselves, stand-in asteroid meshes in the working directory, and a way
+// to set the song position and the loudness of the current frame.
+//
+// The archive and the meshes are made once per test program (textures are
+// cached by name for the whole run), so every picture a test relies on is
+// listed in kFixturePictures in effect_fixture.cpp.
+#include <array>
+#include <vector>
+
+#include "engine/base.h"
+
+namespace fixture {
+
+constexpr int kWidth = 320;
+constexpr int kHeight = 200;
+constexpr int kPixels = kWidth * kHeight;
+
+unsigned int* frame();
+void fillFrame(unsigned int pixel);
+std::vector<unsigned int> snapshot();
+
+// The spectrum of the next draws: all loudness in bin 0, so spectrumSum()
+// returns `sum` exactly.
+void setSpectrumSum(float sum);
+void setSpectrum(const std::array<float, 512>& bins);
+
+// Song position `ms` for both the engine clock and the effect's `time`.
+void showAt(NORVALE_VIRELLO::Base& effect, int ms);
+
+// Rectangle of pixels that differ from `background`; empty when none do.
+struct Box {
+    int left = 0, top = 0, right = 0, bottom = 0;  // right and bottom exclusive
+    bool empty() const { return right <= left || bottom <= top; }
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+};
+Box changedBox(const unsigned int* pixels, unsigned int background = 0u);
+int countDifferent(const unsigned int* pixels, unsigned int background = 0u);
+
+}  // namespace fixture
