@@ -1,6 +1,6 @@
 #include "driver/show.h"
 
-#include <caca0.h>
+#include "platform/caca_console.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "platform/console_input.h"
 
-#include <caca0.h>
+#include "platform/caca_console.h"
 
 #include <csignal>
 
@@ -31,11 +31,11 @@ int engineKeyFor(int cacaKey) {
 
 int pumpConsoleInput(int* keys, int capacity) {
     g_pumpedSinceQuery = true;
-    if (!__caca0_dp) return 0;
+    caca_display_t* display = consoleDisplay();
+    if (!display) return 0;
     int count = 0;
     caca_event_t event;
-    // Parenthesised: the legacy header turns the plain name into a macro.
-    while ((caca_get_event)(__caca0_dp, CACA_EVENT_KEY_PRESS | CACA_EVENT_QUIT, &event, 0)) {
+    while (caca_get_event(display, CACA_EVENT_KEY_PRESS | CACA_EVENT_QUIT, &event, 0)) {
         if (caca_get_event_type(&event) == CACA_EVENT_QUIT) {
             g_quitKey = true;
             continue;

@@ -1,6 +1,6 @@
 #include "platform/win_console.h"
 
-#include <caca0.h>
+#include "platform/caca_console.h"
 #include <unistd.h>
 
 #include <cstdio>
@@ -24,8 +24,9 @@ int g_stdoutToken = 0;
 int ShowCursor(BOOL show) {
     // The mouse pointer over the picture (X11 driver), and once the console
     // is closed again, the terminal's text cursor.
-    if (__caca0_dp) caca_set_mouse(__caca0_dp, show ? 1 : 0);
-    if (show && !__caca0_dp) setTerminalCursorVisible(true);
+    caca_display_t* display = consoleDisplay();
+    if (display) caca_set_mouse(display, show ? 1 : 0);
+    if (show && !display) setTerminalCursorVisible(true);
     return show ? 0 : -1;
 }
 
@@ -35,7 +36,7 @@ HANDLE GetStdHandle(DWORD which) {
 
 BOOL SetConsoleCursorInfo(HANDLE console, const CONSOLE_CURSOR_INFO* info) {
     if (console != &g_stdoutToken || !info) return FALSE;
-    if (__caca0_dp) caca_set_cursor(__caca0_dp, info->bVisible ? 1 : 0);
+    if (caca_display_t* display = consoleDisplay()) caca_set_cursor(display, info->bVisible ? 1 : 0);
     setTerminalCursorVisible(info->bVisible != FALSE);
     return TRUE;
 }

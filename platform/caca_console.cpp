@@ -1,0 +1,67 @@
+#include "platform/caca_console.h"
+
+#include <algorithm>
+
+namespace {
+
+struct Console {
+    caca_canvas_t* canvas = nullptr;
+    caca_display_t* display = nullptr;
+};
+
+// One console per process, like the terminal it stands for.
+Console g_console;
+
+}  // namespace
+
+int caca_init() {
+    if (g_console.display) return 0;
+    g_console.canvas = caca_create_canvas(0, 0);
+    if (!g_console.canvas) return -1;
+    g_console.display = caca_create_display(g_console.canvas);
+    if (!g_console.display) {
+        caca_free_canvas(g_console.canvas);
+        g_console.canvas = nullptr;
+        return -1;
+    }
+    return 0;
+}
+
+void caca_set_delay(int microseconds) {
+    if (g_console.display) caca_set_display_time(g_console.display, microseconds);
+}
+
+void caca_set_window_title(const char* title) {
+    if (g_console.display) caca_set_display_title(g_console.display, title);
+}
+
+caca_dither_t* caca_create_bitmap(int bitsPerPixel, int width, int height, int pitch,
+                                  unsigned int redMask, unsigned int greenMask,
+                                  unsigned int blueMask, unsigned int alphaMask) {
+    return caca_create_dither(bitsPerPixel, width, height, pitch, redMask, greenMask, blueMask,
+                              alphaMask);
+}
+
+void caca_draw_bitmap(int x1, int y1, int x2, int y2, caca_dither_t* bitmap, void* pixels) {
+    if (!g_console.canvas || !bitmap || !pixels) return;
+    const int width = std::min(x2, caca_get_canvas_width(g_console.canvas) - x1);
+    const int height = std::min(y2, caca_get_canvas_height(g_console.canvas) - y1);
+    if (width <= 0 || height <= 0) return;
+    caca_dither_bitmap(g_console.canvas, x1, y1, width, height, bitmap, pixels);
+}
+
+void caca_refresh() {
+    if (g_console.display) caca_refresh_display(g_console.display);
+}
+
+void caca_free_bitmap(caca_dither_t* bitmap) {
+    if (bitmap) caca_free_dither(bitmap);
+}
+
+void caca_end() {
+    if (g_console.display) caca_free_display(g_console.display);
+    if (g_console.canvas) caca_free_canvas(g_console.canvas);
+    g_console = Console{};
+}
+
+caca_display_t* consoleDisplay() { return g_console.display; }
