@@ -1,0 +1,76 @@
+#include "effects/avaruus.h"
+
+#include <cmath>
+
+#include "effects/elapsed_time.h"
+#include "effects/flare_sprite.h"
+#include "engine/vrl.h"
+#include "render/pixel_ops.h"
+
+using NORVALE_VIRELLO::Matrix;
+using NORVALE_VIRELLO::Texture;
+using NORVALE_VIRELLO::Vector3;
+
+namespace {
+
+constexpr int kStepMs = 20;
+constexpr float kDriftPerStep = 0.01f;
+constexpr unsigned int kGreenCut = 0x00001000u;  // 16 off green: the magenta cast
+
+}  // namespace
+
+Avaruus::Avaruus()
+    : flarePositions(80), flareSizes(80), flareRotated(80), flareVelocities(80) {
+    flareCount = 80;
+    for (int i = 0; i < flareCount; ++i) {
+        // One statement per draw: the order of draws is part of the show.
+        const float theta = randomUnit() * 2.0f * 3.141592f;
+        const float phi = randomUnit() * 2.0f * 3.141592f;
+        const float radius = randomUnit() * 5.0f + 2.0f;
+        flarePositions[i] = Vector3(std::sin(theta) * std::sin(phi), std::sin(theta) * std::cos(phi),
+                                    std::cos(theta)) *
+                            radius;
+        flareSizes[i] = randomUnit() * 5.0f + 2.6f;
+        const float a = randomUnit() - 0.5f;
+        const float b = randomUnit() - 0.5f;
+        const float c = randomUnit() - 0.5f;
+        flareVelocities[i] = Vector3(c, b, a);
+        flareVelocities[i].normalize();
+    }
+    angles = Vector3(0.0f, 0.0f, 0.0f);
+    angleStep = Vector3(0.005f, 0.01f, 0.002273f);
+    driftFlares();
+}
+
+void Avaruus::driftFlares() {
+    Matrix rotation;
+    rotation.makeRotation(angles.x, angles.y, angles.z);
+    for (int i = 0; i < flareCount; ++i) {
+        flareRotated[i] = flarePositions[i] * rotation;
+        flarePositions[i] += flareVelocities[i] * kDriftPerStep;
+    }
+}
+
+void Avaruus::draw() {
+    const int elapsed = elapsedMagnitude(vrlGetModulePosition(), lastPosition);
+    unsigned int* frame = vrlGetFrameBuffer();
+    stepClock += elapsed;
+    while (stepClock > kStepMs) {
+        stepClock -= kStepMs;
+        angles += angleStep;
+        driftFlares();
+    }
+    drawFlares(frame);
+    for (int i = 0; i < 320 * 200; ++i) frame[i] = subSaturate(frame[i], kGreenCut);
+}
+
+void Avaruus::drawFlares(unsigned int* frame) const {
+    const Texture* image = flareImage();
+    if (image == nullptr) return;
+    for (int i = 0; i < flareCount; ++i) {
+        const FlareFootprint footprint = projectFlare(flareRotated[i], flareSizes[i]);
+        // A flare behind the viewer projects to a negative width and draws nothing.
+        if (footprint.visible)
+            drawFlareSprite(i, footprint.centreX, footprint.centreY, footprint.width, *image, frame);
+    }
+}

@@ -1,0 +1,35 @@
+#pragma once
+// Light flares of the two space scenes (Avaruus, Avaruus2): a point cloud
+// projected in perspective, each flare drawn with the 64 x 64 flare image,
+// odd-numbered flares adding light and even-numbered ones taking it away.
+#include <cstdint>
+
+#include "engine/vector.h"
+
+namespace NORVALE_VIRELLO {
+class Texture;
+}
+
+// Where a flare lands on screen: its centre and its width in pixels.
+// `visible` is false when the projection leaves 32-bit integer range (a
+// flare passing through the viewer's plane); such a flare is not drawn.
+struct FlareFootprint {
+    std::int64_t centreX = 0;
+    std::int64_t centreY = 0;
+    std::int64_t width = 0;
+    bool visible = false;
+};
+
+// Projects a flare whose centre is `centre` (model space, viewed from 15
+// units away) and whose model size is `size`.
+FlareFootprint projectFlare(const NORVALE_VIRELLO::Vector3& centre, float size);
+
+// Draws flare number `index` as a size x size square centred on the given
+// point: added for odd indices, subtracted for even ones. Sizes of 0 or
+// less draw nothing; a square whose corners leave 32-bit range is skipped.
+void drawFlareSprite(int index, std::int64_t centreX, std::int64_t centreY, std::int64_t size,
+                     const NORVALE_VIRELLO::Texture& image, unsigned int* frame);
+
+// The flare image by name, or null (with a message) when it is too small to
+// be read as 64 x 64 pixels.
+const NORVALE_VIRELLO::Texture* flareImage();

@@ -1,0 +1,144 @@
+#include "effects/zoom.h"
+
+#include "effects/elapsed_time.h"
+#include "effects/frame_crop.h"
+#include "effects/loudness.h"
+#include "effects/wrap_int.h"
+#include "engine/random.h"
+#include "engine/vector.h"
+#include "engine/vrl.h"
+#include "render/mesh.h"
+#include "render/pixel_ops.h"
+
+using NORVALE_VIRELLO::Vector;
+
+namespace {
+
+constexpr float kBeatEnergy = 0.75f;
+constexpr int kStepMs = 20;
+constexpr int kPictureSize = 320 * 200;
+constexpr int kSpriteSide = 256;
+
+// Source rows 5..189 and columns 8..303 stretched over the whole picture,
+// in 16.16 fixed point: a magnification of about 1.081 per step.
+constexpr int kZoomFirstRow = 0x50000;
+constexpr int kZoomFirstColumn = 0x80000;
+constexpr int kZoomStep = 60620;
+constexpr unsigned int kWarmth = 0x000103;  // +3 red, +1 green per step
+
+}  // namespace
+
+Zoom::Zoom()
+    : pictureA(kPictureSize, 0u),
+      pictureB(kPictureSize, 0u),
+      sprites(15),
+      baseX(15, 0),
+      baseY(15, 0),
+      spriteWidth(15, kSpriteSide),
+      spriteHeight(15, kSpriteSide),
+      velocityX(15, 0),
+      velocityY(15, 0),
+      travelX(15, 0),
+      travelY(15, 0),
+      mesh(std::make_unique<Mesh>()) {
+    useA = true;
+    spriteCount = 15;
+    for (std::vector<unsigned int>& sprite : sprites) {
+        sprite.resize(kSpriteSide * kSpriteSide);
+        makeSprite(sprite.data());
+    }
+    inverted = false;
+    // Cleared so that the texture has a known start; it is rewritten every
+    // frame before the mesh reads it.
+    meshTexture.assign(kSpriteSide * kSpriteSide, 0u);
+    mesh->load("asteroid3.obj");
+}
+
+Zoom::~Zoom() = default;
+
+void Zoom::makeSprite(unsigned int* image) {
+    NORVALE_VIRELLO::Texture* photo = randomPhoto();
+    const int x = nextRandom() % 640;
+    const int y = nextRandom() % 480;
+    copyPhotoWindow(x, y, photo->getImgData(), image, static_cast<int>(photo->getWidth()),
+                    static_cast<int>(photo->getHeight()));
+    // A tone from black (0) through the photo (127) to white (254).
+    const int level = nextRandom() % 255;
+    for (int i = 0; i < kSpriteSide * kSpriteSide; ++i)
+        image[i] = blend3(0u, image[i], 0xFFFFFFu, level);
+}
+
+void Zoom::zoomStep(const unsigned int* source, unsigned int* target) {
+    for (int r = 0; r < 200; ++r) {
+        const unsigned int* sourceRow = source + ((kZoomFirstRow + r * kZoomStep) >> 16) * 320;
+        unsigned int* targetRow = target + r * 320;
+        for (int c = 0; c < 320; ++c)
+            targetRow[c] = addSaturate(sourceRow[(kZoomFirstColumn + c * kZoomStep) >> 16], kWarmth);
+    }
+}
+
+void Zoom::dealOnBeat() {
+    for (int i = 0; i < spriteCount; ++i) {
+        makeSprite(sprites[i].data());
+        baseX[i] = nextRandom() % 240 + 40;
+        baseY[i] = nextRandom() % 120 + 25;
+        travelX[i] = 0;
+        travelY[i] = 0;
+        velocityX[i] = (nextRandom() % 1000 - 500) * 3;
+        velocityY[i] = (nextRandom() % 750 - 375) * 3;
+        spriteWidth[i] = nextRandom() % 64 + 16;
+        spriteHeight[i] = nextRandom() % 64 + 16;
+    }
+    inverted = !inverted;
+    meshZ = 2.0f * randomUnit() + 1.5f;
+    showMesh = randomUnit() < 0.45f;
+    meshX = (randomUnit() - 0.5f) * 2.0f;
+    meshY = (randomUnit() - 0.5f) * 2.0f;
+}
+
+void Zoom::feedbackStep(unsigned int* source, unsigned int* target) {
+    useA = !useA;
+    blur4(320, 200, source);
+    zoomStep(source, target);
+    stepClock -= kStepMs;
+    for (int i = 0; i < spriteCount; ++i) {
+        // Travel wraps instead of overflowing after hours of one beatless scene.
+        travelX[i] = wrapAdd(travelX[i], velocityX[i]);
+        travelY[i] = wrapAdd(travelY[i], velocityY[i]);
+        blitScaled((travelX[i] >> 8) + baseX[i] - spriteWidth[i] / 2,
+                   (travelY[i] >> 8) + baseY[i] - spriteHeight[i] / 2, kSpriteSide, kSpriteSide,
+                   spriteWidth[i], spriteHeight[i], sprites[i].data(), target);
+    }
+}
+
+void Zoom::draw() {
+    const int position = vrlGetModulePosition();
+    const int elapsed = elapsedMagnitude(position, lastPosition);
+    unsigned int* frame = vrlGetFrameBuffer();
+    if (spectrumEnergy() > kBeatEnergy) dealOnBeat();
+
+    // The roles hold for the whole frame even though useA flips with every
+    // step: two steps in one frame both read the same source.
+    unsigned int* source = useA ? pictureA.data() : pictureB.data();
+    unsigned int* target = useA ? pictureB.data() : pictureA.data();
+    stepClock += elapsed;
+    while (stepClock > kStepMs) feedbackStep(source, target);
+
+    copyFrameMiddle(target, meshTexture.data());
+    mesh->setScale(1.0f);
+    drawMesh(position, target);
+
+    for (int i = 0; i < kPictureSize; ++i) frame[i] = inverted ? target[i] ^ 0xFFFFFFu : target[i];
+}
+
+void Zoom::drawMesh(int position, unsigned int* target) {
+    if (!showMesh) return;
+    const float angle = static_cast<float>(position) * 0.00045f;
+    mesh->setPosition(Vector(meshX, meshY, meshZ));
+    mesh->setRotation(8.0f * angle, 11.0f * angle, -5.0f * angle);
+    mesh->setRenderMode(Mesh::kEnvironment);
+    mesh->setTexture(meshTexture.data());
+    mesh->transform();
+    // Into the feedback picture, not the frame: the mesh trails like the sprites.
+    mesh->render(target);
+}
