@@ -1,0 +1,125 @@
+#include "effects/kuvatus.h"
+
+#include <algorithm>
+
+#include "effects/loudness.h"
+#include "effects/progress.h"
+#include "engine/random.h"
+#include "engine/vrl.h"
+#include "render/pixel_ops.h"
+
+using NORVALE_VIRELLO::Matrix;
+using NORVALE_VIRELLO::Vector;
+
+namespace {
+
+constexpr float kBeatEnergy = 0.65f;
+constexpr int kMeshCount = 6;
+constexpr const char* kMeshFiles[kMeshCount] = {"asteroid1.obj", "asteroid2.obj", "asteroid3.obj",
+                                                "asteroid1.obj", "asteroid2.obj", "asteroid3.obj"};
+// The background window's corner stays where a 640 x 480 photo covers it.
+constexpr int kWindowColumns = 320;
+constexpr int kWindowRows = 280;
+
+// A random value in [-span / 2, span / 2) from one draw.
+float randomCentred(float span) { return (randomUnit() - 0.5f) * span; }
+
+}  // namespace
+
+Kuvatus::Kuvatus() : meshTexture(kWindowSize * kWindowSize) {
+    photo = vrlGetTexture(kPhotoTable[0]);
+    refreshMeshTexture();
+    for (const char* file : kMeshFiles) {
+        auto mesh = std::make_unique<Mesh>();
+        mesh->load(file);
+        mesh->setRenderMode(Mesh::kEnvironment);
+        mesh->setTexture(meshTexture.data());
+        meshes.push_back(std::move(mesh));
+    }
+    scatterMeshes();
+}
+
+Kuvatus::~Kuvatus() = default;
+
+void Kuvatus::refreshMeshTexture() {
+    const int column = nextRandom() % kPhotoWidth;
+    const int row = nextRandom() % kPhotoHeight;
+    // The photo's own size keeps the copy inside a picture smaller than the
+    // show's photos; for those it reads exactly the same pixels.
+    copyPhotoWindow(column, row, photo->getImgData(), meshTexture.data(),
+                    static_cast<int>(photo->getWidth()), static_cast<int>(photo->getHeight()));
+}
+
+void Kuvatus::scatterMeshes() {
+    const size_t count = meshes.size();
+    for (std::vector<float>* values : {&offsetX, &offsetY, &offsetZ, &spinA, &spinB, &spinC})
+        values->clear();
+    for (size_t i = 0; i < count; ++i) {
+        offsetX.push_back(randomCentred(3.0f));
+        offsetY.push_back(randomCentred(3.0f));
+        offsetZ.push_back(randomCentred(3.0f));
+        spinA.push_back(randomCentred(100.0f));
+        spinB.push_back(randomCentred(100.0f));
+        spinC.push_back(randomCentred(100.0f));
+    }
+    for (size_t i = 0; i < count; ++i) meshes[i]->setPosition(Vector(offsetX[i], offsetY[i], offsetZ[i]));
+}
+
+void Kuvatus::redeal() {
+    windowX = nextRandom() % kWindowColumns;
+    windowY = nextRandom() % kWindowRows;
+    photo = randomPhoto();
+    refreshMeshTexture();
+    scatterMeshes();
+    groupRateA = randomCentred(50.0f);
+    groupRateB = randomCentred(50.0f);
+    groupRateC = randomCentred(50.0f);
+}
+
+void Kuvatus::draw() {
+    unsigned int* frame = vrlGetFrameBuffer();
+    const float progress = intervalProgress(*this);
+    if (spectrumEnergy() > kBeatEnergy) redeal();
+    drawBackground(frame);
+    drawMeshes(progress, frame);
+}
+
+void Kuvatus::drawBackground(unsigned int* frame) const {
+    // Rows are read with the photo's own width and wrap around its edges,
+    // so a picture smaller than 640 x 480 is repeated rather than read past
+    // its end. A 640 x 480 photo never wraps: the window stays inside it.
+    const int width = static_cast<int>(photo->getWidth());
+    const int height = static_cast<int>(photo->getHeight());
+    const unsigned int* pixels = photo->getImgData();
+    if (width <= 0 || height <= 0) {
+        std::fill(frame, frame + kScreenWidth * kScreenHeight, 0u);
+        return;
+    }
+    for (int y = 0; y < kScreenHeight; ++y) {
+        const unsigned int* row = pixels + static_cast<size_t>((windowY + y) % height) * width;
+        unsigned int* out = frame + y * kScreenWidth;
+        for (int x = 0; x < kScreenWidth; ++x) out[x] = row[(windowX + x) % width];
+    }
+}
+
+void Kuvatus::drawMeshes(float p, unsigned int* frame) {
+    Matrix groupTurn;
+    groupTurn.makeRotation(p * groupRateA, p * groupRateB, p * groupRateC);
+    std::vector<Mesh*> sorted;
+    sorted.reserve(meshes.size());
+    for (size_t i = 0; i < meshes.size(); ++i) {
+        Mesh& mesh = *meshes[i];
+        const Vector offset(offsetX[i], offsetY[i], offsetZ[i]);
+        mesh.setPosition(offset * groupTurn + Vector(0.0f, 0.0f, 3.0f));
+        mesh.setRotation(p * spinA[i], p * spinB[i], -p * spinC[i]);
+        sorted.push_back(&mesh);
+    }
+    // Painter's order: the farthest mesh first.
+    std::sort(sorted.begin(), sorted.end(),
+              [](const Mesh* a, const Mesh* b) { return a->position.z > b->position.z; });
+    if (vrlGetModulePosition() <= kMeshesFromMs) return;
+    for (Mesh* mesh : sorted) {
+        mesh->transform();
+        mesh->render(frame);
+    }
+}
