@@ -1,0 +1,222 @@
+#include "tools/capture/capture_run.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <set>
+
+#include "tools/capture/blocks.h"
+#include "tools/capture/character_picture.h"
+#include "tools/capture/contact_sheet.h"
+#include "tools/capture/output_check.h"
+#include "tools/capture/png_writer.h"
+#include "tools/capture/progress_bar.h"
+#include "tools/capture/show_session.h"
+#include "tools/capture/stats.h"
+#include "tools/capture/stats_report.h"
+#include "tools/capture/video_writer.h"
+
+namespace {
+
+// The video shows the characters as an 80 x 50 console of 8 x 8 cells would.
+constexpr int kVideoWidth = 640;
+constexpr int kVideoHeight = 400;
+const char* const kSongFile = "resources/kelmuth.ogg";
+
+int fail(int status, const std::string& message) {
+    std::fprintf(stderr, "vesper-capture: %s\n", message.c_str());
+    return status;
+}
+
+std::string frameFileName(const std::string& folder, const char* kind, int ms, const char* ext) {
+    char name[64];
+    std::snprintf(name, sizeof name, "/%s-%06d.%s", kind, ms, ext);
+    return folder + name;
+}
+
+std::string writeText(const std::string& path, const std::string& text) {
+    std::ofstream file(path, std::ios::binary);
+    file << text;
+    file.close();
+    return file ? std::string() : "cannot write " + path;
+}
+
+std::string describePositions(const CaptureOptions& o) {
+    if (!o.atMs.empty()) return std::to_string(o.atMs.size()) + " listed positions";
+    return std::to_string(o.startMs) + "-" + std::to_string(o.endMs) + " ms at " +
+           std::to_string(o.fps) + " fps";
+}
+
+// Frames drawn but not kept before a listed position, so effects that fade
+// or accumulate reach it as they would in a running show.
+std::vector<int> warmupPositions(int target, int warmupMs, int fps) {
+    std::vector<int> positions;
+    const long long first = std::max(0LL, static_cast<long long>(target) - warmupMs);
+    for (long long i = 0;; ++i) {
+        const long long ms = first + i * 1000 / fps;
+        if (ms >= target) break;
+        positions.push_back(static_cast<int>(ms));
+    }
+    return positions;
+}
+
+class CaptureRun {
+public:
+    explicit CaptureRun(const CaptureOptions& options) : options_(options) {}
+
+    int run() {
+        session_.emplace();
+        rows_ = session_->timeline();
+        blocks_ = findBlocks(rows_);
+        stats_.emplace(static_cast<int>(blocks_.size()));
+        positions_ = framePositions(options_);
+        chooseSheetFrames();
+        if (!options_.sheetFile.empty())
+            sheet_.emplace(options_.sheetColumns, options_.sheetPictureWidth);
+        if (!options_.videoFile.empty() && !startVideo()) return 1;
+
+        ProgressBar bar(stderr, static_cast<long>(positions_.size()), !options_.quiet);
+        for (std::size_t i = 0; i < positions_.size(); ++i) {
+            for (int ms : warmupPositions(positions_[i], options_.warmupMs, options_.fps))
+                session_->renderFrame(ms);
+            const std::string error = captureFrame(i);
+            if (!error.empty()) {
+                bar.finish();
+                return fail(1, error);
+            }
+            bar.update(static_cast<long>(i + 1), positions_[i]);
+        }
+        bar.finish();
+        return finishOutputs();
+    }
+
+private:
+    void chooseSheetFrames() {
+        if (options_.sheetFile.empty()) return;
+        if (!options_.atMs.empty()) {
+            for (std::size_t i = 0; i < positions_.size(); ++i) sheetFrames_.insert(i);
+            return;
+        }
+        for (std::size_t i : selectSheetFrames(positions_, options_.sheetEveryMs))
+            sheetFrames_.insert(i);
+    }
+
+    bool startVideo() {
+        std::string song;
+        if (access(kSongFile, R_OK) == 0)
+            song = options_.showDir + "/" + kSongFile;
+        else
+            std::fprintf(stderr, "vesper-capture: no %s in %s; the video will be silent\n",
+                         kSongFile, options_.showDir.c_str());
+        video_ = std::make_unique<VideoWriter>(findProgram(options_.ffmpegProgram),
+                                               options_.videoFile, kVideoWidth, kVideoHeight,
+                                               options_.fps, song, options_.startMs);
+        if (!video_->error().empty()) {
+            fail(1, video_->error());
+            return false;
+        }
+        return true;
+    }
+
+    bool needsRenderedCharacters(bool onSheet) const {
+        return options_.charPng || onSheet || video_ || !options_.statsFile.empty();
+    }
+
+    std::string captureFrame(std::size_t index) {
+        const int ms = positions_[index];
+        const bool onSheet = sheetFrames_.count(index) > 0;
+        FrameMeasure measure;
+        measure.effectsMicros = session_->renderFrame(ms);
+        const auto ditherStart = std::chrono::steady_clock::now();
+        picture_.draw(session_->frameBuffer());
+        measure.ditherMicros = std::chrono::duration<double, std::micro>(
+                                   std::chrono::steady_clock::now() - ditherStart)
+                                   .count();
+
+        RgbImage frame;
+        if (options_.framePng || onSheet) frame = imageFromFrameBuffer(session_->frameBuffer(), 320, 200);
+        RgbImage characters;
+        if (needsRenderedCharacters(onSheet)) characters = picture_.render();
+
+        std::string error;
+        if (options_.framePng)
+            error = writePng(frameFileName(options_.outDir, "frame", ms, "png"), frame);
+        if (error.empty() && options_.charPng)
+            error = writePng(frameFileName(options_.outDir, "chars", ms, "png"), characters);
+        if (error.empty() && options_.ansiText)
+            error = writeText(frameFileName(options_.outDir, "chars", ms, "ans"),
+                              picture_.exportText("ansi"));
+        if (error.empty() && options_.utf8Text)
+            error = writeText(frameFileName(options_.outDir, "chars", ms, "txt"),
+                              picture_.exportText("utf8"));
+        if (!error.empty()) return error;
+
+        if (onSheet) sheet_->add(frame, characters, positionLabel(ms, sceneLabel(ms)));
+        if (video_ && !video_->write(resizeArea(characters, kVideoWidth, kVideoHeight)))
+            return "video: " + video_->error();
+        if (!options_.statsFile.empty()) {
+            measure.frameLuminance = meanLuminance(session_->frameBuffer(), 320 * 200);
+            measure.characterLuminance = meanLuminance(characters);
+            measure.energy = session_->energy();
+            stats_->add(blockIndexAt(blocks_, ms), measure);
+        }
+        return {};
+    }
+
+    std::string sceneLabel(int ms) const {
+        const int block = blockIndexAt(blocks_, ms);
+        return block < 0 ? std::string() : rows_[blocks_[block].scene].label;
+    }
+
+    int finishOutputs() {
+        int status = 0;
+        if (sheet_) {
+            const std::string error = writePng(options_.sheetFile, sheet_->compose());
+            if (!error.empty()) status = fail(1, error);
+        }
+        if (video_) {
+            const std::string error = video_->finish();
+            if (!error.empty()) status = fail(1, "video: " + error);
+        }
+        if (!options_.statsFile.empty()) {
+            StatsReport report{rows_, blocks_, stats_->summarize(),
+                               static_cast<int>(positions_.size()), describePositions(options_)};
+            const bool json = options_.statsFile.ends_with(".json");
+            const std::string error =
+                writeText(options_.statsFile, json ? statsJson(report) : statsCsv(report));
+            if (!error.empty()) status = fail(1, error);
+            std::fputs(statsTable(report).c_str(), stdout);
+        }
+        return status;
+    }
+
+    CaptureOptions options_;
+    std::optional<ShowSession> session_;
+    CharacterPicture picture_;
+    std::vector<TimelineRow> rows_;
+    std::vector<ScheduleBlock> blocks_;
+    std::vector<int> positions_;
+    std::set<std::size_t> sheetFrames_;
+    std::optional<ContactSheet> sheet_;
+    std::unique_ptr<VideoWriter> video_;
+    std::optional<StatsCollector> stats_;
+};
+
+}  // namespace
+
+int runCapture(CaptureOptions options) {
+    const std::string error = prepareOutputs(options);
+    if (!error.empty()) return fail(2, error);
+    if (!options.videoFile.empty() && findProgram(options.ffmpegProgram).empty())
+        return fail(2, "cannot record video: the program \"" + options.ffmpegProgram +
+                           "\" was not found. Install it (Debian package ffmpeg) or name it "
+                           "with --ffmpeg PATH.");
+    if (chdir(options.showDir.c_str()) != 0)
+        return fail(2, "cannot enter the show folder " + options.showDir);
+    CaptureRun run(options);
+    return run.run();
+}

@@ -1,0 +1,36 @@
+#pragma once
+// A plain 8-bit RGB picture, the form every capture output is written from.
+#include <cstdint>
+#include <vector>
+
+struct RgbImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> rgb;  // rows top down, 3 bytes a pixel
+
+    RgbImage() = default;
+    RgbImage(int w, int h) : width(w), height(h), rgb(static_cast<std::size_t>(w) * h * 3, 0) {}
+    std::uint8_t* pixel(int x, int y) { return &rgb[(static_cast<std::size_t>(y) * width + x) * 3]; }
+    const std::uint8_t* pixel(int x, int y) const {
+        return &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
+    }
+};
+
+// FrameBuffer layout: red bits 0-7, green 8-15, blue 16-23.
+RgbImage imageFromFrameBuffer(const std::uint32_t* pixels, int width, int height);
+
+// Bytes A, R, G, B per pixel, as the console font renderer writes them.
+RgbImage imageFromArgbBytes(const std::uint8_t* argb, int width, int height);
+
+// Area-weighted resampling: each target pixel is the exact average of the
+// source area it covers, computed in integers so runs agree bit for bit.
+RgbImage resizeArea(const RgbImage& source, int width, int height);
+
+// Copies `source` with its top left corner at (x, y), clipped to `target`.
+void blit(RgbImage& target, const RgbImage& source, int x, int y);
+
+void fill(RgbImage& image, std::uint8_t r, std::uint8_t g, std::uint8_t b);
+
+// Mean of 0.299 R + 0.587 G + 0.114 B over all pixels, 0 to 255.
+double meanLuminance(const RgbImage& image);
+double meanLuminance(const std::uint32_t* frameBuffer, int pixelCount);

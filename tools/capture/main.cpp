@@ -1,0 +1,24 @@
+// vesper-capture: renders the show offline. See usageText() for the options.
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tools/capture/capture_run.h"
+#include "tools/capture/options.h"
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const ParseResult parsed = parseOptions(args);
+    if (!parsed.ok()) {
+        std::fprintf(stderr, "vesper-capture: %s\n", parsed.error.c_str());
+        return 2;
+    }
+    if (parsed.options.help) {
+        std::fputs(usageText().c_str(), stdout);
+        return 0;
+    }
+    // A video encoder that quits early must not kill us through the pipe.
+    std::signal(SIGPIPE, SIG_IGN);
+    return runCapture(parsed.options);
+}

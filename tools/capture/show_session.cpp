@@ -1,0 +1,65 @@
+#include "tools/capture/show_session.h"
+
+#include <chrono>
+#include <cstring>
+
+#include "driver/schedule.h"
+#include "effects/loudness.h"
+#include "engine/vrl.h"
+
+namespace {
+
+constexpr int kWidth = 320;
+constexpr int kHeight = 200;
+
+}  // namespace
+
+ShowSession::ShowSession(EffectRegistrar registrar) {
+    vrlSetLogging(1);
+    vrlHoldMessages(0);
+    vrlMakePAK("resources/", "datafile.pak");
+    vrlSetupInstances();
+    vrlInitFrameBuffer(kWidth, kHeight);
+    // Before the sound starts up, so no audio device is opened.
+    vrlUseManualClock(1);
+    vrlInitSound();
+    vrlReadPak("datafile.pak");
+    vrlLoadSong("kelmuth.ogg");
+    vrlAddRenderToTexture(320, 200, "renderToTexture00");
+    vrlAddRenderToTexture(320, 200, "renderToTexture01");
+    vrlAddRenderToTexture(256, 256, "renderToTexture02");
+    if (registrar)
+        registrar();
+    else
+        registerSchedule();
+    vrlInitEffects();
+    vrlInitTimer();
+}
+
+ShowSession::~ShowSession() { vrlShutDown(); }
+
+double ShowSession::renderFrame(int ms) {
+    vrlSetPosition(ms);
+    vrlUpdateTimer();
+    std::memset(vrlGetFrameBuffer(), 0, kWidth * kHeight * 4);
+    const auto begin = std::chrono::steady_clock::now();
+    vrlRun();
+    const auto end = std::chrono::steady_clock::now();
+    return std::chrono::duration<double, std::micro>(end - begin).count();
+}
+
+const unsigned int* ShowSession::frameBuffer() const { return vrlGetFrameBuffer(); }
+
+float ShowSession::energy() const { return spectrumEnergy(); }
+
+std::vector<TimelineRow> ShowSession::timeline() const {
+    const auto table = showSchedule();
+    const bool showTable = static_cast<int>(table.size()) == vrlGetEffectCount();
+    std::vector<TimelineRow> rows;
+    for (int i = 0; i < vrlGetEffectCount(); ++i) {
+        const vrlTimelineEntry* entry = vrlGetEffectEntry(i);
+        rows.push_back({entry->start, entry->end, entry->priority,
+                        showTable ? table[i].className : (entry->name ? entry->name : "")});
+    }
+    return rows;
+}

@@ -1,0 +1,28 @@
+#pragma once
+// The show's engine, driven by the capture tool on the manual clock: the
+// show's start-up sequence, then one call per frame.
+#include <vector>
+
+#include "tools/capture/blocks.h"
+
+using EffectRegistrar = void (*)();
+
+class ShowSession {
+public:
+    // Runs the show's start-up in the current working directory, with
+    // `registrar` (the show's schedule by default) registering the effects.
+    explicit ShowSession(EffectRegistrar registrar = nullptr);
+    ~ShowSession();
+    ShowSession(const ShowSession&) = delete;
+    ShowSession& operator=(const ShowSession&) = delete;
+
+    // The show's frame: latch `ms`, clear the FrameBuffer, draw every active
+    // effect. Returns how long the effects took, in microseconds.
+    double renderFrame(int ms);
+
+    const unsigned int* frameBuffer() const;
+    // The effects' loudness at the latched position.
+    float energy() const;
+    // The registered effects, labelled by class where the show's table is used.
+    std::vector<TimelineRow> timeline() const;
+};

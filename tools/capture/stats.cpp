@@ -1,0 +1,56 @@
+#include "tools/capture/stats.h"
+
+#include <algorithm>
+
+namespace {
+
+CostSummary summarizeCost(const std::vector<FrameMeasure>& frames,
+                          double FrameMeasure::*field) {
+    std::vector<double> values;
+    values.reserve(frames.size());
+    for (const FrameMeasure& m : frames) values.push_back(m.*field);
+    return {percentile(values, 50), percentile(std::move(values), 99)};
+}
+
+BlockStats summarizeBlock(int block, const std::vector<FrameMeasure>& frames) {
+    BlockStats stats;
+    stats.block = block;
+    stats.frames = static_cast<int>(frames.size());
+    for (const FrameMeasure& m : frames) {
+        stats.frameLuminance += m.frameLuminance;
+        stats.characterLuminance += m.characterLuminance;
+        for (std::size_t t = 0; t < kBeatThresholds.size(); ++t)
+            if (m.energy > kBeatThresholds[t]) ++stats.beats[t];
+    }
+    stats.frameLuminance /= stats.frames;
+    stats.characterLuminance /= stats.frames;
+    stats.effects = summarizeCost(frames, &FrameMeasure::effectsMicros);
+    stats.dither = summarizeCost(frames, &FrameMeasure::ditherMicros);
+    return stats;
+}
+
+}  // namespace
+
+double percentile(std::vector<double> values, int percent) {
+    if (values.empty()) return 0.0;
+    percent = std::clamp(percent, 1, 100);
+    const std::size_t n = values.size();
+    const std::size_t rank = (static_cast<std::size_t>(percent) * n + 99) / 100;  // ceil
+    std::nth_element(values.begin(), values.begin() + (rank - 1), values.end());
+    return values[rank - 1];
+}
+
+StatsCollector::StatsCollector(int blockCount) : frames_(std::max(blockCount, 0) + 1) {}
+
+void StatsCollector::add(int block, const FrameMeasure& measure) {
+    const int outside = static_cast<int>(frames_.size()) - 1;
+    frames_[block >= 0 && block < outside ? block : outside].push_back(measure);
+}
+
+std::vector<BlockStats> StatsCollector::summarize() const {
+    std::vector<BlockStats> result;
+    const int outside = static_cast<int>(frames_.size()) - 1;
+    for (int i = 0; i <= outside; ++i)
+        if (!frames_[i].empty()) result.push_back(summarizeBlock(i == outside ? -1 : i, frames_[i]));
+    return result;
+}

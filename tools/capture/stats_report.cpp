@@ -1,0 +1,137 @@
+#include "tools/capture/stats_report.h"
+
+#include <cstdio>
+#include <string_view>
+
+namespace {
+
+std::string format(const char* pattern, double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, pattern, value);
+    return text;
+}
+
+std::string thresholdName(std::size_t t) { return format("%.2g", kBeatThresholds[t]); }
+
+struct BlockText {
+    std::string start, end, scene;
+};
+
+BlockText describe(const StatsReport& report, const BlockStats& stats) {
+    if (stats.block < 0) return {"-", "-", "(no effect)"};
+    const ScheduleBlock& block = report.blocks[stats.block];
+    return {std::to_string(block.start), std::to_string(block.end), report.rows[block.scene].label};
+}
+
+std::string jsonString(std::string_view text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') out += '\\';
+        if (static_cast<unsigned char>(c) < 0x20) {
+            out += format("\\u%04x", static_cast<unsigned char>(c));
+            continue;
+        }
+        out += c;
+    }
+    return out + "\"";
+}
+
+std::string jsonRows(const StatsReport& report, const BlockStats& stats) {
+    if (stats.block < 0) return "[]";
+    std::string out = "[";
+    for (int row : report.blocks[stats.block].rows) {
+        if (out.size() > 1) out += ", ";
+        out += jsonString(report.rows[row].label);
+    }
+    return out + "]";
+}
+
+std::string jsonCost(const CostSummary& cost) {
+    return "{\"median\": " + format("%.1f", cost.median) + ", \"p99\": " + format("%.1f", cost.p99) + "}";
+}
+
+std::string padLeft(const std::string& text, std::size_t width) {
+    return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
+}
+
+std::string padRight(const std::string& text, std::size_t width) {
+    return text.size() >= width ? text : text + std::string(width - text.size(), ' ');
+}
+
+}  // namespace
+
+std::string statsJson(const StatsReport& report) {
+    std::string out = "{\n  \"positions\": " + jsonString(report.positions) +
+                      ",\n  \"frames\": " + std::to_string(report.frames) +
+                      ",\n  \"beat_thresholds\": [";
+    for (std::size_t t = 0; t < kBeatThresholds.size(); ++t)
+        out += (t ? ", " : "") + thresholdName(t);
+    out += "],\n  \"cost_unit\": \"microseconds\",\n  \"blocks\": [";
+    for (std::size_t i = 0; i < report.stats.size(); ++i) {
+        const BlockStats& s = report.stats[i];
+        const BlockText text = describe(report, s);
+        out += i ? ",\n    {" : "\n    {";
+        out += "\"start\": " + (s.block < 0 ? std::string("null") : text.start);
+        out += ", \"end\": " + (s.block < 0 ? std::string("null") : text.end);
+        out += ", \"scene\": " + jsonString(text.scene);
+        out += ", \"effects\": " + jsonRows(report, s);
+        out += ", \"frames\": " + std::to_string(s.frames);
+        out += ", \"framebuffer_luminance\": " + format("%.2f", s.frameLuminance);
+        out += ", \"character_luminance\": " + format("%.2f", s.characterLuminance);
+        out += ", \"frames_over_threshold\": {";
+        for (std::size_t t = 0; t < kBeatThresholds.size(); ++t)
+            out += (t ? ", " : "") + jsonString(thresholdName(t)) + ": " + std::to_string(s.beats[t]);
+        out += "}, \"effects_cost\": " + jsonCost(s.effects);
+        out += ", \"dither_cost\": " + jsonCost(s.dither) + "}";
+    }
+    return out + "\n  ]\n}\n";
+}
+
+std::string statsCsv(const StatsReport& report) {
+    std::string out = "start,end,scene,frames,framebuffer_luminance,character_luminance";
+    for (std::size_t t = 0; t < kBeatThresholds.size(); ++t) out += ",over_" + thresholdName(t);
+    out += ",effects_median_us,effects_p99_us,dither_median_us,dither_p99_us\n";
+    for (const BlockStats& s : report.stats) {
+        const BlockText text = describe(report, s);
+        out += (s.block < 0 ? std::string(",") : text.start + "," + text.end) + "," + text.scene;
+        out += "," + std::to_string(s.frames) + "," + format("%.2f", s.frameLuminance) + "," +
+               format("%.2f", s.characterLuminance);
+        for (int count : s.beats) out += "," + std::to_string(count);
+        out += "," + format("%.1f", s.effects.median) + "," + format("%.1f", s.effects.p99) + "," +
+               format("%.1f", s.dither.median) + "," + format("%.1f", s.dither.p99) + "\n";
+    }
+    return out;
+}
+
+std::string statsTable(const StatsReport& report) {
+    std::vector<std::vector<std::string>> lines;
+    std::vector<std::string> header = {"block ms", "scene", "frames", "FB luma", "char luma"};
+    for (std::size_t t = 0; t < kBeatThresholds.size(); ++t) header.push_back(">" + thresholdName(t));
+    for (const char* name : {"fx med us", "fx p99 us", "dither med", "dither p99"})
+        header.push_back(name);
+    lines.push_back(header);
+    for (const BlockStats& s : report.stats) {
+        const BlockText text = describe(report, s);
+        std::vector<std::string> line = {
+            s.block < 0 ? std::string("-") : text.start + "-" + text.end, text.scene,
+            std::to_string(s.frames), format("%.1f", s.frameLuminance),
+            format("%.1f", s.characterLuminance)};
+        for (int count : s.beats) line.push_back(std::to_string(count));
+        for (double cost : {s.effects.median, s.effects.p99, s.dither.median, s.dither.p99})
+            line.push_back(format("%.0f", cost));
+        lines.push_back(line);
+    }
+    std::vector<std::size_t> widths(header.size(), 0);
+    for (const auto& line : lines)
+        for (std::size_t c = 0; c < line.size(); ++c) widths[c] = std::max(widths[c], line[c].size());
+    std::string out = "Statistics over " + std::to_string(report.frames) + " frames (" +
+                      report.positions + "); cost in microseconds per frame\n";
+    for (const auto& line : lines) {
+        for (std::size_t c = 0; c < line.size(); ++c) {
+            // Text columns read left to right, numbers line up on the right.
+            out += c < 2 ? padRight(line[c], widths[c]) : padLeft(line[c], widths[c]);
+            out += c + 1 < line.size() ? "  " : "\n";
+        }
+    }
+    return out;
+}

@@ -1,0 +1,128 @@
+#include "tools/capture/video_writer.h"
+
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+bool isExecutableFile(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+std::vector<std::string> ffmpegArguments(const std::string& ffmpeg, const std::string& file,
+                                         int width, int height, int fps, const std::string& song,
+                                         int songOffsetMs) {
+    std::vector<std::string> args = {ffmpeg, "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
+                                     "-f", "rawvideo", "-pix_fmt", "rgb24",
+                                     "-s", std::to_string(width) + "x" + std::to_string(height),
+                                     "-r", std::to_string(fps), "-i", "pipe:0"};
+    if (!song.empty()) {
+        char offset[32];
+        std::snprintf(offset, sizeof offset, "%d.%03d", songOffsetMs / 1000, songOffsetMs % 1000);
+        args.insert(args.end(), {"-ss", offset, "-i", song, "-map", "0:v", "-map", "1:a",
+                                 "-c:a", "aac", "-b:a", "192k", "-shortest"});
+    }
+    args.insert(args.end(), {"-c:v", "libx264", "-pix_fmt", "yuv420p", "-crf", "18",
+                             "-fflags", "+bitexact", "-movflags", "+faststart", file});
+    return args;
+}
+
+}  // namespace
+
+std::string findProgram(const std::string& program) {
+    if (program.empty()) return {};
+    if (program.find('/') != std::string::npos) return isExecutableFile(program) ? program : "";
+    const char* path = std::getenv("PATH");
+    std::string folders = path ? path : "/usr/bin:/bin";
+    std::size_t begin = 0;
+    while (begin <= folders.size()) {
+        std::size_t colon = folders.find(':', begin);
+        if (colon == std::string::npos) colon = folders.size();
+        std::string folder = folders.substr(begin, colon - begin);
+        if (folder.empty()) folder = ".";
+        const std::string candidate = folder + "/" + program;
+        if (isExecutableFile(candidate)) return candidate;
+        begin = colon + 1;
+    }
+    return {};
+}
+
+VideoWriter::VideoWriter(const std::string& ffmpeg, const std::string& file, int width, int height,
+                         int fps, const std::string& song, int songOffsetMs)
+    : width_(width), height_(height) {
+    int fds[2];
+    if (pipe(fds) != 0) {
+        error_ = std::string("cannot make a pipe for ffmpeg: ") + std::strerror(errno);
+        return;
+    }
+    const std::vector<std::string> args =
+        ffmpegArguments(ffmpeg, file, width, height, fps, song, songOffsetMs);
+    std::vector<char*> argv;
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[0], STDIN_FILENO);
+    posix_spawn_file_actions_addclose(&actions, fds[1]);
+    const int failed = posix_spawn(&child_, ffmpeg.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[0]);
+    if (failed != 0) {
+        close(fds[1]);
+        child_ = -1;
+        error_ = "cannot start " + ffmpeg + ": " + std::strerror(failed);
+        return;
+    }
+    pipe_ = fds[1];
+}
+
+VideoWriter::~VideoWriter() { finish(); }
+
+bool VideoWriter::write(const RgbImage& frame) {
+    if (pipe_ < 0) return false;
+    if (frame.width != width_ || frame.height != height_) {
+        error_ = "video frame has the wrong size";
+        return false;
+    }
+    const std::uint8_t* data = frame.rgb.data();
+    std::size_t left = frame.rgb.size();
+    while (left > 0) {
+        const ssize_t written = ::write(pipe_, data, left);
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            error_ = std::string("ffmpeg stopped taking frames: ") + std::strerror(errno);
+            close(pipe_);
+            pipe_ = -1;
+            return false;
+        }
+        data += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+std::string VideoWriter::finish() {
+    if (pipe_ >= 0) {
+        close(pipe_);
+        pipe_ = -1;
+    }
+    if (child_ > 0) {
+        int status = 0;
+        while (waitpid(child_, &status, 0) < 0 && errno == EINTR) {}
+        child_ = -1;
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            if (error_.empty()) error_ = "ffmpeg failed (see its messages above)";
+    }
+    return error_;
+}
