@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <vector>
+
+#include "engine/spectrum.h"
+#include "tests/engine/engine_fixture.h"
+#include "tests/engine/test_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kBin = 40;
+const double kBinFrequency = kBin * 44100.0 / kSpectrumWindow;
+
+int peakBin(const float* spectrum) {
+    return static_cast<int>(std::max_element(spectrum, spectrum + kSpectrumBins) - spectrum);
+}
+
+}  // namespace
+
+TEST(SpectrumAnalyzer, AFullScaleSineOnABinReadsOneThereAndHalfBeside) {
+    std::vector<float> mono(kSpectrumWindow);
+    for (int i = 0; i < kSpectrumWindow; ++i)
+        mono[i] = static_cast<float>(std::sin(2 * M_PI * kBin * i / kSpectrumWindow));
+    float out[kSpectrumBins];
+    SpectrumAnalyzer analyzer;
+    analyzer.analyze(mono.data(), out);
+    EXPECT_EQ(peakBin(out), kBin);
+    EXPECT_NEAR(out[kBin], 1.0f, 1e-3);
+    EXPECT_NEAR(out[kBin - 1], 0.5f, 1e-3);
+    EXPECT_NEAR(out[kBin + 1], 0.5f, 1e-3);
+    EXPECT_NEAR(out[kBin + 5], 0.0f, 1e-3);
+    for (float v : out) EXPECT_GE(v, 0.0f);
+}
+
+class SongSpectrumTest : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        dir = makeScratchDir("spectrum");
+        fs::create_directories(dir / "resources");
+        writeFile(dir / "resources" / "kelmuth.ogg", encodeSineSong(kBinFrequency, 0.5, 3.0));
+        const std::string pak = (dir / "datafile.pak").string();
+        vrlMakePAK((dir / "resources").c_str(), pak.c_str());
+        vrlReadPak(pak.c_str());
+        vrlLoadSong("kelmuth.ogg");
+    }
+    void TearDown() override {
+        EngineTest::TearDown();
+        fs::remove_all(dir);
+    }
+    std::vector<float> spectrumAt(int ms) {
+        vrlSetPosition(ms);
+        vrlUpdateTimer();
+        std::vector<float> out(kSpectrumBins);
+        vrlGetSpectrum(out.data(), kSpectrumBins);
+        return out;
+    }
+    fs::path dir;
+};
+
+TEST_F(SongSpectrumTest, ASineSongPeaksInItsBinAtTheDocumentedScale) {
+    EXPECT_NEAR(vrlGetSongLength(), 3000, 2);
+    const auto spectrum = spectrumAt(1500);
+    EXPECT_EQ(peakBin(spectrum.data()), kBin);
+    EXPECT_NEAR(spectrum[kBin], 0.5f, 0.03f);  // half scale in, half scale out
+}
+
+TEST_F(SongSpectrumTest, BeforeTheSongStartsTheSpectrumIsSilent) {
+    const auto spectrum = spectrumAt(0);
+    for (float v : spectrum) EXPECT_EQ(v, 0.0f);
+    EXPECT_EQ(spectrumAt(-500)[kBin], 0.0f);
+}
+
+TEST_F(SongSpectrumTest, ThePositionAloneDecidesTheSpectrum) {
+    // Reached by seeking, then by decoding forward, then by seeking back.
+    const auto direct = spectrumAt(2000);
+    spectrumAt(1200);
+    spectrumAt(1600);
+    const auto forward = spectrumAt(2000);
+    spectrumAt(100);
+    const auto back = spectrumAt(2000);
+    EXPECT_EQ(direct, forward);
+    EXPECT_EQ(direct, back);
+}
+
+TEST_F(SongSpectrumTest, InjectedValuesReplaceTheSongUntilCleared) {
+    std::vector<float> fixed(kSpectrumBins, 0.25f);
+    vrlInjectSpectrum(fixed.data());
+    EXPECT_EQ(spectrumAt(1500), fixed);
+    vrlInjectSpectrum(nullptr);
+    EXPECT_EQ(peakBin(spectrumAt(1500).data()), kBin);
+}
+
+TEST_F(SongSpectrumTest, PastTheEndOfTheSongIsSilence) {
+    const auto spectrum = spectrumAt(10000);
+    for (float v : spectrum) EXPECT_EQ(v, 0.0f);
+}

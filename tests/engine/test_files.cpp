@@ -1,0 +1,117 @@
+#include "tests/engine/test_files.h"
+
+#include <turbojpeg.h>
+#include <unistd.h>
+#include <vorbis/vorbisenc.h>
+
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+fs::path makeScratchDir(const std::string& name) {
+    const fs::path dir = fs::temp_directory_path() / ("vg-test-" + name + "-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+void writeFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::uint8_t> readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::uint8_t> encodeJpeg(const std::vector<std::uint8_t>& rgb, int width, int height) {
+    tjhandle encoder = tjInitCompress();
+    unsigned char* jpeg = nullptr;
+    unsigned long size = 0;
+    if (tjCompress2(encoder, rgb.data(), width, width * 3, height, TJPF_RGB, &jpeg, &size, TJSAMP_444,
+                    100, TJFLAG_ACCURATEDCT) != 0)
+        throw std::runtime_error(tjGetErrorStr2(encoder));
+    std::vector<std::uint8_t> bytes(jpeg, jpeg + size);
+    tjFree(jpeg);
+    tjDestroy(encoder);
+    return bytes;
+}
+
+namespace {
+
+void appendPage(std::vector<std::uint8_t>& out, const ogg_page& page) {
+    out.insert(out.end(), page.header, page.header + page.header_len);
+    out.insert(out.end(), page.body, page.body + page.body_len);
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> encodeSineSong(double frequency, double amplitude, double seconds) {
+    const int rate = 44100;
+    vorbis_info info;
+    vorbis_info_init(&info);
+    vorbis_encode_init_vbr(&info, 2, rate, 0.6f);
+    vorbis_comment comment;
+    vorbis_comment_init(&comment);
+    vorbis_dsp_state dsp;
+    vorbis_analysis_init(&dsp, &info);
+    vorbis_block block;
+    vorbis_block_init(&dsp, &block);
+    ogg_stream_state stream;
+    ogg_stream_init(&stream, 1234);
+
+    std::vector<std::uint8_t> out;
+    ogg_packet header, headerComment, headerCode;
+    vorbis_analysis_headerout(&dsp, &comment, &header, &headerComment, &headerCode);
+    ogg_stream_packetin(&stream, &header);
+    ogg_stream_packetin(&stream, &headerComment);
+    ogg_stream_packetin(&stream, &headerCode);
+    ogg_page page;
+    while (ogg_stream_flush(&stream, &page)) appendPage(out, page);
+
+    const long total = static_cast<long>(seconds * rate);
+    long done = 0;
+    bool finished = false;
+    while (!finished) {
+        const long chunk = std::min<long>(4096, total - done);
+        if (chunk > 0) {
+            float** buffer = vorbis_analysis_buffer(&dsp, static_cast<int>(chunk));
+            for (long i = 0; i < chunk; ++i) {
+                const double t = static_cast<double>(done + i) / rate;
+                const float value = static_cast<float>(amplitude * std::sin(2 * M_PI * frequency * t));
+                buffer[0][i] = value;
+                buffer[1][i] = value;
+            }
+            vorbis_analysis_wrote(&dsp, static_cast<int>(chunk));
+            done += chunk;
+        } else {
+            vorbis_analysis_wrote(&dsp, 0);
+        }
+        while (vorbis_analysis_blockout(&dsp, &block) == 1) {
+            vorbis_analysis(&block, nullptr);
+            vorbis_bitrate_addblock(&block);
+            ogg_packet packet;
+            while (vorbis_bitrate_flushpacket(&dsp, &packet)) {
+                ogg_stream_packetin(&stream, &packet);
+                while (ogg_stream_pageout(&stream, &page)) {
+                    appendPage(out, page);
+                    if (ogg_page_eos(&page)) finished = true;
+                }
+            }
+        }
+        if (chunk <= 0 && !finished) {
+            while (ogg_stream_flush(&stream, &page)) appendPage(out, page);
+            finished = true;
+        }
+    }
+    ogg_stream_clear(&stream);
+    vorbis_block_clear(&block);
+    vorbis_dsp_clear(&dsp);
+    vorbis_comment_clear(&comment);
+    vorbis_info_clear(&info);
+    return out;
+}

@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/engine/engine_fixture.h"
+
+namespace {
+
+std::vector<std::string> g_drawn;
+int g_destroyed = 0;
+
+class Recorder : public NORVALE_VIRELLO::Base {
+public:
+    explicit Recorder(std::string label) : label_(std::move(label)) {}
+    ~Recorder() override { ++g_destroyed; }
+    void draw() override { g_drawn.push_back(label_ + "@" + std::to_string(static_cast<int>(time))); }
+
+private:
+    std::string label_;
+};
+
+class TimelineTest : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        g_drawn.clear();
+        g_destroyed = 0;
+    }
+    std::vector<std::string> frameAt(int ms) {
+        g_drawn.clear();
+        vrlSetPosition(ms);
+        vrlUpdateTimer();
+        vrlRun();
+        return g_drawn;
+    }
+};
+
+using Drawn = std::vector<std::string>;
+
+}  // namespace
+
+TEST_F(TimelineTest, DrawsHighestPriorityFirstAndTiesInRegistrationOrder) {
+    vrlAddEffect(0, 1000, 0, "a", new Recorder("tieFirst"));
+    vrlAddEffect(0, 1000, 66911, "b", new Recorder("scene"));
+    vrlAddEffect(0, 1000, 0, "c", new Recorder("tieSecond"));
+    vrlAddEffect(0, 1000, -5, "d", new Recorder("negative"));
+    vrlInitEffects();
+    EXPECT_EQ(frameAt(10), (Drawn{"scene@10", "tieFirst@10", "tieSecond@10", "negative@10"}));
+}
+
+TEST_F(TimelineTest, IntervalsIncludeTheirStartAndExcludeTheirEnd) {
+    vrlAddEffect(1000, 2000, 1, "x", new Recorder("x"));
+    vrlInitEffects();
+    EXPECT_EQ(frameAt(999), Drawn{});
+    EXPECT_EQ(frameAt(1000), Drawn{"x@1000"});
+    EXPECT_EQ(frameAt(1999), Drawn{"x@1999"});
+    EXPECT_EQ(frameAt(2000), Drawn{});
+    EXPECT_EQ(frameAt(-1), Drawn{});
+}
+
+TEST_F(TimelineTest, InitHandsEachEffectItsIntervalAndShutDownDestroysThem) {
+    auto* effect = new Recorder("x");
+    effect->flag = true;
+    vrlAddEffect(162000, 193000, 500, "tunnel", effect);
+    vrlAddEffect(0, 1, 0, "y", new Recorder("y"));
+    vrlInitEffects();
+    EXPECT_EQ(effect->startTime, 162000u);
+    EXPECT_EQ(effect->endTime, 193000u);
+    EXPECT_FALSE(effect->flag);
+    ASSERT_EQ(vrlGetEffectCount(), 2);
+    EXPECT_STREQ(vrlGetEffectEntry(0)->name, "tunnel");
+    vrlShutDown();
+    EXPECT_EQ(g_destroyed, 2);
+    EXPECT_EQ(vrlGetEffectCount(), 0);
+}
+
+TEST_F(EngineTest, EveryReadInAFrameSeesTheLatchedPosition) {
+    vrlSetPosition(1234);
+    EXPECT_EQ(vrlGetModulePosition(), 1234);
+    vrlUpdateTimer();
+    EXPECT_EQ(vrlGetModulePosition(), 1234);
+}
+
+namespace {
+
+std::vector<int> g_keys;
+
+int scriptedKeys(int* keys, int capacity) {
+    int n = 0;
+    for (int key : g_keys)
+        if (n < capacity) keys[n++] = key;
+    g_keys.clear();
+    return n;
+}
+
+// The steady clock, as the show runs without a sound device.
+class SteadyClockTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        vrlShutDown();
+        vrlSetLogging(0);
+        vrlInitSound();
+        vrlLoadSong("kelmuth.ogg");  // no archive: silent steady clock
+        vrlSetKeySource(scriptedKeys);
+        vrlInitTimer();
+        vrlPlaySong(1);
+    }
+    void TearDown() override { vrlShutDown(); }
+    int frame(std::vector<int> keys = {}) {
+        g_keys = std::move(keys);
+        vrlUpdateTimer();
+        vrlCheckControls(1000.0f);
+        return vrlGetModulePosition();
+    }
+};
+
+void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+}  // namespace
+
+TEST_F(SteadyClockTest, RunsOnWithoutSoundAndStaysLatchedWithinAFrame) {
+    EXPECT_FALSE(vrlIsAudioLive());
+    const int first = frame();
+    sleepMs(30);
+    EXPECT_EQ(vrlGetModulePosition(), first);  // not re-read until the next frame
+    EXPECT_GE(frame(), first + 30);
+}
+
+TEST_F(SteadyClockTest, RightAndLeftSeekByTheStepAndNeverBeforeZero) {
+    frame({VRL_KEY_RIGHT, VRL_KEY_RIGHT});
+    const int moved = frame();
+    EXPECT_GE(moved, 2000);
+    EXPECT_LT(moved, 2500);
+    frame({VRL_KEY_LEFT, VRL_KEY_LEFT, VRL_KEY_LEFT});
+    EXPECT_LT(frame(), 500);
+}
+
+TEST_F(SteadyClockTest, SpacePausesAndResumes) {
+    frame({VRL_KEY_SPACE});
+    EXPECT_TRUE(vrlIsPaused());
+    const int paused = frame();
+    sleepMs(40);
+    EXPECT_EQ(frame(), paused);
+    frame({VRL_KEY_SPACE});
+    sleepMs(40);
+    EXPECT_GE(frame(), paused + 40);
+}
