@@ -1,0 +1,311 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "engine/vrl.h"
+#include "render/mesh.h"
+#include "render/mesh_loader.h"
+#include "tests/render/mesh_test_files.h"
+
+namespace {
+
+class MeshLoaderTest : public ::testing::Test {
+protected:
+    MeshFileFolder files{"loader"};
+
+    Mesh loadText(const std::string& contents) {
+        Mesh mesh;
+        mesh.load(files.write("mesh.obj", contents));
+        return mesh;
+    }
+
+    // Loads with logging on and returns what the loader reported.
+    std::string loadAndCaptureMessages(Mesh& mesh, const std::string& path) {
+        vrlSetLogging(1);
+        ::testing::internal::CaptureStderr();
+        mesh.load(path);
+        std::string messages = ::testing::internal::GetCapturedStderr();
+        vrlSetLogging(0);
+        return messages;
+    }
+};
+
+// Three vertices with everything a valid file needs, for tests about faces.
+const std::string kTriangleAttributes =
+    "v 0 0 1\nv 1 0 1\nv 0 1 1\n"
+    "vn 1 0 0\nvn 0 1 0\nvn 0 0 1\n"
+    "vt 0 0\nvt 1 0\nvt 0 1\n";
+
+void expectVector(const NORVALE_VIRELLO::Vector& actual, float x, float y, float z) {
+    EXPECT_FLOAT_EQ(actual.x, x);
+    EXPECT_FLOAT_EQ(actual.y, y);
+    EXPECT_FLOAT_EQ(actual.z, z);
+}
+
+void expectIndices(const MeshFace& face, int i0, int i1, int i2) {
+    EXPECT_EQ(face.index0, i0);
+    EXPECT_EQ(face.index1, i1);
+    EXPECT_EQ(face.index2, i2);
+}
+
+int countOccurrences(const std::string& text, const std::string& word) {
+    int count = 0;
+    for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1))
+        ++count;
+    return count;
+}
+
+TEST(MeshRecords, FreshMeshIsEmptyWithUnitScale) {
+    Mesh mesh;
+    EXPECT_EQ(mesh.scale, 1.0f);
+    EXPECT_EQ(mesh.vertexCount, 0);
+    EXPECT_EQ(mesh.faceCount, 0);
+    EXPECT_TRUE(mesh.vertices.empty());
+    EXPECT_TRUE(mesh.viewVertices.empty());
+    EXPECT_TRUE(mesh.faces.empty());
+    EXPECT_TRUE(mesh.drawList.empty());
+}
+
+TEST_F(MeshLoaderTest, VertexAndNormalLinesDivideByWOnlyOnFiveTokenLines) {
+    const Mesh mesh = loadText(
+        "v 1 2 3 2\n"        // four numbers: the fourth is w
+        "v 1 2 3 2 9\n"      // five numbers: w ignored
+        "v -4.5 2e1 .25\n"
+        "vn 0 0 2 2\nvn 0 0 2\nvn 3 4 0 9 9\n"
+        "vt 0 0\nvt 0 0\nvt 0 0\n");
+    ASSERT_EQ(mesh.vertexCount, 3);
+    expectVector(mesh.vertices[0].position, 0.5f, 1.0f, 1.5f);
+    expectVector(mesh.vertices[1].position, 1.0f, 2.0f, 3.0f);
+    expectVector(mesh.vertices[2].position, -4.5f, 20.0f, 0.25f);
+    expectVector(mesh.vertices[0].normal, 0.0f, 0.0f, 1.0f);
+    expectVector(mesh.vertices[1].normal, 0.0f, 0.0f, 2.0f);  // not normalised
+    expectVector(mesh.vertices[2].normal, 3.0f, 4.0f, 0.0f);
+    for (const MeshVertex& view : mesh.viewVertices) expectVector(view.position, 0, 0, 0);
+}
+
+TEST_F(MeshLoaderTest, TextureCoordinatesScaleBy255AndTruncate) {
+    const Mesh mesh = loadText("v 0 0 1\nv 0 0 1\nvn 0 0 1\nvn 0 0 1\n"
+                               "vt 0.5 1\nvt 0.999 0 7\n");
+    ASSERT_EQ(mesh.vertexCount, 2);
+    EXPECT_EQ(mesh.vertices[0].u, 127);
+    EXPECT_EQ(mesh.vertices[0].v, 255);
+    EXPECT_EQ(mesh.vertices[1].u, 254);
+    EXPECT_EQ(mesh.vertices[1].v, 0);
+}
+
+TEST_F(MeshLoaderTest, FaceReferenceFormsAllNameTheVertexOnly) {
+    const Mesh mesh = loadText(kTriangleAttributes +
+                               "f 1/4/7 2/5/8 3/6/9\n"
+                               "f 1 2 3\n"
+                               "f 1//7 2//8 3//9\n"
+                               "f 1/4 2/5 3/6\n"
+                               "f 3 2 1 2\n");  // a fourth corner is dropped
+    ASSERT_EQ(mesh.faceCount, 5);
+    for (int j = 0; j < 4; ++j) expectIndices(mesh.faces[j], 0, 1, 2);
+    expectIndices(mesh.faces[4], 2, 1, 0);
+    for (const MeshFace& face : mesh.faces) {
+        EXPECT_EQ(face.blue, 255);
+        EXPECT_EQ(face.green, 255);
+        EXPECT_EQ(face.red, 255);
+        EXPECT_EQ(face.depth, 0.0f);
+        const float third = 1.0f / std::sqrt(3.0f);
+        expectVector(face.normal, third, third, third);  // the vertex normals' normalised sum
+    }
+    ASSERT_EQ(mesh.drawList.size(), 5u);
+    for (const MeshFace& scratch : mesh.drawList) expectIndices(scratch, 0, 0, 0);
+}
+
+TEST_F(MeshLoaderTest, KeywordsAreCaseSensitiveWholeTokens) {
+    const Mesh mesh = loadText("# v 9 9 9\nV 9 9 9\nvx 9 9 9\nv9 9 9\nVN 1 1 1\nVT 1 1\n"
+                               "o thing\ng group\ns 1\nusemtl stone\n\n   \t\n" +
+                               kTriangleAttributes + "F 1 2 3\nf 1 2 3\n");
+    EXPECT_EQ(mesh.vertexCount, 3);
+    EXPECT_EQ(mesh.faceCount, 1);
+    expectVector(mesh.vertices[0].normal, 1, 0, 0);
+    EXPECT_EQ(mesh.vertices[1].u, 255);
+}
+
+TEST_F(MeshLoaderTest, AttributesPairWithVerticesByFileOrder) {
+    const Mesh interleaved = loadText(
+        "v 1 0 0\nvn 1 0 0\nvt 0.1 0.2\n"
+        "v 0 1 0\nvn 0 1 0\nvt 0.3 0.4\n"
+        "v 0 0 1\nvn 0 0 1\nvt 0.5 0.6\n"
+        "f 1/3/3 2/2/2 3/1/1\n");
+    const Mesh attributesLast = loadText(
+        "v 1 0 0\nv 0 1 0\nv 0 0 1\n"
+        "f 1/3/3 2/2/2 3/1/1\n"
+        "vt 0.1 0.2\nvt 0.3 0.4\nvt 0.5 0.6\nvt 0.9 0.9\n"  // a surplus line is ignored
+        "vn 1 0 0\nvn 0 1 0\nvn 0 0 1\nvn 9 9 9\n");
+    ASSERT_EQ(interleaved.vertexCount, 3);
+    ASSERT_EQ(attributesLast.vertexCount, 3);
+    for (int k = 0; k < 3; ++k) {
+        const MeshVertex& a = interleaved.vertices[k];
+        const MeshVertex& b = attributesLast.vertices[k];
+        expectVector(b.position, a.position.x, a.position.y, a.position.z);
+        expectVector(b.normal, a.normal.x, a.normal.y, a.normal.z);
+        EXPECT_EQ(b.u, a.u);
+        EXPECT_EQ(b.v, a.v);
+    }
+    // The face's texture and normal numbers do not reorder the attributes.
+    expectVector(interleaved.vertices[0].normal, 1, 0, 0);
+    EXPECT_EQ(interleaved.vertices[0].u, 25);
+    EXPECT_EQ(interleaved.vertices[2].v, 153);
+}
+
+TEST_F(MeshLoaderTest, LinesEndAtLineFeedsAndCarriageReturnsAreWhitespace) {
+    const Mesh mesh = loadText("v 1 2 3\r\nv\t4 5 6\r\nv 7 8 9 \r\n"
+                               "vn 0 0 1\r\nvn 0 0 1\r\nvn 0 0 1\r\n"
+                               "vt 0 0\r\nvt 0 0\r\nvt 0 0\r\nf 1 2 3\r\n");
+    ASSERT_EQ(mesh.vertexCount, 3);
+    ASSERT_EQ(mesh.faceCount, 1);
+    expectVector(mesh.vertices[1].position, 4, 5, 6);
+    expectVector(mesh.vertices[2].position, 7, 8, 9);
+}
+
+TEST_F(MeshLoaderTest, MissingFileGivesEmptyMeshSilently) {
+    Mesh mesh;
+    const std::string messages = loadAndCaptureMessages(mesh, files.pathOf("absent.obj"));
+    EXPECT_EQ(messages, "");
+    EXPECT_EQ(mesh.vertexCount, 0);
+    EXPECT_EQ(mesh.faceCount, 0);
+    EXPECT_TRUE(mesh.vertices.empty());
+    EXPECT_TRUE(mesh.faces.empty());
+    EXPECT_TRUE(mesh.drawList.empty());
+}
+
+TEST_F(MeshLoaderTest, ValidFileReportsOnlyThatItIsParsed) {
+    Mesh mesh;
+    const std::string path = files.write("good.obj", kTriangleAttributes + "f 1 2 3\n");
+    EXPECT_EQ(loadAndCaptureMessages(mesh, path), "Parsing mesh " + path + "\n");
+}
+
+TEST_F(MeshLoaderTest, BadFacesAreDroppedAndReportedOnce) {
+    Mesh mesh;
+    const std::string path = files.write("bad-faces.obj", kTriangleAttributes +
+                                                              "f 1 2 3\n"
+                                                              "f 1 2 4\n"    // past the end
+                                                              "f 0 1 2\n"    // zero
+                                                              "f -1 1 2\n"   // relative
+                                                              "f 1 2\n"      // two corners
+                                                              "f\n"
+                                                              "f x y z\n"    // unreadable
+                                                              "f 3/1 1/1 2/1\n");
+    const std::string messages = loadAndCaptureMessages(mesh, path);
+    ASSERT_EQ(mesh.faceCount, 2);
+    ASSERT_EQ(mesh.drawList.size(), 2u);
+    expectIndices(mesh.faces[0], 0, 1, 2);
+    expectIndices(mesh.faces[1], 2, 0, 1);  // later faces keep their own corners
+    EXPECT_EQ(countOccurrences(messages, "\n"), 2) << messages;
+    EXPECT_NE(messages.find("6 faces dropped"), std::string::npos) << messages;
+}
+
+TEST_F(MeshLoaderTest, MissingAttributesAndNumbersAreRepairedWithZeros) {
+    Mesh mesh;
+    const std::string path = files.write("short.obj",
+                                         "v 1 2\n"         // z missing
+                                         "v 1 nan 3\n"     // y unreadable
+                                         "v 2 4 6 oops\n"  // w unreadable: stays 1
+                                         "vn 0 0 1\n"
+                                         "vt 0.5 0.5\nf 1 2 3\n");
+    const std::string messages = loadAndCaptureMessages(mesh, path);
+    ASSERT_EQ(mesh.vertexCount, 3);
+    ASSERT_EQ(mesh.faceCount, 1);
+    expectVector(mesh.vertices[0].position, 1, 2, 0);
+    expectVector(mesh.vertices[1].position, 1, 0, 3);
+    expectVector(mesh.vertices[2].position, 2, 4, 6);
+    expectVector(mesh.vertices[0].normal, 0, 0, 1);
+    expectVector(mesh.vertices[1].normal, 0, 0, 0);
+    EXPECT_EQ(mesh.vertices[0].u, 127);
+    EXPECT_EQ(mesh.vertices[2].u, 0);
+    EXPECT_EQ(mesh.vertices[2].v, 0);
+    EXPECT_NE(messages.find("3 numbers missing or unreadable, 2 vertices without a normal, "
+                            "2 without texture coordinates, 0 faces dropped"),
+              std::string::npos)
+        << messages;
+}
+
+TEST(MeshLoaderHelpers, NumbersReadLikeAStreamAndKeepTheirValueOnFailure) {
+    float f = 7.0f;
+    EXPECT_TRUE(parseFloat(f, "1.5abc"));
+    EXPECT_EQ(f, 1.5f);
+    EXPECT_TRUE(parseFloat(f, "-2e2"));
+    EXPECT_EQ(f, -200.0f);
+    EXPECT_FALSE(parseFloat(f, "abc"));
+    EXPECT_EQ(f, -200.0f);
+    EXPECT_FALSE(parseFloat(f, ""));
+    EXPECT_EQ(f, -200.0f);
+    EXPECT_FALSE(parseFloat(f, "1e999"));  // out of range is a failure too
+    EXPECT_EQ(f, -200.0f);
+
+    int i = 5;
+    EXPECT_TRUE(parseInt(i, "12/3"));
+    EXPECT_EQ(i, 12);
+    EXPECT_TRUE(parseInt(i, "-4"));
+    EXPECT_EQ(i, -4);
+    EXPECT_FALSE(parseInt(i, "x1"));
+    EXPECT_EQ(i, -4);
+    EXPECT_FALSE(parseInt(i, "99999999999"));
+    EXPECT_EQ(i, -4);
+}
+
+TEST(MeshLoaderHelpers, FaceVertexFormsFillAllThreeNumbers) {
+    struct Case {
+        const char* token;
+        int vertex, texture, normal;
+    };
+    const Case cases[] = {{"5", 5, 0, 0},     {"5/6", 5, 6, 6},   {"5/6/7", 5, 6, 7},
+                          {"5//7", 5, 0, 7},  {"/6/7", 0, 6, 7},  {"junk", 0, 0, 0},
+                          {"8/x/9", 8, 0, 9}, {"3/", 3, 0, 0}};
+    for (const Case& c : cases) {
+        int vertex = -1, texture = -1, normal = -1;
+        parseFaceVertex(c.token, vertex, texture, normal);
+        EXPECT_EQ(vertex, c.vertex) << c.token;
+        EXPECT_EQ(texture, c.texture) << c.token;
+        EXPECT_EQ(normal, c.normal) << c.token;
+    }
+}
+
+TEST(MeshLoaderHelpers, SplitTokensAppendsAtAnyWhitespaceRun) {
+    std::vector<std::string> tokens = {"kept"};
+    splitTokens(" \tv  1.5\v-2\f3\r", tokens);
+    EXPECT_EQ(tokens, (std::vector<std::string>{"kept", "v", "1.5", "-2", "3"}));
+    splitTokens("   ", tokens);
+    EXPECT_EQ(tokens.size(), 5u);
+}
+
+TEST_F(MeshLoaderTest, ReadLinesAppendsAndLowerCasesOnRequest) {
+    const std::string path = files.write("lines.txt", "V 1\n\nF One\r\nlast");
+    std::vector<std::string> lines = {"before"};
+    ASSERT_TRUE(readLines(path, lines, false));
+    EXPECT_EQ(lines, (std::vector<std::string>{"before", "V 1", "", "F One\r", "last"}));
+    std::vector<std::string> lowered;
+    ASSERT_TRUE(readLines(path, lowered, true));
+    EXPECT_EQ(lowered, (std::vector<std::string>{"v 1", "", "f one\r", "last"}));
+    std::vector<std::string> untouched = {"x"};
+    EXPECT_FALSE(readLines(files.pathOf("absent.txt"), untouched, false));
+    EXPECT_EQ(untouched, std::vector<std::string>{"x"});
+}
+
+TEST_F(MeshLoaderTest, FitUnitSphereScalesPositionsOnly) {
+    Mesh mesh = loadText("v 3 4 0\nv 0 0 1\nvn 0 2 0\nvn 1 0 0\nvt 0.5 0.5\nvt 1 1\nf 1 2 2\n");
+    mesh.fitUnitSphere();
+    expectVector(mesh.vertices[0].position, 0.6f, 0.8f, 0.0f);
+    expectVector(mesh.vertices[1].position, 0.0f, 0.0f, 0.2f);
+    expectVector(mesh.vertices[0].normal, 0.0f, 2.0f, 0.0f);
+    EXPECT_EQ(mesh.vertices[0].u, 127);
+    expectIndices(mesh.faces[0], 0, 1, 1);
+}
+
+TEST_F(MeshLoaderTest, FitUnitSphereLeavesDegenerateMeshesAlone) {
+    Mesh atOrigin = loadText("v 0 0 0\nv 0 0 0\n");
+    atOrigin.fitUnitSphere();
+    for (const MeshVertex& vertex : atOrigin.vertices) expectVector(vertex.position, 0, 0, 0);
+    Mesh empty;
+    empty.fitUnitSphere();
+    EXPECT_TRUE(empty.vertices.empty());
+}
+
+}  // namespace
