@@ -64,8 +64,7 @@ void runFrames(caca_dither_t* bitmap) {
         vrlCheckControls(1000.0f);
         std::snprintf(title, sizeof title, "time = %d", vrlGetModulePosition());
         caca_set_window_title(title);
-        if (vrlGetModulePosition() > kShowEndMs) ended = true;
-        if (GetAsyncKeyState(VK_ESCAPE) != 0) ended = true;
+        if (frameEndsShow(vrlGetModulePosition(), GetAsyncKeyState(VK_ESCAPE))) ended = true;
         // The frame that ends the show is still drawn.
         std::memset(vrlGetFrameBuffer(), 0, 320 * 200 * 4);
         vrlRun();
@@ -75,6 +74,10 @@ void runFrames(caca_dither_t* bitmap) {
 }
 
 }  // namespace
+
+bool frameEndsShow(int position, short escapeState) {
+    return position > kShowEndMs || escapeState != 0;
+}
 
 int runShow() {
     caca_dither_t* bitmap = nullptr;

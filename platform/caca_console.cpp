@@ -1,6 +1,10 @@
 #include "platform/caca_console.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -12,10 +16,28 @@ struct Console {
 // One console per process, like the terminal it stands for.
 Console g_console;
 
+bool wantsTerminalDriver() {
+    const char* driver = std::getenv("CACA_DRIVER");
+    if (driver && *driver)
+        return !std::strcmp(driver, "ncurses") || !std::strcmp(driver, "slang");
+    const char* display = std::getenv("DISPLAY");
+    return !display || !*display;
+}
+
+bool haveTerminal() {
+    const char* term = std::getenv("TERM");
+    return isatty(STDIN_FILENO) && isatty(STDOUT_FILENO) && term && *term &&
+           std::strcmp(term, "dumb") != 0;
+}
+
 }  // namespace
 
 int caca_init() {
     if (g_console.display) return 0;
+    // libcaca's terminal drivers end the whole process when there is no
+    // usable terminal, so ask before handing it over: no terminal is a
+    // console that does not start, which the show reports and survives.
+    if (wantsTerminalDriver() && !haveTerminal()) return -1;
     g_console.canvas = caca_create_canvas(0, 0);
     if (!g_console.canvas) return -1;
     g_console.display = caca_create_display(g_console.canvas);
