@@ -135,10 +135,10 @@ void walkCell(int column, int row, const GridPoint* points, const unsigned int* 
 // the point array or the 320 x 200 target, whatever the two counts say.
 template <typename DrawCell>
 void forEachCell(int columns, int rows, DrawCell drawCell) {
-    const int cellRows = std::min(rows, DeformGrid::kRows) - 1;
-    const int cellColumns = std::min(columns, DeformGrid::kColumns) - 1;
-    for (int row = 0; row < cellRows; ++row) {
-        for (int column = 0; column < cellColumns; ++column) drawCell(column, row);
+    const int pointRows = std::min(rows, DeformGrid::kRows);
+    const int pointColumns = std::min(columns, DeformGrid::kColumns);
+    for (int row = 0; row + 1 < pointRows; ++row) {
+        for (int column = 0; column + 1 < pointColumns; ++column) drawCell(column, row);
     }
 }
 

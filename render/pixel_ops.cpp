@@ -69,6 +69,9 @@ void blitScaledAddFade(int x, int y, int srcWidth, int srcHeight, int dstWidth, 
 }
 
 void blur4(int width, int height, unsigned int* buffer) {
+    // Two negative sizes multiply to a positive count, but describe no
+    // buffer; they are treated like any other empty area.
+    if (width <= 0 || height <= 0) return;
     const std::int64_t count = std::int64_t{width} * height;
     if (count <= 642) return;
     const std::int64_t first = 322;

@@ -1,0 +1,253 @@
+#include "render/deform_grid.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <memory>
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr int kWidth = 320;
+constexpr int kHeight = 200;
+constexpr int kPixels = kWidth * kHeight;
+constexpr unsigned int kUntouched = 0xA5C3E1F7u;
+
+unsigned int channel(unsigned int pixel, int index) { return (pixel >> (8 * index)) & 0xFFu; }
+
+// A texture of random texels whose top bytes are set too: the grid must
+// ignore them.
+std::vector<unsigned int> randomTexture(unsigned int seed) {
+    std::mt19937 generator(seed);
+    std::vector<unsigned int> texture(256 * 256);
+    for (unsigned int& texel : texture) texel = generator() | 0xFF000000u;
+    return texture;
+}
+
+// The grid lives on the heap like it does inside an effect.
+std::unique_ptr<DeformGrid> gridWith(int texY, int texX, int level) {
+    auto grid = std::make_unique<DeformGrid>();
+    for (GridPoint& point : grid->points) point = {texY, texX, level};
+    return grid;
+}
+
+// Each channel of a texel times k / 256, bits 24-31 cleared.
+unsigned int scaled(unsigned int texel, unsigned int k) {
+    unsigned int result = 0;
+    for (int c = 0; c < 3; ++c) result |= (channel(texel, c) * k / 256) << (8 * c);
+    return result;
+}
+
+TEST(DeformGrid, StartsWithTheFixedShape) {
+    const auto grid = std::make_unique<DeformGrid>();
+    EXPECT_EQ(grid->columns, 41);
+    EXPECT_EQ(grid->rows, 26);
+    EXPECT_EQ(std::size(grid->points), 41u * 26u);
+    EXPECT_EQ(std::size(grid->columnValues), 41u);
+    EXPECT_EQ(std::size(grid->rowValues), 26u);
+}
+
+// ---------------------------------------------------------------------------
+// Texture coordinates
+
+TEST(DeformGridMapping, IdentityGridCopiesTheTextureAndRepeatsItsFirstColumns) {
+    const std::vector<unsigned int> texture = randomTexture(1);
+    auto grid = gridWith(0, 0, 127);
+    for (int r = 0; r < 26; ++r)
+        for (int c = 0; c < 41; ++c) grid->points[r * 41 + c] = {r * 8, c * 8, 127};
+    std::vector<unsigned int> target(kPixels, kUntouched);
+    grid->drawShaded(texture.data(), target.data());
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            // Columns 256..319 show the texture's columns 0..63 again.
+            ASSERT_EQ(target[y * kWidth + x], scaled(texture[y * 256 + x % 256], 254))
+                << "pixel " << x << "," << y;
+        }
+    }
+}
+
+TEST(DeformGridMapping, CoordinatesWrapAroundTheTextureBothWays) {
+    const std::vector<unsigned int> texture = randomTexture(2);
+    struct Case {
+        int texY, texX, row, column;
+    };
+    const Case cases[] = {
+        {0, -1, 0, 255},                        // left of column 0
+        {256, 0, 0, 0},                         // one texture height down
+        {-1, -256, 255, 0},                     // above row 0
+        {256 * 1000 + 3, -256 * 7 + 5, 3, 5},   // far away
+        {INT_MAX, INT_MIN, 255, 0},             // products beyond 32 bits wrap
+        {INT_MAX - 3, INT_MIN + 9, 252, 9},
+    };
+    for (const Case& c : cases) {
+        auto grid = gridWith(c.texY, c.texX, 127);
+        std::vector<unsigned int> target(kPixels, kUntouched);
+        grid->drawShaded(texture.data(), target.data());
+        const unsigned int expected = scaled(texture[c.row * 256 + c.column], 254);
+        EXPECT_EQ(std::count(target.begin(), target.end(), expected), kPixels)
+            << "texY " << c.texY << " texX " << c.texX;
+    }
+}
+
+TEST(DeformGridMapping, CoordinatesStepAcrossACellInEighths) {
+    const std::vector<unsigned int> texture = randomTexture(3);
+    auto grid = gridWith(0, 0, 127);
+    // Cell (2, 1): columns run 40 -> 32 (backwards), rows 10 -> 26.
+    grid->points[1 * 41 + 2] = {10, 40, 127};
+    grid->points[1 * 41 + 3] = {10, 32, 127};
+    grid->points[2 * 41 + 2] = {26, 40, 127};
+    grid->points[2 * 41 + 3] = {26, 32, 127};
+    std::vector<unsigned int> target(kPixels, kUntouched);
+    DeformGrid::drawCellShaded(2, 1, grid->points, texture.data(), target.data());
+    for (int row = 0; row < 8; ++row)
+        for (int pixel = 0; pixel < 8; ++pixel)
+            ASSERT_EQ(target[(8 + row) * kWidth + 16 + pixel],
+                      scaled(texture[(10 + 2 * row) * 256 + 40 - pixel], 254))
+                << row << "," << pixel;
+    // Only the cell's own 64 pixels were written.
+    EXPECT_EQ(std::count(target.begin(), target.end(), kUntouched), kPixels - 64);
+}
+
+// ---------------------------------------------------------------------------
+// Levels
+
+TEST(DeformGridShading, LevelRampsLinearlyInsideACell) {
+    const std::vector<unsigned int> white(256 * 256, 0x00FFFFFFu);
+    auto grid = gridWith(0, 0, 0);
+    // Cell (0, 0): left corners at 0, right corners at 64.
+    grid->points[1] = {0, 0, 64};
+    grid->points[42] = {0, 0, 64};
+    std::vector<unsigned int> target(kPixels, kUntouched);
+    DeformGrid::drawCellShaded(0, 0, grid->points, white.data(), target.data());
+    for (int row = 0; row < 8; ++row) {
+        for (int pixel = 0; pixel < 8; ++pixel) {
+            const unsigned int level = 8 * pixel;  // 0, 8, ..., 56
+            const unsigned int grey = 255 * (2 * level) / 256;
+            ASSERT_EQ(target[row * kWidth + pixel], grey * 0x010101u) << row << "," << pixel;
+        }
+    }
+
+    // Top corners at 128, bottom at 192: row n is at level 128 + 8n.
+    grid = gridWith(0, 0, 128);
+    grid->points[41] = {0, 0, 192};
+    grid->points[42] = {0, 0, 192};
+    const unsigned int texel = 0x00204080u;
+    const std::vector<unsigned int> flat(256 * 256, texel);
+    DeformGrid::drawCellShaded(0, 0, grid->points, flat.data(), target.data());
+    for (int row = 0; row < 8; ++row) {
+        const unsigned int toWhite = 2 * (128 + 8 * row) - 254;
+        for (int c = 0; c < 3; ++c)
+            ASSERT_EQ(channel(target[row * kWidth + 3], c),
+                      channel(texel, c) * (255 - toWhite) / 256 + 255 * toWhite / 256)
+                << "row " << row << " channel " << c;
+    }
+}
+
+TEST(DeformGridShading, LevelsRunFromBlackThroughTheTexelToWhite) {
+    const std::vector<unsigned int> texture(256 * 256, 0xFF3080F0u);
+    struct Case {
+        int level;
+        unsigned int pixel;
+    };
+    const Case cases[] = {
+        {0, 0x00000000u},
+        {64, 0x00184078u},   // half of each channel
+        {127, 0x002F7FEEu},  // 254/256 of each channel
+        {128, 0x00307FEEu},  // weight 253 plus a white term of 1
+        {254, 0x00FDFDFDu},  // weight 1 plus a white term of 253
+        {255, 0x00FFFFFFu},  // the ramp's limit
+    };
+    for (const Case& c : cases) {
+        auto grid = gridWith(0, 0, c.level);
+        std::vector<unsigned int> target(kPixels, kUntouched);
+        grid->drawShaded(texture.data(), target.data());
+        EXPECT_EQ(std::count(target.begin(), target.end(), c.pixel), kPixels)
+            << "level " << c.level << " gives " << std::hex << target[0];
+    }
+}
+
+TEST(DeformGridShading, LevelZeroBlackensAndHalvesInTheTwoModes) {
+    const std::vector<unsigned int> texture = randomTexture(4);
+    auto grid = gridWith(3, 5, 0);
+    std::vector<unsigned int> target(kPixels, 0x00FFFFFFu);
+    grid->drawShaded(texture.data(), target.data());
+    EXPECT_EQ(std::count(target.begin(), target.end(), 0u), kPixels);
+
+    std::mt19937 generator(8);
+    std::vector<unsigned int> before(kPixels);
+    for (unsigned int& pixel : before) pixel = generator();
+    target = before;
+    grid->drawHalfBlend(texture.data(), target.data());
+    for (int i = 0; i < kPixels; ++i) ASSERT_EQ(target[i], (before[i] >> 1) & 0x007F7F7Fu) << i;
+}
+
+TEST(DeformGridHalfBlend, MovesTheTargetTowardTheTextureByHalves) {
+    const std::vector<unsigned int> white(256 * 256, 0x00FFFFFFu);
+    auto grid = gridWith(0, 0, 255);
+    std::vector<unsigned int> target(kPixels, 0);
+    // The shaded texel is 254 per channel; each pass keeps half of each side.
+    const unsigned int expected[] = {0x007F7F7Fu, 0x00BEBEBEu, 0x00DEDEDEu, 0x00EEEEEEu};
+    for (unsigned int pass : expected) {
+        grid->drawHalfBlend(white.data(), target.data());
+        ASSERT_EQ(std::count(target.begin(), target.end(), pass), kPixels) << std::hex << pass;
+    }
+}
+
+TEST(DeformGridHalfBlend, GreenFollowsTheFractionOfTheLevelRedAndBlueDoNot) {
+    const std::vector<unsigned int> white(256 * 256, 0x00FFFFFFu);
+    auto grid = gridWith(0, 0, 100);
+    grid->points[1] = {0, 0, 101};
+    grid->points[42] = {0, 0, 101};
+    std::vector<unsigned int> target(kPixels, 0);
+    DeformGrid::drawCellHalfBlend(0, 0, grid->points, white.data(), target.data());
+    // Pixel k is at level 100 + k/8: red and blue use 100 throughout
+    // (255 * 100 / 256 = 99), green reaches 100 from k = 4 on.
+    for (int pixel = 0; pixel < 8; ++pixel) {
+        const unsigned int shadedGreen = pixel >= 4 ? 100 : 99;
+        const unsigned int result = target[5 * kWidth + pixel];
+        EXPECT_EQ(channel(result, 0), 99u / 2) << pixel;
+        EXPECT_EQ(channel(result, 1), shadedGreen / 2) << pixel;
+        EXPECT_EQ(channel(result, 2), 99u / 2) << pixel;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Grid shape
+
+TEST(DeformGridShape, TooFewPointRowsOrColumnsDrawNothingAndTooManyStayInBounds) {
+    const std::vector<unsigned int> texture = randomTexture(6);
+    for (const auto& [columns, rows] : {std::pair{1, 26}, std::pair{41, 1}, std::pair{0, 0},
+                                        std::pair{-5, 26}, std::pair{41, INT_MIN}}) {
+        auto grid = gridWith(0, 0, 100);
+        grid->columns = columns;
+        grid->rows = rows;
+        std::vector<unsigned int> target(kPixels, kUntouched);
+        grid->drawShaded(texture.data(), target.data());
+        grid->drawHalfBlend(texture.data(), target.data());
+        EXPECT_EQ(std::count(target.begin(), target.end(), kUntouched), kPixels)
+            << columns << " x " << rows;
+    }
+    // Counts beyond the fixed shape draw the whole frame once and no more
+    // (the sanitizer build would see a write past the target).
+    auto grid = gridWith(0, 0, 0);
+    grid->columns = 1000;
+    grid->rows = INT_MAX;
+    std::vector<unsigned int> target(kPixels, kUntouched);
+    grid->drawShaded(texture.data(), target.data());
+    EXPECT_EQ(std::count(target.begin(), target.end(), 0u), kPixels);
+
+    // Two point columns and three point rows: the top-left 8 x 16 pixels.
+    grid = gridWith(0, 0, 0);
+    grid->columns = 2;
+    grid->rows = 3;
+    std::fill(target.begin(), target.end(), kUntouched);
+    grid->drawShaded(texture.data(), target.data());
+    EXPECT_EQ(std::count(target.begin(), target.end(), 0u), 8 * 16);
+    EXPECT_EQ(target[15 * kWidth + 7], 0u);
+    EXPECT_EQ(target[16 * kWidth + 7], kUntouched);
+    EXPECT_EQ(target[15 * kWidth + 8], kUntouched);
+}
+
+}  // namespace
