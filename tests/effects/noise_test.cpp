@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "effects/noise.h"
+#include "engine/random.h"
+#include "tests/effects/effect_fixture.h"
+
+namespace {
+
+unsigned int channel(unsigned int pixel, int index) { return (pixel >> (8 * index)) & 0xFFu; }
+
+// The generator state after `draws` draws from a fresh start.
+std::uint32_t stateAfter(int draws) {
+    resetRandom();
+    for (int i = 0; i < draws; ++i) nextRandom();
+    return randomState();
+}
+
+TEST(Noise, BlackFrameBecomesGreySpeckleBelowTheAmplitude) {
+    resetRandom();
+    fixture::fillFrame(0u);
+    Noise noise(35);
+    noise.draw();
+    unsigned int highest = 0;
+    int black = 0;
+    for (int i = 0; i < fixture::kPixels; ++i) {
+        const unsigned int pixel = fixture::frame()[i];
+        ASSERT_EQ(channel(pixel, 0), channel(pixel, 1)) << "pixel " << i;
+        ASSERT_EQ(channel(pixel, 0), channel(pixel, 2)) << "pixel " << i;
+        ASSERT_EQ(pixel >> 24, 0u);
+        highest = std::max(highest, channel(pixel, 0));
+        black += pixel == 0;
+    }
+    EXPECT_EQ(highest, 34u);  // the whole range shows up over 64000 pixels
+    EXPECT_GT(black, 0);
+    EXPECT_LT(black, fixture::kPixels / 20);
+}
+
+TEST(Noise, SaturatesEachChannelOnItsOwn) {
+    resetRandom();
+    const unsigned int start = 0x001000FAu;  // red 250, green 0, blue 16
+    fixture::fillFrame(start);
+    Noise(40).draw();
+    bool capped = false;
+    for (int i = 0; i < fixture::kPixels; ++i) {
+        const unsigned int pixel = fixture::frame()[i];
+        const unsigned int added = channel(pixel, 1);  // green started at 0
+        ASSERT_LT(added, 40u);
+        ASSERT_EQ(channel(pixel, 0), std::min(255u, 250u + added)) << "pixel " << i;
+        ASSERT_EQ(channel(pixel, 2), 16u + added) << "pixel " << i;
+        capped |= added > 5;
+    }
+    EXPECT_TRUE(capped);
+}
+
+TEST(Noise, AmplitudeOneOrLessLeavesTheFrameButTakesOneDrawPerPixel) {
+    for (int amplitude : {1, 0, -7}) {
+        fixture::fillFrame(0x00804020u);
+        resetRandom();
+        Noise(amplitude).draw();
+        EXPECT_EQ(fixture::countDifferent(fixture::frame(), 0x00804020u), 0) << amplitude;
+        EXPECT_EQ(randomState(), stateAfter(fixture::kPixels)) << amplitude;
+    }
+}
+
+TEST(Noise, SameRandomStateGivesTheSameSpeckle) {
+    fixture::fillFrame(0u);
+    resetRandom(1234);
+    Noise(35).draw();
+    const auto first = fixture::snapshot();
+    fixture::fillFrame(0u);
+    resetRandom(1234);
+    Noise(35).draw();
+    EXPECT_EQ(fixture::snapshot(), first);
+    fixture::fillFrame(0u);
+    Noise(35).draw();  // the generator moved on
+    EXPECT_NE(fixture::snapshot(), first);
+}
+
+}  // namespace

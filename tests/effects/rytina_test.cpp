@@ -1,0 +1,196 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+
+#include "effects/rytina.h"
+#include "effects/rytina2.h"
+#include "effects/rytina3.h"
+#include "effects/shake.h"
+#include "engine/random.h"
+#include "tests/effects/effect_fixture.h"
+
+namespace {
+
+using NORVALE_VIRELLO::Base;
+
+unsigned int channel(unsigned int pixel, int index) { return (pixel >> (8 * index)) & 0xFFu; }
+
+// A frame with every kind of pixel: dark, bright, saturated channels.
+void fillVariedFrame() {
+    for (int i = 0; i < fixture::kPixels; ++i)
+        fixture::frame()[i] = (i * 2654435761u) & 0x00FFFFFFu;
+}
+
+std::uint32_t stateAfter(std::uint32_t seed, int draws) {
+    resetRandom(seed);
+    for (int i = 0; i < draws; ++i) nextRandom();
+    return randomState();
+}
+
+std::unique_ptr<Base> makeShake(int kind, float divisor, bool unclamped) {
+    if (kind == 1) return std::make_unique<Rytina>(divisor, unclamped);
+    if (kind == 2) return std::make_unique<Rytina2>(divisor, unclamped);
+    return std::make_unique<Rytina3>(divisor, unclamped);
+}
+
+// Runs one draw of the overlay at `ms` inside the interval [start, end).
+std::vector<unsigned int> shakeVaried(Base& effect, int start, int end, int ms) {
+    effect.init(start, end);
+    fixture::showAt(effect, ms);
+    fillVariedFrame();
+    resetRandom(99);
+    effect.draw();
+    return fixture::snapshot();
+}
+
+TEST(RytinaFamily, SilenceLeavesRytinaAloneAndBlacksOutRytina2) {
+    fixture::setSpectrumSum(0.0f);
+    Rytina rytina(8.0f, false);
+    fillVariedFrame();
+    const auto untouched = fixture::snapshot();
+    EXPECT_EQ(shakeVaried(rytina, 0, 49000, 1000), untouched);
+
+    Rytina2 rytina2(30.0f, false);
+    const auto blacked = shakeVaried(rytina2, 49000, 81500, 50000);
+    EXPECT_EQ(fixture::countDifferent(blacked.data(), 0u), 0);
+}
+
+TEST(RytinaFamily, Rytina3InSilenceOnlyScalesByTheRampsEdge) {
+    fixture::setSpectrumSum(0.0f);
+    fillVariedFrame();
+    const auto before = fixture::snapshot();
+    Rytina3 rytina3(20.0f, false);
+    const auto after = shakeVaried(rytina3, 162000, 193000, 180000);
+    for (int i = 0; i < fixture::kPixels; ++i)
+        for (int c = 0; c < 3; ++c) {
+            const unsigned int was = channel(before[i], c), now = channel(after[i], c);
+            ASSERT_LE(now, was) << "pixel " << i;
+            ASSERT_GE(now + 2, was) << "pixel " << i;  // the ramp's two halves each round down
+        }
+}
+
+TEST(RytinaFamily, Bin511AloneChangesNothing) {
+    std::array<float, 512> onlyLast{};
+    onlyLast[511] = 1000.0f;
+    for (int kind : {1, 2, 3}) {
+        fixture::setSpectrumSum(0.0f);
+        auto silentEffect = makeShake(kind, 10.0f, false);
+        const auto silent = shakeVaried(*silentEffect, 0, 10000, 5000);
+        fixture::setSpectrum(onlyLast);
+        auto effect = makeShake(kind, 10.0f, false);
+        EXPECT_EQ(shakeVaried(*effect, 0, 10000, 5000), silent) << "class " << kind;
+    }
+}
+
+TEST(RytinaFamily, Rytina3AtItsStartIsSilentWhateverTheSound) {
+    fixture::setSpectrumSum(0.0f);
+    Rytina3 quiet(20.0f, false);
+    const auto silent = shakeVaried(quiet, 190000, 223000, 190000);
+    fixture::setSpectrumSum(500.0f);
+    Rytina3 loud(20.0f, false);
+    EXPECT_EQ(shakeVaried(loud, 190000, 223000, 190000), silent);
+}
+
+double meanBrightness(const std::vector<unsigned int>& pixels) {
+    double total = 0;
+    for (unsigned int p : pixels) total += channel(p, 0) + channel(p, 1) + channel(p, 2);
+    return total / pixels.size();
+}
+
+TEST(RytinaFamily, Rytina3DarkensMoreAsItsIntervalProceeds) {
+    // Amounts up to 42 keep the ramp level at most 253 even at the end, so
+    // nothing wraps into scattered colours.
+    fixture::setSpectrumSum(20.0f * 42.9f / 255.0f);
+    Rytina3 rytina3(20.0f, false);
+    const double start = meanBrightness(shakeVaried(rytina3, 0, 10000, 0));
+    const double middle = meanBrightness(shakeVaried(rytina3, 0, 10000, 5000));
+    const double end = meanBrightness(shakeVaried(rytina3, 0, 10000, 9999));
+    EXPECT_LT(middle, start * 0.8);
+    EXPECT_LT(end, middle * 0.8);
+    EXPECT_GT(end, 0.0);
+}
+
+TEST(RytinaFamily, LoudnessIsTheSumOverTheDivisor) {
+    // With the sum equal to the divisor every pixel gets 0..255; a divisor
+    // twice as large halves the largest amount.
+    for (auto [divisor, largest] : {std::pair{8.0f, 255u}, std::pair{16.0f, 127u}}) {
+        fixture::setSpectrumSum(8.0f);
+        Rytina rytina(divisor, false);
+        rytina.init(0, 49000);
+        fixture::showAt(rytina, 1000);
+        fixture::fillFrame(0u);
+        resetRandom(5);
+        rytina.draw();
+        unsigned int highest = 0;
+        for (int i = 0; i < fixture::kPixels; ++i) {
+            const unsigned int pixel = fixture::frame()[i];
+            ASSERT_EQ(pixel, channel(pixel, 0) * 0x010101u);
+            highest = std::max(highest, channel(pixel, 0));
+        }
+        EXPECT_EQ(highest, largest) << divisor;
+    }
+}
+
+TEST(RytinaFamily, Rytina2WithLittleSoundOnlyDarkens) {
+    fixture::setSpectrumSum(2.4f);  // level 0.08: amounts up to 20, ramp levels up to 120
+    fillVariedFrame();
+    const auto before = fixture::snapshot();
+    Rytina2 rytina2(30.0f, false);
+    const auto after = shakeVaried(rytina2, 49000, 81500, 60000);
+    int lit = 0;
+    for (int i = 0; i < fixture::kPixels; ++i) {
+        for (int c = 0; c < 3; ++c) ASSERT_LE(channel(after[i], c), channel(before[i], c));
+        lit += after[i] != 0;
+    }
+    EXPECT_GT(lit, fixture::kPixels / 2);
+}
+
+TEST(RytinaFamily, UnclampedAddCarriesIntoTheNextChannel) {
+    EXPECT_EQ(addGreyCarrying(0x0000F8u, 10), 0x000A0B02u);
+    EXPECT_EQ(addGreyCarrying(0xFFFFFFFFu, 1), 0x00010100u);  // wraps at 32 bits
+
+    // On a bright red frame the clamped overlay keeps red at the top; the
+    // unclamped one lets it wrap into green.
+    fixture::setSpectrumSum(25.0f);
+    for (bool unclamped : {false, true}) {
+        Rytina rytina(25.0f, unclamped);
+        rytina.init(223000, 243000);
+        fixture::showAt(rytina, 230000);
+        fixture::fillFrame(0x0000F8u);
+        resetRandom(3);
+        rytina.draw();
+        int wrapped = 0;
+        for (int i = 0; i < fixture::kPixels; ++i) wrapped += channel(fixture::frame()[i], 0) < 0xF8u;
+        if (unclamped)
+            EXPECT_GT(wrapped, fixture::kPixels / 2);
+        else
+            EXPECT_EQ(wrapped, 0);
+    }
+}
+
+TEST(RytinaFamily, EveryFrameTakesExactlyOneDrawPerPixel) {
+    fixture::setSpectrumSum(40.0f);
+    for (int kind : {1, 2, 3})
+        for (bool unclamped : {false, true}) {
+            auto effect = makeShake(kind, 10.0f, unclamped);
+            shakeVaried(*effect, 0, 10000, 5000);
+            EXPECT_EQ(randomState(), stateAfter(99, fixture::kPixels)) << kind;
+        }
+}
+
+TEST(RytinaFamily, DivisorZeroLeavesTheFrameAlone) {
+    fillVariedFrame();
+    const auto before = fixture::snapshot();
+    for (float sum : {0.0f, 30.0f}) {
+        fixture::setSpectrumSum(sum);
+        for (int kind : {1, 2, 3}) {
+            auto effect = makeShake(kind, 0.0f, false);
+            EXPECT_EQ(shakeVaried(*effect, 0, 10000, 5000), before) << kind;
+            EXPECT_EQ(randomState(), stateAfter(99, fixture::kPixels));
+        }
+    }
+}
+
+}  // namespace
