@@ -34,6 +34,9 @@ constexpr FixturePicture kFixturePictures[] = {
     {"goddess3.jpg", 400, 60, 0xFFFFFF}, {"goddess4.jpg", 80, 220, 0xFFFFFF},
     {"goddess5.jpg", 48, 48, 0xFFFFFF},  {"goddess6.jpg", 64, 32, 0xFFFFFF},
     {"goddess7.jpg", 96, 64, 0xFFFFFF},
+    // credits2 is wider than the frame on purpose; credits1 is left to the
+    // engine's 640 x 480 placeholder so that the two can be told apart.
+    {"credits2.jpg", 400, 300, 0xFFFFFF},
 };
 
 // An octahedron: few faces, every one with a distinct first vertex.

@@ -1,0 +1,169 @@
+#include "effects/avaruus2.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "tests/effects/effect_fixture.h"
+#include "tests/effects/frame_diff.h"
+
+using NORVALE_VIRELLO::Vector3;
+
+namespace {
+
+constexpr unsigned int kGrey = 0x808080;  // both adding and subtracting flares show on it
+
+// Lays the cloud out as a 10 x 10 grid of small flares, one per cell of
+// 32 x 20 pixels, so that the cell tells which flare was drawn. A flare at
+// model (x, y, 0) sits 15 units from the viewer.
+void layOutOnGrid(Avaruus2& cloud) {
+    for (int i = 0; i < cloud.flareCount; ++i) {
+        const float column = 16.0f + 32.0f * static_cast<float>(i % 10);
+        const float row = 10.0f + 20.0f * static_cast<float>(i / 10);
+        cloud.flareRotated[i] = Vector3((column - 160.0f) * 15.0f / 256.0f,
+                                        (row - 100.0f) * 15.0f / 256.0f, 0.0f);
+        cloud.flareSizes[i] = 0.47f;  // about 8 pixels across
+    }
+}
+
+std::vector<bool> flaresDrawn(const Avaruus2& cloud, float progress) {
+    fixture::fillFrame(kGrey);
+    cloud.drawFlares(progress, 0.0f, fixture::frame());
+    std::vector<bool> drawn;
+    for (int i = 0; i < cloud.flareCount; ++i) {
+        const int x = 16 + 32 * (i % 10);
+        const int y = 10 + 20 * (i / 10);
+        drawn.push_back(fixture::frame()[y * 320 + x] != kGrey);
+    }
+    return drawn;
+}
+
+int countDrawn(const std::vector<bool>& drawn) {
+    int count = 0;
+    for (bool d : drawn) count += d;
+    return count;
+}
+
+TEST(Avaruus2Flares, CountGrowsWithTheSquareOfProgressAndTheNewestGrowsIn) {
+    Avaruus2 cloud;
+    layOutOnGrid(cloud);
+
+    EXPECT_EQ(countDrawn(flaresDrawn(cloud, 0.0f)), 0);
+
+    // v = 25 exactly: flares 0..23 drawn, flare 24 has zero width.
+    const auto half = flaresDrawn(cloud, 0.5f);
+    EXPECT_EQ(countDrawn(half), 24);
+    for (int i = 0; i < 24; ++i) EXPECT_TRUE(half[i]) << i;
+
+    // v = 100: flare 99 is the one growing in, at zero width.
+    const auto full = flaresDrawn(cloud, 1.0f);
+    EXPECT_EQ(countDrawn(full), 99);
+    EXPECT_FALSE(full[99]);
+
+    // Just past one half, flare 24 appears.
+    EXPECT_TRUE(flaresDrawn(cloud, 0.505f)[24]);
+}
+
+TEST(Avaruus2Flares, LoudnessSwellsSubtractingFlaresMore) {
+    Avaruus2 cloud;
+    cloud.flareCount = 3;  // at progress 1, flares 0 and 1 drawn in full
+    cloud.flareRotated[0] = Vector3((80.0f - 160.0f) * 15.0f / 256.0f, 0.0f, 0.0f);
+    cloud.flareRotated[1] = Vector3((240.0f - 160.0f) * 15.0f / 256.0f, 0.0f, 0.0f);
+    cloud.flareSizes[0] = cloud.flareSizes[1] = 15.0f * 16.0f / 256.0f;  // 16 pixels
+
+    const auto widths = [&](float energy) {
+        fixture::fillFrame(kGrey);
+        cloud.drawFlares(1.0f, energy, fixture::frame());
+        std::vector<unsigned int> left(fixture::frame(), fixture::frame() + fixture::kPixels);
+        for (int y = 0; y < 200; ++y)
+            for (int x = 160; x < 320; ++x) left[y * 320 + x] = kGrey;
+        std::vector<unsigned int> right(fixture::frame(), fixture::frame() + fixture::kPixels);
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 160; ++x) right[y * 320 + x] = kGrey;
+        return std::pair{fixture::changedBox(left.data(), kGrey).width(),
+                         fixture::changedBox(right.data(), kGrey).width()};
+    };
+    EXPECT_EQ(widths(0.0f), std::pair(16, 16));
+    // Energy 1: odd flares twice, even ones two and a half times as large.
+    EXPECT_EQ(widths(1.0f), std::pair(40, 32));
+}
+
+TEST(Avaruus2Flares, FlaresAtOrThroughTheViewerNeverBreakTheFrame) {
+    Avaruus2 cloud;
+    cloud.flareCount = 4;
+    cloud.flareRotated[0] = Vector3(0.0f, 0.0f, -15.0f);       // depth 0: projected at depth 1
+    cloud.flareRotated[1] = Vector3(1e30f, -1e30f, -14.9999f);  // far beyond 32-bit range
+    cloud.flareRotated[2] = Vector3(0.0f, 0.0f, -14.99985f);   // enormous but defined
+    cloud.flareSizes[0] = 0.05f;
+    cloud.flareSizes[1] = cloud.flareSizes[2] = 5.0f;
+    // An absurd loudness gives no defined size: nothing is drawn.
+    fixture::fillFrame(kGrey);
+    cloud.drawFlares(1.0f, 1e20f, fixture::frame());
+    EXPECT_EQ(fixture::countDifferent(fixture::frame(), kGrey), 0);
+    // At a sane loudness flare 2, millions of pixels wide, covers the frame
+    // (all but the last row and column, which sprites never reach).
+    fixture::fillFrame(kGrey);
+    cloud.drawFlares(1.0f, 0.0f, fixture::frame());
+    EXPECT_EQ(fixture::countDifferent(fixture::frame(), kGrey), 319 * 199);
+
+    // A zero depth is projected with depth 1: flare 0 is 12 pixels wide there.
+    Avaruus2 single;
+    single.flareCount = 2;
+    single.flareRotated[0] = Vector3(0.0f, 0.0f, -15.0f);
+    single.flareSizes[0] = 0.05f;
+    single.flareRotated[1] = Vector3(0.0f, 0.0f, 1000.0f);
+    fixture::fillFrame(kGrey);
+    single.drawFlares(1.0f, 0.0f, fixture::frame());
+    const auto box = fixture::changedBox(fixture::frame(), kGrey);
+    EXPECT_EQ(box.width(), 12);
+    EXPECT_EQ(box.left, 160 - 6);
+}
+
+TEST(Avaruus2Motion, AtMostFiveRotationStepsPerFrameAndBackwardStepsCount) {
+    Avaruus2 cloud;
+    cloud.init(150000, 162000);
+    fixture::setSpectrumSum(0.0f);
+    const Vector3 step = cloud.angleStep;
+
+    Avaruus2::lastPosition = 151000;
+    Avaruus2::stepClock = 20;
+    fixture::showAt(cloud, 156000);  // a 5 s stall counts as 100 ms
+    cloud.draw();
+    EXPECT_NEAR(cloud.angles.x, 5 * step.x, 1e-6);
+    EXPECT_NEAR(cloud.angles.z, 5 * step.z, 1e-6);
+    EXPECT_EQ(Avaruus2::stepClock, 20);
+
+    // A seek back of 300 ms counts as 300 ms: fifteen more steps.
+    fixture::showAt(cloud, 155700);
+    cloud.draw();
+    EXPECT_NEAR(cloud.angles.x, 20 * step.x, 1e-5);
+    EXPECT_EQ(Avaruus2::stepClock, 20);
+
+    // The rotated cloud follows the angles.
+    NORVALE_VIRELLO::Matrix rotation;
+    rotation.makeRotation(cloud.angles.x, cloud.angles.y, cloud.angles.z);
+    const Vector3 expected = cloud.flarePositions[7] * rotation;
+    EXPECT_FLOAT_EQ(cloud.flareRotated[7].x, expected.x);
+    EXPECT_FLOAT_EQ(cloud.flareRotated[7].y, expected.y);
+}
+
+TEST(Avaruus2Background, GreyPictureIsHalfBlendedOverTheFrame) {
+    Avaruus2 cloud;
+    cloud.init(150000, 162000);
+    cloud.flareCount = 0;
+    for (unsigned int pixel : cloud.greyTexture) {
+        ASSERT_EQ(pixel & 0xFF, (pixel >> 8) & 0xFF);  // grey: equal channels
+        ASSERT_EQ(pixel & 0xFF, (pixel >> 16) & 0xFF);
+    }
+    fixture::setSpectrumSum(0.0f);
+    Avaruus2::lastPosition = 155000;
+    fixture::fillFrame(0u);
+    fixture::showAt(cloud, 155000);
+    cloud.draw();
+    // Averaged with black: nothing passes half brightness.
+    for (int i = 0; i < fixture::kPixels; ++i) ASSERT_LE(fixture::frame()[i] & 0xFF, 0x7Fu);
+    EXPECT_GT(fixture::countDifferent(fixture::frame(), 0u), fixture::kPixels / 4);
+}
+
+}  // namespace

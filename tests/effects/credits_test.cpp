@@ -1,0 +1,133 @@
+#include "effects/credits.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "engine/random.h"
+#include "render/mesh.h"
+#include "tests/effects/effect_fixture.h"
+#include "tests/effects/frame_diff.h"
+
+namespace {
+
+constexpr int kStart = 303000;
+constexpr int kEnd = 333000;
+
+int atProgress(float p) { return kStart + static_cast<int>(p * (kEnd - kStart)); }
+
+class CreditsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(credits.init(kStart, kEnd));
+        fixture::setSpectrumSum(0.0f);
+    }
+    // The frame at a song position, the random generator at a fixed state.
+    std::vector<unsigned int> frameAt(int ms) {
+        resetRandom(4242);
+        fixture::showAt(credits, ms);
+        credits.draw();
+        return fixture::snapshot();
+    }
+    // The same frame with the asteroid left out.
+    std::vector<unsigned int> frameWithoutMeshAt(int ms) {
+        std::unique_ptr<Mesh> kept = std::move(credits.mesh);
+        auto frame = frameAt(ms);
+        credits.mesh = std::move(kept);
+        return frame;
+    }
+    Credits credits;
+};
+
+TEST_F(CreditsTest, InitLoadsTheMeshAndTheBackgroundIsDarkStatic) {
+    ASSERT_NE(credits.mesh, nullptr);
+    EXPECT_GT(credits.mesh->faceCount, 0);
+
+    const auto frame = frameWithoutMeshAt(kStart);
+    int distinct = 0;
+    for (unsigned int pixel : frame) {
+        ASSERT_EQ(pixel, (pixel & 0xFF) * 0x010101u);  // grey
+        ASSERT_LE(pixel & 0xFF, 63u);
+        distinct += pixel != frame[0];
+    }
+    EXPECT_GT(distinct, fixture::kPixels / 2);
+    // One draw per pixel, whatever else the frame shows.
+    resetRandom(4242);
+    for (int i = 0; i < fixture::kPixels; ++i) nextRandom();
+    const auto expectedState = randomState();
+    frameAt(atProgress(0.05f));
+    EXPECT_EQ(randomState(), expectedState);
+}
+
+TEST_F(CreditsTest, FirstPictureShrinksAroundTheCentre) {
+    // At p = 0.45 neither picture shows; the static is the same for a fixed
+    // random state, so the difference is the picture alone.
+    const auto bare = frameWithoutMeshAt(atProgress(0.45f));
+    const fixture::Box full = fixture::differenceBox(bare, frameWithoutMeshAt(atProgress(0.1f) + 1));
+    // credits1 is the 640 x 480 placeholder: at scale 1 it covers the frame.
+    EXPECT_EQ(full.left, 0);
+    EXPECT_EQ(full.width(), 319);
+
+    const fixture::Box box = fixture::differenceBox(bare, frameWithoutMeshAt(atProgress(0.25f)));
+    // Scale 0.15: 96 pixels wide, 45 high (height from the width), centred.
+    EXPECT_NEAR(box.width(), 96, 1);
+    EXPECT_NEAR(box.height(), 45, 1);
+    EXPECT_EQ(box.left, 112);
+    EXPECT_EQ(box.top, 77);
+
+    EXPECT_TRUE(fixture::differenceBox(bare, frameWithoutMeshAt(atProgress(0.3f))).empty());
+}
+
+TEST_F(CreditsTest, SecondPictureFromHalfwayWiderThanTheFrame) {
+    // credits2 is 400 x 300 flat white; the placeholder of credits1 would be
+    // 640 wide. At p = 0.65 the scale is 1 - 1.7 / 6.
+    const auto bare = frameWithoutMeshAt(atProgress(0.45f));
+    const auto shown = frameWithoutMeshAt(atProgress(0.65f));
+    const fixture::Box box = fixture::differenceBox(bare, shown);
+    EXPECT_NEAR(box.width(), 286, 1);
+    for (int y = box.top; y < box.bottom; ++y)
+        for (int x = box.left; x < box.right; ++x) ASSERT_EQ(shown[y * 320 + x], 0xFFFFFFu);
+
+    // At full size (just after p = 0.6) it is wider than the frame: clipped, no stray writes.
+    const fixture::Box wide = fixture::differenceBox(bare, frameWithoutMeshAt(atProgress(0.6f) + 1));
+    EXPECT_EQ(wide.left, 0);
+    EXPECT_EQ(wide.right, 319);
+}
+
+TEST_F(CreditsTest, AfterAbout0776OnlyStaticAndTheVanishedAsteroidsMarker) {
+    const int late = atProgress(0.78f);
+    const int stillShowing = atProgress(0.77f);
+    EXPECT_GT(fixture::differenceBox(frameWithoutMeshAt(late), frameWithoutMeshAt(stillShowing)).width(), 5);
+
+    // The asteroid has scale 0: all its corners fall on one point, so its
+    // faces are empty and only the 5 x 5 vertex marker remains.
+    const fixture::Box mesh = fixture::differenceBox(frameWithoutMeshAt(late), frameAt(late));
+    EXPECT_LE(mesh.width(), 5);
+    EXPECT_LE(mesh.height(), 5);
+    for (float p : {0.9f, 0.999f}) {
+        const fixture::Box box = fixture::differenceBox(frameWithoutMeshAt(atProgress(p)), frameAt(atProgress(p)));
+        EXPECT_LE(box.width(), 5);
+    }
+}
+
+TEST_F(CreditsTest, AsteroidIsFullSizeUntilATenthThenShrinks) {
+    frameAt(atProgress(0.05f));
+    EXPECT_EQ(credits.mesh->scale, 1.0f);
+    frameAt(atProgress(0.35f));
+    EXPECT_NEAR(credits.mesh->scale, 0.5f, 1e-5);
+    frameAt(atProgress(0.7f));
+    EXPECT_EQ(credits.mesh->scale, 0.0f);
+}
+
+TEST(CreditsWithoutInit, DrawsStaticWithoutAMesh) {
+    Credits credits;
+    credits.startTime = kStart;
+    credits.endTime = kEnd;
+    fixture::showAt(credits, kStart + 1000);
+    credits.draw();
+    EXPECT_EQ(credits.mesh, nullptr);
+    for (int i = 0; i < fixture::kPixels; ++i) ASSERT_LE(fixture::frame()[i] & 0xFF, 63u);
+}
+
+}  // namespace

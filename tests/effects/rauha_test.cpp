@@ -1,0 +1,159 @@
+#include "effects/rauha.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "engine/random.h"
+#include "render/deform_grid.h"
+#include "tests/effects/effect_fixture.h"
+#include "tests/effects/frame_diff.h"
+
+namespace {
+
+constexpr int kStart = 122000;
+constexpr int kEnd = 150000;
+constexpr unsigned int kTraceWhite = 0xFEFEFE;  // white at the blend's 255/256
+
+// Bins 0..199 feed the traces; loud ones push both traces out of the band.
+// Both spectra are equally loud (a beat), so the photo window is dealt the
+// same way in both and only the traces differ.
+std::array<float, 512> tracesOffSpectrum() {
+    std::array<float, 512> bins{};
+    for (int i = 0; i < 200; ++i) bins[i] = 1.0f;
+    return bins;
+}
+std::array<float, 512> tracesFlatSpectrum() {
+    std::array<float, 512> bins{};
+    for (int i = 200; i < 400; ++i) bins[i] = 1.0f;
+    return bins;
+}
+
+std::vector<unsigned int> drawWith(Rauha& rauha, int ms, const std::array<float, 512>& bins) {
+    resetRandom(77);
+    fixture::setSpectrum(bins);
+    fixture::showAt(rauha, ms);
+    rauha.draw();
+    return fixture::snapshot();
+}
+
+bool isTraceRow(int y) { return (y >= 13 && y <= 17) || (y >= 183 && y <= 187); }
+
+class RauhaTest : public ::testing::Test {
+protected:
+    void SetUp() override { rauha.init(kStart, kEnd); }
+    Rauha rauha;
+};
+
+TEST_F(RauhaTest, TracesFadeInToWhiteOverTheFirstThird) {
+    // At the start the traces only take the blend's 1/256 off the picture.
+    const auto bare = drawWith(rauha, kStart, tracesOffSpectrum());
+    const auto traced = drawWith(rauha, kStart, tracesFlatSpectrum());
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 320; ++x) {
+            const unsigned int before = bare[y * 320 + x];
+            const unsigned int after = traced[y * 320 + x];
+            if (!isTraceRow(y)) {
+                ASSERT_EQ(after, before) << x << "," << y;
+                continue;
+            }
+            for (int c = 0; c < 3; ++c) {
+                ASSERT_LE(fixture::channel(after, c), fixture::channel(before, c));
+                ASSERT_GE(fixture::channel(after, c) + 1, fixture::channel(before, c));
+            }
+        }
+
+    // Halfway through the fade the traces are lighter than the picture but
+    // not yet white.
+    const int sixth = kStart + (kEnd - kStart) / 6;
+    const auto bareMid = drawWith(rauha, sixth, tracesOffSpectrum());
+    const auto tracedMid = drawWith(rauha, sixth, tracesFlatSpectrum());
+    int lighter = 0;
+    for (int x = 0; x < 320; ++x) {
+        const unsigned int after = tracedMid[185 * 320 + x];
+        EXPECT_NE(after, kTraceWhite);
+        lighter += fixture::channel(after, 1) > fixture::channel(bareMid[185 * 320 + x], 1);
+    }
+    EXPECT_EQ(lighter, 320);
+
+    // From a third of the span on, both bands are solid white.
+    for (int ms : {kStart + (kEnd - kStart) / 3 + 1, kEnd - 1}) {
+        const auto late = drawWith(rauha, ms, tracesFlatSpectrum());
+        for (int y = 0; y < 200; ++y)
+            for (int x = 0; x < 320; ++x)
+                if (isTraceRow(y)) {
+                    ASSERT_EQ(late[y * 320 + x], kTraceWhite) << ms << ": " << x << "," << y;
+                }
+    }
+}
+
+TEST_F(RauhaTest, TracesScrollInOppositeDirections) {
+    // One raised bin marks the column that reads it: the lower trace moves
+    // up to row 119, the upper one down to row 81.
+    std::array<float, 512> bins{};
+    bins[10] = 0.1f;
+    const auto columnsMarked = [&](int ms, int row) {
+        const auto frame = drawWith(rauha, ms, bins);
+        std::vector<int> columns;
+        for (int x = 0; x < 320; ++x)
+            if (frame[row * 320 + x] == kTraceWhite) columns.push_back(x);
+        return columns;
+    };
+    const int ms = 140000;  // a multiple of 32: the next scroll step is 32 ms on
+    const auto lower = columnsMarked(ms, 119);
+    const auto upper = columnsMarked(ms, 81);
+    ASSERT_FALSE(lower.empty());
+    ASSERT_FALSE(upper.empty());
+    const auto lowerLater = columnsMarked(ms + 32, 119);
+    const auto upperLater = columnsMarked(ms + 32, 81);
+    ASSERT_EQ(lowerLater.size(), lower.size());
+    for (size_t i = 0; i < lower.size(); ++i) {
+        // Wraps at column 0 back to 199 (the index repeats every 200 columns).
+        EXPECT_EQ(lowerLater[i], lower[i] == 0 ? 199 : lower[i] - 1);
+    }
+    ASSERT_FALSE(upperLater.empty());
+    EXPECT_EQ(upperLater.front(), upper.front() + 1);
+    // Within a scroll step nothing moves.
+    EXPECT_EQ(columnsMarked(ms + 31, 119), lower);
+}
+
+TEST_F(RauhaTest, OnlyEnergyAboveHalfDealsANewWindow) {
+    fixture::showAt(rauha, 130000);
+    const std::vector<unsigned int> window = rauha.gridTexture;
+    const auto state = randomState();
+
+    fixture::setSpectrumSum(2.5f);  // energy exactly 0.5
+    rauha.draw();
+    EXPECT_EQ(rauha.gridTexture, window);
+    EXPECT_EQ(randomState(), state);
+
+    fixture::setSpectrumSum(2.5001f);
+    rauha.draw();
+    EXPECT_NE(randomState(), state);  // three draws: photo, column, row
+}
+
+TEST_F(RauhaTest, HugeOrBrokenSpectrumValuesDrawNoTrace) {
+    // Infinite and NaN bins must neither crash nor mark a column.
+    std::array<float, 512> bins{};
+    for (int i = 0; i < 200; ++i) bins[i] = (i % 2) ? INFINITY : NAN;
+    const auto frame = drawWith(rauha, kEnd - 1, bins);
+    EXPECT_EQ(std::count(frame.begin(), frame.end(), kTraceWhite), 0);
+}
+
+TEST(RauhaFill, LevelsStayInTheirBandWhileTheLensTurns) {
+    Rauha rauha;
+    rauha.init(kStart, kEnd);
+    for (int ms : {kStart, 130000, kEnd - 1}) {
+        fixture::setSpectrumSum(0.0f);
+        fixture::showAt(rauha, ms);
+        rauha.draw();
+        for (const GridPoint& point : rauha.grid->points) {
+            EXPECT_GE(point.level, 59);
+            EXPECT_LE(point.level, 142);
+        }
+    }
+}
+
+}  // namespace

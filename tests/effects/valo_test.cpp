@@ -1,0 +1,126 @@
+#include "effects/valo.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "render/deform_grid.h"
+#include "render/mesh.h"
+#include "tests/effects/effect_fixture.h"
+#include "tests/effects/frame_diff.h"
+
+namespace {
+
+constexpr int kStart = 243000;
+constexpr int kEnd = 273200;
+
+class ValoTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        valo.init(kStart, kEnd);
+        fixture::setSpectrumSum(0.0f);
+    }
+    void drawAt(Valo& effect, int ms) {
+        fixture::showAt(effect, ms);
+        effect.draw();
+    }
+    Valo valo;
+};
+
+TEST_F(ValoTest, WithoutABeatTheTunnelIsTheLastFrameAtLevel20) {
+    valo.fillValo(250000.0f, 0.0f);
+    for (const GridPoint& point : valo.grid->points) ASSERT_EQ(point.level, 20);
+
+    // White fed back comes out at 40/256 everywhere, and is fed back again.
+    std::fill(valo.feedbackTexture.begin(), valo.feedbackTexture.end(), 0xFFFFFFu);
+    Valo::lastPosition = 250000;
+    drawAt(valo, 250000);
+    EXPECT_EQ(fixture::countDifferent(fixture::frame(), 0x272727), 0);
+    for (unsigned int texel : valo.feedbackTexture) ASSERT_EQ(texel, 0x272727u);
+}
+
+TEST_F(ValoTest, AFlashLightsTheFarEndUpToWhite) {
+    valo.fillValo(250000.0f, 1.0f);
+    int white = 0;
+    for (const GridPoint& point : valo.grid->points) {
+        ASSERT_GE(point.level, 20);
+        ASSERT_LE(point.level, 255);
+        white += point.level == 255;
+    }
+    EXPECT_GT(white, 0);
+    // Brightest near the centre, where the rays travel furthest.
+    EXPECT_GT(valo.grid->points[13 * 41 + 20].level, valo.grid->points[0].level);
+}
+
+TEST_F(ValoTest, ThresholdsForFlashAndPhoto) {
+    Valo::lastPosition = 250000;
+    const std::vector<unsigned int> photo = valo.photoBuffer;
+    fixture::setSpectrumSum(3.75f);  // exactly 0.75: nothing
+    drawAt(valo, 250000);
+    EXPECT_EQ(valo.flash, 0.0f);
+
+    fixture::setSpectrumSum(4.5f);  // a beat, but not a strong one
+    drawAt(valo, 250000);
+    EXPECT_EQ(valo.flash, 1.0f);
+    EXPECT_EQ(valo.photoBuffer, photo);
+
+    // A strong beat deals a new photo window that the tunnel does not show:
+    // the frame is the one a plain beat gives.
+    std::fill(valo.feedbackTexture.begin(), valo.feedbackTexture.end(), 0x00406080u);
+    drawAt(valo, 250000);
+    const auto plainBeat = fixture::snapshot();
+    std::fill(valo.feedbackTexture.begin(), valo.feedbackTexture.end(), 0x00406080u);
+    fixture::setSpectrumSum(4.8f);
+    drawAt(valo, 250000);
+    EXPECT_EQ(valo.flash, 1.0f);
+    EXPECT_NE(valo.photoBuffer, photo);
+    EXPECT_EQ(fixture::snapshot(), plainBeat);
+}
+
+TEST_F(ValoTest, BothInstancesShareOneClock) {
+    Valo ray;
+    ray.init(273200, 303000);
+    drawAt(valo, 273160);  // the first instance's last frame
+    ray.flash = 1.0f;
+    drawAt(ray, 273200);   // 40 ms later, not 100
+    EXPECT_FLOAT_EQ(ray.flash, 0.8f);
+    // A step back raises the flash.
+    drawAt(ray, 273180);
+    EXPECT_FLOAT_EQ(ray.flash, 0.9f);
+}
+
+TEST_F(ValoTest, MeshFliesInFrom266000) {
+    Valo::lastPosition = 266000;
+    drawAt(valo, 266000);
+    EXPECT_EQ(valo.mesh->renderMode, 0);  // not drawn yet
+
+    drawAt(valo, 266500);
+    EXPECT_FLOAT_EQ(valo.mesh->scale, 0.5f);
+    const float progress = (266500.0f - kStart) / (kEnd - kStart);
+    EXPECT_NEAR(valo.mesh->position.x - std::sin(26.0f * progress), 2.5f, 1e-5);
+    EXPECT_EQ(valo.mesh->texture, valo.feedbackTexture.data());
+
+    drawAt(valo, 268000);
+    EXPECT_EQ(valo.mesh->scale, 1.0f);
+}
+
+TEST_F(ValoTest, MeshIsNotFedBack) {
+    // A busy texture: the mesh's environment map then differs from the
+    // tunnel under it, so a crop taken after the mesh would show it.
+    for (size_t i = 0; i < valo.feedbackTexture.size(); ++i)
+        valo.feedbackTexture[i] = static_cast<unsigned int>(i * 2654435761u) & 0xFFFFFFu;
+    Valo::lastPosition = 270000;
+    drawAt(valo, 270000);
+    const auto frame = fixture::snapshot();
+    int meshPixels = 0;
+    for (int j = 0; j < 200; ++j)
+        for (int i = 0; i < 256; ++i)
+            meshPixels += valo.feedbackTexture[j * 256 + i] != frame[j * 320 + 32 + i];
+    EXPECT_GT(meshPixels, 100);
+    for (int j = 200; j < 256; ++j)
+        for (int i = 0; i < 256; ++i)
+            ASSERT_EQ(valo.feedbackTexture[j * 256 + i], valo.feedbackTexture[(j - 200) * 256 + i]);
+}
+
+}  // namespace

@@ -1,0 +1,154 @@
+#include "effects/zoom.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "render/mesh.h"
+#include "render/pixel_ops.h"
+#include "tests/effects/effect_fixture.h"
+#include "tests/effects/frame_diff.h"
+
+namespace {
+
+constexpr int kStart = 193000;
+constexpr int kEnd = 223000;
+constexpr unsigned int kInvert = 0xFFFFFF;
+
+// Before the first beat every sprite is 256 x 256 with its corner at
+// (-128, -128): only the top-left 128 x 128 pixels are stamped.
+bool outsideSprites(int i) { return i % 320 >= 128 || i / 320 >= 128; }
+
+class ZoomTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        zoom.init(kStart, kEnd);
+        fixture::setSpectrumSum(0.0f);
+        Zoom::showMesh = false;
+    }
+    void drawAt(int ms) {
+        fixture::showAt(zoom, ms);
+        zoom.draw();
+    }
+    Zoom zoom;
+};
+
+TEST_F(ZoomTest, FirstFrameRunsFourStepsAllFromOneSource) {
+    Zoom::lastPosition = 0;
+    Zoom::stepClock = 0;
+    std::fill(zoom.pictureA.begin(), zoom.pictureA.end(), 0x404040u);
+    drawAt(kStart);
+
+    EXPECT_EQ(Zoom::stepClock, 20);
+    EXPECT_TRUE(zoom.useA);  // flipped four times
+    // Every step read the uniform grey A and wrote B: one warming step, not
+    // four stacked ones.
+    for (int i = 0; i < fixture::kPixels; ++i)
+        if (outsideSprites(i)) {
+            ASSERT_EQ(zoom.pictureB[i], 0x404143u) << i;
+        }
+    EXPECT_EQ(fixture::snapshot(), zoom.pictureB);
+}
+
+TEST_F(ZoomTest, TwentyMillisecondsRunNoStepAndShowTheTargetUnchanged) {
+    Zoom::lastPosition = 200000;
+    Zoom::stepClock = 0;
+    for (int i = 0; i < fixture::kPixels; ++i) zoom.pictureB[i] = static_cast<unsigned int>(i);
+    const std::vector<unsigned int> a = zoom.pictureA;
+    const std::vector<unsigned int> b = zoom.pictureB;
+    drawAt(200020);
+    EXPECT_EQ(Zoom::stepClock, 20);
+    EXPECT_TRUE(zoom.useA);
+    EXPECT_EQ(zoom.pictureA, a);
+    EXPECT_EQ(zoom.pictureB, b);
+    EXPECT_EQ(fixture::snapshot(), b);
+
+    // One more millisecond runs one step, which flips the roles for the next frame.
+    drawAt(200021);
+    EXPECT_EQ(Zoom::stepClock, 1);
+    EXPECT_FALSE(zoom.useA);
+    EXPECT_NE(zoom.pictureB, b);
+}
+
+TEST_F(ZoomTest, TwoStepsInAFrameLeaveTheRolesAsTheyWere) {
+    Zoom::lastPosition = 205000;
+    Zoom::stepClock = 0;
+    for (int i = 0; i < fixture::kPixels; ++i) zoom.pictureA[i] = (i % 7) * 0x202020u;
+    drawAt(205041);  // two steps, both from A into B
+    EXPECT_TRUE(zoom.useA);
+
+    // So the next frame reads A again: B is A blurred once more and zoomed.
+    std::vector<unsigned int> expected = zoom.pictureA;
+    std::vector<unsigned int> zoomed(fixture::kPixels);
+    blur4(320, 200, expected.data());
+    Zoom::zoomStep(expected.data(), zoomed.data());
+    drawAt(205061);
+    EXPECT_FALSE(zoom.useA);
+    EXPECT_EQ(zoom.pictureA, expected);
+    for (int i = 0; i < fixture::kPixels; ++i)
+        if (outsideSprites(i)) {
+            ASSERT_EQ(zoom.pictureB[i], zoomed[i]) << i;
+        }
+}
+
+TEST_F(ZoomTest, EachBeatFlipsTheColours) {
+    Zoom::lastPosition = 210000;
+    Zoom::stepClock = 0;
+    fixture::setSpectrumSum(3.75f);  // exactly 0.75: no beat
+    drawAt(210000);
+    EXPECT_FALSE(zoom.inverted);
+
+    fixture::setSpectrumSum(4.0f);
+    drawAt(210000);
+    EXPECT_TRUE(zoom.inverted);
+    const auto frame = fixture::snapshot();
+    for (int i = 0; i < fixture::kPixels; ++i) ASSERT_EQ(frame[i], zoom.pictureB[i] ^ kInvert);
+    // A beat re-deals the sprites within the stated ranges.
+    for (int i = 0; i < zoom.spriteCount; ++i) {
+        EXPECT_GE(zoom.baseX[i], 40);
+        EXPECT_LE(zoom.baseX[i], 279);
+        EXPECT_GE(zoom.spriteWidth[i], 16);
+        EXPECT_LE(zoom.spriteWidth[i], 79);
+        EXPECT_EQ(zoom.travelX[i], 0);
+    }
+
+    drawAt(210000);  // the next beat flips back
+    EXPECT_FALSE(zoom.inverted);
+    EXPECT_EQ(fixture::snapshot(), zoom.pictureB);
+}
+
+TEST_F(ZoomTest, MeshIsDrawnIntoTheFeedbackPicture) {
+    Zoom::lastPosition = 215000;
+    Zoom::stepClock = 0;
+    Zoom::showMesh = true;
+    Zoom::meshX = 0.0f;
+    Zoom::meshY = 0.0f;
+    Zoom::meshZ = 3.5f;
+    // A picture whose middle crop is not what lies under the mesh.
+    for (int i = 0; i < fixture::kPixels; ++i) zoom.pictureB[i] = static_cast<unsigned int>(i * 2654435761u) & 0xFFFFFFu;
+    const std::vector<unsigned int> before = zoom.pictureB;
+    drawAt(215000);  // no step: the target is B as it was, plus the mesh
+
+    const fixture::Box drawn = fixture::differenceBox(before, zoom.pictureB);
+    ASSERT_FALSE(drawn.empty());
+    // Centred on the screen: the mesh sits on the view axis.
+    EXPECT_LT(drawn.left, 160);
+    EXPECT_GT(drawn.right, 160);
+    EXPECT_EQ(fixture::snapshot(), zoom.pictureB);
+    // The texture was cut before the mesh was drawn.
+    for (int j = 0; j < 200; ++j)
+        for (int i = 0; i < 256; ++i) ASSERT_EQ(zoom.meshTexture[j * 256 + i], before[j * 320 + 32 + i]);
+}
+
+TEST(ZoomStep, MagnifiesAboutAFixedPointAndWarms) {
+    std::vector<unsigned int> source(fixture::kPixels, 0u), target(fixture::kPixels, 0u);
+    source[66 * 320 + 106] = 0x00FFFFFF;  // a dot near the fixed point
+    source[189 * 320 + 303] = 0x00200000;  // the last source pixel read
+    Zoom::zoomStep(source.data(), target.data());
+    EXPECT_EQ(target[67 * 320 + 107], 0x00FFFFFFu);
+    EXPECT_EQ(target[199 * 320 + 319], 0x00200103u);
+    EXPECT_EQ(target[0], 0x00000103u);
+    EXPECT_EQ(target[100 * 320 + 300], 0x00000103u);
+}
+
+}  // namespace
