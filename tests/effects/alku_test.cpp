@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "effects/alku.h"
+#include "engine/random.h"
+#include "engine/vrl.h"
+#include "tests/effects/effect_fixture.h"
+
+namespace {
+
+class AlkuTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetRandom();
+        alku = std::make_unique<Alku>();
+        alku->init(0, 49000);
+        fixture::setSpectrumSum(0.0f);
+    }
+
+    // One frame over black at `ms`.
+    void drawAt(int ms) {
+        fixture::fillFrame(0u);
+        fixture::showAt(*alku, ms);
+        alku->draw();
+    }
+
+    // Leaves only the pictures on screen.
+    void hideAsteroid() { alku->mesh = std::make_unique<Mesh>(); }
+
+    std::unique_ptr<Alku> alku;
+};
+
+TEST_F(AlkuTest, BeforeItGrowsTheAsteroidIsOneWhiteMarker) {
+    fixture::Box previous;
+    for (int ms : {0, 1500, 3000, 4800}) {
+        drawAt(ms);
+        const fixture::Box box = fixture::changedBox(fixture::frame());
+        ASSERT_EQ(box.width(), 5) << ms;
+        ASSERT_EQ(box.height(), 5) << ms;
+        EXPECT_EQ(fixture::countDifferent(fixture::frame()), 25) << ms;
+        EXPECT_EQ(fixture::frame()[box.top * fixture::kWidth + box.left], 0xFFFFFFu);
+        if (ms > 0) EXPECT_FALSE(box.left == previous.left && box.top == previous.top) << "wanders";
+        previous = box;
+    }
+}
+
+TEST_F(AlkuTest, TheAsteroidHasGrownWhenThePicturesBegin) {
+    drawAt(7000);  // no picture yet: the asteroid alone, more than a marker
+    EXPECT_GT(fixture::countDifferent(fixture::frame()), 100);
+    drawAt(30000);  // full size (one 16 x 16 picture besides)
+    EXPECT_GT(fixture::countDifferent(fixture::frame()), 1500);  // faces turned from the light stay black
+}
+
+TEST_F(AlkuTest, PicturesFadeInAndOutWithTheirOwnStrength) {
+    hideAsteroid();
+    drawAt(7000);
+    EXPECT_EQ(fixture::countDifferent(fixture::frame()), 0);
+
+    // At full strength white is added at 255/256.
+    drawAt(11000);
+    fixture::Box box = fixture::changedBox(fixture::frame());
+    EXPECT_EQ(box.left, 10);
+    EXPECT_EQ(box.top, 20);
+    EXPECT_EQ(box.width(), 16);
+    EXPECT_EQ(box.height(), 16);
+    EXPECT_EQ(fixture::countDifferent(fixture::frame(), 0xFEFEFEu), fixture::kPixels - 256);
+
+    // Picture 0 fading out and picture 1 fading in meet: picture 0 at
+    // 255 x 0.25882 = 65.999, so alpha 65; picture 1 at 66.57, alpha 66.
+    drawAt(13500);
+    EXPECT_EQ(fixture::frame()[25 * fixture::kWidth + 15], 0x404040u);
+    EXPECT_EQ(fixture::frame()[55 * fixture::kWidth + 45], 0x414141u);
+    EXPECT_EQ(fixture::countDifferent(fixture::frame()), 512);
+}
+
+TEST_F(AlkuTest, PicturesAreNotDrawnAtExactlyTheirStartOrEnd) {
+    hideAsteroid();
+    drawAt(8000);  // picture 0 starts
+    EXPECT_EQ(fixture::countDifferent(fixture::frame()), 0);
+    drawAt(14000);  // picture 0 ends; picture 1 is drawn alone
+    const fixture::Box box = fixture::changedBox(fixture::frame());
+    EXPECT_EQ(box.left, 40);
+    EXPECT_EQ(box.top, 50);
+    EXPECT_EQ(box.width(), 16);
+}
+
+TEST_F(AlkuTest, OnlyALevelAboveThreeTenthsRefreshesTheWindow) {
+    hideAsteroid();
+    const auto before = alku->gridTexture;
+    resetRandom(77);
+    fixture::setSpectrumSum(1.5f);
+    drawAt(20000);
+    EXPECT_EQ(randomState(), [] { resetRandom(77); return randomState(); }());
+    EXPECT_EQ(alku->gridTexture, before);
+
+    fixture::setSpectrumSum(1.5001f);
+    drawAt(20000);
+    EXPECT_NE(alku->gridTexture, before);
+    std::uint32_t afterOneGrab = [] {
+        resetRandom(77);
+        for (int i = 0; i < 3; ++i) nextRandom();  // photo, column, row
+        return randomState();
+    }();
+    EXPECT_EQ(randomState(), afterOneGrab);
+}
+
+}  // namespace
