@@ -66,10 +66,11 @@ std::vector<int> warmupPositions(int target, int warmupMs, int fps) {
 
 class CaptureRun {
 public:
-    explicit CaptureRun(const CaptureOptions& options) : options_(options) {}
+    CaptureRun(const CaptureOptions& options, EffectRegistrar registrar)
+        : options_(options), registrar_(registrar) {}
 
     int run() {
-        session_.emplace();
+        session_.emplace(registrar_);
         rows_ = session_->timeline();
         blocks_ = findBlocks(rows_);
         stats_.emplace(static_cast<int>(blocks_.size()));
@@ -195,6 +196,7 @@ private:
     }
 
     CaptureOptions options_;
+    EffectRegistrar registrar_;
     std::optional<ShowSession> session_;
     CharacterPicture picture_;
     std::vector<TimelineRow> rows_;
@@ -208,7 +210,7 @@ private:
 
 }  // namespace
 
-int runCapture(CaptureOptions options) {
+int runCapture(CaptureOptions options, EffectRegistrar registrar) {
     const std::string error = prepareOutputs(options);
     if (!error.empty()) return fail(2, error);
     if (!options.videoFile.empty() && findProgram(options.ffmpegProgram).empty())
@@ -217,6 +219,6 @@ int runCapture(CaptureOptions options) {
                            "with --ffmpeg PATH.");
     if (chdir(options.showDir.c_str()) != 0)
         return fail(2, "cannot enter the show folder " + options.showDir);
-    CaptureRun run(options);
+    CaptureRun run(options, registrar);
     return run.run();
 }

@@ -50,6 +50,26 @@ std::string jsonCost(const CostSummary& cost) {
     return "{\"median\": " + format("%.1f", cost.median) + ", \"p99\": " + format("%.1f", cost.p99) + "}";
 }
 
+// Fields with a comma or a quote are quoted, quotes doubled.
+std::string csvLine(const std::vector<std::string>& fields) {
+    std::string out;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i) out += ',';
+        if (fields[i].find_first_of(",\"\n") == std::string::npos) {
+            out += fields[i];
+            continue;
+        }
+        out += '"';
+        for (char c : fields[i]) {
+            if (c == '"') out += '"';
+            out += c;
+        }
+        out += '"';
+    }
+    out += '\n';
+    return out;
+}
+
 std::string padLeft(const std::string& text, std::size_t width) {
     return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
 }
@@ -88,17 +108,26 @@ std::string statsJson(const StatsReport& report) {
 }
 
 std::string statsCsv(const StatsReport& report) {
-    std::string out = "start,end,scene,frames,framebuffer_luminance,character_luminance";
-    for (std::size_t t = 0; t < kBeatThresholds.size(); ++t) out += ",over_" + thresholdName(t);
-    out += ",effects_median_us,effects_p99_us,dither_median_us,dither_p99_us\n";
+    std::vector<std::string> header = {"start", "end", "scene", "frames", "framebuffer_luminance",
+                                       "character_luminance"};
+    for (std::size_t t = 0; t < kBeatThresholds.size(); ++t)
+        header.push_back(std::string("over_").append(thresholdName(t)));
+    for (const char* name : {"effects_median_us", "effects_p99_us", "dither_median_us", "dither_p99_us"})
+        header.push_back(name);
+    std::string out = csvLine(header);
     for (const BlockStats& s : report.stats) {
         const BlockText text = describe(report, s);
-        out += (s.block < 0 ? std::string(",") : text.start + "," + text.end) + "," + text.scene;
-        out += "," + std::to_string(s.frames) + "," + format("%.2f", s.frameLuminance) + "," +
-               format("%.2f", s.characterLuminance);
-        for (int count : s.beats) out += "," + std::to_string(count);
-        out += "," + format("%.1f", s.effects.median) + "," + format("%.1f", s.effects.p99) + "," +
-               format("%.1f", s.dither.median) + "," + format("%.1f", s.dither.p99) + "\n";
+        std::vector<std::string> fields;
+        fields.push_back(s.block < 0 ? std::string() : text.start);
+        fields.push_back(s.block < 0 ? std::string() : text.end);
+        fields.push_back(text.scene);
+        fields.push_back(std::to_string(s.frames));
+        fields.push_back(format("%.2f", s.frameLuminance));
+        fields.push_back(format("%.2f", s.characterLuminance));
+        for (int count : s.beats) fields.push_back(std::to_string(count));
+        for (double cost : {s.effects.median, s.effects.p99, s.dither.median, s.dither.p99})
+            fields.push_back(format("%.1f", cost));
+        out += csvLine(fields);
     }
     return out;
 }
@@ -106,7 +135,7 @@ std::string statsCsv(const StatsReport& report) {
 std::string statsTable(const StatsReport& report) {
     std::vector<std::vector<std::string>> lines;
     std::vector<std::string> header = {"block ms", "scene", "frames", "FB luma", "char luma"};
-    for (std::size_t t = 0; t < kBeatThresholds.size(); ++t) header.push_back(">" + thresholdName(t));
+    for (std::size_t t = 0; t < kBeatThresholds.size(); ++t) header.push_back(std::string(">").append(thresholdName(t)));
     for (const char* name : {"fx med us", "fx p99 us", "dither med", "dither p99"})
         header.push_back(name);
     lines.push_back(header);

@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "tools/capture/stats.h"
+#include "tools/capture/stats_report.h"
+
+namespace {
+
+TEST(CaptureStats, PercentilesUseTheNearestRank) {
+    std::vector<double> hundred;
+    for (int i = 100; i >= 1; --i) hundred.push_back(i);
+    EXPECT_EQ(percentile(hundred, 50), 50.0);
+    EXPECT_EQ(percentile(hundred, 99), 99.0);
+    EXPECT_EQ(percentile(hundred, 100), 100.0);
+    EXPECT_EQ(percentile({7.0, 1.0, 3.0, 5.0}, 50), 3.0);  // lower middle
+    EXPECT_EQ(percentile({7.0, 1.0, 3.0, 5.0}, 99), 7.0);
+    EXPECT_EQ(percentile({4.0}, 99), 4.0);
+    EXPECT_EQ(percentile({}, 50), 0.0);
+}
+
+FrameMeasure withEnergy(float energy) {
+    FrameMeasure m;
+    m.energy = energy;
+    return m;
+}
+
+TEST(CaptureStats, BeatsCountOnlyEnergiesStrictlyAboveEachThreshold) {
+    StatsCollector collector(1);
+    for (float e : {0.0f, 0.3f, 0.31f, 0.5f, 0.65f, 0.7f, 0.75f, 0.76f, 0.95f, 3.25f})
+        collector.add(0, withEnergy(e));
+    const std::vector<BlockStats> stats = collector.summarize();
+    ASSERT_EQ(stats.size(), 1u);
+    EXPECT_EQ(stats[0].frames, 10);
+    // over 0.3: 0.31 0.5 0.65 0.7 0.75 0.76 0.95 3.25; over 0.95: 3.25 only.
+    EXPECT_EQ(stats[0].beats, (std::array<int, 5>{8, 6, 5, 3, 1}));
+}
+
+TEST(CaptureStats, FramesAreKeptApartByBlockAndOutside) {
+    StatsCollector collector(3);
+    FrameMeasure bright;
+    bright.frameLuminance = 200.0;
+    bright.characterLuminance = 40.0;
+    bright.effectsMicros = 10.0;
+    bright.ditherMicros = 2.0;
+    FrameMeasure dark;
+    dark.effectsMicros = 30.0;
+    dark.ditherMicros = 4.0;
+    collector.add(2, bright);
+    collector.add(2, dark);
+    collector.add(2, dark);
+    collector.add(-1, bright);
+    collector.add(7, bright);  // no such block: outside
+    const std::vector<BlockStats> stats = collector.summarize();
+    ASSERT_EQ(stats.size(), 2u);  // block 0 and 1 saw nothing
+    EXPECT_EQ(stats[0].block, 2);
+    EXPECT_EQ(stats[0].frames, 3);
+    EXPECT_DOUBLE_EQ(stats[0].frameLuminance, 200.0 / 3);
+    EXPECT_DOUBLE_EQ(stats[0].characterLuminance, 40.0 / 3);
+    EXPECT_EQ(stats[0].effects.median, 30.0);
+    EXPECT_EQ(stats[0].dither.p99, 4.0);
+    EXPECT_EQ(stats[1].block, -1);
+    EXPECT_EQ(stats[1].frames, 2);
+}
+
+TEST(CaptureStatsReport, TableCsvAndJsonCarryTheSameFigures) {
+    StatsReport report;
+    report.rows = {{0, 1000, 10, "Alku"}, {0, 1000, 1, "Noise, loud"}};
+    report.blocks = {{0, 1000, 0, {0, 1}}};
+    BlockStats s;
+    s.block = 0;
+    s.frames = 61;
+    s.frameLuminance = 12.345;
+    s.characterLuminance = 6.5;
+    s.beats = {61, 30, 2, 1, 0};
+    s.effects = {1234.7, 2000.0};
+    s.dither = {800.0, 950.25};
+    BlockStats outside;
+    outside.frames = 1;
+    report.stats = {s, outside};
+    report.frames = 62;
+    report.positions = "0-1000 ms at 60 fps";
+
+    const std::string csv = statsCsv(report);
+    EXPECT_NE(csv.find("start,end,scene,frames,framebuffer_luminance,character_luminance,"
+                       "over_0.3,over_0.5,over_0.65,over_0.75,over_0.95,"),
+              std::string::npos);
+    EXPECT_NE(csv.find("\n0,1000,Alku,61,12.35,6.50,61,30,2,1,0,1234.7,2000.0,800.0,950.2"),
+              std::string::npos)
+        << csv;
+    EXPECT_NE(csv.find("\n,,(no effect),1,"), std::string::npos) << csv;
+
+    const std::string json = statsJson(report);
+    EXPECT_NE(json.find("\"effects\": [\"Alku\", \"Noise, loud\"]"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"frames_over_threshold\": {\"0.3\": 61, \"0.5\": 30, \"0.65\": 2, "
+                        "\"0.75\": 1, \"0.95\": 0}"),
+              std::string::npos)
+        << json;
+    EXPECT_NE(json.find("\"start\": null"), std::string::npos);
+
+    const std::string table = statsTable(report);
+    EXPECT_NE(table.find("0-1000"), std::string::npos);
+    EXPECT_NE(table.find("1235"), std::string::npos);  // microseconds, rounded
+    EXPECT_NE(table.find("62 frames"), std::string::npos);
+}
+
+}  // namespace

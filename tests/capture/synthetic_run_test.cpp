@@ -1,0 +1,150 @@
+// A whole capture run in this process over effects made for the test: a
+// white scene, a black scene, and an overlay that plays a synthetic song by
+// injecting the spectrum each frame is measured with.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/base.h"
+#include "engine/vrl.h"
+#include "tools/capture/capture_run.h"
+
+namespace {
+
+using NORVALE_VIRELLO::Base;
+
+class WhiteScene : public Base {
+public:
+    void draw() override {
+        unsigned int* pixels = vrlGetFrameBuffer();
+        std::fill(pixels, pixels + 320 * 200, 0x00FFFFFFu);
+    }
+};
+
+class BlackScene : public Base {
+public:
+    void draw() override {}
+};
+
+// Energy = (sum of bins 0..510) / 5; bin 511 is loud but never counts.
+class SyntheticSong : public Base {
+public:
+    void draw() override {
+        float bins[512] = {};
+        bins[511] = 100.0f;
+        if (time < 500.0f)
+            bins[0] = 3.0f;   // 0.6: over 0.3 and 0.5
+        else if (time < 1000.0f)
+            bins[0] = 5.0f;   // 1.0: over every threshold
+        else if (time < 2000.0f)
+            bins[0] = 2.5f;   // exactly 0.5: over 0.3 only
+        else
+            bins[0] = 0.0f;
+        vrlInjectSpectrum(bins);
+    }
+};
+
+void registerSyntheticShow() {
+    vrlAddEffect(0, 1000, 10, "white", new WhiteScene());
+    vrlAddEffect(1000, 2000, 10, "black", new BlackScene());
+    vrlAddEffect(0, 2500, 1, "song", new SyntheticSong());
+}
+
+std::vector<std::vector<std::string>> readCsv(const std::string& path) {
+    std::ifstream file(path);
+    std::vector<std::vector<std::string>> lines;
+    std::string line;
+    while (std::getline(file, line)) {
+        std::vector<std::string> fields;
+        std::stringstream stream(line);
+        std::string field;
+        while (std::getline(stream, field, ',')) fields.push_back(field);
+        if (!line.empty() && line.back() == ',') fields.push_back("");
+        lines.push_back(fields);
+    }
+    return lines;
+}
+
+class SyntheticRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previous_ = std::filesystem::current_path();
+        folder_ = std::filesystem::path(::testing::TempDir()) / "vg-capture-synthetic";
+        std::filesystem::remove_all(folder_);
+        std::filesystem::create_directories(folder_ / "show");  // no resources: placeholders
+    }
+    void TearDown() override {
+        std::filesystem::current_path(previous_);
+        vrlInjectSpectrum(nullptr);
+    }
+    std::filesystem::path previous_;
+    std::filesystem::path folder_;
+};
+
+TEST_F(SyntheticRun, StatsPerBlockAreExact) {
+    CaptureOptions options;
+    options.showDir = (folder_ / "show").string();
+    options.startMs = 0;
+    options.endMs = 2500;
+    options.fps = 10;  // positions 0, 100, ..., 2500
+    options.statsFile = (folder_ / "stats.csv").string();
+    options.quiet = true;
+    ASSERT_EQ(runCapture(options, registerSyntheticShow), 0);
+
+    const auto csv = readCsv(options.statsFile);
+    ASSERT_EQ(csv.size(), 5u) << "header, three blocks, the frame after them";
+    const auto& white = csv[1];
+    const auto& black = csv[2];
+    const auto& song = csv[3];
+    const auto& outside = csv[4];
+    ASSERT_EQ(white.size(), 15u);
+
+    EXPECT_EQ((std::vector<std::string>(white.begin(), white.begin() + 5)),
+              (std::vector<std::string>{"0", "1000", "white", "10", "255.00"}));
+    EXPECT_EQ((std::vector<std::string>(white.begin() + 6, white.begin() + 11)),
+              (std::vector<std::string>{"10", "10", "5", "5", "5"}));
+    EXPECT_EQ((std::vector<std::string>(black.begin(), black.begin() + 5)),
+              (std::vector<std::string>{"1000", "2000", "black", "10", "0.00"}));
+    EXPECT_EQ((std::vector<std::string>(black.begin() + 6, black.begin() + 11)),
+              (std::vector<std::string>{"10", "0", "0", "0", "0"}));
+    // The overlay alone rules 2000-2500; the frame at 2500 has no effect.
+    EXPECT_EQ((std::vector<std::string>(song.begin(), song.begin() + 5)),
+              (std::vector<std::string>{"2000", "2500", "song", "5", "0.00"}));
+    EXPECT_EQ(song[6], "0");
+    EXPECT_EQ((std::vector<std::string>(outside.begin(), outside.begin() + 4)),
+              (std::vector<std::string>{"", "", "(no effect)", "1"}));
+
+    // The character picture of a white frame is far brighter than that of a
+    // black one, and both blocks of black frames look the same.
+    EXPECT_GT(std::stod(white[5]), std::stod(black[5]) + 50.0);
+    EXPECT_EQ(black[5], song[5]);
+    // Costs: medians never above the p99.
+    for (const auto* row : {&white, &black})
+        for (int column : {11, 13}) EXPECT_LE(std::stod((*row)[column]), std::stod((*row)[column + 1]));
+}
+
+TEST_F(SyntheticRun, PerFrameFilesAreNamedByPosition) {
+    CaptureOptions options;
+    options.showDir = (folder_ / "show").string();
+    options.atMs = {1500, 250};
+    options.outDir = (folder_ / "frames").string();
+    options.framePng = options.charPng = options.ansiText = options.utf8Text = true;
+    options.quiet = true;
+    ASSERT_EQ(runCapture(options, registerSyntheticShow), 0);
+    for (const char* name : {"frame-001500.png", "frame-000250.png", "chars-000250.png",
+                             "chars-000250.ans", "chars-001500.txt"})
+        EXPECT_TRUE(std::filesystem::exists(folder_ / "frames" / name)) << name;
+    // Text export: 50 lines of characters.
+    std::ifstream text(folder_ / "frames" / "chars-001500.txt");
+    int lines = 0;
+    for (std::string line; std::getline(text, line);) ++lines;
+    EXPECT_EQ(lines, 50);
+}
+
+}  // namespace
