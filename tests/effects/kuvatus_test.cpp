@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "effects/kuvatus.h"
+#include "engine/random.h"
+#include "engine/vrl.h"
+#include "render/photo_window.h"
+#include "tests/effects/effect_fixture.h"
+
+namespace {
+
+using NORVALE_VIRELLO::Texture;
+
+class KuvatusTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        resetRandom();
+        kuvatus = std::make_unique<Kuvatus>();
+        kuvatus->init(49000, 81500);
+        fixture::setSpectrumSum(0.0f);
+    }
+
+    void drawAt(int ms) {
+        fixture::showAt(*kuvatus, ms);
+        kuvatus->draw();
+    }
+
+    // The frame's pixels where the photo lies, starting at its corner (x, y).
+    static bool frameShowsPhoto(const Texture& photo, int x, int y) {
+        const unsigned int* pixels = photo.getImgData();
+        for (int row = 0; row < fixture::kHeight; ++row)
+            for (int column = 0; column < fixture::kWidth; ++column)
+                if (fixture::frame()[row * fixture::kWidth + column] !=
+                    pixels[(y + row) * photo.getWidth() + x + column])
+                    return false;
+        return true;
+    }
+
+    std::unique_ptr<Kuvatus> kuvatus;
+};
+
+TEST_F(KuvatusTest, UntilTheFirstBeatTheFirstPhotoShowsFromItsCorner) {
+    EXPECT_EQ(kuvatus->photo, vrlGetTexture("kuva1.jpg"));
+    EXPECT_EQ(kuvatus->meshes.size(), 6u);
+    drawAt(50000);
+    EXPECT_TRUE(frameShowsPhoto(*kuvatus->photo, 0, 0));
+}
+
+TEST_F(KuvatusTest, AsteroidsAppearOnlyAfter61000ms) {
+    drawAt(61000);
+    EXPECT_TRUE(frameShowsPhoto(*kuvatus->photo, 0, 0));
+    drawAt(61001);
+    EXPECT_FALSE(frameShowsPhoto(*kuvatus->photo, 0, 0));
+}
+
+TEST_F(KuvatusTest, TheMeshesFollowTheSongPositionNotTheFrameTime) {
+    // The hide test reads the song position itself, not `time`.
+    kuvatus->update(70000.0f);
+    vrlSetPosition(60000);
+    kuvatus->draw();
+    EXPECT_TRUE(frameShowsPhoto(*kuvatus->photo, 0, 0));
+}
+
+TEST_F(KuvatusTest, EnergyOfExactly065IsNoBeat) {
+    const std::uint32_t before = randomState();
+    const float rateBefore = kuvatus->groupRateA;
+    fixture::setSpectrumSum(3.25f);
+    drawAt(55000);
+    EXPECT_EQ(randomState(), before);
+    EXPECT_EQ(kuvatus->windowX, 0);
+    EXPECT_EQ(kuvatus->groupRateA, rateBefore);
+}
+
+// What one beat must deal, replayed from the same generator state: two
+// draws for the window, one for the photo, two for the texture window,
+// then 36 units for the meshes and three for the group.
+struct Deal {
+    int windowX, windowY;
+    Texture* photo;
+    std::vector<unsigned int> meshTexture;
+    std::vector<float> units;
+};
+
+Deal replayDeal(std::uint32_t state) {
+    resetRandom(state);
+    Deal deal;
+    deal.windowX = nextRandom() % 320;
+    deal.windowY = nextRandom() % 280;
+    deal.photo = randomPhoto();
+    const int column = nextRandom() % 640;
+    const int row = nextRandom() % 480;
+    deal.meshTexture.resize(256 * 256);
+    copyPhotoWindow(column, row, deal.photo->getImgData(), deal.meshTexture.data());
+    for (int i = 0; i < 39; ++i) deal.units.push_back(randomUnit());
+    return deal;
+}
+
+void expectDealt(const Kuvatus& kuvatus, const Deal& deal) {
+    EXPECT_EQ(kuvatus.windowX, deal.windowX);
+    EXPECT_EQ(kuvatus.windowY, deal.windowY);
+    EXPECT_EQ(kuvatus.photo, deal.photo);
+    EXPECT_EQ(kuvatus.meshTexture, deal.meshTexture);
+    for (size_t i = 0; i < 6; ++i) {
+        const float* u = &deal.units[i * 6];
+        EXPECT_EQ(kuvatus.offsetX[i], (u[0] - 0.5f) * 3.0f) << i;
+        EXPECT_EQ(kuvatus.offsetY[i], (u[1] - 0.5f) * 3.0f) << i;
+        EXPECT_EQ(kuvatus.offsetZ[i], (u[2] - 0.5f) * 3.0f) << i;
+        EXPECT_EQ(kuvatus.spinA[i], (u[3] - 0.5f) * 100.0f) << i;
+        EXPECT_EQ(kuvatus.spinB[i], (u[4] - 0.5f) * 100.0f) << i;
+        EXPECT_EQ(kuvatus.spinC[i], (u[5] - 0.5f) * 100.0f) << i;
+    }
+    EXPECT_EQ(kuvatus.groupRateA, (deal.units[36] - 0.5f) * 50.0f);
+    EXPECT_EQ(kuvatus.groupRateB, (deal.units[37] - 0.5f) * 50.0f);
+    EXPECT_EQ(kuvatus.groupRateC, (deal.units[38] - 0.5f) * 50.0f);
+}
+
+TEST_F(KuvatusTest, EveryBeatReDealsEverythingInOrder) {
+    fixture::setSpectrumSum(3.2500002f);  // just above the threshold
+    for (std::uint32_t seed : {11u, 4242u}) {
+        const Deal expected = replayDeal(seed);
+        const std::uint32_t after = randomState();
+        resetRandom(seed);
+        drawAt(seed == 11u ? 57000 : 57033);  // two beats on consecutive frames
+        expectDealt(*kuvatus, expected);
+        EXPECT_EQ(randomState(), after);
+        EXPECT_TRUE(frameShowsPhoto(*kuvatus->photo, kuvatus->windowX, kuvatus->windowY));
+    }
+    EXPECT_EQ(kuvatus->offsetX.size(), 6u);
+}
+
+TEST_F(KuvatusTest, ASmallPhotoIsRepeatedNotReadPastItsEnd) {
+    Texture* small = vrlGetTexture("goddess2.jpg");  // 60 x 40, white
+    kuvatus->photo = small;
+    kuvatus->windowX = 319;
+    kuvatus->windowY = 279;
+    drawAt(50000);
+    EXPECT_EQ(fixture::countDifferent(fixture::frame(), small->getImgData()[0]), 0);
+    kuvatus->refreshMeshTexture();
+    for (unsigned int texel : kuvatus->meshTexture) ASSERT_EQ(texel, small->getImgData()[0]);
+}
+
+}  // namespace
