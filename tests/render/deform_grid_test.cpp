@@ -214,6 +214,101 @@ TEST(DeformGridHalfBlend, GreenFollowsTheFractionOfTheLevelRedAndBlueDoNot) {
 }
 
 // ---------------------------------------------------------------------------
+// Random grids against a plain model
+//
+// The renderer works on eight pixels at once and steps whole rows; this
+// model walks every pixel one by one exactly as the cell walk is described:
+// re-interpolated rows, arithmetic shifts, packed red/blue arithmetic.
+
+int shiftRight(unsigned int value, int bits) { return static_cast<int>(value) >> bits; }
+
+template <typename Pixel>
+void modelCell(int column, int row, const GridPoint* points, const unsigned int* texture,
+               unsigned int* target, Pixel pixel) {
+    const GridPoint& p00 = points[row * 41 + column];
+    const GridPoint& p01 = points[row * 41 + column + 1];
+    const GridPoint& p10 = points[(row + 1) * 41 + column];
+    const GridPoint& p11 = points[(row + 1) * 41 + column + 1];
+    auto u = [](int v) { return static_cast<unsigned int>(v); };
+    unsigned int ly = u(p00.texY) * 256, lx = u(p00.texX) * 256, ll = u(p00.level) * 256;
+    unsigned int ry = u(p01.texY) * 256, rx = u(p01.texX) * 256, rl = u(p01.level) * 256;
+    const unsigned int dly = (u(p10.texY) - u(p00.texY)) * 32, dlx = (u(p10.texX) - u(p00.texX)) * 32,
+                       dll = (u(p10.level) - u(p00.level)) * 32;
+    const unsigned int dry = (u(p11.texY) - u(p01.texY)) * 32, drx = (u(p11.texX) - u(p01.texX)) * 32,
+                       drl = (u(p11.level) - u(p01.level)) * 32;
+    for (int r = 0; r < 8; ++r) {
+        const unsigned int sy = u(shiftRight(ry - ly, 3)), sx = u(shiftRight(rx - lx, 3)),
+                           sl = u(shiftRight(rl - ll, 3));
+        unsigned int y = ly, x = lx, l = ll;
+        for (int p = 0; p < 8; ++p) {
+            const unsigned int texel = texture[((y >> 8) & 255) * 256 + ((x >> 8) & 255)];
+            unsigned int& out = target[(8 * row + r) * kWidth + 8 * column + p];
+            out = pixel(texel, l, out);
+            y += sy, x += sx, l += sl;
+        }
+        ly += dly, lx += dlx, ll += dll, ry += dry, rx += drx, rl += drl;
+    }
+}
+
+unsigned int modelShaded(unsigned int texel, unsigned int l, unsigned int) {
+    const int level = shiftRight(l, 8);
+    if (level >= 255) return 0x00FFFFFFu;
+    if (level <= 127) {
+        const unsigned int f = 2 * level;
+        return ((texel & 0x00FF00FFu) * f >> 8 & 0x00FF00FFu) + ((texel & 0x0000FF00u) * f >> 8 & 0x0000FF00u);
+    }
+    const unsigned int i = 2 * level - 254, w = 255 - i;
+    return ((texel & 0x00FF00FFu) * w >> 8 & 0x00FF00FFu) + ((texel & 0x0000FF00u) * w >> 8 & 0x0000FF00u) +
+           ((i * 0x00FF00FFu) >> 8 & 0x00FF00FFu) + ((i * 0x0000FF00u) >> 8 & 0x0000FF00u);
+}
+
+unsigned int modelHalfBlend(unsigned int texel, unsigned int l, unsigned int old) {
+    const unsigned int whole = static_cast<unsigned int>(shiftRight(l, 8));
+    const unsigned int shaded = ((whole * (texel & 0x00FF00FFu)) >> 8 & 0x00FF00FFu) +
+                                (((texel & 0x0000FF00u) * l) >> 16 & 0x0000FF00u);
+    return ((shaded >> 1) & 0x007F7F7Fu) + ((old >> 1) & 0x007F7F7Fu);
+}
+
+TEST(DeformGridModel, RandomGridsMatchThePixelByPixelWalk) {
+    std::mt19937 generator(12);
+    const std::vector<unsigned int> texture = randomTexture(13);
+    // Small moves, whole-texture swings and coordinates near the 32-bit ends.
+    const int coordinateRanges[] = {16, 600, 1 << 20, INT_MAX};
+    for (int trial = 0; trial < 24; ++trial) {
+        const int range = coordinateRanges[trial % 4];
+        auto grid = std::make_unique<DeformGrid>();
+        for (int r = 0; r < 26; ++r) {
+            for (int c = 0; c < 41; ++c) {
+                const int jitterY = static_cast<int>(generator() % (2u * range + 1) - range);
+                const int jitterX = static_cast<int>(generator() % (2u * range + 1) - range);
+                const int baseY = range < 1000 ? r * 8 : 0, baseX = range < 1000 ? c * 8 : 0;
+                grid->points[r * 41 + c] = {baseY + jitterY, baseX + jitterX,
+                                            static_cast<int>(generator() % 256)};
+            }
+        }
+        std::vector<unsigned int> start(kPixels);
+        for (unsigned int& pixel : start) pixel = generator();
+
+        std::vector<unsigned int> shaded = start, expectedShaded = start;
+        grid->drawShaded(texture.data(), shaded.data());
+        std::vector<unsigned int> blended = start, expectedBlended = start;
+        grid->drawHalfBlend(texture.data(), blended.data());
+        for (int r = 0; r < 25; ++r) {
+            for (int c = 0; c < 40; ++c) {
+                modelCell(c, r, grid->points, texture.data(), expectedShaded.data(), modelShaded);
+                modelCell(c, r, grid->points, texture.data(), expectedBlended.data(), modelHalfBlend);
+            }
+        }
+        for (int i = 0; i < kPixels; ++i) {
+            ASSERT_EQ(shaded[i], expectedShaded[i]) << "trial " << trial << " pixel " << i % kWidth
+                                                    << "," << i / kWidth;
+            ASSERT_EQ(blended[i], expectedBlended[i]) << "trial " << trial << " pixel " << i % kWidth
+                                                      << "," << i / kWidth;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
 // Grid shape
 
 TEST(DeformGridShape, TooFewPointRowsOrColumnsDrawNothingAndTooManyStayInBounds) {

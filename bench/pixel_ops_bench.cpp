@@ -1,0 +1,189 @@
+// Cost of the shared pixel operations over one 320 x 200 frame. Each case
+// reports the time per frame (the benchmark's own time) and per pixel
+// ("ns_per_pixel").
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "render/deform_grid.h"
+#include "render/pixel_ops.h"
+
+namespace {
+
+constexpr int kPixels = kScreenWidth * kScreenHeight;
+
+std::vector<unsigned int> randomPixels(int count, unsigned int seed) {
+    std::mt19937 generator(seed);
+    std::vector<unsigned int> pixels(count);
+    for (unsigned int& pixel : pixels) pixel = generator() & 0x00FFFFFFu;
+    return pixels;
+}
+
+void reportPixels(benchmark::State& state, int pixelsPerIteration) {
+    state.counters["ns_per_pixel"] = benchmark::Counter(
+        static_cast<double>(pixelsPerIteration) * 1e-9,
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// One binary operation applied to every pixel of a frame against a second frame.
+template <typename Operation>
+void runFrameOperation(benchmark::State& state, Operation operation) {
+    std::vector<unsigned int> frame = randomPixels(kPixels, 1);
+    const std::vector<unsigned int> other = randomPixels(kPixels, 2);
+    for (auto _ : state) {
+        unsigned int* f = frame.data();
+        const unsigned int* o = other.data();
+        for (int i = 0; i < kPixels; ++i) f[i] = operation(f[i], o[i], i);
+        benchmark::DoNotOptimize(f);
+        benchmark::ClobberMemory();
+    }
+    reportPixels(state, kPixels);
+}
+
+void BM_AddSaturate(benchmark::State& state) {
+    runFrameOperation(state, [](unsigned int a, unsigned int b, int) { return addSaturate(a, b); });
+}
+BENCHMARK(BM_AddSaturate);
+
+void BM_AddSaturateScalar(benchmark::State& state) {
+    runFrameOperation(state,
+                      [](unsigned int a, unsigned int b, int) { return addSaturateScalar(a, b); });
+}
+BENCHMARK(BM_AddSaturateScalar);
+
+void BM_SubSaturate(benchmark::State& state) {
+    runFrameOperation(state, [](unsigned int a, unsigned int b, int) { return subSaturate(a, b); });
+}
+BENCHMARK(BM_SubSaturate);
+
+void BM_SubSaturateScalar(benchmark::State& state) {
+    runFrameOperation(state,
+                      [](unsigned int a, unsigned int b, int) { return subSaturateScalar(a, b); });
+}
+BENCHMARK(BM_SubSaturateScalar);
+
+void BM_BlendColor(benchmark::State& state) {
+    runFrameOperation(state,
+                      [](unsigned int a, unsigned int b, int i) { return blendColor(a, b, i & 255); });
+}
+BENCHMARK(BM_BlendColor);
+
+void BM_Blend3(benchmark::State& state) {
+    // Levels sweep the whole ramp and a little beyond, as the overlays use it.
+    runFrameOperation(state, [](unsigned int a, unsigned int b, int i) {
+        return blend3(0, a, b, i % 300);
+    });
+}
+BENCHMARK(BM_Blend3);
+
+// A full-screen sprite from a 256 x 256 source, the size the effects use.
+template <typename Draw>
+void runSprite(benchmark::State& state, Draw draw) {
+    std::vector<unsigned int> frame = randomPixels(kPixels, 3);
+    const std::vector<unsigned int> source = randomPixels(256 * 256, 4);
+    for (auto _ : state) {
+        draw(source.data(), frame.data());
+        benchmark::DoNotOptimize(frame.data());
+        benchmark::ClobberMemory();
+    }
+    reportPixels(state, 319 * 199);  // the pixels a full-screen sprite writes
+}
+
+void BM_BlitScaledAdd(benchmark::State& state) {
+    runSprite(state, [](const unsigned int* s, unsigned int* f) {
+        blitScaledAdd(0, 0, 256, 256, kScreenWidth, kScreenHeight, s, f);
+    });
+}
+BENCHMARK(BM_BlitScaledAdd);
+
+void BM_BlitScaledSub(benchmark::State& state) {
+    runSprite(state, [](const unsigned int* s, unsigned int* f) {
+        blitScaledSub(0, 0, 256, 256, kScreenWidth, kScreenHeight, s, f);
+    });
+}
+BENCHMARK(BM_BlitScaledSub);
+
+void BM_BlitScaled(benchmark::State& state) {
+    runSprite(state, [](const unsigned int* s, unsigned int* f) {
+        blitScaled(0, 0, 256, 256, kScreenWidth, kScreenHeight, s, f);
+    });
+}
+BENCHMARK(BM_BlitScaled);
+
+void BM_BlitScaledAddFade(benchmark::State& state) {
+    runSprite(state, [](const unsigned int* s, unsigned int* f) {
+        blitScaledAddFade(0, 0, 256, 256, kScreenWidth, kScreenHeight, s, f, 100);
+    });
+}
+BENCHMARK(BM_BlitScaledAddFade);
+
+void BM_Blur4(benchmark::State& state) {
+    std::vector<unsigned int> frame = randomPixels(kPixels, 5);
+    for (auto _ : state) {
+        blur4(kScreenWidth, kScreenHeight, frame.data());
+        benchmark::DoNotOptimize(frame.data());
+        benchmark::ClobberMemory();
+    }
+    reportPixels(state, kPixels - 642);
+}
+BENCHMARK(BM_Blur4);
+
+void BM_CopyPhotoWindow(benchmark::State& state) {
+    const std::vector<unsigned int> photo = randomPixels(640 * 480, 6);
+    std::vector<unsigned int> window(256 * 256);
+    int x = 0;
+    for (auto _ : state) {
+        copyPhotoWindow(x, 300, photo.data(), window.data());  // wraps both ways at times
+        x = (x + 97) % 640;
+        benchmark::DoNotOptimize(window.data());
+        benchmark::ClobberMemory();
+    }
+    reportPixels(state, 256 * 256);
+}
+BENCHMARK(BM_CopyPhotoWindow);
+
+// A swirl like the distortion effects make: every point moves, levels span
+// the whole ramp (255 included) so both shading branches are taken.
+DeformGrid& swirlGrid() {
+    static DeformGrid grid;
+    for (int r = 0; r < DeformGrid::kRows; ++r) {
+        for (int c = 0; c < DeformGrid::kColumns; ++c) {
+            const float angle = 0.15f * static_cast<float>(r) + 0.1f * static_cast<float>(c);
+            grid.points[r * DeformGrid::kColumns + c] = {
+                static_cast<int>(r * 8 + 20 * std::sin(angle)),
+                static_cast<int>(c * 8 + 20 * std::cos(angle)),
+                static_cast<int>(127.5f + 127.5f * std::sin(angle * 1.7f))};
+        }
+    }
+    return grid;
+}
+
+void BM_DrawShaded(benchmark::State& state) {
+    const DeformGrid& grid = swirlGrid();
+    const std::vector<unsigned int> texture = randomPixels(256 * 256, 7);
+    std::vector<unsigned int> frame(kPixels);
+    for (auto _ : state) {
+        grid.drawShaded(texture.data(), frame.data());
+        benchmark::DoNotOptimize(frame.data());
+        benchmark::ClobberMemory();
+    }
+    reportPixels(state, kPixels);
+}
+BENCHMARK(BM_DrawShaded);
+
+void BM_DrawHalfBlend(benchmark::State& state) {
+    const DeformGrid& grid = swirlGrid();
+    const std::vector<unsigned int> texture = randomPixels(256 * 256, 8);
+    std::vector<unsigned int> frame = randomPixels(kPixels, 9);
+    for (auto _ : state) {
+        grid.drawHalfBlend(texture.data(), frame.data());
+        benchmark::DoNotOptimize(frame.data());
+        benchmark::ClobberMemory();
+    }
+    reportPixels(state, kPixels);
+}
+BENCHMARK(BM_DrawHalfBlend);
+
+}  // namespace
