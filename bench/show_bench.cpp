@@ -1,0 +1,125 @@
+// The show's own costs, apart from its effects:
+// - StartUp: everything from packing the archive to the first drawn frame
+//   (manual clock, so no sound device; content generation excluded), with
+//   the process's peak resident memory after it ("peak_rss_MB").
+// - FrameLoop: one frame of the loop with no effects registered: latch the
+//   clock, clear the frame, run the timeline, dither to 80 x 50 characters.
+// - WholeFrame: the same with the whole schedule registered, walking
+//   through the show, for the total the viewer waits per frame.
+// Frame costs are reported as the median and 99th percentile of individually
+// timed frames ("median_us", "p99_us").
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "driver/schedule.h"
+#include "engine/random.h"
+#include "engine/vrl.h"
+#include "platform/caca_console.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Console {
+    caca_canvas_t* canvas = caca_create_canvas(80, 50);
+    caca_dither_t* bitmap = caca_create_bitmap(32, 320, 200, 1280, 0xFF, 0xFF00, 0xFF0000, 0);
+    ~Console() {
+        caca_free_bitmap(bitmap);
+        caca_free_canvas(canvas);
+    }
+};
+
+void startEngine(bool withSchedule) {
+    vrlShutDown();
+    resetRandom();
+    vrlSetLogging(0);
+    vrlMakePAK("resources/", "datafile.pak");
+    vrlSetupInstances();
+    vrlInitFrameBuffer(320, 200);
+    vrlUseManualClock(1);
+    vrlInitSound();
+    vrlReadPak("datafile.pak");
+    vrlLoadSong("kelmuth.ogg");
+    if (withSchedule) registerSchedule();
+    vrlInitEffects();
+    vrlInitTimer();
+}
+
+double drawFrame(Console& console, int ms) {
+    const auto begin = Clock::now();
+    vrlSetPosition(ms);
+    vrlUpdateTimer();
+    std::memset(vrlGetFrameBuffer(), 0, 320 * 200 * 4);
+    vrlRun();
+    caca_dither_bitmap(console.canvas, 0, 0, 80, 50, console.bitmap, vrlGetFrameBuffer());
+    return std::chrono::duration<double, std::micro>(Clock::now() - begin).count();
+}
+
+void reportPercentiles(benchmark::State& state, std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    state.counters["median_us"] = times[times.size() / 2];
+    state.counters["p99_us"] = times[times.size() * 99 / 100];
+}
+
+bool enterShowDir() {
+    return std::filesystem::exists(VG_SHOW_DIR "/resources") && chdir(VG_SHOW_DIR) == 0;
+}
+
+void StartUp(benchmark::State& state) {
+    if (!enterShowDir()) {
+        state.SkipWithError("no generated content: build the content target first");
+        return;
+    }
+    for (auto _ : state) {
+        Console console;
+        startEngine(true);
+        drawFrame(console, 0);
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_rss_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    vrlShutDown();
+}
+BENCHMARK(StartUp)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void FrameLoop(benchmark::State& state) {
+    enterShowDir();
+    startEngine(false);
+    Console console;
+    std::vector<double> times;
+    int ms = 0;
+    for (auto _ : state) {
+        times.push_back(drawFrame(console, ms));
+        ms = (ms + 17) % 333000;
+    }
+    reportPercentiles(state, times);
+    vrlShutDown();
+}
+BENCHMARK(FrameLoop)->Unit(benchmark::kMicrosecond)->Iterations(3000);
+
+void WholeFrame(benchmark::State& state) {
+    if (!enterShowDir()) {
+        state.SkipWithError("no generated content: build the content target first");
+        return;
+    }
+    startEngine(true);
+    Console console;
+    std::vector<double> times;
+    int ms = 0;
+    for (auto _ : state) {
+        times.push_back(drawFrame(console, ms));
+        ms += 33;  // the whole show at about 30 frames a second
+    }
+    reportPercentiles(state, times);
+    vrlShutDown();
+}
+BENCHMARK(WholeFrame)->Unit(benchmark::kMicrosecond)->Iterations(333000 / 33);
+
+}  // namespace
