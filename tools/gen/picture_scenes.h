@@ -1,0 +1,19 @@
+#pragma once
+// The five photograph-like scenes. Each paints the whole canvas (which may
+// be a supersampled one: `pixelScale` canvas pixels make one picture pixel)
+// from its recipe.
+#include "tools/gen/picture_image.h"
+#include "tools/gen/recipe.h"
+
+namespace gen {
+
+void paintMountains(const Recipe& recipe, Image& canvas, float pixelScale);
+void paintSea(const Recipe& recipe, Image& canvas, float pixelScale);
+void paintDesert(const Recipe& recipe, Image& canvas, float pixelScale);
+void paintAurora(const Recipe& recipe, Image& canvas, float pixelScale);
+void paintCrystals(const Recipe& recipe, Image& canvas, float pixelScale);
+
+// Shared recipe readers for the scenes.
+Vec3 directionFromDegrees(double azimuth, double elevation);  // azimuth 0 = +z, 90 = +x
+
+}  // namespace gen

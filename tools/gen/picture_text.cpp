@@ -1,0 +1,161 @@
+#include "tools/gen/picture_text.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace gen {
+
+namespace {
+
+struct TextLine {
+    Color color;
+    float heightShare;  // of the picture height
+    std::string font;
+    std::string text;
+};
+
+TextLine parseLine(const Recipe& recipe, const std::vector<std::string>& tokens) {
+    if (tokens.size() != 4)
+        throw RecipeError(recipe.name + ": a line needs colour, height, font and \"text\"");
+    Recipe one;  // reuse the colour and number checks of a recipe for the tokens
+    one.name = recipe.name;
+    one.file = recipe.file;
+    one.line = recipe.line;
+    one.entries = {{"colour", {tokens[0]}}, {"height", {tokens[1]}}};
+    return {one.color("colour"), static_cast<float>(one.number("height")), tokens[2], tokens[3]};
+}
+
+// FreeType's library and face handles, released in order.
+struct FontFace {
+    FT_Library library = nullptr;
+    FT_Face face = nullptr;
+
+    FontFace(const std::string& path) {
+        if (FT_Init_FreeType(&library) != 0) throw RecipeError("cannot start FreeType");
+        if (FT_New_Face(library, path.c_str(), 0, &face) != 0) {
+            FT_Done_FreeType(library);
+            throw RecipeError("cannot open font " + path);
+        }
+    }
+    ~FontFace() {
+        FT_Done_Face(face);
+        FT_Done_FreeType(library);
+    }
+    FontFace(const FontFace&) = delete;
+    FontFace& operator=(const FontFace&) = delete;
+};
+
+// Walks the glyphs of `text` at the face's current size; for each one calls
+// draw(bitmap, left, top) with pen positions in pixels. Returns the advance width.
+template <typename Draw>
+float walkGlyphs(FT_Face face, const std::string& text, float tracking, Draw draw) {
+    float pen = 0;
+    FT_UInt previous = 0;
+    for (unsigned char ch : text) {
+        const FT_UInt glyph = FT_Get_Char_Index(face, ch);
+        if (previous && glyph && FT_HAS_KERNING(face)) {
+            FT_Vector kern;
+            FT_Get_Kerning(face, previous, glyph, FT_KERNING_DEFAULT, &kern);
+            pen += static_cast<float>(kern.x) / 64.0f;
+        }
+        if (FT_Load_Glyph(face, glyph, FT_LOAD_RENDER) != 0) continue;
+        const FT_GlyphSlot slot = face->glyph;
+        draw(slot->bitmap, pen + static_cast<float>(slot->bitmap_left),
+             static_cast<float>(slot->bitmap_top));
+        pen += static_cast<float>(slot->advance.x) / 64.0f + tracking;
+        previous = glyph;
+    }
+    return pen - tracking;
+}
+
+// Renders one line into `mask` with its baseline at `baseline` and centred
+// horizontally, squeezing it if it would not fit between the margins.
+void drawLine(FontFace& font, const TextLine& line, float pixelHeight, float stretch, float tracking,
+              float margin, float baseline, Mask& mask) {
+    float width = static_cast<float>(mask.width) - 2.0f * margin;
+    float em = pixelHeight;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        FT_Set_Pixel_Sizes(font.face, static_cast<FT_UInt>(std::lround(em * stretch)),
+                           static_cast<FT_UInt>(std::lround(em)));
+        const float measured = walkGlyphs(font.face, line.text, tracking * em, [](auto&, float, float) {});
+        if (measured <= width) {
+            width = measured;
+            break;
+        }
+        em *= width / measured * 0.98f;
+    }
+    const float left = std::floor((static_cast<float>(mask.width) - width) * 0.5f);
+    walkGlyphs(font.face, line.text, tracking * em, [&](const FT_Bitmap& bitmap, float x, float top) {
+        const int ox = static_cast<int>(std::lround(left + x));
+        const int oy = static_cast<int>(std::lround(baseline - top));
+        for (unsigned row = 0; row < bitmap.rows; ++row) {
+            for (unsigned col = 0; col < bitmap.width; ++col) {
+                const int px = ox + static_cast<int>(col), py = oy + static_cast<int>(row);
+                if (px < 0 || py < 0 || px >= mask.width || py >= mask.height) continue;
+                const float v = bitmap.buffer[row * bitmap.pitch + col] / 255.0f;
+                mask.at(px, py) = std::max(mask.at(px, py), v);
+            }
+        }
+    });
+}
+
+}  // namespace
+
+void paintText(const Recipe& recipe, Image& canvas, float pixelScale) {
+    const std::string fontDir = recipe.text("fonts");
+    const float stretch = static_cast<float>(recipe.number("stretch"));
+    const float tracking = static_cast<float>(recipe.number("tracking"));
+    const std::vector<double> glow = recipe.numbers("glow", 2);  // radius, strength
+    const Color glowColor = recipe.color("glow_colour");
+    const float glowRadius = static_cast<float>(glow[0]) * pixelScale;
+    // Text keeps three glow radii clear of the edges so the border stays black.
+    const float margin = std::ceil(glowRadius * 3.0f);
+
+    std::vector<TextLine> lines;
+    for (const auto& tokens : recipe.all("line")) lines.push_back(parseLine(recipe, tokens));
+    if (lines.empty()) throw RecipeError(recipe.name + ": no \"line\"");
+
+    const float h = static_cast<float>(canvas.height());
+    float total = 0;
+    for (const TextLine& line : lines) total += line.heightShare * h * 1.2f;
+    float baseline = std::max(margin, (h - total) * 0.5f);
+
+    Mask core(canvas.width(), canvas.height());
+    std::vector<Mask> perLine;
+    for (const TextLine& line : lines) {
+        FontFace font(fontDir + "/" + line.font);
+        Mask mask(canvas.width(), canvas.height());
+        const float pixelHeight = line.heightShare * h;
+        baseline += pixelHeight * 0.95f;
+        drawLine(font, line, pixelHeight, stretch, tracking, margin, baseline, mask);
+        baseline += pixelHeight * 0.25f;
+        perLine.push_back(std::move(mask));
+    }
+    for (size_t i = 0; i < lines.size(); ++i) {
+        for (size_t k = 0; k < core.values.size(); ++k) core.values[k] = std::max(core.values[k], perLine[i].values[k]);
+        // Each glyph's own colour, brightening to white where the stroke is solid.
+        for (int y = 0; y < canvas.height(); ++y) {
+            for (int x = 0; x < canvas.width(); ++x) {
+                const float v = perLine[i].at(x, y);
+                if (v > 0) canvas.at(x, y) += mix(lines[i].color, Color{1, 1, 1}, 0.35f) * v;
+            }
+        }
+    }
+    const float strength = static_cast<float>(glow[1]);
+    addGlow(canvas, blurred(core, glowRadius), glowColor, strength);
+    addGlow(canvas, blurred(core, glowRadius * 0.35f), glowColor, strength * 0.6f);
+    // Cut the faint tail of the Gaussian so the background is exact black.
+    for (int y = 0; y < canvas.height(); ++y) {
+        for (int x = 0; x < canvas.width(); ++x) {
+            Color& c = canvas.at(x, y);
+            if (c.r < 0.004f && c.g < 0.004f && c.b < 0.004f) c = Color{};
+        }
+    }
+}
+
+}  // namespace gen
