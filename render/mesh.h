@@ -66,6 +66,10 @@ private:
     void renderTextured(const std::uint32_t* texels, std::uint32_t* frameBuffer);
     bool faceInFrontOfViewer(const MeshFace& face) const;
 
+    struct DepthOrder {
+        float key;
+        int face;
+    };
     // Reused by every transform so that drawing a frame allocates nothing.
-    std::vector<int> sortOrder;
+    std::vector<DepthOrder> sortOrder;
 };

@@ -243,6 +243,6 @@ void Mesh::load(std::string fileName) {
     fillVertices(file, *this, file.repairs);
     fillFaces(file, *this, file.repairs);
     drawList.assign(static_cast<std::size_t>(faceCount), MeshFace{});
-    sortOrder.assign(static_cast<std::size_t>(faceCount), 0);
+    sortOrder.assign(static_cast<std::size_t>(faceCount), DepthOrder{0.0f, 0});
     reportRepairs(fileName, file.repairs);
 }

@@ -46,30 +46,58 @@ struct Corner {
     int x, y, u, v;
 };
 
-// Where an edge crosses the current row: x, u and v in 16.16.
+// Where an edge crosses the current row: x, and for textured triangles u
+// and v, all in 16.16.
 struct EdgePoint {
-    Fixed x, u, v;
+    Fixed x = 0, u = 0, v = 0;
 };
 
 struct SpanEnd {
     int x, u, v;
 };
 
-EdgePoint edgeStart(const Corner& corner) {
-    return {Fixed{corner.x} * 65536, Fixed{corner.u} * 65536, Fixed{corner.v} * 65536};
+// Quotient truncated toward zero. The walk's divisors are always positive;
+// when both operands fit in 32 bits the much cheaper 32-bit division gives
+// the same quotient.
+std::int64_t divide(std::int64_t numerator, std::int64_t denominator) {
+    if (numerator >= INT_MIN && numerator <= INT_MAX && denominator > 0 && denominator <= INT_MAX)
+        return static_cast<std::int32_t>(numerator) / static_cast<std::int32_t>(denominator);
+    return numerator / denominator;
 }
 
-// Per-row change along the edge from -> to, truncated toward zero like the
-// integer division it is.
+template <bool kTextured>
+EdgePoint edgeStart(const Corner& corner) {
+    EdgePoint point;
+    point.x = Fixed{corner.x} * 65536;
+    if constexpr (kTextured) {
+        point.u = Fixed{corner.u} * 65536;
+        point.v = Fixed{corner.v} * 65536;
+    }
+    return point;
+}
+
+// Per-row change along the edge from -> to.
+template <bool kTextured>
 EdgePoint edgeSlope(const Corner& from, const Corner& to) {
     const std::int64_t rows = std::int64_t{to.y} - from.y;
-    return {(std::int64_t{to.x} - from.x) * 65536 / rows,
-            (std::int64_t{to.u} - from.u) * 65536 / rows,
-            (std::int64_t{to.v} - from.v) * 65536 / rows};
+    EdgePoint slope;
+    slope.x = divide((std::int64_t{to.x} - from.x) * 65536, rows);
+    if constexpr (kTextured) {
+        slope.u = divide((std::int64_t{to.u} - from.u) * 65536, rows);
+        slope.v = divide((std::int64_t{to.v} - from.v) * 65536, rows);
+    }
+    return slope;
 }
 
+template <bool kTextured>
 EdgePoint advance(const EdgePoint& point, const EdgePoint& slope, std::int64_t steps) {
-    return {point.x + slope.x * steps, point.u + slope.u * steps, point.v + slope.v * steps};
+    EdgePoint moved;
+    moved.x = point.x + slope.x * steps;
+    if constexpr (kTextured) {
+        moved.u = point.u + slope.u * steps;
+        moved.v = point.v + slope.v * steps;
+    }
+    return moved;
 }
 
 SpanEnd spanEnd(const EdgePoint& point) {
@@ -81,52 +109,54 @@ SpanEnd spanEnd(const Corner& corner) { return {corner.x, corner.u, corner.v}; }
 
 // Rows firstRow .. endRow - 1, the short edge giving the span's first end and
 // the long edge its second. Both edges come back advanced past endRow - 1.
-template <typename DrawSpan>
+template <bool kTextured, typename DrawSpan>
 void walkRows(int firstRow, int endRow, EdgePoint& shortEdge, const EdgePoint& shortSlope,
               EdgePoint& longEdge, const EdgePoint& longSlope, DrawSpan& drawSpan) {
     const std::int64_t first = std::max<std::int64_t>(firstRow, 0);
     const std::int64_t end = std::min<std::int64_t>(endRow, kHeight);
     if (first < end) {
-        EdgePoint s = advance(shortEdge, shortSlope, first - firstRow);
-        EdgePoint l = advance(longEdge, longSlope, first - firstRow);
+        EdgePoint s = advance<kTextured>(shortEdge, shortSlope, first - firstRow);
+        EdgePoint l = advance<kTextured>(longEdge, longSlope, first - firstRow);
         for (std::int64_t y = first; y < end; ++y) {
             drawSpan(static_cast<int>(y), spanEnd(s), spanEnd(l));
-            s = advance(s, shortSlope, 1);
-            l = advance(l, longSlope, 1);
+            s = advance<kTextured>(s, shortSlope, 1);
+            l = advance<kTextured>(l, longSlope, 1);
         }
     }
     const std::int64_t rows = std::int64_t{endRow} - firstRow;
-    shortEdge = advance(shortEdge, shortSlope, rows);
-    longEdge = advance(longEdge, longSlope, rows);
+    shortEdge = advance<kTextured>(shortEdge, shortSlope, rows);
+    longEdge = advance<kTextured>(longEdge, longSlope, rows);
 }
 
 // The scan conversion shared by solid and textured triangles, including its
 // quirks: the bottom row is drawn only by a flat bottom, a flat top draws its
 // row twice, and the short edge is not restarted at the middle corner.
-template <typename DrawSpan>
+template <bool kTextured, typename DrawSpan>
 void walkTriangle(Corner a, Corner b, Corner c, DrawSpan drawSpan) {
     if (a.y > c.y) std::swap(a, c);
     if (b.y > c.y) std::swap(b, c);
     if (a.y > b.y) std::swap(a, b);
     if (a.y == c.y) return;
 
-    const EdgePoint longSlope = edgeSlope(a, c);
+    const EdgePoint longSlope = edgeSlope<kTextured>(a, c);
     EdgePoint shortEdge;
     EdgePoint longEdge;
     if (b.y == a.y) {
         drawSpan(a.y, spanEnd(a), spanEnd(b));
-        shortEdge = edgeStart(b);
-        longEdge = edgeStart(a);
+        shortEdge = edgeStart<kTextured>(b);
+        longEdge = edgeStart<kTextured>(a);
     } else {
-        shortEdge = longEdge = edgeStart(a);
-        walkRows(a.y, b.y, shortEdge, edgeSlope(a, b), longEdge, longSlope, drawSpan);
+        shortEdge = longEdge = edgeStart<kTextured>(a);
+        walkRows<kTextured>(a.y, b.y, shortEdge, edgeSlope<kTextured>(a, b), longEdge, longSlope,
+                            drawSpan);
     }
 
     if (c.y == b.y) {
         drawSpan(b.y, spanEnd(b), spanEnd(c));
         return;
     }
-    walkRows(b.y, c.y, shortEdge, edgeSlope(b, c), longEdge, longSlope, drawSpan);
+    walkRows<kTextured>(b.y, c.y, shortEdge, edgeSlope<kTextured>(b, c), longEdge, longSlope,
+                        drawSpan);
 }
 
 Corner screenCorner(const MeshVertex& vertex) {
@@ -181,7 +211,7 @@ void fillSpan(int x1, int x2, int y, std::uint32_t colour, std::uint32_t* frameB
 
 void fillTriangle(const MeshVertex& a, const MeshVertex& b, const MeshVertex& c,
                   std::uint32_t colour, std::uint32_t* frameBuffer) {
-    walkTriangle(screenCorner(a), screenCorner(b), screenCorner(c),
+    walkTriangle<false>(screenCorner(a), screenCorner(b), screenCorner(c),
                  [colour, frameBuffer](int y, const SpanEnd& first, const SpanEnd& second) {
                      fillSpan(first.x, second.x, y, colour, frameBuffer);
                  });
@@ -197,8 +227,8 @@ void textureSpan(int x1, int x2, int y, int u1, int u2, int v1, int v2,
     }
     // 8.8 fixed point; 64 bits so that any texture coordinates step without overflow.
     const std::int64_t width = std::int64_t{x2} - x1;
-    const Fixed du = (std::int64_t{u2} - u1) * 256 / width;
-    const Fixed dv = (std::int64_t{v2} - v1) * 256 / width;
+    const Fixed du = divide((std::int64_t{u2} - u1) * 256, width);
+    const Fixed dv = divide((std::int64_t{v2} - v1) * 256, width);
     const int first = std::max(x1, kTextureLeftColumn);
     const int last = std::min(x2, kTextureRightColumn);
     if (first > last) return;
@@ -215,7 +245,7 @@ void textureSpan(int x1, int x2, int y, int u1, int u2, int v1, int v2,
 
 void textureTriangle(const MeshVertex& a, const MeshVertex& b, const MeshVertex& c,
                      const std::uint32_t* texels, std::uint32_t* frameBuffer) {
-    walkTriangle(texturedCorner(a), texturedCorner(b), texturedCorner(c),
+    walkTriangle<true>(texturedCorner(a), texturedCorner(b), texturedCorner(c),
                  [texels, frameBuffer](int y, const SpanEnd& first, const SpanEnd& second) {
                      textureSpan(first.x, second.x, y, first.u, second.u, first.v, second.v,
                                  texels, frameBuffer);
@@ -249,15 +279,17 @@ void Mesh::transform() {
         face.depth = (z1 + z0 + z2) * kDepthFactor;
     }
 
+    // Sorting (key, face) pairs by key alone makes exactly the comparisons and
+    // moves of sorting references to the faces, so the order of equal depths
+    // is the same, without chasing a pointer per comparison.
     sortOrder.resize(faces.size());
-    std::iota(sortOrder.begin(), sortOrder.end(), 0);
-    std::sort(sortOrder.begin(), sortOrder.end(), [this](int left, int right) {
-        return sortKey(faces[static_cast<std::size_t>(left)].depth) >
-               sortKey(faces[static_cast<std::size_t>(right)].depth);
-    });
+    for (std::size_t j = 0; j < faces.size(); ++j)
+        sortOrder[j] = {sortKey(faces[j].depth), static_cast<int>(j)};
+    std::sort(sortOrder.begin(), sortOrder.end(),
+              [](const DepthOrder& left, const DepthOrder& right) { return left.key > right.key; });
     drawList.resize(faces.size());
     for (std::size_t i = 0; i < sortOrder.size(); ++i)
-        drawList[i] = faces[static_cast<std::size_t>(sortOrder[i])];
+        drawList[i] = faces[static_cast<std::size_t>(sortOrder[i].face)];
 }
 
 void Mesh::render(std::uint32_t* frameBuffer) {
