@@ -95,9 +95,14 @@ void Kuvatus::drawBackground(unsigned int* frame) const {
         std::fill(frame, frame + kScreenWidth * kScreenHeight, 0u);
         return;
     }
+    const bool rowsWrap = windowX + kScreenWidth > width;
     for (int y = 0; y < kScreenHeight; ++y) {
         const unsigned int* row = pixels + static_cast<size_t>((windowY + y) % height) * width;
         unsigned int* out = frame + y * kScreenWidth;
+        if (!rowsWrap) {
+            std::copy(row + windowX, row + windowX + kScreenWidth, out);
+            continue;
+        }
         for (int x = 0; x < kScreenWidth; ++x) out[x] = row[(windowX + x) % width];
     }
 }
