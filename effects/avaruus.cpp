@@ -40,6 +40,7 @@ Avaruus::Avaruus()
     angles = Vector3(0.0f, 0.0f, 0.0f);
     angleStep = Vector3(0.005f, 0.01f, 0.002273f);
     driftFlares();
+    checkFlareImage();
 }
 
 void Avaruus::driftFlares() {

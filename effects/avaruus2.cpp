@@ -51,6 +51,7 @@ Avaruus2::Avaruus2()
     angles = Vector3(0.0f, 0.0f, 0.0f);
     angleStep = Vector3(0.01f, -0.005f, -0.00771f);
     rotateFlares();
+    checkFlareImage();
     grid = std::make_unique<DeformGrid>();
     greyTexture.resize(256 * 256);
     makeGreyTexture();

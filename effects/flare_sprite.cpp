@@ -55,16 +55,14 @@ void drawFlareSprite(int index, std::int64_t centreX, std::int64_t centreY, std:
 
 const Texture* flareImage() {
     Texture* image = vrlGetTexture("flare.jpg");
-    if (image == nullptr ||
-        static_cast<std::uint64_t>(image->getWidth()) * image->getHeight() <
-            static_cast<std::uint64_t>(kFlareSide) * kFlareSide) {
-        // Said once: the picture is looked up every frame.
-        static bool reported = false;
-        if (!reported)
-            vrlMsg("flare.jpg is smaller than %d x %d pixels; flares not drawn\n", kFlareSide,
-                   kFlareSide);
-        reported = true;
-        return nullptr;
-    }
-    return image;
+    const bool bigEnough = image != nullptr &&
+                           static_cast<std::uint64_t>(image->getWidth()) * image->getHeight() >=
+                               static_cast<std::uint64_t>(kFlareSide) * kFlareSide;
+    return bigEnough ? image : nullptr;
+}
+
+void checkFlareImage() {
+    if (flareImage() == nullptr)
+        vrlMsg("flare.jpg is smaller than %d x %d pixels; flares will not be drawn\n", kFlareSide,
+               kFlareSide);
 }

@@ -30,6 +30,8 @@ FlareFootprint projectFlare(const NORVALE_VIRELLO::Vector3& centre, float size);
 void drawFlareSprite(int index, std::int64_t centreX, std::int64_t centreY, std::int64_t size,
                      const NORVALE_VIRELLO::Texture& image, unsigned int* frame);
 
-// The flare image by name, or null (with a message) when it is too small to
-// be read as 64 x 64 pixels.
+// The flare image by name, or null when it is too small to be read as
+// 64 x 64 pixels. Looked up on every frame, so it says nothing itself.
 const NORVALE_VIRELLO::Texture* flareImage();
+// Says once, when a cloud is built, that the flare image is unusable.
+void checkFlareImage();
