@@ -28,7 +28,8 @@ std::string readFile(const fs::path& path) {
 
 Outcome runProgram(const std::string& arguments, const fs::path& folder) {
     const fs::path errors = folder / "stderr.txt";
-    const std::string command = "'" + kProgram + "' " + arguments + " >/dev/null 2>'" + errors.string() + "'";
+    const std::string command =
+        "'" + kProgram + "' " + arguments + " >/dev/null 2>'" + errors.string() + "'";
     const int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(errors)};
 }
@@ -45,7 +46,8 @@ fs::path showFolder(const fs::path& scratch) {
 std::map<std::string, std::string> filesIn(const fs::path& folder) {
     std::map<std::string, std::string> files;
     for (const auto& entry : fs::directory_iterator(folder))
-        if (entry.is_regular_file()) files[entry.path().filename().string()] = readFile(entry.path());
+        if (entry.is_regular_file())
+            files[entry.path().filename().string()] = readFile(entry.path());
     return files;
 }
 
@@ -96,8 +98,7 @@ TEST_F(CaptureProgram, BadArgumentsFailWithAMessage) {
         {"--frames --start 2000 --end 1000", "before the start"},
         {"--sheet /proc/vg-sheet.png", "not writable"},
         {"--frames --out /proc/vg-frames", "--out"},
-        {"--video '" + (scratch_ / "v.mp4").string() + "' --ffmpeg /nonexistent/ffmpeg",
-         "ffmpeg"},
+        {"--video '" + (scratch_ / "v.mp4").string() + "' --ffmpeg /nonexistent/ffmpeg", "ffmpeg"},
     };
     for (const Case& c : cases) {
         const Outcome outcome = runProgram(c.arguments, scratch_);

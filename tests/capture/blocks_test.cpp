@@ -1,10 +1,11 @@
+#include "tools/capture/blocks.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "driver/schedule.h"
-#include "tools/capture/blocks.h"
 
 namespace {
 
@@ -17,13 +18,13 @@ std::vector<TimelineRow> rowsOf(std::span<const ScheduleEntry> table) {
 // Overlays that start before their scene, a scene registered between two
 // rows of an earlier block, equal priorities, and a gap with no effect.
 const std::vector<TimelineRow> kSynthetic = {
-    {0, 100, 50, "A"},      // 0
-    {0, 100, 5, "a-fx"},    // 1
-    {100, 200, 0, "B"},     // 2: scene by registration order over row 4
-    {200, 300, 1, "C"},     // 3
-    {100, 200, 0, "b-fx"},  // 4
-    {180, 300, 0, "c-fx"},  // 5: runs over the end of B
-    {400, 500, 7, "D"},     // 6: after a gap
+    {0, 100, 50, "A"},        // 0
+    {0, 100, 5, "a-fx"},      // 1
+    {100, 200, 0, "B"},       // 2: scene by registration order over row 4
+    {200, 300, 1, "C"},       // 3
+    {100, 200, 0, "b-fx"},    // 4
+    {180, 300, 0, "c-fx"},    // 5: runs over the end of B
+    {400, 500, 7, "D"},       // 6: after a gap
     {450, 450, 99, "empty"},  // 7: never active
 };
 
@@ -64,9 +65,9 @@ TEST(CaptureBlocks, TheShowFormsTwelveBlocks) {
     const std::vector<ScheduleBlock> blocks = findBlocks(rows);
     const std::vector<unsigned long> starts = {0,      49000,  81500,  100000, 122000, 150000,
                                                162000, 193000, 223000, 243000, 273200, 303000};
-    const std::vector<std::string> scenes = {"Alku",     "Kuvatus", "Kuvatus2", "Distort",
-                                             "Rauha",    "Avaruus2", "Tunnel",  "Zoom",
-                                             "Avaruus",  "Valo",     "Valo",    "Credits"};
+    const std::vector<std::string> scenes = {"Alku",    "Kuvatus",  "Kuvatus2", "Distort",
+                                             "Rauha",   "Avaruus2", "Tunnel",   "Zoom",
+                                             "Avaruus", "Valo",     "Valo",     "Credits"};
     ASSERT_EQ(blocks.size(), starts.size());
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         EXPECT_EQ(blocks[i].start, starts[i]) << i;

@@ -1,3 +1,5 @@
+#include "tools/capture/image.h"
+
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -5,7 +7,6 @@
 #include <vector>
 
 #include "tools/capture/contact_sheet.h"
-#include "tools/capture/image.h"
 #include "tools/capture/png_writer.h"
 #include "tools/capture/text_label.h"
 
@@ -60,7 +61,8 @@ RgbImage readPng(const std::string& path) {
 
 TEST(CapturePng, WritesWhatReadsBackAndReportsFailures) {
     RgbImage image(5, 3);
-    for (std::size_t i = 0; i < image.rgb.size(); ++i) image.rgb[i] = static_cast<std::uint8_t>(i * 17);
+    for (std::size_t i = 0; i < image.rgb.size(); ++i)
+        image.rgb[i] = static_cast<std::uint8_t>(i * 17);
     const std::string path = ::testing::TempDir() + "vg-capture-roundtrip.png";
     ASSERT_EQ(writePng(path, image), "");
     const RgbImage back = readPng(path);

@@ -1,9 +1,10 @@
+#include "tools/capture/options.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "tools/capture/options.h"
 #include "tools/capture/output_check.h"
 
 namespace {

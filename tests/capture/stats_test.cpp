@@ -1,8 +1,9 @@
+#include "tools/capture/stats.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "tools/capture/stats.h"
 #include "tools/capture/stats_report.h"
 
 namespace {

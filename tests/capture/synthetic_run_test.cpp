@@ -39,11 +39,11 @@ public:
         float bins[512] = {};
         bins[511] = 100.0f;
         if (time < 500.0f)
-            bins[0] = 3.0f;   // 0.6: over 0.3 and 0.5
+            bins[0] = 3.0f;  // 0.6: over 0.3 and 0.5
         else if (time < 1000.0f)
-            bins[0] = 5.0f;   // 1.0: over every threshold
+            bins[0] = 5.0f;  // 1.0: over every threshold
         else if (time < 2000.0f)
-            bins[0] = 2.5f;   // exactly 0.5: over 0.3 only
+            bins[0] = 2.5f;  // exactly 0.5: over 0.3 only
         else
             bins[0] = 0.0f;
         vrlInjectSpectrum(bins);
@@ -126,7 +126,8 @@ TEST_F(SyntheticRun, StatsPerBlockAreExact) {
     EXPECT_EQ(black[5], song[5]);
     // Costs: medians never above the p99.
     for (const auto* row : {&white, &black})
-        for (int column : {11, 13}) EXPECT_LE(std::stod((*row)[column]), std::stod((*row)[column + 1]));
+        for (int column : {11, 13})
+            EXPECT_LE(std::stod((*row)[column]), std::stod((*row)[column + 1]));
 }
 
 TEST_F(SyntheticRun, PerFrameFilesAreNamedByPosition) {

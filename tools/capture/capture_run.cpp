@@ -139,7 +139,8 @@ private:
                                    .count();
 
         RgbImage frame;
-        if (options_.framePng || onSheet) frame = imageFromFrameBuffer(session_->frameBuffer(), 320, 200);
+        if (options_.framePng || onSheet)
+            frame = imageFromFrameBuffer(session_->frameBuffer(), 320, 200);
         RgbImage characters;
         if (needsRenderedCharacters(onSheet)) characters = picture_.render();
 

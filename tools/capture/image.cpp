@@ -60,8 +60,8 @@ RgbImage resizeArea(const RgbImage& source, int width, int height) {
         return RgbImage(std::max(width, 0), std::max(height, 0));
     RgbImage across(width, source.height);
     resampleAxis(source.rgb.data(), across.rgb.data(), source.width, width, source.height,
-                 static_cast<std::size_t>(source.width) * 3, static_cast<std::size_t>(width) * 3,
-                 3, 3);
+                 static_cast<std::size_t>(source.width) * 3, static_cast<std::size_t>(width) * 3, 3,
+                 3);
     RgbImage result(width, height);
     resampleAxis(across.rgb.data(), result.rgb.data(), source.height, height, width, 3, 3,
                  static_cast<std::size_t>(width) * 3, static_cast<std::size_t>(width) * 3);

@@ -10,7 +10,9 @@ struct RgbImage {
 
     RgbImage() = default;
     RgbImage(int w, int h) : width(w), height(h), rgb(static_cast<std::size_t>(w) * h * 3, 0) {}
-    std::uint8_t* pixel(int x, int y) { return &rgb[(static_cast<std::size_t>(y) * width + x) * 3]; }
+    std::uint8_t* pixel(int x, int y) {
+        return &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
+    }
     const std::uint8_t* pixel(int x, int y) const {
         return &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
     }

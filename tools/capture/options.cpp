@@ -41,8 +41,7 @@ std::string parsePositionList(const std::string& text, std::vector<int>& positio
         int ms = 0;
         std::string error = parseIntIn("--at", item, 0, kLargestPositionMs, ms);
         if (!error.empty()) return error;
-        if (!seen.insert(ms).second)
-            return "option --at names position " + item + " twice";
+        if (!seen.insert(ms).second) return "option --at names position " + item + " twice";
         positions.push_back(ms);
         begin = comma + 1;
     }
@@ -72,11 +71,13 @@ const std::map<std::string, ValueSetter>& valueOptions() {
         {"--start", intSetter("--start", &CaptureOptions::startMs, 0, kLargestPositionMs)},
         {"--end", intSetter("--end", &CaptureOptions::endMs, 0, kLargestPositionMs)},
         {"--fps", intSetter("--fps", &CaptureOptions::fps, 1, 1000)},
-        {"--at", [](CaptureOptions& o, const std::string& v) { return parsePositionList(v, o.atMs); }},
+        {"--at",
+         [](CaptureOptions& o, const std::string& v) { return parsePositionList(v, o.atMs); }},
         {"--warmup", intSetter("--warmup", &CaptureOptions::warmupMs, 0, kLargestPositionMs)},
         {"--out", textSetter("--out", &CaptureOptions::outDir)},
         {"--sheet", textSetter("--sheet", &CaptureOptions::sheetFile)},
-        {"--sheet-every", intSetter("--sheet-every", &CaptureOptions::sheetEveryMs, 1, kLargestPositionMs)},
+        {"--sheet-every",
+         intSetter("--sheet-every", &CaptureOptions::sheetEveryMs, 1, kLargestPositionMs)},
         {"--sheet-columns", intSetter("--sheet-columns", &CaptureOptions::sheetColumns, 1, 64)},
         {"--sheet-width", intSetter("--sheet-width", &CaptureOptions::sheetPictureWidth, 16, 1280)},
         {"--video", textSetter("--video", &CaptureOptions::videoFile)},
@@ -128,7 +129,8 @@ ParseResult parseOptions(const std::vector<std::string>& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string name = args[i];
         std::optional<std::string> inlineValue;
-        if (const std::size_t eq = name.find('='); name.starts_with("--") && eq != std::string::npos) {
+        if (const std::size_t eq = name.find('=');
+            name.starts_with("--") && eq != std::string::npos) {
             inlineValue = name.substr(eq + 1);
             name = name.substr(0, eq);
         }

@@ -7,29 +7,29 @@
 #include "driver/schedule.h"
 
 struct CaptureOptions {
-    std::string showDir = ".";   // working directory with resources/ and the meshes
+    std::string showDir = ".";  // working directory with resources/ and the meshes
     int startMs = 0;
-    int endMs = kShowEndMs;      // inclusive
+    int endMs = kShowEndMs;  // inclusive
     int fps = 60;
-    std::vector<int> atMs;       // when not empty, these positions instead of a range
-    int warmupMs = 0;            // with atMs: frames run, unsaved, before each position
+    std::vector<int> atMs;  // when not empty, these positions instead of a range
+    int warmupMs = 0;       // with atMs: frames run, unsaved, before each position
 
     std::string outDir = "capture";  // per-frame files
-    bool framePng = false;       // the 320 x 200 FrameBuffer
-    bool charPng = false;        // the 80 x 50 character picture, rendered
+    bool framePng = false;           // the 320 x 200 FrameBuffer
+    bool charPng = false;            // the 80 x 50 character picture, rendered
     bool ansiText = false;
     bool utf8Text = false;
 
-    std::string sheetFile;       // contact sheet PNG
+    std::string sheetFile;  // contact sheet PNG
     int sheetEveryMs = 5000;
     int sheetColumns = 4;
-    int sheetPictureWidth = 320; // each picture of a cell; height follows 320:200
+    int sheetPictureWidth = 320;  // each picture of a cell; height follows 320:200
 
-    std::string videoFile;       // MP4 of the character picture with the song
+    std::string videoFile;  // MP4 of the character picture with the song
     std::string ffmpegProgram = "ffmpeg";
 
-    std::string statsFile;       // .json or .csv; a table also goes to stdout
-    bool quiet = false;          // no progress bar
+    std::string statsFile;  // .json or .csv; a table also goes to stdout
+    bool quiet = false;     // no progress bar
     bool help = false;
 
     bool writesPerFrameFiles() const { return framePng || charPng || ansiText || utf8Text; }

@@ -58,9 +58,9 @@ std::string prepareOutputs(CaptureOptions& options) {
         const char* name;
         std::string* path;
     };
-    for (FileOption file : {FileOption{"--sheet", &options.sheetFile},
-                            FileOption{"--video", &options.videoFile},
-                            FileOption{"--stats", &options.statsFile}}) {
+    for (FileOption file :
+         {FileOption{"--sheet", &options.sheetFile}, FileOption{"--video", &options.videoFile},
+          FileOption{"--stats", &options.statsFile}}) {
         if (file.path->empty()) continue;
         *file.path = absolute(*file.path);
         std::string error = checkFileFolder(file.name, *file.path);

@@ -24,7 +24,8 @@ void onPngWarning(png_structp, png_const_charp) {}
 // libpng reports errors by long jump; nothing with a destructor may live in
 // this frame between setjmp and the end of the writing.
 bool encode(std::FILE* file, const RgbImage& image, png_bytep* rows, PngFailure& failure) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &failure, onPngError, onPngWarning);
+    png_structp png =
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, &failure, onPngError, onPngWarning);
     if (!png) return false;
     png_infop info = png_create_info_struct(png);
     if (!info) {
@@ -54,8 +55,7 @@ std::string writePng(const std::string& path, const RgbImage& image) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) return "cannot create " + path + ": " + std::strerror(errno);
     std::vector<png_bytep> rows(image.height);
-    for (int y = 0; y < image.height; ++y)
-        rows[y] = const_cast<png_bytep>(image.pixel(0, y));
+    for (int y = 0; y < image.height; ++y) rows[y] = const_cast<png_bytep>(image.pixel(0, y));
     PngFailure failure;
     const bool encoded = encode(file, image, rows.data(), failure);
     const bool closed = std::fclose(file) == 0;

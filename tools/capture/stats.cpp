@@ -4,8 +4,7 @@
 
 namespace {
 
-CostSummary summarizeCost(const std::vector<FrameMeasure>& frames,
-                          double FrameMeasure::*field) {
+CostSummary summarizeCost(const std::vector<FrameMeasure>& frames, double FrameMeasure::*field) {
     std::vector<double> values;
     values.reserve(frames.size());
     for (const FrameMeasure& m : frames) values.push_back(m.*field);
@@ -51,6 +50,7 @@ std::vector<BlockStats> StatsCollector::summarize() const {
     std::vector<BlockStats> result;
     const int outside = static_cast<int>(frames_.size()) - 1;
     for (int i = 0; i <= outside; ++i)
-        if (!frames_[i].empty()) result.push_back(summarizeBlock(i == outside ? -1 : i, frames_[i]));
+        if (!frames_[i].empty())
+            result.push_back(summarizeBlock(i == outside ? -1 : i, frames_[i]));
     return result;
 }

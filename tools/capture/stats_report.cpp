@@ -47,7 +47,8 @@ std::string jsonRows(const StatsReport& report, const BlockStats& stats) {
 }
 
 std::string jsonCost(const CostSummary& cost) {
-    return "{\"median\": " + format("%.1f", cost.median) + ", \"p99\": " + format("%.1f", cost.p99) + "}";
+    return "{\"median\": " + format("%.1f", cost.median) +
+           ", \"p99\": " + format("%.1f", cost.p99) + "}";
 }
 
 // Fields with a comma or a quote are quoted, quotes doubled.
@@ -100,7 +101,8 @@ std::string statsJson(const StatsReport& report) {
         out += ", \"character_luminance\": " + format("%.2f", s.characterLuminance);
         out += ", \"frames_over_threshold\": {";
         for (std::size_t t = 0; t < kBeatThresholds.size(); ++t)
-            out += (t ? ", " : "") + jsonString(thresholdName(t)) + ": " + std::to_string(s.beats[t]);
+            out +=
+                (t ? ", " : "") + jsonString(thresholdName(t)) + ": " + std::to_string(s.beats[t]);
         out += "}, \"effects_cost\": " + jsonCost(s.effects);
         out += ", \"dither_cost\": " + jsonCost(s.dither) + "}";
     }
@@ -108,11 +110,12 @@ std::string statsJson(const StatsReport& report) {
 }
 
 std::string statsCsv(const StatsReport& report) {
-    std::vector<std::string> header = {"start", "end", "scene", "frames", "framebuffer_luminance",
-                                       "character_luminance"};
+    std::vector<std::string> header = {
+        "start", "end", "scene", "frames", "framebuffer_luminance", "character_luminance"};
     for (std::size_t t = 0; t < kBeatThresholds.size(); ++t)
         header.push_back(std::string("over_").append(thresholdName(t)));
-    for (const char* name : {"effects_median_us", "effects_p99_us", "dither_median_us", "dither_p99_us"})
+    for (const char* name :
+         {"effects_median_us", "effects_p99_us", "dither_median_us", "dither_p99_us"})
         header.push_back(name);
     std::string out = csvLine(header);
     for (const BlockStats& s : report.stats) {
@@ -135,7 +138,8 @@ std::string statsCsv(const StatsReport& report) {
 std::string statsTable(const StatsReport& report) {
     std::vector<std::vector<std::string>> lines;
     std::vector<std::string> header = {"block ms", "scene", "frames", "FB luma", "char luma"};
-    for (std::size_t t = 0; t < kBeatThresholds.size(); ++t) header.push_back(std::string(">").append(thresholdName(t)));
+    for (std::size_t t = 0; t < kBeatThresholds.size(); ++t)
+        header.push_back(std::string(">").append(thresholdName(t)));
     for (const char* name : {"fx med us", "fx p99 us", "dither med", "dither p99"})
         header.push_back(name);
     lines.push_back(header);
@@ -152,7 +156,8 @@ std::string statsTable(const StatsReport& report) {
     }
     std::vector<std::size_t> widths(header.size(), 0);
     for (const auto& line : lines)
-        for (std::size_t c = 0; c < line.size(); ++c) widths[c] = std::max(widths[c], line[c].size());
+        for (std::size_t c = 0; c < line.size(); ++c)
+            widths[c] = std::max(widths[c], line[c].size());
     std::string out = "Statistics over " + std::to_string(report.frames) + " frames (" +
                       report.positions + "); cost in microseconds per frame\n";
     for (const auto& line : lines) {

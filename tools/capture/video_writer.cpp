@@ -16,24 +16,30 @@ namespace {
 
 bool isExecutableFile(const std::string& path) {
     struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), X_OK) == 0;
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           access(path.c_str(), X_OK) == 0;
 }
 
 std::vector<std::string> ffmpegArguments(const std::string& ffmpeg, const std::string& file,
                                          int width, int height, int fps, const std::string& song,
                                          int songOffsetMs) {
-    std::vector<std::string> args = {ffmpeg, "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
-                                     "-f", "rawvideo", "-pix_fmt", "rgb24",
-                                     "-s", std::to_string(width) + "x" + std::to_string(height),
-                                     "-r", std::to_string(fps), "-i", "pipe:0"};
+    std::vector<std::string> args = {
+        ffmpeg,      "-hide_banner",
+        "-loglevel", "error",
+        "-nostdin",  "-y",
+        "-f",        "rawvideo",
+        "-pix_fmt",  "rgb24",
+        "-s",        std::to_string(width) + "x" + std::to_string(height),
+        "-r",        std::to_string(fps),
+        "-i",        "pipe:0"};
     if (!song.empty()) {
         char offset[32];
         std::snprintf(offset, sizeof offset, "%d.%03d", songOffsetMs / 1000, songOffsetMs % 1000);
-        args.insert(args.end(), {"-ss", offset, "-i", song, "-map", "0:v", "-map", "1:a",
-                                 "-c:a", "aac", "-b:a", "192k", "-shortest"});
+        args.insert(args.end(), {"-ss", offset, "-i", song, "-map", "0:v", "-map", "1:a", "-c:a",
+                                 "aac", "-b:a", "192k", "-shortest"});
     }
-    args.insert(args.end(), {"-c:v", "libx264", "-pix_fmt", "yuv420p", "-crf", "18",
-                             "-fflags", "+bitexact", "-movflags", "+faststart", file});
+    args.insert(args.end(), {"-c:v", "libx264", "-pix_fmt", "yuv420p", "-crf", "18", "-fflags",
+                             "+bitexact", "-movflags", "+faststart", file});
     return args;
 }
 
@@ -48,9 +54,8 @@ std::string findProgram(const std::string& program) {
     while (begin <= folders.size()) {
         std::size_t colon = folders.find(':', begin);
         if (colon == std::string::npos) colon = folders.size();
-        std::string folder = folders.substr(begin, colon - begin);
-        if (folder.empty()) folder = ".";
-        const std::string candidate = folder + "/" + program;
+        std::string candidate = colon > begin ? folders.substr(begin, colon - begin) : ".";
+        candidate.append("/").append(program);
         if (isExecutableFile(candidate)) return candidate;
         begin = colon + 1;
     }
@@ -75,7 +80,8 @@ VideoWriter::VideoWriter(const std::string& ffmpeg, const std::string& file, int
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[0], STDIN_FILENO);
     posix_spawn_file_actions_addclose(&actions, fds[1]);
-    const int failed = posix_spawn(&child_, ffmpeg.c_str(), &actions, nullptr, argv.data(), environ);
+    const int failed =
+        posix_spawn(&child_, ffmpeg.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(fds[0]);
     if (failed != 0) {
@@ -119,7 +125,8 @@ std::string VideoWriter::finish() {
     }
     if (child_ > 0) {
         int status = 0;
-        while (waitpid(child_, &status, 0) < 0 && errno == EINTR) {}
+        while (waitpid(child_, &status, 0) < 0 && errno == EINTR) {
+        }
         child_ = -1;
         if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
             if (error_.empty()) error_ = "ffmpeg failed (see its messages above)";

@@ -1,8 +1,9 @@
 #pragma once
 // Records the character picture as an MP4 with the song as its sound track,
 // by piping raw RGB frames into the ffmpeg program.
-#include <string>
 #include <sys/types.h>
+
+#include <string>
 
 #include "tools/capture/image.h"
 
@@ -14,8 +15,8 @@ class VideoWriter {
 public:
     // song: audio file to lay under the pictures, or empty for a silent
     // video; songOffsetMs: the song position of the first frame.
-    VideoWriter(const std::string& ffmpeg, const std::string& file, int width, int height,
-                int fps, const std::string& song, int songOffsetMs);
+    VideoWriter(const std::string& ffmpeg, const std::string& file, int width, int height, int fps,
+                const std::string& song, int songOffsetMs);
     ~VideoWriter();
     VideoWriter(const VideoWriter&) = delete;
     VideoWriter& operator=(const VideoWriter&) = delete;
