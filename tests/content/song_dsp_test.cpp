@@ -1,0 +1,184 @@
+// The synthesiser's signal pieces where a fault would hide in a long render:
+// aliasing oscillators, a limiter that lets peaks through, a reverb that
+// runs away, and the beat measurement itself.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "engine/spectrum.h"
+#include "tools/gen/song_calibration.h"
+#include "tools/gen/song_dsp.h"
+#include "tools/gen/song_limiter.h"
+#include "tools/gen/song_random.h"
+#include "tools/gen/song_reverb.h"
+
+namespace {
+
+// Amplitude of the component at a whole-number frequency in one second of signal.
+double amplitudeAt(const std::vector<float>& signal, double hertz) {
+    double re = 0.0, im = 0.0;
+    for (std::size_t i = 0; i < signal.size(); ++i) {
+        const double angle = kTwoPi * hertz * static_cast<double>(i) / kSongRate;
+        re += signal[i] * std::cos(angle);
+        im += signal[i] * std::sin(angle);
+    }
+    return 2.0 * std::sqrt(re * re + im * im) / static_cast<double>(signal.size());
+}
+
+// One second of a 1 kHz wave, the top of the song's melodic range, from a
+// band-limited oscillator and from its naive counterpart.
+struct Rendered {
+    std::vector<float> limited, naive;
+};
+
+Rendered sawAt1kHz() {
+    Rendered r{std::vector<float>(kSongRate), std::vector<float>(kSongRate)};
+    SawOscillator saw;
+    double phase = 0.0;
+    for (int i = 0; i < kSongRate; ++i) {
+        r.limited[i] = saw.next(1000.0 / kSongRate);
+        r.naive[i] = static_cast<float>(2.0 * phase - 1.0);
+        phase += 1000.0 / kSongRate;
+        if (phase >= 1.0) phase -= 1.0;
+    }
+    return r;
+}
+
+Rendered pulseAt1kHz() {
+    Rendered r{std::vector<float>(kSongRate), std::vector<float>(kSongRate)};
+    PulseOscillator pulse;
+    double phase = 0.0;
+    for (int i = 0; i < kSongRate; ++i) {
+        r.limited[i] = pulse.next(1000.0 / kSongRate, 0.5f);
+        r.naive[i] = phase < 0.5 ? 1.0f : -1.0f;
+        phase += 1000.0 / kSongRate;
+        if (phase >= 1.0) phase -= 1.0;
+    }
+    return r;
+}
+
+// Harmonics 29 and 31 (29 and 31 kHz) fold back to 15.1 and 13.1 kHz, in
+// plain hearing; harmonic 27 folds to 17.1 kHz.
+constexpr double kFolds[] = {13100.0, 15100.0, 17100.0};
+
+TEST(SongOscillators, SawKeepsItsHarmonicsAndFoldsLittleBack) {
+    const Rendered saw = sawAt1kHz();
+    EXPECT_NEAR(amplitudeAt(saw.limited, 1000.0), 2.0 / 3.141592653589793, 0.01);
+    EXPECT_NEAR(amplitudeAt(saw.limited, 5000.0), 2.0 / (5.0 * 3.141592653589793), 0.01);
+    for (double fold : kFolds) {
+        EXPECT_GT(amplitudeAt(saw.naive, fold), 0.015) << "the naive saw should alias at " << fold;
+        EXPECT_LT(amplitudeAt(saw.limited, fold), 0.25 * amplitudeAt(saw.naive, fold)) << "at " << fold;
+    }
+}
+
+TEST(SongOscillators, PulseIsBandLimitedToo) {
+    const Rendered pulse = pulseAt1kHz();
+    EXPECT_NEAR(amplitudeAt(pulse.limited, 1000.0), 4.0 / 3.141592653589793, 0.02);
+    for (double fold : kFolds)
+        EXPECT_LT(amplitudeAt(pulse.limited, fold), 0.25 * amplitudeAt(pulse.naive, fold)) << "at " << fold;
+}
+
+TEST(SongFilter, LowPassPassesTheBassAndStaysStableAtFullResonance) {
+    StateVariableFilter filter;
+    filter.setup(500.0f, 1.0f);
+    SongRandom noise(5);
+    float largest = 0.0f;
+    for (int i = 0; i < kSongRate; ++i) largest = std::max(largest, std::fabs(filter.lowPass(noise.bipolar())));
+    EXPECT_TRUE(std::isfinite(largest));
+    EXPECT_LT(largest, 100.0f);
+
+    StateVariableFilter gentle;
+    gentle.setup(2000.0f, 0.0f);
+    std::vector<float> low(kSongRate), high(kSongRate);
+    SineOscillator slow, fast;
+    for (int i = 0; i < kSongRate; ++i) low[i] = gentle.lowPass(slow.next(100.0 / kSongRate));
+    StateVariableFilter gentle2;
+    gentle2.setup(2000.0f, 0.0f);
+    for (int i = 0; i < kSongRate; ++i) high[i] = gentle2.lowPass(fast.next(15000.0 / kSongRate));
+    EXPECT_NEAR(amplitudeAt(low, 100.0), 1.0, 0.02);
+    EXPECT_LT(amplitudeAt(high, 15000.0), 0.05);
+}
+
+TEST(SongLimiter, TruePeakSeesBetweenTheSamples) {
+    // A quarter-rate sine sampled 45 degrees off its crests: every sample is
+    // 0.707, the waveform itself reaches 1.
+    std::vector<float> signal(4096);
+    for (std::size_t i = 0; i < signal.size(); ++i)
+        signal[i] = static_cast<float>(std::sin(kTwoPi * 0.25 * static_cast<double>(i) + 0.25 * 3.141592653589793));
+    EXPECT_NEAR(truePeak(signal), 1.0f, 0.02f);
+}
+
+TEST(SongLimiter, NeverLetsTheTruePeakPastTheCeiling) {
+    SongRandom noise(11);
+    const long frames = 3 * kSongRate;
+    std::vector<float> left(frames), right(frames);
+    SawOscillator saw;
+    for (long i = 0; i < frames; ++i) {
+        // Loud noise bursts, a bright saw and single-sample spikes up to 4x over.
+        const float burst = (i / 5000) % 3 == 0 ? 3.0f : 0.4f;
+        left[i] = noise.bipolar() * burst + 0.5f * saw.next(1234.0 / kSongRate);
+        right[i] = (i % 7919 == 0) ? 4.0f : noise.bipolar() * burst * 0.5f;
+    }
+    LimiterSettings settings;
+    settings.ceiling = 0.8f;
+    limitTruePeak(left, right, settings);
+    EXPECT_LE(truePeak(left), settings.ceiling);
+    EXPECT_LE(truePeak(right), settings.ceiling);
+    for (long i = 0; i < frames; ++i) ASSERT_TRUE(std::isfinite(left[i]) && std::isfinite(right[i]));
+}
+
+TEST(SongLimiter, LeavesQuietMaterialUntouched) {
+    SongRandom noise(12);
+    std::vector<float> left(kSongRate), right(kSongRate);
+    for (long i = 0; i < kSongRate; ++i) left[i] = noise.bipolar() * 0.3f, right[i] = noise.bipolar() * 0.3f;
+    const std::vector<float> originalLeft = left, originalRight = right;
+    limitTruePeak(left, right, LimiterSettings{});
+    EXPECT_EQ(left, originalLeft);
+    EXPECT_EQ(right, originalRight);
+}
+
+TEST(SongReverb, TailDiesAwayEvenInTheLargestRoom) {
+    SongReverb reverb({{"room", 1.0f}, {"damp", 0.0f}, {"width", 1.0f}, {"return", 1.0f}});
+    const long frames = 12 * kSongRate;
+    std::vector<float> left(frames, 0.0f), right(frames, 0.0f);
+    left[0] = right[0] = 1.0f;
+    reverb.process(left.data(), right.data(), frames);
+    auto energy = [&](long first, long last) {
+        double sum = 0.0;
+        for (long i = first; i < last; ++i) sum += left[i] * left[i] + right[i] * right[i];
+        return sum;
+    };
+    const double early = energy(0, kSongRate), late = energy(frames - kSongRate, frames);
+    EXPECT_GT(early, 0.0);
+    EXPECT_LT(late, early * 1e-3);
+}
+
+TEST(SongCalibration, CountsRisingEdgesAndTheShareAbove) {
+    // 60 positions a second; every 30th position (twice a second) two
+    // positions read 5 (energy 1.0) and the rest 1 (energy 0.2).
+    std::vector<float> sums(600, 1.0f);
+    for (std::size_t i = 0; i < sums.size(); i += 30) sums[i] = sums[i + 1] = 5.0f;
+    const BeatMeasure m = measureBeats(sums, 0.0, 10.0, 0.65f);
+    EXPECT_DOUBLE_EQ(m.edgesPerSecond, 2.0);
+    EXPECT_DOUBLE_EQ(m.shareAbove, 2.0 / 30.0);
+    EXPECT_NEAR(m.meanSum, (28.0 + 10.0) / 30.0, 1e-9);
+    // Exactly at the threshold is not above it.
+    EXPECT_DOUBLE_EQ(measureBeats(sums, 0.0, 10.0, 1.0f).edgesPerSecond, 0.0);
+    // A block that starts inside a pulse counts it.
+    EXPECT_NEAR(measureBeats(sums, 1.0 / 60.0, 1.0, 0.65f).edgesPerSecond, 2.0 * 60.0 / 59.0, 1e-9);
+}
+
+TEST(SongCalibration, SpectrumSumOfACentredSineMatchesTheEngineScale) {
+    // A full-scale sine centred on bin 100 reads 1 there and 1/2 on each side.
+    const int rate = 44100;
+    std::vector<float> mono(rate);
+    for (int i = 0; i < rate; ++i) mono[i] = static_cast<float>(std::sin(kTwoPi * 100.0 * i / kSpectrumWindow));
+    const std::vector<float> sums = measureSpectrumSums(mono, rate);
+    ASSERT_EQ(sums.size(), 61u);
+    EXPECT_FLOAT_EQ(sums[0], 0.0f) << "the first window is all silence before the start";
+    EXPECT_NEAR(sums[30], 2.0f * kSpectrumGain * 256.0f, 0.02f);
+    EXPECT_EQ(monoMix({1.0f, 0.0f, -0.5f, 0.5f}, 2), (std::vector<float>{0.5f, 0.0f}));
+}
+
+}  // namespace

@@ -1,0 +1,109 @@
+// A short render through every voice, the mix and the encoder: the same
+// score must give the same samples and the same file bytes every time.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "tools/gen/song_loudness.h"
+#include "tools/gen/song_mix.h"
+#include "tools/gen/song_ogg.h"
+#include "tools/gen/song_score.h"
+
+namespace {
+
+const char* const kShortScore = R"(
+song length=3 fade=2.5 tempo=120 seed=99
+instrument k kick duck=0
+instrument s snare reverb=0.3
+instrument c clap
+instrument h hat pan=0.5
+instrument r riser
+instrument b bass duck=0.8
+instrument p pad air=0.3 reverb=0.5
+instrument l lead delay=0.4
+instrument a pluck pan=-0.5
+instrument e bell
+sidechain k release=0.1
+pattern drums 4 X . x . o . x .
+pattern line 4 a1 - c2 . e2 - g2 .
+pattern chord 1 a3+c4+e4 - - -
+pattern up 1 x - - -
+section one 0 6
+  play k drums
+  play s drums to 2
+  play c drums from 2
+  play h drums
+  play r up from 2
+  play b line
+  play p chord
+  play l line transpose 36
+  play a line transpose 24
+  play e line transpose 48 from 4
+  ramp b cutoff 200 800
+  ramp p level 0.2 1
+)";
+
+SongAudio render() {
+    SongScore score;
+    std::string error;
+    EXPECT_TRUE(parseScore(kShortScore, score, error)) << error;
+    return mixSong(score, [](const std::string&) {});
+}
+
+TEST(SongRender, SameScoreSameSamplesSameBytes) {
+    const SongAudio first = render(), second = render();
+    ASSERT_EQ(first.frames(), 3 * 44100);
+    EXPECT_EQ(first.left, second.left);
+    EXPECT_EQ(first.right, second.right);
+
+    double energy = 0.0;
+    for (long i = 0; i < first.frames(); ++i) {
+        ASSERT_TRUE(std::isfinite(first.left[i]) && std::isfinite(first.right[i])) << "at sample " << i;
+        energy += first.left[i] * first.left[i];
+    }
+    EXPECT_GT(energy, 1.0) << "the voices made no sound";
+    EXPECT_NE(first.left, first.right) << "panning and the stereo effects vanished";
+    EXPECT_LT(std::fabs(first.left.back()), 1e-6f) << "the fade does not reach silence at the end";
+
+    std::vector<unsigned char> bytesA, bytesB;
+    std::string error;
+    ASSERT_TRUE(encodeOgg(first, 0.5f, bytesA, error)) << error;
+    ASSERT_TRUE(encodeOgg(second, 0.5f, bytesB, error)) << error;
+    EXPECT_EQ(bytesA, bytesB);
+
+    DecodedSong decoded;
+    ASSERT_TRUE(decodeOgg(bytesA, decoded, error)) << error;
+    EXPECT_EQ(decoded.rate, 44100);
+    EXPECT_EQ(decoded.channels, 2);
+    EXPECT_EQ(decoded.frames(), first.frames());
+}
+
+TEST(SongRender, DecoderRejectsDamagedInput) {
+    DecodedSong decoded;
+    std::string error;
+    EXPECT_FALSE(decodeOgg({'n', 'o', 't', ' ', 'o', 'g', 'g'}, decoded, error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(decodeOggFile("/nonexistent/song.ogg", decoded, error));
+    EXPECT_NE(error.find("cannot open"), std::string::npos);
+}
+
+TEST(SongRender, LoudnessMeterReadsAKnownTone) {
+    // A 1 kHz sine peaking at -20 dBFS in both channels reads -20 LUFS (the
+    // second channel's +3 dB makes up for the sine's 3 dB crest) and peaks
+    // at -20 dBTP; nothing is clipped.
+    SongAudio tone{std::vector<float>(4 * 44100), std::vector<float>(4 * 44100)};
+    for (long i = 0; i < tone.frames(); ++i)
+        tone.left[i] = tone.right[i] = 0.1f * static_cast<float>(std::sin(2.0 * 3.141592653589793 * 1000.0 * i / 44100));
+    SongLoudness loudness;
+    std::string error;
+    ASSERT_TRUE(measureLoudness(tone, true, loudness, error)) << error;
+    EXPECT_NEAR(loudness.integratedLufs, -20.0, 0.2);
+    EXPECT_NEAR(loudness.truePeakDbtp, -20.0, 0.1);
+    EXPECT_EQ(loudness.clippedSamples, 0);
+    tone.left[100] = 1.0f;
+    ASSERT_TRUE(measureLoudness(tone, false, loudness, error)) << error;
+    EXPECT_EQ(loudness.clippedSamples, 1);
+}
+
+}  // namespace

@@ -1,0 +1,89 @@
+// The generated song as the show will hear it: format, length, loudness and
+// the beat table the effects are tuned against.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+
+#include "tools/gen/song_calibration.h"
+#include "tools/gen/song_loudness.h"
+#include "tools/gen/song_ogg.h"
+
+namespace {
+
+const std::string kSongPath = std::string(VG_SHOW_DIR) + "/resources/kelmuth.ogg";
+
+// Decoding and measuring 336 s of audio takes a few seconds: do it once.
+class GeneratedSong : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (!std::filesystem::exists(kSongPath)) return;
+        std::string error;
+        decodedOk_ = decodeOggFile(kSongPath, song_, error);
+        if (decodedOk_) sums_ = measureSpectrumSums(monoMix(song_.samples, song_.channels), song_.rate);
+    }
+
+    void SetUp() override {
+        ASSERT_TRUE(std::filesystem::exists(kSongPath))
+            << kSongPath << " does not exist: generate the show's content first "
+            << "(cmake --build <build dir> --target content)";
+        ASSERT_TRUE(decodedOk_) << kSongPath << " does not decode as Ogg Vorbis";
+    }
+
+    // Root mean square of the mono mix between two times.
+    static double rms(double startSeconds, double endSeconds) {
+        const long first = static_cast<long>(startSeconds * song_.rate), last = static_cast<long>(endSeconds * song_.rate);
+        double sum = 0.0;
+        for (long i = first; i < last; ++i) {
+            const double mono = 0.5 * (song_.samples[2 * i] + song_.samples[2 * i + 1]);
+            sum += mono * mono;
+        }
+        return std::sqrt(sum / static_cast<double>(last - first));
+    }
+
+    static inline DecodedSong song_;
+    static inline bool decodedOk_ = false;
+    static inline std::vector<float> sums_;
+};
+
+TEST_F(GeneratedSong, IsStereoAt44100HzAndLastsAbout336Seconds) {
+    EXPECT_EQ(song_.rate, 44100);
+    EXPECT_EQ(song_.channels, 2);
+    const double seconds = static_cast<double>(song_.frames()) / song_.rate;
+    EXPECT_GT(seconds, 335.0);
+    EXPECT_LT(seconds, 337.0);
+}
+
+TEST_F(GeneratedSong, PlaysUntilTheShowEndsAndThenFades) {
+    ASSERT_GT(song_.frames(), 336L * 44100 - 4410);
+    const double beforeEnd = rms(330.0, 333.0);
+    EXPECT_GT(beforeEnd, 0.01) << "the song is silent at the show's end";
+    EXPECT_LT(rms(335.5, 335.9), 0.1 * beforeEnd) << "the song does not fade out after 333 s";
+}
+
+TEST_F(GeneratedSong, LoudnessAndTruePeakMeetTheMasteringTarget) {
+    SongLoudness loudness;
+    std::string error;
+    ASSERT_TRUE(measureLoudness(song_, true, loudness, error)) << error;
+    EXPECT_NEAR(loudness.integratedLufs, -14.0, 2.0);
+    EXPECT_LE(loudness.truePeakDbtp, -1.0);
+    EXPECT_EQ(loudness.clippedSamples, 0);
+}
+
+TEST_F(GeneratedSong, BeatsCrossEachBlocksThresholdAsTheEffectsNeed) {
+    for (const BeatRequirement& row : songBeatRequirements()) {
+        const BeatMeasure m = measureBeats(sums_, row.startSeconds, row.endSeconds, row.threshold);
+        SCOPED_TRACE(std::to_string(row.startSeconds) + " - " + std::to_string(row.endSeconds) + " s");
+        EXPECT_GE(m.edgesPerSecond, row.minEdgesPerSecond);
+        EXPECT_LE(m.edgesPerSecond, row.maxEdgesPerSecond);
+        EXPECT_LE(m.shareAbove, row.maxShareAbove);
+    }
+}
+
+TEST_F(GeneratedSong, StaysLoudUnderTheBlackingOverlay) {
+    const BeatMeasure loud = measureBeats(sums_, kLoudStartSeconds, kLoudEndSeconds, 0.0f);
+    EXPECT_GE(loud.meanSum, kLoudMinMeanSum);
+}
+
+}  // namespace
