@@ -1,5 +1,7 @@
 #include "render/pixel_ops.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cstdint>
 
@@ -68,6 +70,66 @@ void blitScaledAddFade(int x, int y, int srcWidth, int srcHeight, int dstWidth, 
                [w](unsigned int d, unsigned int s) { return blendColor(d, addSaturate(d, s), w); });
 }
 
+namespace {
+
+// blur4 keeps each channel in its own 16-bit lane of a 64-bit word
+// (red | green << 16 | blue << 32 | top byte << 48): a sum of four bytes
+// needs ten bits, so one add, one shift and one mask serve all channels of
+// a pixel at once, and the bits a shift pulls down from the lane above land
+// above bit 7, where the mask drops them (the top byte included).
+using WidePixel = std::uint64_t;
+constexpr WidePixel kWideColourMask = 0x000000FF00FF00FFull;
+
+WidePixel widen(unsigned int pixel) {
+    const WidePixel p = pixel;
+    return (p & 0xFF) | (p & 0xFF00) << 8 | (p & 0xFF0000) << 16 | (p & 0xFF000000) << 24;
+}
+
+// Sums of the up, down and right neighbours of pixels i .. i+3, widened:
+// pixels i and i+1 in `first`, i+2 and i+3 in `second`. None of them depends
+// on this pass's output for these four pixels: up is a row back (already
+// final), right and down still hold the old values.
+struct FourSums {
+    __m128i first;
+    __m128i second;
+};
+
+FourSums sumUpDownRight(const unsigned int* buffer, std::int64_t i) {
+    const __m128i up = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buffer + i - kScreenWidth));
+    const __m128i down = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buffer + i + kScreenWidth));
+    const __m128i right = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buffer + i + 1));
+    const __m128i zero = _mm_setzero_si128();
+    return {_mm_add_epi16(_mm_add_epi16(_mm_unpacklo_epi8(up, zero), _mm_unpacklo_epi8(down, zero)),
+                          _mm_unpacklo_epi8(right, zero)),
+            _mm_add_epi16(_mm_add_epi16(_mm_unpackhi_epi8(up, zero), _mm_unpackhi_epi8(down, zero)),
+                          _mm_unpackhi_epi8(right, zero))};
+}
+
+WidePixel lowHalf(__m128i pair) { return static_cast<WidePixel>(_mm_cvtsi128_si64(pair)); }
+WidePixel highHalf(__m128i pair) { return lowHalf(_mm_unpackhi_epi64(pair, pair)); }
+__m128i joinHalves(WidePixel low, WidePixel high) {
+    return _mm_unpacklo_epi64(_mm_cvtsi64_si128(static_cast<long long>(low)),
+                              _mm_cvtsi64_si128(static_cast<long long>(high)));
+}
+
+// The left neighbour is the pixel just written, so each result feeds the next.
+WidePixel blurWithLeft(WidePixel otherThree, WidePixel left) {
+    return (otherThree + left) >> 2 & kWideColourMask;
+}
+
+struct FourResults {
+    WidePixel pixels[4];
+};
+
+FourResults blurFour(const FourSums& sums, WidePixel left) {
+    const WidePixel p0 = blurWithLeft(lowHalf(sums.first), left);
+    const WidePixel p1 = blurWithLeft(highHalf(sums.first), p0);
+    const WidePixel p2 = blurWithLeft(lowHalf(sums.second), p1);
+    return {{p0, p1, p2, blurWithLeft(highHalf(sums.second), p2)}};
+}
+
+}  // namespace
+
 void blur4(int width, int height, unsigned int* buffer) {
     // Two negative sizes multiply to a positive count, but describe no
     // buffer; they are treated like any other empty area.
@@ -76,20 +138,21 @@ void blur4(int width, int height, unsigned int* buffer) {
     if (count <= 642) return;
     const std::int64_t first = 322;
     const std::int64_t last = count - 321;
-    // Red and blue are summed together and green alone: four 8-bit values
-    // need ten bits, which the gaps of the two masks leave room for. The
-    // left neighbour is the pixel just written, kept in registers.
-    unsigned int leftRedBlue = buffer[first - 1] & kRedBlueMask;
-    unsigned int leftGreen = buffer[first - 1] & kGreenMask;
-    for (std::int64_t i = first; i <= last; ++i) {
-        const unsigned int up = buffer[i - kScreenWidth];
-        const unsigned int down = buffer[i + kScreenWidth];
-        const unsigned int right = buffer[i + 1];
-        const unsigned int otherRedBlue =
-            (up & kRedBlueMask) + (down & kRedBlueMask) + (right & kRedBlueMask);
-        const unsigned int otherGreen = (up & kGreenMask) + (down & kGreenMask) + (right & kGreenMask);
-        leftRedBlue = (otherRedBlue + leftRedBlue) >> 2 & kRedBlueMask;
-        leftGreen = (otherGreen + leftGreen) >> 2 & kGreenMask;
-        buffer[i] = leftRedBlue | leftGreen;
+    WidePixel left = widen(buffer[first - 1]) & kWideColourMask;
+    std::int64_t i = first;
+    // Four pixels at a time; the few left over one by one.
+    for (; i + 3 <= last; i += 4) {
+        const FourResults blurred = blurFour(sumUpDownRight(buffer, i), left);
+        const WidePixel(&p)[4] = blurred.pixels;
+        left = p[3];
+        // Top lanes are zero, so packing with unsigned saturation is exact.
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(buffer + i),
+                         _mm_packus_epi16(joinHalves(p[0], p[1]), joinHalves(p[2], p[3])));
+    }
+    for (; i <= last; ++i) {
+        left = blurWithLeft(widen(buffer[i - kScreenWidth]) + widen(buffer[i + kScreenWidth]) +
+                                widen(buffer[i + 1]),
+                            left);
+        buffer[i] = static_cast<unsigned int>((left & 0xFF) | (left >> 8 & 0xFF00) | (left >> 16 & 0xFF0000));
     }
 }
