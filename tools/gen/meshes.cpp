@@ -18,13 +18,13 @@ AsteroidShape shapeFrom(const Recipe& recipe) {
     shape.seed = static_cast<std::uint64_t>(recipe.integer("seed"));
     shape.subdivisions = recipe.integer("subdivisions");
     if (shape.subdivisions < 1 || shape.subdivisions > 4)
-        throw RecipeError(recipe.name + ": subdivisions must be 1..4");
+        recipe.fail("subdivisions", "must be 1..4");
     shape.boundingRadius = static_cast<float>(recipe.number("radius"));
     const std::vector<double> stretch = recipe.numbers("stretch", 3);
     shape.stretch = {static_cast<float>(stretch[0]), static_cast<float>(stretch[1]),
                      static_cast<float>(stretch[2])};
     if (shape.boundingRadius <= 0 || stretch[0] <= 0 || stretch[1] <= 0 || stretch[2] <= 0)
-        throw RecipeError(recipe.name + ": radius and stretch must be positive");
+        recipe.fail("radius", "and stretch must be positive");
     const std::vector<double> lumps = recipe.numbers("lumps", 3);
     shape.lumpAmount = static_cast<float>(lumps[0]);
     shape.lumpFrequency = static_cast<float>(lumps[1]);

@@ -85,19 +85,20 @@ void paintAurora(const Recipe& recipe, Image& canvas, float pixelScale) {
     const Curtains curtains{noise, w, h, static_cast<int>(aurora[0]), static_cast<float>(aurora[1]),
                             static_cast<float>(aurora[2])};
     // The aurora's light on the ground: its average colour, from above.
-    const Color auroraGlow = Color{0.12f, 0.55f, 0.3f} * 0.5f;
+    const Color auroraGlow = Color{0.12f, 0.55f, 0.3f} * 0.3f;
 
     const float hillHeight = static_cast<float>(hills[0]), hillFrequency = static_cast<float>(hills[1]);
     const HeightField height = [&](float x, float z) {
         const float rise = smoothstep(0.0f, 30.0f, z);
-        return hillHeight * (0.5f + 0.5f * noise.fbm(x * hillFrequency, z * hillFrequency, 7)) * (0.3f + rise);
+        const float drifts = 0.12f * noise.fbm(x * 0.7f + 20.0f, z * 0.7f, 4);
+        return hillHeight * (0.5f + 0.5f * noise.fbm(x * hillFrequency, z * hillFrequency, 7)) * (0.3f + rise) + drifts;
     };
     const TerrainShader shade = [&](const TerrainHit& hit) {
         const Vec3 n = hit.normal;
         const float direct = std::max(0.0f, dot(n, toMoon));
         const float shadow = direct > 0 ? terrainShadow(height, hit.point, toMoon, 20.0f, 12) : 0.0f;
         const float drift = 0.9f + 0.1f * noise.fbm(hit.point.x * 3.0f, hit.point.z * 3.0f, 3);
-        Color c = snow * drift * (moonLight * (direct * shadow) + zenith * 1.5f + auroraGlow * (0.6f + 0.4f * n.y));
+        Color c = snow * drift * (moonLight * (1.3f * direct * shadow) + zenith * 2.0f + auroraGlow * (0.6f + 0.4f * n.y));
         const float sparkle = hashUnit(static_cast<int>(hit.point.x * 300.0f), static_cast<int>(hit.point.z * 300.0f), 77u);
         if (sparkle > 0.997f && hit.distance < 8.0f) c += Color{0.8f, 0.9f, 1.0f} * 0.6f;
         const float haze = 1.0f - std::exp(-hit.distance * 0.02f);
@@ -116,7 +117,7 @@ void paintAurora(const Recipe& recipe, Image& canvas, float pixelScale) {
             const float galaxy = std::exp(-bandDistance * bandDistance * 40.0f) *
                                  (0.5f + 0.5f * noise.fbm(dir.x * 12.0f, dir.y * 12.0f, 5));
             c += Color{0.18f, 0.17f, 0.22f} * (galaxy * 0.5f);
-            c += starsAt(x / pixelScale, y / pixelScale, 0.08f + 0.1f * galaxy, starSeed);
+            c += starsAt(x / pixelScale, y / pixelScale, 0.05f + 0.1f * galaxy, starSeed) * 0.8f;
             c += curtains.at(static_cast<float>(x), static_cast<float>(y));
             canvas.at(x, y) = c;
         }

@@ -10,14 +10,66 @@ namespace gen {
 
 namespace {
 
+// A crystal point over every cell of a jittered grid: a pyramid whose flat
+// faces lean toward each neighbouring cell, meeting in sharp ridges.
+struct Facet {
+    float height = 0;      // 1 at the tip, 0 on the cell's edge
+    float slopeX = 0, slopeY = 0;  // gradient of the height, constant over one face
+    std::uint32_t cellId = 0, faceId = 0;
+};
+
 struct Facets {
     float cellSize;
     std::uint32_t seed;
 
-    // A pyramid over every cell: highest at the cell's point, zero on its edges.
-    float height(float x, float y) const {
-        const CellSample c = cellsAt(x / cellSize, y / cellSize, seed);
-        return (c.second - c.nearest) * cellSize;
+    void pointOf(int gx, int gy, float& px, float& py) const {
+        px = static_cast<float>(gx) + 0.15f + 0.7f * hashUnit(gx, gy, seed);
+        py = static_cast<float>(gy) + 0.15f + 0.7f * hashUnit(gx, gy, seed + 1);
+    }
+
+    Facet at(float x, float y) const {
+        x /= cellSize;
+        y /= cellSize;
+        const int cx = static_cast<int>(std::floor(x)), cy = static_cast<int>(std::floor(y));
+        int bestX = cx, bestY = cy;
+        float best = 1e9f, tipX = 0, tipY = 0;
+        for (int j = -1; j <= 1; ++j) {
+            for (int i = -1; i <= 1; ++i) {
+                float px, py;
+                pointOf(cx + i, cy + j, px, py);
+                const float d = (px - x) * (px - x) + (py - y) * (py - y);
+                if (d < best) {
+                    best = d;
+                    bestX = cx + i;
+                    bestY = cy + j;
+                    tipX = px;
+                    tipY = py;
+                }
+            }
+        }
+        // How far toward each neighbour's shared edge the point has come (0 at
+        // the tip, 1 on the edge); the largest picks the face.
+        Facet f;
+        float reach = 0;
+        for (int j = -2; j <= 2; ++j) {
+            for (int i = -2; i <= 2; ++i) {
+                if (i == 0 && j == 0) continue;
+                float nx, ny;
+                pointOf(bestX + i, bestY + j, nx, ny);
+                const float ex = nx - tipX, ey = ny - tipY;
+                const float scale = 2.0f / (ex * ex + ey * ey);
+                const float along = ((x - tipX) * ex + (y - tipY) * ey) * scale;
+                if (along > reach) {
+                    reach = along;
+                    f.slopeX = -ex * scale / cellSize;
+                    f.slopeY = -ey * scale / cellSize;
+                    f.faceId = hashCoords(bestX + i, bestY + j, seed + 5);
+                }
+            }
+        }
+        f.height = clamp01(1.0f - reach);
+        f.cellId = hashCoords(bestX, bestY, seed + 2);
+        return f;
     }
 };
 
@@ -28,24 +80,21 @@ struct Light {
 
 Color shadeFacet(const Facets& facets, float x, float y, Color base, Color tip, const Light& key,
                  const Light& fill, float relief) {
-    const float eps = facets.cellSize * 0.02f;
-    const float hc = facets.height(x, y);
-    const float hx = facets.height(x + eps, y), hy = facets.height(x, y + eps);
-    const Vec3 n = normalize({-(hx - hc) / eps * relief, -(hy - hc) / eps * relief, 1.0f});
-    const CellSample cell = cellsAt(x / facets.cellSize, y / facets.cellSize, facets.seed);
-    const float tipness = clamp01(hc / facets.cellSize * 2.2f);
-    const float variety = static_cast<float>(cell.id & 255) / 255.0f;
-    Color albedo = mix(base * (0.7f + 0.6f * variety), tip, tipness * tipness);
+    const Facet f = facets.at(x, y);
+    const float lean = relief * facets.cellSize;
+    const Vec3 n = normalize({-f.slopeX * lean, -f.slopeY * lean, 1.0f});
+    const float variety = static_cast<float>(f.cellId & 255) / 255.0f;
+    const float faceShade = static_cast<float>((f.faceId ^ f.cellId) & 255) / 255.0f;
+    Color albedo = mix(base * (0.75f + 0.6f * variety), tip, std::pow(f.height, 1.8f) * 0.8f);
     const Vec3 view{0, 0, 1};
-    Color c = albedo * (0.18f + 0.9f * std::max(0.0f, dot(n, key.direction))) * key.color;
-    c += albedo * fill.color * (0.35f * std::max(0.0f, dot(n, fill.direction)));
+    Color c = albedo * (0.3f + 1.2f * std::max(0.0f, dot(n, key.direction))) * key.color;
+    c += albedo * fill.color * (0.4f * std::max(0.0f, dot(n, fill.direction)));
     const Vec3 half = normalize(key.direction + view);
-    c += key.color * (1.3f * std::pow(std::max(0.0f, dot(n, half)), 80.0f));
-    // Light caught inside the crystal glows through near its tip.
-    c += albedo * (0.35f * tipness);
-    // Valleys between the points sit in shadow.
-    c = c * (0.35f + 0.65f * smoothstep(0.0f, 0.25f, hc / facets.cellSize));
-    return c;
+    c += key.color * (1.4f * std::pow(std::max(0.0f, dot(n, half)), 30.0f));
+    // Light bouncing inside the crystal makes some faces glow more than others.
+    c += albedo * (0.45f * faceShade * f.height);
+    // The roots of the points sit in each other's shadow.
+    return c * (0.3f + 0.7f * smoothstep(0.0f, 0.3f, f.height));
 }
 
 }  // namespace
@@ -90,8 +139,11 @@ void paintCrystals(const Recipe& recipe, Image& canvas, float /*pixelScale*/) {
                 c = shadeFacet(clear, x, y, quartz, Color{1, 1, 1}, key, fill, 1.2f);
             } else if (r < agateEdge) {
                 const float t = (r - quartzEdge) / (agateEdge - quartzEdge);
-                const float bands = 0.5f + 0.5f * std::sin(t * 42.0f + 3.0f * noise.fbm(x * 3.0f, y * 3.0f, 4));
-                const float fine = 0.5f + 0.5f * std::sin(t * 160.0f + 2.0f * noise.fbm(x * 9.0f, y * 9.0f, 3));
+                // Bands of uneven width: the phase runs faster in some layers than others.
+                const float phase = t * 30.0f + 9.0f * t * t + 2.2f * noise.fbm(x * 2.5f, y * 2.5f, 5) +
+                                    4.0f * noise.at(t * 6.0f, 1.5f);
+                const float bands = smoothstep(-0.6f, 0.9f, std::sin(phase));
+                const float fine = 0.5f + 0.5f * std::sin(t * 170.0f + 3.0f * noise.fbm(x * 7.0f, y * 7.0f, 3));
                 Color band = mix(agateA, agateB, bands);
                 band = mix(band, agateC, smoothstep(0.6f, 1.0f, t) * 0.8f);
                 c = band * (0.75f + 0.25f * fine) * (0.7f + 0.3f * key.color.r);

@@ -120,10 +120,11 @@ void paintDesert(const Recipe& recipe, Image& canvas, float pixelScale) {
         // Wind ripples only bend the light; they are too fine to be geometry.
         const float ripple = std::sin((p.z * 1.0f + p.x * 0.5f) * 18.0f + 6.0f * noise.fbm(p.x * 0.7f, p.z * 0.7f, 3));
         const float fade = 1.0f / (1.0f + hit.distance * 0.15f);
-        const Vec3 n = normalize(hit.normal + Vec3{0.0f, 0.0f, ripple * 0.12f * fade});
+        const Vec3 n = normalize(hit.normal + Vec3{ripple * 0.1f * fade, 0.0f, ripple * 0.2f * fade});
         const float direct = std::max(0.0f, dot(n, sky.toSun));
         const float shadow = direct > 0 ? terrainShadow(height, p, sky.toSun, 25.0f, 14) : 0.0f;
-        const Color albedo = sand * (0.85f + 0.2f * noise.fbm(p.x * 0.5f, p.z * 0.5f, 3));
+        const float speckle = noise.fbm(p.x * 6.0f, p.z * 6.0f, 4);
+        const Color albedo = sand * (0.82f + 0.2f * noise.fbm(p.x * 0.5f, p.z * 0.5f, 3) + 0.08f * speckle);
         const Color ambient = mix(sky.horizon, sky.zenith, 0.5f) * (0.45f + 0.35f * n.y);
         Color c = albedo * (sunLight * (1.7f * direct * shadow) + ambient);
         const float haze = 1.0f - std::exp(-hit.distance * 0.01f);

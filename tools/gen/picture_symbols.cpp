@@ -185,7 +185,7 @@ const std::map<std::string, SymbolShape>& shapes() {
 void paintSymbol(const Recipe& recipe, Image& canvas, float pixelScale) {
     const std::string shapeName = recipe.text("shape");
     const auto found = shapes().find(shapeName);
-    if (found == shapes().end()) throw RecipeError(recipe.name + ": unknown shape \"" + shapeName + "\"");
+    if (found == shapes().end()) recipe.fail("shape", "names no known symbol");
     const Color inner = recipe.color("inner");
     const Color outer = recipe.color("outer");
     const Color glowColor = recipe.color("glow_colour");

@@ -20,8 +20,7 @@ struct TextLine {
 };
 
 TextLine parseLine(const Recipe& recipe, const std::vector<std::string>& tokens) {
-    if (tokens.size() != 4)
-        throw RecipeError(recipe.name + ": a line needs colour, height, font and \"text\"");
+    if (tokens.size() != 4) recipe.fail("line", "needs colour, height, font and \"text\"");
     Recipe one;  // reuse the colour and number checks of a recipe for the tokens
     one.name = recipe.name;
     one.file = recipe.file;
@@ -79,6 +78,7 @@ void drawLine(FontFace& font, const TextLine& line, float pixelHeight, float str
               float margin, float baseline, Mask& mask) {
     float width = static_cast<float>(mask.width) - 2.0f * margin;
     float em = pixelHeight;
+    if (width < 1.0f || em < 1.0f) return;  // no room for any glyph
     for (int attempt = 0; attempt < 2; ++attempt) {
         FT_Set_Pixel_Sizes(font.face, static_cast<FT_UInt>(std::lround(em * stretch)),
                            static_cast<FT_UInt>(std::lround(em)));
@@ -87,7 +87,7 @@ void drawLine(FontFace& font, const TextLine& line, float pixelHeight, float str
             width = measured;
             break;
         }
-        em *= width / measured * 0.98f;
+        em = std::max(1.0f, em * width / measured * 0.98f);
     }
     const float left = std::floor((static_cast<float>(mask.width) - width) * 0.5f);
     walkGlyphs(font.face, line.text, tracking * em, [&](const FT_Bitmap& bitmap, float x, float top) {
@@ -118,7 +118,7 @@ void paintText(const Recipe& recipe, Image& canvas, float pixelScale) {
 
     std::vector<TextLine> lines;
     for (const auto& tokens : recipe.all("line")) lines.push_back(parseLine(recipe, tokens));
-    if (lines.empty()) throw RecipeError(recipe.name + ": no \"line\"");
+    if (lines.empty()) recipe.fail("line", "is missing");
 
     const float h = static_cast<float>(canvas.height());
     float total = 0;

@@ -34,7 +34,7 @@ Image paint(const Recipe& recipe) {
     const int supersample = recipe.has("supersample") ? recipe.integer("supersample") : 1;
     if (size[0] < 8 || size[1] < 8 || size[0] > 2048 || size[1] > 2048 || supersample < 1 ||
         supersample > 4)
-        throw RecipeError(recipe.name + ": size must be 8..2048 and supersample 1..4");
+        recipe.fail("size", "must be 8..2048 (and supersample 1..4)");
     const int width = static_cast<int>(size[0]), height = static_cast<int>(size[1]);
     Image canvas(width * supersample, height * supersample);
     found->second(recipe, canvas, static_cast<float>(supersample));

@@ -40,9 +40,11 @@ public:
     // The raw tokens of every occurrence of a repeated key.
     std::vector<std::vector<std::string>> all(const std::string& key) const;
 
+    // Throws a RecipeError that names the file, the block and the key.
+    [[noreturn]] void fail(const std::string& key, const std::string& problem) const;
+
 private:
     const std::vector<std::string>& values(const std::string& key) const;
-    [[noreturn]] void fail(const std::string& key, const std::string& problem) const;
 };
 
 // Reads every block whose header starts with `section`. Throws RecipeError

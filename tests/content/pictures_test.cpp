@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/content/generated_files.h"
+#include "tools/gen/generator.h"
+
+namespace {
+
+std::string showPicture(const std::string& name) { return kShowResources + "/" + name; }
+
+// Luma of pixel (x, y), 0..255.
+double luma(const DecodedPicture& p, int x, int y) {
+    const unsigned char* c = p.at(x, y);
+    return 0.299 * c[0] + 0.587 * c[1] + 0.114 * c[2];
+}
+
+struct Spread {
+    double mean = 0;
+    double deviation = 0;
+};
+
+template <typename Value>
+Spread spreadOver(int x0, int y0, int width, int height, Value value) {
+    double sum = 0, squares = 0;
+    for (int y = y0; y < y0 + height; ++y) {
+        for (int x = x0; x < x0 + width; ++x) {
+            const double v = value(x, y);
+            sum += v;
+            squares += v * v;
+        }
+    }
+    const double n = static_cast<double>(width) * height;
+    const double mean = sum / n;
+    return {mean, std::sqrt(std::max(0.0, squares / n - mean * mean))};
+}
+
+// The brightest channel anywhere on the picture's outermost ring of pixels.
+int brightestOnBorder(const DecodedPicture& p) {
+    int most = 0;
+    for (int x = 0; x < p.width; ++x) most = std::max({most, p.brightest(x, 0), p.brightest(x, p.height - 1)});
+    for (int y = 0; y < p.height; ++y) most = std::max({most, p.brightest(0, y), p.brightest(p.width - 1, y)});
+    return most;
+}
+
+int brightestAnywhere(const DecodedPicture& p) {
+    int most = 0;
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) most = std::max(most, p.brightest(x, y));
+    return most;
+}
+
+class PhotoTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(PhotoTest, Is640By480WithDetailAndLightInEveryTile) {
+    const DecodedPicture p = decodeJpeg(showPicture(GetParam()));
+    ASSERT_TRUE(p.valid()) << GetParam() << " is missing or unreadable; build the content target";
+    ASSERT_EQ(p.width, 640);
+    ASSERT_EQ(p.height, 480);
+    // Effects cut windows anywhere: no 80 x 80 tile may be flat or black.
+    for (int ty = 0; ty < 480; ty += 80) {
+        for (int tx = 0; tx < 640; tx += 80) {
+            const Spread s = spreadOver(tx, ty, 80, 80, [&](int x, int y) { return luma(p, x, y); });
+            EXPECT_GT(s.mean, 10.0) << "dark tile at " << tx << "," << ty;
+            EXPECT_GT(s.deviation, 2.0) << "flat tile at " << tx << "," << ty;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Photos, PhotoTest,
+                         ::testing::Values("kuva1.jpg", "kuva4.jpg", "kuva20.jpg", "kuva24.jpg",
+                                           "kuva25.jpg"));
+
+TEST(Pictures, FirstPhotoHasStructureWhereTheEffectsCutIt) {
+    const DecodedPicture p = decodeJpeg(showPicture("kuva1.jpg"));
+    ASSERT_TRUE(p.valid());
+    // Kuvatus's background: the top-left 320 x 200.
+    const Spread corner = spreadOver(0, 0, 320, 200, [&](int x, int y) { return luma(p, x, y); });
+    EXPECT_GT(corner.deviation, 20.0);
+    // Avaruus2's grey picture: the window at (256, 0), red inverted and cubed.
+    const Spread grey = spreadOver(256, 0, 256, 256, [&](int x, int y) {
+        const double inverse = 1.0 - p.at(x, y)[0] / 255.0;
+        return std::min(255.0, std::trunc(inverse * inverse * inverse * 355.0));
+    });
+    EXPECT_GT(grey.deviation, 25.0);
+}
+
+TEST(Pictures, TitleCardsFitTheFrameFromTheirCornersOnBlack) {
+    struct Card {
+        const char* name;
+        int x, y;
+    };
+    for (const Card card : {Card{"alku1.jpg", 10, 20}, Card{"alku2.jpg", 40, 50},
+                            Card{"alku3.jpg", 20, 130}, Card{"alku4.jpg", 10, 70}}) {
+        const DecodedPicture p = decodeJpeg(showPicture(card.name));
+        ASSERT_TRUE(p.valid()) << card.name;
+        EXPECT_LE(card.x + p.width, 320) << card.name;
+        EXPECT_LE(card.y + p.height, 200) << card.name;
+        EXPECT_LE(brightestOnBorder(p), 4) << card.name << " is not on black";
+        EXPECT_GE(brightestAnywhere(p), 200) << card.name << " does not glow";
+    }
+}
+
+TEST(Pictures, GoddessSymbolsAreBrightOnBlackAndSmallerThanTheFrame) {
+    for (int i = 1; i <= 7; ++i) {
+        const std::string name = "goddess" + std::to_string(i) + ".jpg";
+        const DecodedPicture p = decodeJpeg(showPicture(name));
+        ASSERT_TRUE(p.valid()) << name;
+        EXPECT_LT(p.width, 320) << name;
+        EXPECT_LT(p.height, 200) << name;
+        EXPECT_GE(p.width, 120) << name;
+        EXPECT_LE(p.width, 220) << name;
+        EXPECT_LE(brightestOnBorder(p), 4) << name;
+        EXPECT_GE(brightestAnywhere(p), 200) << name;
+    }
+}
+
+TEST(Pictures, CreditsAreTextOnBlackAtMost320Wide) {
+    for (const char* name : {"credits1.jpg", "credits2.jpg"}) {
+        const DecodedPicture p = decodeJpeg(showPicture(name));
+        ASSERT_TRUE(p.valid()) << name;
+        EXPECT_LE(p.width, 320) << name;
+        EXPECT_LE(brightestOnBorder(p), 4) << name;
+        EXPECT_GE(brightestAnywhere(p), 200) << name;
+    }
+}
+
+TEST(Pictures, FlareIsBrightInTheMiddleAndBlackAtTheEdges) {
+    const DecodedPicture p = decodeJpeg(showPicture("flare.jpg"));
+    ASSERT_TRUE(p.valid());
+    ASSERT_EQ(p.width, 64);
+    ASSERT_EQ(p.height, 64);
+    for (int c : {0, 1, 2}) {
+        EXPECT_EQ(p.at(0, 0)[c], 0);
+        EXPECT_EQ(p.at(63, 0)[c], 0);
+        EXPECT_EQ(p.at(0, 63)[c], 0);
+        EXPECT_EQ(p.at(63, 63)[c], 0);
+    }
+    EXPECT_LE(brightestOnBorder(p), 2);
+    EXPECT_GE(p.brightest(32, 32), 240);
+    // Light falls off smoothly: each ring outward is darker than the one
+    // inside until it reaches black, and the glow reaches well out.
+    double previous = 1e9;
+    for (int r = 2; r < 32; r += 3) {
+        const double ring = (luma(p, 32 + r, 32) + luma(p, 31 - r, 32) + luma(p, 32, 32 + r) + luma(p, 32, 31 - r)) / 4;
+        if (previous > 0.5) EXPECT_LT(ring, previous) << "at radius " << r;
+        else EXPECT_LE(ring, 0.5) << "at radius " << r;
+        if (r <= 14) EXPECT_GT(ring, 20.0) << "at radius " << r;
+        previous = ring;
+    }
+}
+
+// Every recipe shrunk to a quarter of its size: cheap enough to make twice.
+std::string shrunkRecipes() {
+    std::string text = readWholeFile(kGeneratorData + "/pictures.txt");
+    std::string out;
+    const std::regex size(R"(^(\s+)size (\d+) (\d+)\s*$)");
+    const std::regex supersample(R"(^\s+supersample .*$)");
+    std::istringstream lines(text);
+    std::string line;
+    std::smatch m;
+    while (std::getline(lines, line)) {
+        if (std::regex_match(line, m, size)) {
+            line = m[1].str() + "size " + std::to_string(std::max(16, std::stoi(m[2]) / 4)) + " " +
+                   std::to_string(std::max(16, std::stoi(m[3]) / 4));
+        } else if (std::regex_match(line, supersample)) {
+            continue;
+        }
+        out += line + "\n";
+    }
+    return out;
+}
+
+TEST(PictureGeneration, IsByteIdenticalRunToRunForEveryKind) {
+    const ScratchFolder first("pictures-a"), second("pictures-b");
+    const std::string recipes = shrunkRecipes();
+    ASSERT_NE(recipes.find("size 160 120"), std::string::npos) << "recipes were not shrunk";
+    first.write("pictures.txt", recipes);
+    ASSERT_TRUE(generatePictures(first.path(), first.resources()));
+    ASSERT_TRUE(generatePictures(first.path(), second.resources()));
+    int compared = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(first.resources())) {
+        const std::string name = entry.path().filename().string();
+        const std::string a = readWholeFile(entry.path().string());
+        EXPECT_FALSE(a.empty()) << name;
+        EXPECT_EQ(a, readWholeFile(second.resources() + "/" + name)) << name << " differs between runs";
+        ++compared;
+    }
+    EXPECT_EQ(compared, 19);
+}
+
+TEST(PictureGeneration, RejectsBrokenRecipesWithAMessage) {
+    const ScratchFolder folder("pictures-bad");
+    const struct {
+        const char* recipe;
+        const char* message;
+    } cases[] = {
+        {"picture x.jpg painting\n    size 64 64\n", "unknown picture kind"},
+        {"picture x.jpg flare\n    size 64\n", "\"size\" needs 2"},
+        {"picture x.jpg flare\n    size 64 64\n    core #fff\n", "#rrggbb"},
+        {"picture x.jpg symbol\n    size 64 48\n    shape teapot\n", "\"shape\""},
+        {"    size 64 64\n", "before any"},
+    };
+    for (const auto& c : cases) {
+        folder.write("pictures.txt", c.recipe);
+        ::testing::internal::CaptureStderr();
+        EXPECT_FALSE(generatePictures(folder.path(), folder.resources())) << c.recipe;
+        const std::string messages = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(messages.find(c.message), std::string::npos) << messages;
+    }
+}
+
+}  // namespace
