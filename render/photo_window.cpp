@@ -51,6 +51,11 @@ void copyPhotoWindow(int x, int y, const unsigned int* photo, unsigned int* wind
     }
 }
 
+void copyPhotoWindow(int x, int y, const NORVALE_VIRELLO::Texture& photo, unsigned int* window) {
+    copyPhotoWindow(x, y, photo.getImgData(), window, static_cast<int>(photo.getWidth()),
+                    static_cast<int>(photo.getHeight()));
+}
+
 void grabRandomWindow(unsigned int* window) {
     // Three draws in a fixed order: which photo, then column, then row.
     NORVALE_VIRELLO::Texture* photo = randomPhoto();
@@ -60,6 +65,5 @@ void grabRandomWindow(unsigned int* window) {
         copyPhotoWindow(x, y, nullptr, window, 0, 0);
         return;
     }
-    copyPhotoWindow(x, y, photo->getImgData(), window, static_cast<int>(photo->getWidth()),
-                    static_cast<int>(photo->getHeight()));
+    copyPhotoWindow(x, y, *photo, window);
 }

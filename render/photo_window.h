@@ -28,6 +28,10 @@ void copyPhotoWindow(int x, int y, const unsigned int* photo, unsigned int* wind
 void copyPhotoWindow(int x, int y, const unsigned int* photo, unsigned int* window,
                      int photoWidth, int photoHeight);
 
+// The same for a texture, at its own size: the form to use for anything
+// fetched by name, since a replaced picture may be smaller than 640 x 480.
+void copyPhotoWindow(int x, int y, const NORVALE_VIRELLO::Texture& photo, unsigned int* window);
+
 // Fills an effect's window buffer from a random photo at a random place:
 // randomPhoto(), then x = draw % 640, then y = draw % 480.
 void grabRandomWindow(unsigned int* window);

@@ -543,6 +543,16 @@ TEST_F(Photos, TheTestPicturesAreTheOnesInUse) {
     EXPECT_EQ(vrlGetTexture("kuva25.jpg")->getHeight(), 1u);
 }
 
+TEST_F(Photos, TextureCopyWrapsAtTheTexturesOwnSize) {
+    const NORVALE_VIRELLO::Texture& photo = *vrlGetTexture("kuva20.jpg");  // 37 x 300
+    std::vector<unsigned int> window(256 * 256);
+    copyPhotoWindow(630, 470, photo, window.data());
+    // 630 % 37 = 1 and 470 % 300 = 170; column 36 wraps to 0 after 35 pixels.
+    EXPECT_EQ(window[0], photo.getImgData()[170 * 37 + 1]);
+    EXPECT_EQ(window[36], photo.getImgData()[170 * 37 + 0]);
+    EXPECT_EQ(window[130 * 256], photo.getImgData()[0 * 37 + 1]);
+}
+
 TEST_F(Photos, RandomPhotoPicksByOneDrawModuloFive) {
     resetRandom();
     EXPECT_EQ(randomPhoto(), vrlGetTexture("kuva4.jpg"));  // 41 % 5 = 1
