@@ -17,7 +17,6 @@
 #include <climits>
 #include <cmath>
 #include <limits>
-#include <numeric>
 #include <utility>
 
 #include "render/float_to_int.h"
@@ -212,9 +211,9 @@ void fillSpan(int x1, int x2, int y, std::uint32_t colour, std::uint32_t* frameB
 void fillTriangle(const MeshVertex& a, const MeshVertex& b, const MeshVertex& c,
                   std::uint32_t colour, std::uint32_t* frameBuffer) {
     walkTriangle<false>(screenCorner(a), screenCorner(b), screenCorner(c),
-                 [colour, frameBuffer](int y, const SpanEnd& first, const SpanEnd& second) {
-                     fillSpan(first.x, second.x, y, colour, frameBuffer);
-                 });
+                        [colour, frameBuffer](int y, const SpanEnd& first, const SpanEnd& second) {
+                            fillSpan(first.x, second.x, y, colour, frameBuffer);
+                        });
 }
 
 void textureSpan(int x1, int x2, int y, int u1, int u2, int v1, int v2,
@@ -246,10 +245,10 @@ void textureSpan(int x1, int x2, int y, int u1, int u2, int v1, int v2,
 void textureTriangle(const MeshVertex& a, const MeshVertex& b, const MeshVertex& c,
                      const std::uint32_t* texels, std::uint32_t* frameBuffer) {
     walkTriangle<true>(texturedCorner(a), texturedCorner(b), texturedCorner(c),
-                 [texels, frameBuffer](int y, const SpanEnd& first, const SpanEnd& second) {
-                     textureSpan(first.x, second.x, y, first.u, second.u, first.v, second.v,
-                                 texels, frameBuffer);
-                 });
+                       [texels, frameBuffer](int y, const SpanEnd& first, const SpanEnd& second) {
+                           textureSpan(first.x, second.x, y, first.u, second.u, first.v,
+                                       second.v, texels, frameBuffer);
+                       });
 }
 
 void Mesh::transform() {
