@@ -326,6 +326,38 @@ TEST(SpriteCombine, AddSubtractReplaceAndFade) {
               pixelOf(0x60 * 255 / 256, 0x40 * 255 / 256, 0x20 * 255 / 256));
 }
 
+TEST(SpriteCombine, FadeMixesTheOldAndTheAddedPixelForEveryWeight) {
+    // Random pictures and sprites, widths that do and do not fill groups of
+    // four columns, weights inside 0..255 and wrapping outside it.
+    std::mt19937 generator(21);
+    std::vector<unsigned int> source(37 * 23);
+    for (unsigned int& pixel : source) pixel = generator();
+    for (const int w : {0, 1, 77, 128, 254, 255, -1, 256, 1000}) {
+        for (const int dstWidth : {1, 3, 4, 37, 90, 333}) {
+            std::vector<unsigned int> frame(kPixels);
+            for (unsigned int& pixel : frame) pixel = generator();
+            const std::vector<unsigned int> before = frame;
+            const int x = static_cast<int>(generator() % 40) - 20;
+            blitScaledAddFade(x, 7, 37, 23, dstWidth, 50, source.data(), frame.data(), w);
+            const int stepX = 37 * 256 / dstWidth, stepY = 23 * 256 / 50;
+            for (int row = 0; row < kHeight; ++row) {
+                for (int column = 0; column < kWidth; ++column) {
+                    const int i = row * kWidth + column;
+                    const bool inside = row >= 7 && row < 57 && column >= x && column < x + dstWidth &&
+                                        column < 319;
+                    if (!inside) {
+                        ASSERT_EQ(frame[i], before[i]);
+                        continue;
+                    }
+                    const unsigned int s = source[((row - 7) * stepY >> 8) * 37 + ((column - x) * stepX >> 8)];
+                    ASSERT_EQ(frame[i], blendColor(before[i], addSaturate(before[i], s), w))
+                        << "w " << w << " width " << dstWidth << " pixel " << column << "," << row;
+                }
+            }
+        }
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Blur
 
