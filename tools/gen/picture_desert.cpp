@@ -124,8 +124,10 @@ void paintDesert(const Recipe& recipe, Image& canvas, float pixelScale) {
         const float direct = std::max(0.0f, dot(n, sky.toSun));
         const float shadow = direct > 0 ? terrainShadow(height, p, sky.toSun, 25.0f, 14) : 0.0f;
         const float speckle = noise.fbm(p.x * 6.0f, p.z * 6.0f, 4);
-        const Color albedo = sand * (0.82f + 0.2f * noise.fbm(p.x * 0.5f, p.z * 0.5f, 3) + 0.08f * speckle);
-        const Color ambient = mix(sky.horizon, sky.zenith, 0.5f) * (0.45f + 0.35f * n.y);
+        const Color albedo = sand * (0.82f + 0.2f * noise.fbm(p.x * 0.5f, p.z * 0.5f, 3) + 0.14f * speckle);
+        // Sky light from above and the afterglow from the sun's side keep shaded slopes readable.
+        const Color ambient = mix(sky.horizon, sky.zenith, 0.5f) * (0.3f + 0.55f * n.y) +
+                              sky.sunGlow * (0.12f * std::max(0.0f, n.x * sky.toSun.x + n.z * sky.toSun.z + 0.3f));
         Color c = albedo * (sunLight * (1.7f * direct * shadow) + ambient);
         const float haze = 1.0f - std::exp(-hit.distance * 0.01f);
         return mix(c, skyGradient(sky, hit.viewDir), haze);
