@@ -40,15 +40,6 @@ unsigned int scaled(unsigned int texel, unsigned int k) {
     return result;
 }
 
-TEST(DeformGrid, StartsWithTheFixedShape) {
-    const auto grid = std::make_unique<DeformGrid>();
-    EXPECT_EQ(grid->columns, 41);
-    EXPECT_EQ(grid->rows, 26);
-    EXPECT_EQ(std::size(grid->points), 41u * 26u);
-    EXPECT_EQ(std::size(grid->columnValues), 41u);
-    EXPECT_EQ(std::size(grid->rowValues), 26u);
-}
-
 // ---------------------------------------------------------------------------
 // Texture coordinates
 

@@ -283,22 +283,6 @@ TEST(SpriteScaling, EveryPixelComesFromItsProportionalPlaceAndNeverPastTheSource
     }
 }
 
-TEST(SpriteScaling, MagnifyRepeatsAndMinifySkipsSourcePixels) {
-    const std::vector<unsigned int> source = numberedSource(4, 4);
-    std::vector<unsigned int> frame = blankFrame();
-    blitScaled(0, 0, 4, 4, 12, 12, source.data(), frame.data());  // step 85
-    // Columns 0..3 read source 0, 4..6 read 1 (4 * 85 = 340), 7..9 read 2, 10..11 read 3.
-    const int expectedColumn[12] = {0, 0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3};
-    for (int column = 0; column < 12; ++column)
-        EXPECT_EQ(frame[11 * kWidth + column], source[3 * 4 + expectedColumn[column]]) << column;
-
-    const std::vector<unsigned int> large = numberedSource(64, 64);
-    frame = blankFrame();
-    blitScaled(0, 0, 64, 64, 10, 10, large.data(), frame.data());  // step 1638
-    EXPECT_EQ(frame[9 * kWidth + 9], large[57 * 64 + 57]);
-    EXPECT_EQ(frame[1 * kWidth + 1], large[6 * 64 + 6]);
-}
-
 TEST(SpriteCombine, AddSubtractReplaceAndFade) {
     const std::vector<unsigned int> source(16, 0x00A0A0A0u);
     auto drawn = [&](auto draw, unsigned int background) {
@@ -478,18 +462,6 @@ TEST(CopyPhotoWindow, AnyPhotoSizeWrapsAroundItsOwnEdges) {
                     }
                 }
             }
-        }
-    }
-}
-
-TEST(CopyPhotoWindow, SizedCopyOfAFullSizePhotoEqualsThePlainOne) {
-    const std::vector<unsigned int> photo = numberedPhoto(640, 480);
-    std::vector<unsigned int> plain(256 * 256), sized(256 * 256);
-    for (const int x : {0, 123, 384, 639}) {
-        for (const int y : {0, 224, 479}) {
-            copyPhotoWindow(x, y, photo.data(), plain.data());
-            copyPhotoWindow(x, y, photo.data(), sized.data(), 640, 480);
-            ASSERT_EQ(plain, sized) << x << "," << y;
         }
     }
 }
