@@ -34,13 +34,20 @@ Outcome runProgram(const std::string& arguments, const fs::path& folder) {
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readFile(errors)};
 }
 
-// The generated show when the content exists; otherwise a copy with no
-// resources, where pictures are placeholders and the song is silent.
+// A show folder of the test's own, so its archive is packed where no other
+// test reads one: the generated content linked in when it exists, otherwise
+// nothing (placeholder pictures, a silent song).
 fs::path showFolder(const fs::path& scratch) {
+    const fs::path show = scratch / "show";
+    fs::create_directories(show);
     const fs::path generated = VG_SHOW_DIR;
-    if (fs::is_directory(generated / "resources")) return generated;
-    fs::create_directories(scratch / "empty-show");
-    return scratch / "empty-show";
+    if (!fs::is_directory(generated / "resources")) return show;
+    for (const auto& entry : fs::directory_iterator(generated)) {
+        const std::string name = entry.path().filename().string();
+        if (name == "resources" || entry.path().extension() == ".obj")
+            fs::create_symlink(entry.path(), show / name);
+    }
+    return show;
 }
 
 std::map<std::string, std::string> filesIn(const fs::path& folder) {
