@@ -21,7 +21,7 @@ struct Range {
         const float crest = noise.ridged(x * f, z * f, octaves);
         const float swell = 0.5f + 0.5f * noise.fbm(x * f * 0.37f + 9.0f, z * f * 0.37f, 3);
         const float dist = std::sqrt((x - eyeX) * (x - eyeX) + (z - eyeZ) * (z - eyeZ));
-        const float rise = smoothstep(2.0f, 22.0f, dist);
+        const float rise = 0.18f + 0.82f * smoothstep(4.0f, 26.0f, dist);
         const float mountains = peakHeight * (0.6f * crest * std::sqrt(crest) + 0.5f * swell * swell);
         const float hills = 0.6f * (0.5f + 0.5f * noise.fbm(x * 0.35f, z * 0.35f, 4));
         return hills + mountains * rise;
@@ -87,8 +87,11 @@ void paintMountains(const Recipe& recipe, Image& canvas, float pixelScale) {
 
         const float direct = std::max(0.0f, dot(n, sky.toSun));
         const float shadow = direct > 0 ? terrainShadow(coarse, p, sky.toSun, 30.0f, 18) : 0.0f;
-        const Color skyLight = mix(sky.horizon, sky.zenith, 0.5f) * (0.55f + 0.45f * n.y);
-        Color c = albedo * (sunLight * (direct * shadow * 1.6f) + skyLight);
+        const Color skyLight = mix(sky.horizon, sky.zenith, 0.5f) * (0.25f + 0.75f * n.y);
+        // Light from the glowing sky low on the sun's side wraps round the slopes.
+        const Vec3 sunFlat = normalize({sky.toSun.x, 0.0f, sky.toSun.z});
+        const float wrap = std::max(0.0f, dot(n, sunFlat) * 0.6f + 0.4f);
+        Color c = albedo * (sunLight * (direct * shadow * 1.6f + 0.35f * wrap) + skyLight);
 
         // Valley fog: thick below its level, thinning above, lit by the sky.
         const float inFog = std::exp(-std::max(0.0f, p.y - fogLevel) / fogThickness);
@@ -96,7 +99,7 @@ void paintMountains(const Recipe& recipe, Image& canvas, float pixelScale) {
         const float swirl = clamp01(0.65f + 0.6f * noise.fbm(p.x * 0.4f, p.z * 0.4f + p.y, 4));
         c = mix(c, fogColor * (0.75f + 0.25f * swirl), clamp01(fogAmount * swirl));
         // Distance haze toward the horizon colour.
-        const float haze = 1.0f - std::exp(-hit.distance * 0.012f);
+        const float haze = 1.0f - std::exp(-hit.distance * 0.01f);
         return mix(c, skyGradient(sky, hit.viewDir), haze * 0.85f);
     };
 
