@@ -79,6 +79,30 @@ TEST(SongRender, SameScoreSameSamplesSameBytes) {
     EXPECT_EQ(decoded.frames(), first.frames());
 }
 
+TEST(SongRender, AbsurdSettingsStayBoundedAndFinite) {
+    // Settings a typo could produce: huge tails, a zero release, a zero
+    // attack and enormous voice counts must neither hang nor break the mix.
+    SongScore score;
+    std::string error;
+    ASSERT_TRUE(parseScore("song length=1 fade=1\n"
+                           "instrument b bass release=1e30 drive=0\n"
+                           "instrument p pad voices=1e30 attack=0 release=0\n"
+                           "instrument c clap spread=1e30 decay=1e30\n"
+                           "instrument k kick decay=0 sweep=0 start=-50\n"
+                           "sidechain k attack=1e30 release=0\n"
+                           "delay beats=1e30 feedback=5\n"
+                           "pattern n 1 a1\n"
+                           "pattern x 1 x\n"
+                           "section s 0 2\n"
+                           "  play b n\n  play p n transpose 127\n  play c x\n  play k x\n",
+                           score, error))
+        << error;
+    const SongAudio audio = mixSong(score, [](const std::string&) {});
+    ASSERT_EQ(audio.frames(), 44100);
+    for (long i = 0; i < audio.frames(); ++i)
+        ASSERT_TRUE(std::isfinite(audio.left[i]) && std::isfinite(audio.right[i])) << "at sample " << i;
+}
+
 TEST(SongRender, DecoderRejectsDamagedInput) {
     DecodedSong decoded;
     std::string error;

@@ -51,6 +51,7 @@ TEST(SongScoreParser, ReadsSettingsPatternsAndSections) {
     EXPECT_DOUBLE_EQ(score.tempo, 120.0);
     EXPECT_DOUBLE_EQ(score.lengthSeconds, 10.0);
     EXPECT_DOUBLE_EQ(score.fadeStartSeconds, 9.0);
+    EXPECT_EQ(score.seed, 3u);
     ASSERT_EQ(score.instruments.size(), 2u);
     EXPECT_FLOAT_EQ(score.instruments[0].params.at("level"), 0.5f);
     EXPECT_FLOAT_EQ(score.instruments[0].params.at("drive"), 1.5f) << "defaults fill unnamed settings";
@@ -99,8 +100,14 @@ TEST(SongScoreParser, RejectsMistakesWithTheirLine) {
         {kHeader + "  | x x\n", "line 4: pattern steps without a pattern"},
         {kHeader + "master loudness=loud\n", "line 4: 'loud' is not a number"},
         {kHeader + "tempo 120\n", "line 4: unknown keyword 'tempo'"},
+        {kHeader + "instrument z kick decay=nan\n", "line 4: 'nan' is not a number"},
+        {kHeader + pattern + section + "play drum p transpose 1e300\n", "line 6: transpose must lie within"},
+        {kHeader + "section s 20 30\n", "line 4: section lies beyond the song's end"},
+        {"section s 0 4\n", "line 1: the 'song' line must come before the sections"},
         {"instrument drum kick\n", "the score has no 'song length=...' line"},
         {"song length=10 fade=11\n", "line 1: fade must lie within the length"},
+        {"song length=10 seed=-3\n", "line 1: seed must be a whole number"},
+        {"song length=10 seed=1.5\n", "line 1: seed must be a whole number"},
     };
     for (const Case& c : cases) {
         const std::string error = errorOf(c.text);
@@ -153,6 +160,11 @@ TEST(SongArrangement, RampsSettingsAcrossTheSection) {
     ASSERT_EQ(levels.size(), 1u);
     EXPECT_DOUBLE_EQ(levels[0].endSeconds, 2.0);
     EXPECT_TRUE(arrangeLevels(score, "drum").empty());
+}
+
+TEST(SongScoreParser, KeepsLargeSeedsExact) {
+    // Seeds differing in the last digit must not collapse into one float.
+    EXPECT_EQ(parsed("song length=1 seed=123456789012345679\n").seed, 123456789012345679u);
 }
 
 TEST(SongScoreFile, TheShowsScoreParses) {

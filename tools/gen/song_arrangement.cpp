@@ -59,7 +59,7 @@ void addPlay(const SongScore& score, const SongSection& section, const SongPlay&
                 continue;
             }
             for (int pitch : step.notes) {
-                note.note = pitch + play.transpose;
+                note.note = std::clamp(pitch + play.transpose, 0, 127);
                 notes.push_back(note);
             }
         }

@@ -7,7 +7,8 @@
 
 SongDelay::SongDelay(const SongParams& settings, double secondsPerBeat)
     : feedback_(std::clamp(settings.at("feedback"), 0.0f, 0.95f)) {
-    const long length = std::max(1L, std::lround(settings.at("beats") * secondsPerBeat * kSongRate));
+    const double seconds = std::clamp(settings.at("beats") * secondsPerBeat, 0.001, 10.0);
+    const long length = std::lround(seconds * kSongRate);
     lines_[0].assign(length, 0.0f);
     lines_[1].assign(length, 0.0f);
     toneCoefficient_ = static_cast<float>(1.0 - std::exp(-kTwoPi * settings.at("tone") / kSongRate));

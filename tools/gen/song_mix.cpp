@@ -38,7 +38,7 @@ std::vector<float> duckCurve(const SongScore& score, long frames) {
     }
     std::stable_sort(hits.begin(), hits.end(),
                      [](const SongNote& a, const SongNote& b) { return a.startSeconds < b.startSeconds; });
-    const double attack = std::max(score.sidechain.at("attack"), 0.0005f);
+    const double attack = std::clamp(score.sidechain.at("attack"), 0.0005f, 1.0f);
     const float releaseStep = static_cast<float>(std::exp(-1.0 / (std::max(score.sidechain.at("release"), 0.001f) * kSongRate)));
     const long attackFrames = static_cast<long>(attack * kSongRate);
     for (std::size_t h = 0; h < hits.size(); ++h) {

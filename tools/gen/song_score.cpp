@@ -1,6 +1,7 @@
 #include "tools/gen/song_score.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -53,7 +54,7 @@ struct Parser {
         char* end = nullptr;
         errno = 0;
         value = std::strtod(text.c_str(), &end);
-        return errno == 0 && end == text.c_str() + text.size();
+        return errno == 0 && end == text.c_str() + text.size() && std::isfinite(value);
     }
 
     bool number(const std::string& text, double& value) {
@@ -69,7 +70,7 @@ struct Parser {
             if (equals == std::string::npos) return fail("expected key=value, got '" + words[i] + "'");
             const std::string key = words[i].substr(0, equals);
             if (!params.count(key)) return fail(owner + " has no setting '" + key + "'");
-            double value;
+            double value = 0.0;
             if (!number(words[i].substr(equals + 1), value)) return false;
             params[key] = static_cast<float>(value);
         }
@@ -117,15 +118,29 @@ struct Parser {
     }
 
     bool song(const std::vector<std::string>& words) {
-        SongParams params{{"length", 0.0f}, {"fade", 0.0f}, {"seed", 1.0f}, {"tempo", 120.0f}};
-        if (!settings(words, 1, params, "song")) return false;
+        // The seed is a whole number too large for a float setting.
+        std::vector<std::string> rest;
+        for (std::size_t i = 1; i < words.size(); ++i) {
+            if (words[i].rfind("seed=", 0) != 0) {
+                rest.push_back(words[i]);
+                continue;
+            }
+            const std::string digits = words[i].substr(5);
+            char* end = nullptr;
+            errno = 0;
+            score.seed = std::strtoull(digits.c_str(), &end, 10);
+            if (digits.empty() || digits[0] == '-' || errno != 0 || end != digits.c_str() + digits.size())
+                return fail("seed must be a whole number, got '" + digits + "'");
+        }
+        SongParams params{{"length", 0.0f}, {"fade", 0.0f}, {"tempo", 120.0f}};
+        rest.insert(rest.begin(), words[0]);
+        if (!settings(rest, 1, params, "song")) return false;
         if (params["tempo"] < 20.0f || params["tempo"] > 400.0f) return fail("tempo out of range");
         if (params["length"] <= 0.0f || params["length"] > 1200.0f) return fail("length out of range");
         if (params["fade"] < 0.0f || params["fade"] > params["length"]) return fail("fade must lie within the length");
         score.tempo = params["tempo"];
         score.lengthSeconds = params["length"];
         score.fadeStartSeconds = params["fade"];
-        score.seed = static_cast<std::uint64_t>(params["seed"]);
         return true;
     }
 
@@ -143,7 +158,7 @@ struct Parser {
     bool pattern(const std::vector<std::string>& words) {
         if (words.size() < 3) return fail("pattern needs a name and steps per beat");
         if (score.findPattern(words[1])) return fail("pattern '" + words[1] + "' defined twice");
-        double perBeat;
+        double perBeat = 0.0;
         if (!number(words[2], perBeat)) return false;
         if (perBeat < 1 || perBeat > 16 || perBeat != static_cast<int>(perBeat))
             return fail("steps per beat must be a whole number from 1 to 16");
@@ -154,9 +169,12 @@ struct Parser {
 
     bool section(const std::vector<std::string>& words) {
         if (words.size() != 4) return fail("section needs a name, a start beat and an end beat");
-        double start, end;
+        double start = 0.0, end = 0.0;
         if (!number(words[2], start) || !number(words[3], end)) return false;
         if (start < 0 || end <= start) return fail("a section must end after it starts");
+        if (score.lengthSeconds <= 0.0) return fail("the 'song' line must come before the sections");
+        if (start * score.secondsPerBeat() >= score.lengthSeconds || end * score.secondsPerBeat() > 2.0 * score.lengthSeconds)
+            return fail("section lies beyond the song's end");
         score.sections.push_back({words[1], start, end, {}, {}});
         sectionOpen = true;
         return true;
@@ -178,12 +196,13 @@ struct Parser {
                 if (step.kind == SongStep::Kind::Hit && step.notes.empty())
                     return fail("pattern '" + made.pattern + "' has hits without notes for '" + made.instrument + "'");
         for (std::size_t i = 3; i < words.size(); i += 2) {
-            double value;
+            double value = 0.0;
             if (!number(words[i + 1], value)) return false;
             if (words[i] == "from") made.fromBeat = value;
             else if (words[i] == "to") made.toBeat = value, made.toSet = true;
-            else if (words[i] == "transpose") made.transpose = static_cast<int>(value);
+            else if (words[i] == "transpose" && std::fabs(value) <= 127) made.transpose = static_cast<int>(value);
             else if (words[i] == "gain") made.gain = static_cast<float>(value);
+            else if (words[i] == "transpose") return fail("transpose must lie within -127..127");
             else return fail("play has no option '" + words[i] + "' (from, to, transpose, gain)");
         }
         const double length = into.endBeat - into.startBeat;
@@ -200,7 +219,7 @@ struct Parser {
         const SongInstrument* target = score.findInstrument(words[1]);
         if (!target) return fail("unknown instrument '" + words[1] + "'");
         if (!target->params.count(words[2])) return fail("instrument '" + words[1] + "' has no setting '" + words[2] + "'");
-        double from, to;
+        double from = 0.0, to = 0.0;
         if (!number(words[3], from) || !number(words[4], to)) return false;
         score.sections.back().ramps.push_back({words[1], words[2], static_cast<float>(from), static_cast<float>(to)});
         return true;
