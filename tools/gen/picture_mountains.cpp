@@ -30,12 +30,6 @@ struct Range {
 
 }  // namespace
 
-Vec3 directionFromDegrees(double azimuth, double elevation) {
-    const double a = azimuth * 3.14159265358979 / 180.0, e = elevation * 3.14159265358979 / 180.0;
-    return normalize({static_cast<float>(std::sin(a) * std::cos(e)), static_cast<float>(std::sin(e)),
-                      static_cast<float>(std::cos(a) * std::cos(e))});
-}
-
 void paintMountains(const Recipe& recipe, Image& canvas, float pixelScale) {
     const GradientNoise noise(static_cast<std::uint64_t>(recipe.integer("seed")));
     const std::vector<double> camera = recipe.numbers("camera", 4);  // height yaw horizon focal

@@ -13,7 +13,4 @@ void paintDesert(const Recipe& recipe, Image& canvas, float pixelScale);
 void paintAurora(const Recipe& recipe, Image& canvas, float pixelScale);
 void paintCrystals(const Recipe& recipe, Image& canvas, float pixelScale);
 
-// Shared recipe readers for the scenes.
-Vec3 directionFromDegrees(double azimuth, double elevation);  // azimuth 0 = +z, 90 = +x
-
 }  // namespace gen

@@ -6,6 +6,12 @@
 
 namespace gen {
 
+Vec3 directionFromDegrees(double azimuth, double elevation) {
+    const double a = azimuth * 3.14159265358979 / 180.0, e = elevation * 3.14159265358979 / 180.0;
+    return normalize({static_cast<float>(std::sin(a) * std::cos(e)), static_cast<float>(std::sin(e)),
+                      static_cast<float>(std::cos(a) * std::cos(e))});
+}
+
 Color skyGradient(const SkyLook& sky, Vec3 dir) {
     const float up = std::max(dir.y, 0.0f);
     const float towardSun = std::max(0.0f, dot(dir, normalize(sky.toSun)));

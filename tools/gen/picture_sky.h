@@ -21,6 +21,10 @@ struct SkyLook {
     Color cloudShadow;     // underside of thick cloud
 };
 
+// A unit direction from recipe angles in degrees: azimuth 0 looks along +z,
+// 90 along +x; elevation above the horizon.
+Vec3 directionFromDegrees(double azimuth, double elevation);
+
 // Colour seen along a unit direction (rays below the horizon see the horizon).
 Color skyColor(const SkyLook& sky, const GradientNoise& noise, Vec3 dir);
 

@@ -37,7 +37,7 @@ float sectorAngle(float angle, int count) {
 // Distance to an ellipse-ish petal lying along +x from `start` to `end`.
 float petal(float x, float y, float start, float end, float width) {
     const float centre = 0.5f * (start + end), half = 0.5f * (end - start);
-    const float u = (x - centre) / half, v = y / (width * (1.0f - 0.6f * u * u * 0.0f));
+    const float u = (x - centre) / half, v = y / width;
     return (std::sqrt(u * u + v * v) - 1.0f) * std::min(half, width);
 }
 
@@ -95,7 +95,7 @@ Ink sunDisc(float x, float y, const Field& f) {
     ink.stroke = std::max(f.line(r - 0.45f, 0.03f), f.line(r - 0.24f, 0.02f));
     // Long and short rays in turn, tapering to points.
     const float a12 = sectorAngle(a, 12), a24 = sectorAngle(a + kPi / 12.0f, 12);
-    const float longRay = star(r * std::cos(a12) - 0.0f, r * std::sin(a12), 12, 0.98f, 0.5f);
+    const float longRay = star(r * std::cos(a12), r * std::sin(a12), 12, 0.98f, 0.5f);
     const float shortRay = star(r * std::cos(a24), r * std::sin(a24), 12, 0.72f, 0.5f);
     ink.stroke = std::max({ink.stroke, f.line(longRay, 0.025f), f.line(shortRay, 0.02f)});
     ink.fill = std::max({ink.fill, f.inside(longRay) * 0.55f, f.inside(shortRay) * 0.4f});

@@ -12,6 +12,11 @@ namespace gen {
 
 namespace {
 
+// A line takes 1.2 of its size in height, 0.95 of it above the baseline:
+// room for DejaVu's accents above and descenders below.
+constexpr float kLineSpacing = 1.2f;
+constexpr float kAboveBaseline = 0.95f;
+
 struct TextLine {
     Color color;
     float heightShare;  // of the picture height
@@ -20,13 +25,17 @@ struct TextLine {
 };
 
 TextLine parseLine(const Recipe& recipe, const std::vector<std::string>& tokens) {
-    if (tokens.size() != 4) recipe.fail("line", "needs colour, height, font and \"text\"");
-    Recipe one;  // reuse the colour and number checks of a recipe for the tokens
-    one.name = recipe.name;
-    one.file = recipe.file;
-    one.line = recipe.line;
-    one.entries = {{"colour", {tokens[0]}}, {"height", {tokens[1]}}};
-    return {one.color("colour"), static_cast<float>(one.number("height")), tokens[2], tokens[3]};
+    TextLine line;
+    double height = 0;
+    if (tokens.size() != 4 || !parseHexColor(tokens[0], line.color) || !parseNumber(tokens[1], height) ||
+        height <= 0 || height > 1)
+        recipe.fail("line", "needs #rrggbb, a height share in 0..1, a font and \"text\"");
+    for (unsigned char c : tokens[3])
+        if (c < 32 || c > 126) recipe.fail("line", "text must be plain ASCII");
+    line.heightShare = static_cast<float>(height);
+    line.font = tokens[2];
+    line.text = tokens[3];
+    return line;
 }
 
 // FreeType's library and face handles, released in order.
@@ -72,25 +81,30 @@ float walkGlyphs(FT_Face face, const std::string& text, float tracking, Draw dra
     return pen - tracking;
 }
 
-// Renders one line into `mask` with its baseline at `baseline` and centred
-// horizontally, squeezing it if it would not fit between the margins.
-void drawLine(FontFace& font, const TextLine& line, float pixelHeight, float stretch, float tracking,
-              float margin, float baseline, Mask& mask) {
-    float width = static_cast<float>(mask.width) - 2.0f * margin;
-    float em = pixelHeight;
-    if (width < 1.0f || em < 1.0f) return;  // no room for any glyph
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        FT_Set_Pixel_Sizes(font.face, static_cast<FT_UInt>(std::lround(em * stretch)),
-                           static_cast<FT_UInt>(std::lround(em)));
-        const float measured = walkGlyphs(font.face, line.text, tracking * em, [](auto&, float, float) {});
-        if (measured <= width) {
-            width = measured;
-            break;
-        }
+void setSize(FontFace& font, float em, float stretch) {
+    FT_Set_Pixel_Sizes(font.face, static_cast<FT_UInt>(std::max(1L, std::lround(em * stretch))),
+                       static_cast<FT_UInt>(std::max(1L, std::lround(em))));
+}
+
+// The largest size up to `em` at which the line fits in `width` pixels.
+float fittedSize(FontFace& font, const std::string& text, float em, float stretch, float tracking,
+                 float width) {
+    for (int attempt = 0; attempt < 4 && em > 1.0f; ++attempt) {
+        setSize(font, em, stretch);
+        const float measured = walkGlyphs(font.face, text, tracking * em, [](auto&, float, float) {});
+        if (measured <= width) return em;
         em = std::max(1.0f, em * width / measured * 0.98f);
     }
+    return em;
+}
+
+// Renders one line into `mask`, centred, with its baseline at `baseline`.
+void drawLine(FontFace& font, const std::string& text, float em, float stretch, float tracking,
+              float baseline, Mask& mask) {
+    setSize(font, em, stretch);
+    const float width = walkGlyphs(font.face, text, tracking * em, [](auto&, float, float) {});
     const float left = std::floor((static_cast<float>(mask.width) - width) * 0.5f);
-    walkGlyphs(font.face, line.text, tracking * em, [&](const FT_Bitmap& bitmap, float x, float top) {
+    walkGlyphs(font.face, text, tracking * em, [&](const FT_Bitmap& bitmap, float x, float top) {
         const int ox = static_cast<int>(std::lround(left + x));
         const int oy = static_cast<int>(std::lround(baseline - top));
         for (unsigned row = 0; row < bitmap.rows; ++row) {
@@ -120,20 +134,30 @@ void paintText(const Recipe& recipe, Image& canvas, float pixelScale) {
     for (const auto& tokens : recipe.all("line")) lines.push_back(parseLine(recipe, tokens));
     if (lines.empty()) recipe.fail("line", "is missing");
 
+    // Each line as large as asked but no wider than the space between the
+    // margins; then the whole stack no taller than that space.
     const float h = static_cast<float>(canvas.height());
+    const float roomX = static_cast<float>(canvas.width()) - 2.0f * margin, roomY = h - 2.0f * margin;
+    if (roomX < 1.0f || roomY < 1.0f) recipe.fail("glow", "leaves no room for the text");
+    std::vector<std::unique_ptr<FontFace>> fonts;
+    std::vector<float> sizes;
     float total = 0;
-    for (const TextLine& line : lines) total += line.heightShare * h * 1.2f;
-    float baseline = std::max(margin, (h - total) * 0.5f);
+    for (const TextLine& line : lines) {
+        fonts.push_back(std::make_unique<FontFace>(fontDir + "/" + line.font));
+        sizes.push_back(fittedSize(*fonts.back(), line.text, line.heightShare * h, stretch, tracking, roomX));
+        total += sizes.back() * kLineSpacing;
+    }
+    const float shrink = std::min(1.0f, roomY / total);
+    float baseline = margin + (roomY - total * shrink) * 0.5f;
 
     Mask core(canvas.width(), canvas.height());
     std::vector<Mask> perLine;
-    for (const TextLine& line : lines) {
-        FontFace font(fontDir + "/" + line.font);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const float em = sizes[i] * shrink;
         Mask mask(canvas.width(), canvas.height());
-        const float pixelHeight = line.heightShare * h;
-        baseline += pixelHeight * 0.95f;
-        drawLine(font, line, pixelHeight, stretch, tracking, margin, baseline, mask);
-        baseline += pixelHeight * 0.25f;
+        baseline += em * kAboveBaseline;
+        drawLine(*fonts[i], lines[i].text, em, stretch, tracking, baseline, mask);
+        baseline += em * (kLineSpacing - kAboveBaseline);
         perLine.push_back(std::move(mask));
     }
     for (size_t i = 0; i < lines.size(); ++i) {

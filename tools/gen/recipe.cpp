@@ -35,14 +35,6 @@ std::vector<std::string> tokenize(const std::string& line) {
     return tokens;
 }
 
-bool parseDouble(const std::string& token, double& out) {
-    if (token.empty()) return false;
-    char* end = nullptr;
-    errno = 0;
-    out = std::strtod(token.c_str(), &end);
-    return errno == 0 && end && *end == '\0';
-}
-
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -51,6 +43,28 @@ int hexDigit(char c) {
 }
 
 }  // namespace
+
+bool parseNumber(const std::string& token, double& out) {
+    if (token.empty()) return false;
+    char* end = nullptr;
+    errno = 0;
+    const double value = std::strtod(token.c_str(), &end);
+    if (errno != 0 || !end || *end != '\0') return false;
+    out = value;
+    return true;
+}
+
+bool parseHexColor(const std::string& token, Color& out) {
+    if (token.size() != 7 || token[0] != '#') return false;
+    float channel[3];
+    for (int i = 0; i < 3; ++i) {
+        const int hi = hexDigit(token[1 + 2 * i]), lo = hexDigit(token[2 + 2 * i]);
+        if (hi < 0 || lo < 0) return false;
+        channel[i] = static_cast<float>(hi * 16 + lo) / 255.0f;
+    }
+    out = {channel[0], channel[1], channel[2]};
+    return true;
+}
 
 void Recipe::fail(const std::string& key, const std::string& problem) const {
     throw RecipeError(file + ":" + std::to_string(line) + ": " + name + ": \"" + key + "\" " +
@@ -83,7 +97,7 @@ std::vector<double> Recipe::numbers(const std::string& key, size_t count) const 
     if (tokens.size() != count) fail(key, "needs " + std::to_string(count) + " number(s)");
     std::vector<double> result(count);
     for (size_t i = 0; i < count; ++i)
-        if (!parseDouble(tokens[i], result[i])) fail(key, "has a bad number \"" + tokens[i] + "\"");
+        if (!parseNumber(tokens[i], result[i])) fail(key, "has a bad number \"" + tokens[i] + "\"");
     return result;
 }
 
@@ -91,13 +105,9 @@ Color Recipe::color(const std::string& key) const {
     const std::vector<std::string>& tokens = values(key);
     if (tokens.size() != 1 || tokens[0].size() != 7 || tokens[0][0] != '#')
         fail(key, "needs one colour written #rrggbb");
-    float channel[3];
-    for (int i = 0; i < 3; ++i) {
-        const int hi = hexDigit(tokens[0][1 + 2 * i]), lo = hexDigit(tokens[0][2 + 2 * i]);
-        if (hi < 0 || lo < 0) fail(key, "has a bad colour \"" + tokens[0] + "\"");
-        channel[i] = static_cast<float>(hi * 16 + lo) / 255.0f;
-    }
-    return {channel[0], channel[1], channel[2]};
+    Color color;
+    if (!parseHexColor(tokens[0], color)) fail(key, "has a bad colour \"" + tokens[0] + "\"");
+    return color;
 }
 
 std::string Recipe::text(const std::string& key) const {

@@ -47,6 +47,12 @@ private:
     const std::vector<std::string>& values(const std::string& key) const;
 };
 
+// Reads "#rrggbb"; false (and `out` untouched) for anything else.
+bool parseHexColor(const std::string& token, Color& out);
+
+// Reads a whole token as a decimal number; false for trailing junk.
+bool parseNumber(const std::string& token, double& out);
+
 // Reads every block whose header starts with `section`. Throws RecipeError
 // for unreadable files or lines that fit no block.
 std::vector<Recipe> readRecipes(const std::string& path, const std::string& section);

@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+#include <string>
+
+#include "tools/gen/mesh_asteroid.h"
+
+namespace {
+
+gen::AsteroidShape testShape(int subdivisions, std::uint64_t seed) {
+    gen::AsteroidShape shape;
+    shape.seed = seed;
+    shape.subdivisions = subdivisions;
+    shape.boundingRadius = 0.4f;
+    shape.stretch = {1.3f, 0.8f, 1.0f};
+    shape.lumpAmount = 0.3f;
+    shape.craterCount = 12;
+    shape.craterDepth = 0.9f;
+    return shape;
+}
+
+TEST(AsteroidShape, SubdivisionSetsTheCountsAndTheRadiusIsExact) {
+    const int faces[] = {80, 320, 1280};
+    const int vertices[] = {42, 162, 642};
+    for (int n = 1; n <= 3; ++n) {
+        const gen::MeshData mesh = gen::makeAsteroid(testShape(n, 9));
+        EXPECT_EQ(static_cast<int>(mesh.faces.size()), faces[n - 1]);
+        ASSERT_EQ(static_cast<int>(mesh.positions.size()), vertices[n - 1]);
+        EXPECT_EQ(mesh.normals.size(), mesh.positions.size());
+        EXPECT_EQ(mesh.u.size(), mesh.positions.size());
+        float largest = 0, smallest = 1e9f;
+        for (const gen::Vec3& p : mesh.positions) {
+            largest = std::max(largest, gen::length(p));
+            smallest = std::min(smallest, gen::length(p));
+        }
+        EXPECT_NEAR(largest, 0.4f, 1e-5f);
+        EXPECT_GT(smallest, 0.1f) << "displacement must not fold the surface through the centre";
+        for (size_t i = 0; i < mesh.positions.size(); ++i) {
+            EXPECT_NEAR(gen::length(mesh.normals[i]), 1.0f, 1e-5f);
+            EXPECT_TRUE(mesh.u[i] >= 0 && mesh.u[i] <= 1 && mesh.v[i] >= 0 && mesh.v[i] <= 1);
+        }
+    }
+}
+
+TEST(AsteroidShape, SeedDecidesTheShapeAndNothingElseDoes) {
+    const gen::MeshData a = gen::makeAsteroid(testShape(2, 5));
+    const gen::MeshData b = gen::makeAsteroid(testShape(2, 5));
+    const gen::MeshData c = gen::makeAsteroid(testShape(2, 6));
+    EXPECT_EQ(gen::formatObj(a, "x"), gen::formatObj(b, "x"));
+    EXPECT_NE(gen::formatObj(a, "x"), gen::formatObj(c, "x"));
+}
+
+TEST(AsteroidShape, ObjTextNumbersFromOneAndRepeatsEachIndexPerCorner) {
+    const gen::MeshData mesh = gen::makeAsteroid(testShape(1, 3));
+    const std::string text = gen::formatObj(mesh, "a note");
+    std::istringstream in(text);
+    std::string first;
+    std::getline(in, first);
+    EXPECT_EQ(first, "# a note");
+    const auto& f = mesh.faces[0];
+    std::ostringstream expected;
+    expected << "\nf " << f[0] + 1 << "/" << f[0] + 1 << "/" << f[0] + 1 << " " << f[1] + 1 << "/" << f[1] + 1
+             << "/" << f[1] + 1 << " " << f[2] + 1 << "/" << f[2] + 1 << "/" << f[2] + 1 << "\n";
+    EXPECT_NE(text.find(expected.str()), std::string::npos);
+    EXPECT_EQ(text.find("f 0/"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "tests/content/generated_files.h"
+#include "tools/gen/generator.h"
+#include "tools/gen/picture_noise.h"
+
+namespace {
+
+TEST(GradientNoise, SameSeedSameFieldAndValuesStayInRange) {
+    const gen::GradientNoise a(7), b(7), c(8);
+    float low = 0, high = 0;
+    int differences = 0;
+    for (int i = 0; i < 2000; ++i) {
+        const float x = i * 0.173f - 80.0f, y = i * 0.311f - 200.0f;
+        ASSERT_EQ(a.fbm(x, y, 6), b.fbm(x, y, 6));
+        const float v = a.fbm(x, y, 6);
+        low = std::min(low, v);
+        high = std::max(high, v);
+        if (a.at(x, y) != c.at(x, y)) ++differences;
+        const float r = a.ridged(x, y, 5);
+        ASSERT_TRUE(r >= 0.0f && r <= 1.0f) << r;
+    }
+    EXPECT_GT(differences, 1500);
+    EXPECT_LT(low, -0.3f);
+    EXPECT_GT(high, 0.3f);
+    EXPECT_GT(low, -1.6f);
+    EXPECT_LT(high, 1.6f);
+}
+
+TEST(GradientNoise, CellsGiveNearestBeforeSecond) {
+    for (int i = 0; i < 500; ++i) {
+        const gen::CellSample s = gen::cellsAt(i * 0.37f, i * 0.21f - 40.0f, 3u);
+        ASSERT_LE(s.nearest, s.second);
+        ASSERT_LT(s.nearest, 1.2f);
+    }
+}
+
+// Text too wide for its picture is squeezed inside the glow margin rather
+// than cut at the edge, so the card stays on black.
+TEST(TextPictures, OverlongLinesAreSqueezedInsideTheBorder) {
+    const ScratchFolder folder("text-squeeze");
+    folder.write("pictures.txt",
+                 "picture wide.jpg text\n"
+                 "    size 120 40\n"
+                 "    fonts /usr/share/fonts/truetype/dejavu\n"
+                 "    stretch 2\n"
+                 "    tracking 0.2\n"
+                 "    glow 3 1.2\n"
+                 "    glow_colour #ff8000\n"
+                 "    line #ffffff 0.8 DejaVuSans-Bold.ttf \"a very long line of glowing text\"\n");
+    ASSERT_TRUE(generatePictures(folder.path(), folder.resources()));
+    const DecodedPicture p = decodeJpeg(folder.resources() + "/wide.jpg");
+    ASSERT_TRUE(p.valid());
+    int border = 0, brightest = 0;
+    for (int y = 0; y < p.height; ++y) {
+        for (int x = 0; x < p.width; ++x) {
+            const bool edge = x == 0 || y == 0 || x == p.width - 1 || y == p.height - 1;
+            (edge ? border : brightest) = std::max(edge ? border : brightest, p.brightest(x, y));
+        }
+    }
+    EXPECT_LE(border, 4);
+    EXPECT_GE(brightest, 200);
+}
+
+TEST(TextPictures, MissingFontIsReportedNotFatal) {
+    const ScratchFolder folder("text-font");
+    folder.write("pictures.txt",
+                 "picture t.jpg text\n    size 64 32\n    fonts /nonexistent\n    stretch 1\n"
+                 "    tracking 0\n    glow 2 1\n    glow_colour #ffffff\n"
+                 "    line #ffffff 0.5 None.ttf \"x\"\n");
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(generatePictures(folder.path(), folder.resources()));
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("cannot open font /nonexistent/None.ttf"),
+              std::string::npos);
+}
+
+}  // namespace
