@@ -229,7 +229,7 @@ void paintFlare(const Recipe& recipe, Image& canvas, float /*pixelScale*/) {
             const float y = (static_cast<float>(py) + 0.5f - 0.5f * static_cast<float>(canvas.height())) / half;
             const float r = std::sqrt(x * x + y * y);
             // A window that reaches exact zero at `reach` keeps edges and corners black.
-            const float window = 1.0f - smoothstep(0.0f, reach, r);
+            const float window = 1.0f - smoothstep(0.35f * reach, reach, r);
             const float glow = std::exp(-r * r * 7.0f) * 1.1f + std::exp(-r * 3.5f) * 0.45f;
             const float streaks = (std::exp(-std::fabs(y) * 40.0f) + std::exp(-std::fabs(x) * 40.0f)) * 0.35f;
             canvas.at(px, py) = (core * std::exp(-r * r * 60.0f) + halo * (glow + streaks)) * (window * window);
