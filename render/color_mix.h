@@ -32,12 +32,9 @@ inline unsigned int blendColor(unsigned int a, unsigned int b, int w) {
 // A three-colour ramp: c1 at level 0, c2 around 127/128, c3 at 254. Levels
 // beyond 254 (which one overlay feeds it) wrap the weights around and give
 // scattered colours; that is part of the look, so they are not clamped.
-// The two halves share one expression (selects rather than a branch, since
-// the overlays pass a random level per pixel).
 inline unsigned int blend3(unsigned int c1, unsigned int c2, unsigned int c3, int level) {
-    const bool upperHalf = level > 127;
-    const unsigned int from = upperHalf ? c2 : c1;
-    const unsigned int to = upperHalf ? c3 : c2;
-    const unsigned int t = 2u * static_cast<unsigned int>(level) - (upperHalf ? 254u : 0u);
-    return scaleColor(from, 255u - t) + scaleColor(to, t);
+    const unsigned int twice = 2u * static_cast<unsigned int>(level);
+    if (level <= 127) return scaleColor(c1, 255u - twice) + scaleColor(c2, twice);
+    const unsigned int t = twice - 254u;
+    return scaleColor(c2, 255u - t) + scaleColor(c3, t);
 }
