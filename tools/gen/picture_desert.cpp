@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "tools/gen/picture_noise.h"
+#include "tools/gen/picture_scene_recipe.h"
 #include "tools/gen/picture_scenes.h"
 #include "tools/gen/picture_sky.h"
 #include "tools/gen/picture_terrain.h"
@@ -91,7 +92,6 @@ Color planetOver(const Planet& planet, const GradientNoise& noise, Color backgro
 
 void paintDesert(const Recipe& recipe, Image& canvas, float pixelScale) {
     const GradientNoise noise(static_cast<std::uint64_t>(recipe.integer("seed")));
-    const std::vector<double> camera = recipe.numbers("camera", 4);
     const std::vector<double> sunAngles = recipe.numbers("sun", 2);
     const std::vector<double> dunes = recipe.numbers("dunes", 2);       // height frequency
     const std::vector<double> planetPlace = recipe.numbers("planet", 3);  // x y radius, shares of width/height
@@ -105,12 +105,7 @@ void paintDesert(const Recipe& recipe, Image& canvas, float pixelScale) {
     const Color sunLight = recipe.color("sun_light");
     const Color sand = recipe.color("sand");
 
-    TerrainView view;
-    view.eye = {0, static_cast<float>(camera[0]), 0};
-    view.yaw = static_cast<float>(camera[1] * 3.14159265358979 / 180.0);
-    view.horizonRow = static_cast<float>(camera[2]);
-    view.focal = static_cast<float>(camera[3]);
-    view.farDistance = 220;
+    const TerrainView view = cameraFrom(recipe, 220);
 
     const Dunes field{noise, static_cast<float>(dunes[0]), static_cast<float>(dunes[1])};
     const HeightField height = [&](float x, float z) { return field.at(x, z); };

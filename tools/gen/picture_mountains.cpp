@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "tools/gen/picture_noise.h"
+#include "tools/gen/picture_scene_recipe.h"
 #include "tools/gen/picture_scenes.h"
 #include "tools/gen/picture_sky.h"
 #include "tools/gen/picture_terrain.h"
@@ -32,35 +33,20 @@ struct Range {
 
 void paintMountains(const Recipe& recipe, Image& canvas, float pixelScale) {
     const GradientNoise noise(static_cast<std::uint64_t>(recipe.integer("seed")));
-    const std::vector<double> camera = recipe.numbers("camera", 4);  // height yaw horizon focal
     const std::vector<double> sunAngles = recipe.numbers("sun", 2);
     const std::vector<double> peaks = recipe.numbers("peaks", 2);     // height frequency
-    const std::vector<double> clouds = recipe.numbers("clouds", 4);   // cover height scale stretch
     const std::vector<double> fog = recipe.numbers("fog", 3);         // level thickness density
     const float snowline = static_cast<float>(recipe.number("snowline"));
 
-    SkyLook sky;
-    sky.zenith = recipe.color("zenith");
-    sky.horizon = recipe.color("horizon");
-    sky.sunGlow = recipe.color("sun_glow");
-    sky.cloudShadow = recipe.color("cloud_shadow");
+    SkyLook sky = cloudySkyFrom(recipe);
     sky.toSun = directionFromDegrees(sunAngles[0], sunAngles[1]);
-    sky.cloudCover = static_cast<float>(clouds[0]);
-    sky.cloudHeight = static_cast<float>(clouds[1]);
-    sky.cloudScale = static_cast<float>(clouds[2]);
-    sky.cloudStretch = static_cast<float>(clouds[3]);
     const Color sunLight = recipe.color("sun_light");
     const Color fogColor = recipe.color("fog_color");
     const Color rockColor = recipe.color("rock");
     const Color snowColor = recipe.color("snow");
     const Color forestColor = recipe.color("forest");
 
-    TerrainView view;
-    view.eye = {0, static_cast<float>(camera[0]), 0};
-    view.yaw = static_cast<float>(camera[1] * 3.14159265358979 / 180.0);
-    view.horizonRow = static_cast<float>(camera[2]);
-    view.focal = static_cast<float>(camera[3]);
-    view.farDistance = 160;
+    const TerrainView view = cameraFrom(recipe, 160);
 
     const Range range{noise, static_cast<float>(peaks[0]), static_cast<float>(peaks[1]), 0, 0};
     const HeightField fine = [&](float x, float z) { return range.height(x, z, 9); };

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "tools/gen/picture_noise.h"
+#include "tools/gen/picture_scene_recipe.h"
 #include "tools/gen/picture_scenes.h"
 #include "tools/gen/picture_sky.h"
 #include "tools/gen/picture_terrain.h"
@@ -28,29 +29,14 @@ Vec3 waveNormal(const GradientNoise& noise, float x, float z, float distance, fl
 
 void paintSea(const Recipe& recipe, Image& canvas, float pixelScale) {
     const GradientNoise noise(static_cast<std::uint64_t>(recipe.integer("seed")));
-    const std::vector<double> camera = recipe.numbers("camera", 4);
     const std::vector<double> sunAngles = recipe.numbers("sun", 3);    // azimuth elevation size
-    const std::vector<double> clouds = recipe.numbers("clouds", 4);
     const float waves = static_cast<float>(recipe.number("waves"));
     const Color water = recipe.color("water");
 
-    SkyLook sky;
-    sky.zenith = recipe.color("zenith");
-    sky.horizon = recipe.color("horizon");
-    sky.sunGlow = recipe.color("sun_glow");
-    sky.cloudShadow = recipe.color("cloud_shadow");
+    SkyLook sky = cloudySkyFrom(recipe);
     sky.toSun = directionFromDegrees(sunAngles[0], sunAngles[1]);
     sky.sunSize = static_cast<float>(sunAngles[2] * 3.14159265358979 / 180.0);
-    sky.cloudCover = static_cast<float>(clouds[0]);
-    sky.cloudHeight = static_cast<float>(clouds[1]);
-    sky.cloudScale = static_cast<float>(clouds[2]);
-    sky.cloudStretch = static_cast<float>(clouds[3]);
-
-    TerrainView view;
-    view.eye = {0, static_cast<float>(camera[0]), 0};
-    view.yaw = static_cast<float>(camera[1] * 3.14159265358979 / 180.0);
-    view.horizonRow = static_cast<float>(camera[2]);
-    view.focal = static_cast<float>(camera[3]);
+    const TerrainView view = cameraFrom(recipe, 200);
     const std::uint32_t starSeed = static_cast<std::uint32_t>(recipe.integer("seed")) * 5u + 1u;
 
     for (int y = 0; y < canvas.height(); ++y) {
