@@ -18,10 +18,11 @@ struct Ink {
 
 // Distance fields, in symbol units (the picture height spans about 2).
 struct Field {
-    float pixel;  // one canvas pixel in symbol units, for antialiasing
+    float pixel;   // one canvas pixel in symbol units, for antialiasing
+    float weight;  // stroke widths are multiplied by this
 
     float line(float distance, float width) const {
-        return clamp01(0.5f - (std::fabs(distance) - 0.5f * width) / pixel);
+        return clamp01(0.5f - (std::fabs(distance) - 0.5f * width * weight) / pixel);
     }
     float inside(float distance) const { return clamp01(0.5f - distance / pixel); }
 };
@@ -127,7 +128,7 @@ Ink eye(float x, float y, const Field& f) {
 
 Ink spiral(float x, float y, const Field& f) {
     const float r = std::sqrt(x * x + y * y), a = polarAngle(x, y);
-    const float pitch = 0.13f;  // radius gained per turn
+    const float pitch = 0.19f;  // radius gained per turn
     // Distance to the nearest turn of r = pitch * (angle / 2pi + k).
     const float turns = r / pitch - (a + kPi) / (2.0f * kPi);
     const float nearest = (turns - std::round(turns)) * pitch;
@@ -195,7 +196,9 @@ void paintSymbol(const Recipe& recipe, Image& canvas, float pixelScale) {
     // The symbol fills the height, less a border that leaves room for the glow.
     const float margin = std::ceil(glowRadius * 3.0f);
     const float unit = (static_cast<float>(canvas.height()) - 2.0f * margin) * 0.5f;
-    const Field field{1.0f / unit};
+    const float weight = static_cast<float>(recipe.number("weight"));
+    if (weight <= 0 || weight > 5) recipe.fail("weight", "must be in 0..5");
+    const Field field{1.0f / unit, weight};
     Mask light(canvas.width(), canvas.height());
     const float cx = 0.5f * static_cast<float>(canvas.width()), cy = 0.5f * static_cast<float>(canvas.height());
     for (int py = 0; py < canvas.height(); ++py) {
