@@ -128,6 +128,18 @@ TEST(SongLimiter, NeverLetsTheTruePeakPastTheCeiling) {
     for (long i = 0; i < frames; ++i) ASSERT_TRUE(std::isfinite(left[i]) && std::isfinite(right[i]));
 }
 
+TEST(SongLimiter, HandlesSignalsShorterThanItsFilters) {
+    std::vector<float> left, right;
+    limitTruePeak(left, right, LimiterSettings{});
+    EXPECT_TRUE(left.empty());
+    EXPECT_EQ(truePeak(left), 0.0f);
+    left = {2.0f, -3.0f, 1.0f};
+    right = {0.0f, 0.5f, 0.0f};
+    limitTruePeak(left, right, LimiterSettings{});
+    EXPECT_LE(truePeak(left), LimiterSettings{}.ceiling);
+    EXPECT_GT(std::fabs(left[1]), 0.1f) << "the peak was silenced rather than limited";
+}
+
 TEST(SongLimiter, LeavesQuietMaterialUntouched) {
     SongRandom noise(12);
     std::vector<float> left(kSongRate), right(kSongRate);

@@ -103,6 +103,33 @@ TEST(SongRender, AbsurdSettingsStayBoundedAndFinite) {
         ASSERT_TRUE(std::isfinite(audio.left[i]) && std::isfinite(audio.right[i])) << "at sample " << i;
 }
 
+TEST(SongRender, SidechainDucksTheTracksRightAfterEachHit) {
+    // A silent kick (level 0) still drives the sidechain; the fully ducked
+    // pad must dip just after each beat and recover before the next.
+    SongScore score;
+    std::string error;
+    ASSERT_TRUE(parseScore("song length=2 fade=2\n"
+                           "instrument k kick level=0\n"
+                           "instrument p pad duck=1 attack=0 voices=1 cutoff=8000\n"
+                           "sidechain k attack=0.004 release=0.16\n"
+                           "pattern beat 1 x\n"
+                           "pattern hold 1 a3 - - -\n"
+                           "section s 0 4\n  play k beat from 1\n  play p hold\n",
+                           score, error))
+        << error;
+    const SongAudio audio = mixSong(score, [](const std::string&) {});
+    auto rms = [&](double from, double to) {
+        double sum = 0.0;
+        const long first = static_cast<long>(from * 44100), last = static_cast<long>(to * 44100);
+        for (long i = first; i < last; ++i) sum += audio.left[i] * audio.left[i];
+        return std::sqrt(sum / static_cast<double>(last - first));
+    };
+    // Beats at 0.5, 1.0 and 1.5 s.
+    const double ducked = rms(0.51, 0.54), recovered = rms(0.90, 0.98), beforeFirst = rms(0.3, 0.45);
+    EXPECT_LT(ducked, 0.3 * recovered);
+    EXPECT_GT(recovered, 0.8 * beforeFirst);
+}
+
 TEST(SongRender, DecoderRejectsDamagedInput) {
     DecodedSong decoded;
     std::string error;
