@@ -133,6 +133,11 @@ WidePixel widen(unsigned int pixel) {
     return (p & 0xFF) | (p & 0xFF00) << 8 | (p & 0xFF0000) << 16 | (p & 0xFF000000) << 24;
 }
 
+// Back to a 32-bit pixel; the top lane is already zero after the mask.
+unsigned int narrow(WidePixel p) {
+    return static_cast<unsigned int>((p & 0xFF) | (p >> 8 & 0xFF00) | (p >> 16 & 0xFF0000));
+}
+
 // Sums of the up, down and right neighbours of pixels i .. i+3, widened:
 // pixels i and i+1 in `first`, i+2 and i+3 in `second`. None of them depends
 // on this pass's output for these four pixels: up is a row back (already
@@ -201,6 +206,6 @@ void blur4(int width, int height, unsigned int* buffer) {
         left = blurWithLeft(widen(buffer[i - kScreenWidth]) + widen(buffer[i + kScreenWidth]) +
                                 widen(buffer[i + 1]),
                             left);
-        buffer[i] = static_cast<unsigned int>((left & 0xFF) | (left >> 8 & 0xFF00) | (left >> 16 & 0xFF0000));
+        buffer[i] = narrow(left);
     }
 }
