@@ -144,8 +144,11 @@ void paintCrystals(const Recipe& recipe, Image& canvas, float /*pixelScale*/) {
                                     4.0f * noise.at(t * 6.0f, 1.5f);
                 const float bands = smoothstep(-0.6f, 0.9f, std::sin(phase));
                 const float fine = 0.5f + 0.5f * std::sin(t * 170.0f + 3.0f * noise.fbm(x * 7.0f, y * 7.0f, 3));
+                // Which mineral a band is made of changes from layer to layer.
+                const float layer = 0.5f + 0.5f * noise.at(phase * 0.16f, 7.7f) * 1.4f;
                 Color band = mix(agateA, agateB, bands);
-                band = mix(band, agateC, smoothstep(0.6f, 1.0f, t) * 0.8f);
+                band = mix(band, agateC, clamp01(smoothstep(0.55f, 0.8f, layer) + smoothstep(0.6f, 1.0f, t) * 0.6f));
+                band = band * (0.8f + 0.4f * clamp01(layer));
                 c = band * (0.75f + 0.25f * fine) * (0.7f + 0.3f * key.color.r);
                 c += Color{1, 1, 1} * (0.12f * std::pow(std::max(0.0f, 1.0f - std::fabs(t - 0.5f) * 2.0f), 6.0f));
             } else {

@@ -37,6 +37,7 @@ void paintMountains(const Recipe& recipe, Image& canvas, float pixelScale) {
     const std::vector<double> peaks = recipe.numbers("peaks", 2);     // height frequency
     const std::vector<double> fog = recipe.numbers("fog", 3);         // level thickness density
     const float snowline = static_cast<float>(recipe.number("snowline"));
+    const float treeline = static_cast<float>(recipe.number("treeline"));
 
     SkyLook sky = cloudySkyFrom(recipe);
     sky.toSun = directionFromDegrees(sunAngles[0], sunAngles[1]);
@@ -59,10 +60,10 @@ void paintMountains(const Recipe& recipe, Image& canvas, float pixelScale) {
         const float grain = noise.fbm(p.x * 2.3f, p.z * 2.3f, 5);
         const float strata = 0.5f + 0.5f * std::sin(p.y * 9.0f + 3.0f * grain);
         Color albedo = rockColor * (0.75f + 0.3f * grain + 0.08f * strata);
-        const float forest = smoothstep(0.78f, 0.9f, n.y) * (1.0f - smoothstep(1.2f, 2.4f, p.y + grain));
+        const float forest = smoothstep(0.7f, 0.85f, n.y) * (1.0f - smoothstep(treeline - 0.6f, treeline + 0.6f, p.y + grain));
         albedo = mix(albedo, forestColor * (0.8f + 0.4f * grain), forest);
         const float snow = smoothstep(snowline - 0.6f, snowline + 0.4f, p.y + 1.2f * grain) *
-                           smoothstep(0.45f, 0.7f, n.y + 0.15f * grain);
+                           smoothstep(0.35f, 0.6f, n.y + 0.15f * grain);
         albedo = mix(albedo, snowColor, snow);
 
         const float direct = std::max(0.0f, dot(n, sky.toSun));
