@@ -69,7 +69,7 @@ Color planetOver(const Planet& planet, const GradientNoise& noise, Color backgro
     if (r2 < 1.0f) {
         const float z = std::sqrt(1.0f - r2);
         const Vec3 s{x, y, z};
-        const float latitude = s.y * 0.92f + s.x * 0.39f * (n.x);  // bands follow the ring plane
+        const float latitude = dot(s, n);  // bands run parallel to the rings' plane
         const float band = 0.5f + 0.5f * std::sin(latitude * 23.0f + 1.2f * noise.fbm(latitude * 5.0f, s.x * 0.8f, 4));
         Color surface = mix(planet.bandA, planet.bandB, band);
         surface = surface * (0.9f + 0.15f * noise.fbm(s.x * 4.0f, latitude * 30.0f, 3));
@@ -77,7 +77,7 @@ Color planetOver(const Planet& planet, const GradientNoise& noise, Color backgro
         const float limb = 0.55f + 0.45f * z;
         Color disc = surface * (light * limb) + background * 0.15f;
         disc += Color{0.45f, 0.55f, 0.8f} * (0.35f * std::pow(1.0f - z, 3.0f) * light);
-        const float edge = smoothstep(1.0f, 0.985f, std::sqrt(r2));
+        const float edge = 1.0f - smoothstep(0.985f, 1.0f, std::sqrt(r2));
         c = mix(c, disc, edge);
         // Only the part of the ring in front of the disc shows over it.
         return ringZ > z ? ringLayer(c) : c;
@@ -136,6 +136,7 @@ void paintDesert(const Recipe& recipe, Image& canvas, float pixelScale) {
     planet.radius = static_cast<float>(planetPlace[2]) * w;
     planet.ringNormal = normalize({static_cast<float>(ringTilt[0]), static_cast<float>(ringTilt[1]),
                                    static_cast<float>(ringTilt[2])});
+    if (std::fabs(planet.ringNormal.z) < 0.05f) recipe.fail("ring_normal", "must not lie in the picture plane");
     planet.toSun = normalize({std::sin(static_cast<float>(sunAngles[0] * 3.14159265358979 / 180.0)),
                               0.25f, 0.35f});
     planet.bandA = recipe.color("planet_a");
