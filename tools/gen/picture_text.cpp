@@ -118,6 +118,28 @@ void drawLine(FontFace& font, const std::string& text, float em, float stretch, 
     });
 }
 
+// A thin horizontal streak of light under the text, brightest in the middle
+// and fading toward the margins: the logotype's underline. It joins the
+// glowing shapes through `core`.
+void addStreak(Image& canvas, Mask& core, Color color, float row, float margin, float pixelScale) {
+    const float centre = 0.5f * static_cast<float>(canvas.width());
+    const float half = centre - margin;
+    const float thickness = 0.7f * pixelScale;
+    const int top = std::max(0, static_cast<int>(row - 4.0f * thickness));
+    const int bottom = std::min(canvas.height() - 1, static_cast<int>(row + 4.0f * thickness));
+    for (int y = top; y <= bottom; ++y) {
+        const float dy = (static_cast<float>(y) + 0.5f - row) / thickness;
+        const float across = std::exp(-0.5f * dy * dy);
+        for (int x = 0; x < canvas.width(); ++x) {
+            const float u = std::fabs(static_cast<float>(x) + 0.5f - centre) / half;
+            if (u >= 1.0f) continue;
+            const float v = across * (1.0f - u) * (1.0f - u);
+            canvas.at(x, y) += color * v;
+            core.at(x, y) = std::max(core.at(x, y), v);
+        }
+    }
+}
+
 }  // namespace
 
 void paintText(const Recipe& recipe, Image& canvas, float pixelScale) {
@@ -160,6 +182,7 @@ void paintText(const Recipe& recipe, Image& canvas, float pixelScale) {
         baseline += em * (kLineSpacing - kAboveBaseline);
         perLine.push_back(std::move(mask));
     }
+    if (recipe.has("streak")) addStreak(canvas, core, recipe.color("streak"), baseline, margin, pixelScale);
     for (size_t i = 0; i < lines.size(); ++i) {
         for (size_t k = 0; k < core.values.size(); ++k) core.values[k] = std::max(core.values[k], perLine[i].values[k]);
         // Each glyph's own colour, brightening to white where the stroke is solid.
