@@ -40,7 +40,9 @@ TEST_F(AlkuTest, BeforeItGrowsTheAsteroidIsOneWhiteMarker) {
         ASSERT_EQ(box.height(), 5) << ms;
         EXPECT_EQ(fixture::countDifferent(fixture::frame()), 25) << ms;
         EXPECT_EQ(fixture::frame()[box.top * fixture::kWidth + box.left], 0xFFFFFFu);
-        if (ms > 0) EXPECT_FALSE(box.left == previous.left && box.top == previous.top) << "wanders";
+        if (ms > 0) {
+            EXPECT_FALSE(box.left == previous.left && box.top == previous.top) << "wanders";
+        }
         previous = box;
     }
 }
