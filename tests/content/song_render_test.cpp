@@ -130,6 +130,36 @@ TEST(SongRender, SidechainDucksTheTracksRightAfterEachHit) {
     EXPECT_GT(recovered, 0.8 * beforeFirst);
 }
 
+TEST(SongRender, KickNoiseLayerHoldsThenFallsAway) {
+    // The same kick with and without its noise layer: both draw the same
+    // random numbers, so the difference is the layer alone. It must stay at
+    // one level through the hold (even though the body here dies within
+    // 70 ms) and be gone soon after.
+    auto kick = [](const char* noise) {
+        SongScore score;
+        std::string error;
+        const std::string text = std::string("song length=1 fade=1\n") +
+                                 "instrument k kick click=0 decay=0.01 noisehold=0.08 noisedecay=0.01 " + noise +
+                                 "\npattern x 1 x\nsection s 0 2\n  play k x\n";
+        EXPECT_TRUE(parseScore(text, score, error)) << error;
+        return mixSong(score, [](const std::string&) {});
+    };
+    const SongAudio with = kick("noise=1"), without = kick("noise=0");
+    auto rms = [&](double from, double to) {
+        double sum = 0.0;
+        const long first = static_cast<long>(from * 44100), last = static_cast<long>(to * 44100);
+        for (long i = first; i < last; ++i) {
+            const double layer = with.left[i] - without.left[i];
+            sum += layer * layer;
+        }
+        return std::sqrt(sum / static_cast<double>(last - first));
+    };
+    const double early = rms(0.005, 0.04), late = rms(0.04, 0.078);
+    EXPECT_GT(early, 0.05);
+    EXPECT_NEAR(late / early, 1.0, 0.15) << "the layer fades during its hold";
+    EXPECT_LT(rms(0.16, 0.3), 0.01 * early) << "the layer outlasts hold and decay";
+}
+
 TEST(SongRender, DecoderRejectsDamagedInput) {
     DecodedSong decoded;
     std::string error;

@@ -21,7 +21,11 @@ protected:
         if (!std::filesystem::exists(kSongPath)) return;
         std::string error;
         decodedOk_ = decodeOggFile(kSongPath, song_, error);
-        if (decodedOk_) sums_ = measureSpectrumSums(monoMix(song_.samples, song_.channels), song_.rate);
+        if (!decodedOk_) return;
+        const std::vector<float> mono = monoMix(song_.samples, song_.channels);
+        sums_ = measureSpectrumSums(mono, song_.rate);
+        for (const SpectrumSampling& sampling : slowFrameSamplings())
+            slowSums_.push_back(measureSpectrumSums(mono, song_.rate, sampling));
     }
 
     void SetUp() override {
@@ -45,6 +49,7 @@ protected:
     static inline DecodedSong song_;
     static inline bool decodedOk_ = false;
     static inline std::vector<float> sums_;
+    static inline std::vector<std::vector<float>> slowSums_;  // one per slow sampling
 };
 
 TEST_F(GeneratedSong, IsStereoAt44100HzAndLastsAbout336Seconds) {
@@ -78,6 +83,35 @@ TEST_F(GeneratedSong, BeatsCrossEachBlocksThresholdAsTheEffectsNeed) {
         EXPECT_GE(m.edgesPerSecond, row.minEdgesPerSecond);
         EXPECT_LE(m.edgesPerSecond, row.maxEdgesPerSecond);
         EXPECT_LE(m.shareAbove, row.maxShareAbove);
+    }
+}
+
+TEST_F(GeneratedSong, ShowsAtSlowerFrameRatesStillSeeTheBeats) {
+    // A beat that lights the spectrum for one 60 Hz frame only is missed by
+    // a show drawing 30 or 24 frames a second, depending on its phase.
+    ASSERT_EQ(slowSums_.size(), slowFrameSamplings().size());
+    for (std::size_t s = 0; s < slowSums_.size(); ++s) {
+        const SpectrumSampling& sampling = slowFrameSamplings()[s];
+        for (const BeatRequirement& row : songBeatRequirements()) {
+            const BeatMeasure m = measureBeats(slowSums_[s], row.startSeconds, row.endSeconds, row.threshold, sampling);
+            SCOPED_TRACE(std::to_string(sampling.positionsPerSecond) + " fps, " +
+                         std::to_string(sampling.offsetSeconds * 1000.0) + " ms late, " +
+                         std::to_string(row.startSeconds) + " - " + std::to_string(row.endSeconds) + " s");
+            EXPECT_GE(m.edgesPerSecond, row.minEdgesPerSecond);
+            EXPECT_LE(m.edgesPerSecond, row.maxEdgesPerSecond);
+        }
+    }
+}
+
+TEST_F(GeneratedSong, TopThresholdFiresOnTheBigHitsOnly) {
+    // The effects that refresh a picture above 0.95 would flicker on every
+    // beat if the ordinary beats reached it.
+    for (const BeatRequirement& row : songBeatRequirements()) {
+        const BeatMeasure beats = measureBeats(sums_, row.startSeconds, row.endSeconds, row.threshold);
+        const BeatMeasure peaks = measureBeats(sums_, row.startSeconds, row.endSeconds, kPeakThreshold);
+        SCOPED_TRACE(std::to_string(row.startSeconds) + " - " + std::to_string(row.endSeconds) + " s");
+        EXPECT_LT(peaks.edgesPerSecond, 0.75 * beats.edgesPerSecond);
+        EXPECT_LT(peaks.shareAbove, 0.5 * beats.shareAbove);
     }
 }
 

@@ -112,8 +112,7 @@ bool makeSong(const std::string& dataDir, const std::string& resourcesDir, const
     if (!writeFile(resourcesDir + "/kelmuth.ogg", bytes, error)) return false;
 
     bool calibrated = false;
-    const std::string report = calibrationReport(measureSpectrumSums(monoMix(decoded.samples, decoded.channels),
-                                                                     decoded.rate), calibrated);
+    const std::string report = calibrationReport(monoMix(decoded.samples, decoded.channels), decoded.rate, calibrated);
     std::printf("%s", report.c_str());
     progress(calibrated ? "kelmuth.ogg written, beat table holds" : "kelmuth.ogg written; WARNING: beat table misses");
     if (loudness.truePeakDbtp > kTruePeakLimit || std::fabs(loudness.integratedLufs - targetLufs) > 2.0)

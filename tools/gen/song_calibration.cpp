@@ -18,19 +18,22 @@ std::vector<float> monoMix(const std::vector<float>& interleaved, int channels) 
     return mono;
 }
 
-std::vector<float> measureSpectrumSums(const std::vector<float>& mono, int rate) {
+std::vector<float> measureSpectrumSums(const std::vector<float>& mono, int rate, const SpectrumSampling& sampling) {
     std::vector<float> sums;
-    if (rate <= 0) return sums;
+    if (rate <= 0 || !(sampling.positionsPerSecond > 0.0) || !(sampling.offsetSeconds >= 0.0)) return sums;
     SpectrumAnalyzer analyzer;
     std::vector<float> window(kSpectrumWindow), bins(kSpectrumBins);
     const long total = static_cast<long>(mono.size());
+    const double offsetSamples = sampling.offsetSeconds * rate;
     for (long position = 0;; ++position) {
-        const double ms = position * 1000.0 / kCalibrationPositionsPerSecond;
-        const long end = static_cast<long>(std::floor(ms * rate / 1000.0));
+        // position * rate / positionsPerSecond is exact at 60, 30 and 24 a
+        // second, so the window ends land on the same samples every run.
+        const double at = offsetSamples + static_cast<double>(position) * rate / sampling.positionsPerSecond;
+        const long end = static_cast<long>(std::floor(at));
         if (end > total) break;
         for (int i = 0; i < kSpectrumWindow; ++i) {
-            const long at = end - kSpectrumWindow + i;
-            window[i] = at >= 0 ? mono[at] : 0.0f;
+            const long sample = end - kSpectrumWindow + i;
+            window[i] = sample >= 0 ? mono[sample] : 0.0f;
         }
         analyzer.analyze(window.data(), bins.data());
         float sum = 0.0f;
@@ -49,11 +52,24 @@ const std::vector<BeatRequirement>& songBeatRequirements() {
     return table;
 }
 
-BeatMeasure measureBeats(const std::vector<float>& sums, double startSeconds, double endSeconds, float threshold) {
+const std::vector<SpectrumSampling>& slowFrameSamplings() {
+    static const std::vector<SpectrumSampling> samplings = [] {
+        std::vector<SpectrumSampling> made;
+        for (double fps : {30.0, 24.0})
+            for (double offsetMs : {0.0, 7.0, 13.0, 21.0}) made.push_back({fps, offsetMs / 1000.0});
+        return made;
+    }();
+    return samplings;
+}
+
+BeatMeasure measureBeats(const std::vector<float>& sums, double startSeconds, double endSeconds, float threshold,
+                         const SpectrumSampling& sampling) {
     BeatMeasure measure;
-    const long first = std::max(0L, static_cast<long>(std::ceil(startSeconds * kCalibrationPositionsPerSecond)));
-    const long last = std::min(static_cast<long>(sums.size()),
-                               static_cast<long>(std::ceil(endSeconds * kCalibrationPositionsPerSecond)));
+    const double fps = sampling.positionsPerSecond;
+    if (!(fps > 0.0)) return measure;
+    auto index = [&](double seconds) { return static_cast<long>(std::ceil((seconds - sampling.offsetSeconds) * fps)); };
+    const long first = std::max(0L, index(startSeconds));
+    const long last = std::min(static_cast<long>(sums.size()), index(endSeconds));
     if (last <= first) return measure;
     long edges = 0, above = 0;
     double total = 0.0;
@@ -67,27 +83,66 @@ BeatMeasure measureBeats(const std::vector<float>& sums, double startSeconds, do
         total += sums[i];
     }
     const long count = last - first;
-    measure.edgesPerSecond = static_cast<double>(edges) * kCalibrationPositionsPerSecond / count;
+    measure.edgesPerSecond = static_cast<double>(edges) * fps / count;
     measure.shareAbove = static_cast<double>(above) / count;
     measure.meanSum = total / count;
     return measure;
 }
 
-std::string calibrationReport(const std::vector<float>& sums, bool& ok) {
+namespace {
+
+bool edgesInRange(const BeatRequirement& row, const BeatMeasure& m) {
+    return m.edgesPerSecond >= row.minEdgesPerSecond && m.edgesPerSecond <= row.maxEdgesPerSecond;
+}
+
+// The slowest and fastest edge rate over the offsets of one frame rate.
+struct EdgeSpread {
+    double lowest = 1e9, highest = 0.0;
+    bool holds = true;
+};
+
+}  // namespace
+
+std::string calibrationReport(const std::vector<float>& mono, int rate, bool& ok) {
+    const std::vector<float> sums = measureSpectrumSums(mono, rate);
+    std::vector<std::vector<float>> slowSums;
+    for (const SpectrumSampling& sampling : slowFrameSamplings())
+        slowSums.push_back(measureSpectrumSums(mono, rate, sampling));
+
     std::string report;
-    char line[200];
+    char line[240];
     ok = true;
     for (const BeatRequirement& row : songBeatRequirements()) {
         const BeatMeasure m = measureBeats(sums, row.startSeconds, row.endSeconds, row.threshold);
-        const bool holds = m.edgesPerSecond >= row.minEdgesPerSecond && m.edgesPerSecond <= row.maxEdgesPerSecond &&
-                           m.shareAbove <= row.maxShareAbove;
+        const BeatMeasure peaks = measureBeats(sums, row.startSeconds, row.endSeconds, kPeakThreshold);
+        const bool holds = edgesInRange(row, m) && m.shareAbove <= row.maxShareAbove;
         ok = ok && holds;
         std::snprintf(line, sizeof line,
-                      "%6.1f-%6.1f s  threshold %.2f: %.2f edges/s (%.1f-%.1f), %4.1f %% above (max %.0f %%), mean sum %.2f  %s\n",
+                      "%6.1f-%6.1f s  threshold %.2f: %.2f edges/s (%.1f-%.1f), %4.1f %% above (max %.0f %%), "
+                      "mean sum %.2f; above %.2f: %.2f edges/s, %4.1f %%  %s\n",
                       row.startSeconds, row.endSeconds, row.threshold, m.edgesPerSecond, row.minEdgesPerSecond,
                       row.maxEdgesPerSecond, 100.0 * m.shareAbove, 100.0 * row.maxShareAbove, m.meanSum,
-                      holds ? "ok" : "MISS");
+                      kPeakThreshold, peaks.edgesPerSecond, 100.0 * peaks.shareAbove, holds ? "ok" : "MISS");
         report += line;
+
+        std::string slow = "                 slower frames:";
+        bool slowHolds = true;
+        for (std::size_t s = 0; s < slowFrameSamplings().size();) {
+            const double fps = slowFrameSamplings()[s].positionsPerSecond;
+            EdgeSpread spread;
+            for (; s < slowFrameSamplings().size() && slowFrameSamplings()[s].positionsPerSecond == fps; ++s) {
+                const BeatMeasure at = measureBeats(slowSums[s], row.startSeconds, row.endSeconds, row.threshold,
+                                                    slowFrameSamplings()[s]);
+                spread.lowest = std::min(spread.lowest, at.edgesPerSecond);
+                spread.highest = std::max(spread.highest, at.edgesPerSecond);
+                spread.holds = spread.holds && edgesInRange(row, at);
+            }
+            slowHolds = slowHolds && spread.holds;
+            std::snprintf(line, sizeof line, " %.0f fps %.2f-%.2f edges/s", fps, spread.lowest, spread.highest);
+            slow += line;
+        }
+        ok = ok && slowHolds;
+        report += slow + (slowHolds ? "  ok\n" : "  MISS\n");
     }
     const BeatMeasure loud = measureBeats(sums, kLoudStartSeconds, kLoudEndSeconds, 0.0f);
     const bool loudHolds = loud.meanSum >= kLoudMinMeanSum;

@@ -8,17 +8,52 @@
 
 using namespace song_voice_parts;
 
+namespace {
+
+// The kick's noise layer: full level for the hold, then an exponential fall.
+// Held rather than only decaying, so the beat stays bright for a steady
+// stretch after the hit instead of one sharp spike.
+class HeldDecay {
+public:
+    HeldDecay(float holdSeconds, float decaySeconds)
+        : holdSamples_(static_cast<std::int64_t>(std::clamp(holdSeconds, 0.0f, 2.0f) * kSongRate)),
+          step_(decayFactor(decaySeconds)) {}
+
+    float next() {
+        const float value = level_;
+        if (count_ < holdSamples_)
+            ++count_;
+        else
+            level_ *= step_;
+        return value;
+    }
+
+private:
+    std::int64_t holdSamples_;
+    std::int64_t count_ = 0;
+    float step_;
+    float level_ = 1.0f;
+};
+
+}  // namespace
+
 void kickVoice(const SongNote& n, SongRandom& noise, float* left, float* right, std::int64_t frames) {
     const SongParams& p = n.params;
     const float decay = p.at("decay");
-    const Span span = spanOf(n, std::min(decay * 6.0f + 0.01f, 2.0f), frames);
+    const float noiseHold = std::clamp(p.at("noisehold"), 0.0f, 2.0f), noiseDecay = p.at("noisedecay");
+    const float length = std::max(decay * 6.0f + 0.01f, noiseHold + noiseDecay * 7.0f);
+    const Span span = spanOf(n, std::min(length, 3.0f), frames);
     const float startHz = p.at("start"), endHz = p.at("end");
     const float sweepStep = decayFactor(p.at("sweep")), bodyStep = decayFactor(decay);
     const float clickStep = decayFactor(p.at("clickdecay"));
     const float drive = std::max(p.at("drive"), 0.1f);
     const float norm = n.velocity / std::tanh(drive);
-    OnePole clickTone;
+    OnePole clickTone, noiseTop, noiseBottom;
     clickTone.setCutoff(p.at("clicktone"));
+    noiseTop.setCutoff(p.at("noisetone"));
+    noiseBottom.setCutoff(p.at("noiselow"));
+    HeldDecay noiseEnvelope(noiseHold, noiseDecay);
+    const float noiseLevel = p.at("noise") * n.velocity;
     double phase = 0.0;
     float sweep = 1.0f, body = 1.0f, click = p.at("click");
     for (std::int64_t i = 0; i < span.count; ++i) {
@@ -26,7 +61,10 @@ void kickVoice(const SongNote& n, SongRandom& noise, float* left, float* right, 
         const float attack = std::min(1.0f, static_cast<float>(i) / 22.0f);
         const float tone = static_cast<float>(std::sin(kTwoPi * phase)) * body * attack;
         const float snap = clickTone.lowPass(noise.bipolar() * click);
-        addMono(left, right, span.first + i, std::tanh(drive * (tone + snap)) * norm);
+        // The noise layer stays out of the drive: saturating it with the body
+        // would smear the body's pitch.
+        const float air = noiseBottom.highPass(noiseTop.lowPass(noise.bipolar())) * noiseEnvelope.next() * attack;
+        addMono(left, right, span.first + i, std::tanh(drive * (tone + snap)) * norm + air * noiseLevel);
         phase += frequency / kSongRate;
         if (phase >= 1.0) phase -= 1.0;
         sweep *= sweepStep;

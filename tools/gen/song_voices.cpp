@@ -17,7 +17,8 @@ SongParams withMix(SongParams params) {
 const std::map<std::string, SongParams>& allDefaults() {
     static const std::map<std::string, SongParams> defaults = {
         {"kick", withMix({{"start", 180}, {"end", 48}, {"sweep", 0.04f}, {"decay", 0.4f}, {"click", 0.25f},
-                          {"clicktone", 9000}, {"clickdecay", 0.003f}, {"drive", 1.5f}})},
+                          {"clicktone", 9000}, {"clickdecay", 0.003f}, {"drive", 1.5f}, {"noise", 0.0f},
+                          {"noisehold", 0.0f}, {"noisedecay", 0.02f}, {"noisetone", 12000}, {"noiselow", 400}})},
         {"snare", withMix({{"tone", 190}, {"tonedecay", 0.08f}, {"noise", 0.8f}, {"noisedecay", 0.16f},
                            {"cutoff", 1800}})},
         {"clap", withMix({{"cutoff", 1300}, {"resonance", 0.3f}, {"decay", 0.2f}, {"spread", 0.011f}})},
