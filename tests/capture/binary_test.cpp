@@ -1,6 +1,7 @@
 // Runs the vesper-capture program itself: each run is a fresh process, as
 // the show's effects keep class-wide state that only a new process resets.
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -62,7 +63,11 @@ class CaptureProgram : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(fs::exists(kProgram)) << kProgram << " is not built";
-        scratch_ = fs::path(::testing::TempDir()) / "vg-capture-program";
+        // CTest runs the cases as separate processes side by side: each
+        // needs a folder of its own.
+        scratch_ = fs::path(::testing::TempDir()) /
+                   ("vg-capture-program-" + std::to_string(getpid()) + "-" +
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(scratch_);
         fs::create_directories(scratch_);
     }

@@ -11,6 +11,7 @@ status=$(wait_for_exit 20)
 [ "$(cursor_visible)" = 1 ] || fail "Ctrl+C: the cursor was not restored"
 tmux -L "$socket" kill-server
 rm -f "$work/status"
+socket="$socket-term"  # a fresh server: the old one may still be going away
 start_show 100 56
 sleep 3
 pane_pid=$(tmux -L "$socket" display -p -t "$session" '#{pane_pid}')
