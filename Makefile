@@ -12,9 +12,8 @@ CMAKE_ARGS ?=
 run: build
 	cd $(BUILD)/show && CACA_DRIVER=$${CACA_DRIVER:-ncurses} ../vesper-glint
 
-test: build build-asan
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
-	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS) -L unit
+test: build
+	BUILD=$(BUILD) ASAN_BUILD=$(ASAN_BUILD) JOBS=$(JOBS) scripts/run-tests.sh
 
 deps:
 	@scripts/install-deps.sh

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Runs every test: the release tree's unit and end-to-end tests, the
+# sanitizer tree's unit tests, and the full-show test. The full show takes
+# 333 s of wall clock but only one core, so it runs beside the sanitizer
+# build instead of after it. Ends with one line of totals.
+set -uo pipefail
+
+build=${BUILD:-build}
+asan=${ASAN_BUILD:-build-asan}
+jobs=${JOBS:-$(nproc)}
+logs=$(mktemp -d)
+trap 'rm -rf "$logs"' EXIT
+
+(cd "$build" && ctest --output-on-failure -L long > "$logs/long.log" 2>&1) &
+long_pid=$!
+
+failed=0
+(cd "$build" && ctest --output-on-failure -j "$jobs" -LE long) | tee "$logs/release.log" || failed=1
+make --no-print-directory build-asan BUILD="$build" ASAN_BUILD="$asan" || failed=1
+(cd "$asan" && ctest --output-on-failure -j "$jobs" -L unit) | tee "$logs/asan.log" || failed=1
+
+echo "Waiting for the full-show test..."
+wait "$long_pid" || failed=1
+cat "$logs/long.log"
+
+# ctest's summary lines: "N% tests passed, F tests failed out of T".
+read -r passed failures < <(cat "$logs"/*.log | awk '
+  /tests passed, [0-9]+ tests? failed out of [0-9]+/ {
+    for (i = 1; i <= NF; i++) if ($i == "failed") f += $(i - 2); t += $NF
+  }
+  END { print t - f, f + 0 }')
+echo "tests: $passed passed, $failures failed"
+[ "$failed" -eq 0 ] && [ "$failures" -eq 0 ]
