@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <png.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <vector>
@@ -63,7 +64,8 @@ TEST(CapturePng, WritesWhatReadsBackAndReportsFailures) {
     RgbImage image(5, 3);
     for (std::size_t i = 0; i < image.rgb.size(); ++i)
         image.rgb[i] = static_cast<std::uint8_t>(i * 17);
-    const std::string path = ::testing::TempDir() + "vg-capture-roundtrip.png";
+    const std::string path =
+        ::testing::TempDir() + "vg-capture-roundtrip-" + std::to_string(getpid()) + ".png";
     ASSERT_EQ(writePng(path, image), "");
     const RgbImage back = readPng(path);
     EXPECT_EQ(back.width, 5);

@@ -1,6 +1,7 @@
 #include "tools/capture/options.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -120,7 +121,8 @@ TEST(CaptureOutputs, UnwritableFoldersAreRefusedBeforeAnyFrame) {
 }
 
 TEST(CaptureOutputs, RelativePathsBecomeAbsoluteAndGoodFoldersPass) {
-    const std::string folder = ::testing::TempDir() + "vg-capture-outputs";
+    const std::string folder =
+        ::testing::TempDir() + "vg-capture-outputs-" + std::to_string(getpid());
     CaptureOptions o;
     o.charPng = true;
     o.outDir = folder + "/frames/nested";

@@ -75,7 +75,10 @@ class SyntheticRun : public ::testing::Test {
 protected:
     void SetUp() override {
         previous_ = std::filesystem::current_path();
-        folder_ = std::filesystem::path(::testing::TempDir()) / "vg-capture-synthetic";
+        // CTest runs the cases as separate processes side by side.
+        folder_ = std::filesystem::path(::testing::TempDir()) /
+                  ("vg-capture-synthetic-" + std::to_string(getpid()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(folder_);
         std::filesystem::create_directories(folder_ / "show");  // no resources: placeholders
     }
