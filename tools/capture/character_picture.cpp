@@ -1,6 +1,6 @@
 #include "tools/capture/character_picture.h"
 
-#include <caca0.h>
+#include "platform/caca_console.h"
 
 #include <cstdlib>
 #include <stdexcept>
@@ -20,7 +20,7 @@ caca_font_t* loadFirstBuiltInFont() {
 
 CharacterPicture::CharacterPicture()
     : canvas_(caca_create_canvas(kCharColumns, kCharRows)),
-      // The show's console bitmap, with the legacy interface's settings.
+      // The very bitmap the show makes, so both draw the same characters.
       dither_(caca_create_bitmap(32, 320, 200, 1280, 0xFF, 0xFF00, 0xFF0000, 0)),
       font_(loadFirstBuiltInFont()) {
     if (!canvas_ || !dither_) throw std::runtime_error("cannot create libcaca canvas or bitmap");
