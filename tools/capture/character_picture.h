@@ -1,7 +1,7 @@
 #pragma once
 // The 80 x 50 character picture, made from the FrameBuffer exactly as the
-// show makes it (the same legacy console bitmap and its settings), but drawn
-// onto a canvas of our own so no console is needed.
+// show makes it (through the show's own console bitmap), but drawn onto a
+// canvas of our own so no console is needed.
 #include <string>
 
 #include "tools/capture/image.h"
