@@ -89,37 +89,30 @@ void StartUp(benchmark::State& state) {
 }
 BENCHMARK(StartUp)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-void FrameLoop(benchmark::State& state) {
-    enterShowDir();
-    startEngine(false);
-    Console console;
-    std::vector<double> times;
-    int ms = 0;
-    for (auto _ : state) {
-        times.push_back(drawFrame(console, ms));
-        ms = (ms + 17) % 333000;
-    }
-    reportPercentiles(state, times);
-    vrlShutDown();
-}
-BENCHMARK(FrameLoop)->Unit(benchmark::kMicrosecond)->Iterations(3000);
-
-void WholeFrame(benchmark::State& state) {
-    if (!enterShowDir()) {
+// Frames from position 0 on, `stepMs` apart (wrapping at the show's end).
+void timeFrames(benchmark::State& state, bool withSchedule, int stepMs) {
+    if (withSchedule && !enterShowDir()) {
         state.SkipWithError("no generated content: build the content target first");
         return;
     }
-    startEngine(true);
+    enterShowDir();
+    startEngine(withSchedule);
     Console console;
     std::vector<double> times;
     int ms = 0;
     for (auto _ : state) {
         times.push_back(drawFrame(console, ms));
-        ms += 33;  // the whole show at about 30 frames a second
+        ms = (ms + stepMs) % kShowEndMs;
     }
     reportPercentiles(state, times);
     vrlShutDown();
 }
-BENCHMARK(WholeFrame)->Unit(benchmark::kMicrosecond)->Iterations(333000 / 33);
+
+void FrameLoop(benchmark::State& state) { timeFrames(state, false, 17); }
+BENCHMARK(FrameLoop)->Unit(benchmark::kMicrosecond)->Iterations(3000);
+
+// The whole show at about 30 frames a second.
+void WholeFrame(benchmark::State& state) { timeFrames(state, true, 33); }
+BENCHMARK(WholeFrame)->Unit(benchmark::kMicrosecond)->Iterations(kShowEndMs / 33);
 
 }  // namespace
