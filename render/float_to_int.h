@@ -6,7 +6,7 @@
 // a division by zero feeds it, so every conversion that can see such a value
 // goes through here. Valid values truncate toward zero exactly like a cast;
 // every invalid one gives INT_MIN, the answer x86's cvttss2si gives, so the
-// low bits callers mask with stay the same as on the original hardware.
+// low bits callers mask with stay the same as on x86 hardware.
 #include <climits>
 #include <cmath>
 
