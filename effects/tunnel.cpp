@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "effects/elapsed_time.h"
+#include "effects/flying_mesh.h"
 #include "effects/flash.h"
 #include "effects/frame_crop.h"
 #include "effects/loudness.h"
@@ -62,22 +63,8 @@ void Tunnel::draw() {
     grid->drawShaded(gridTexture.data(), frame);
     // Taken before the mesh is drawn, so the mesh never reflects itself.
     copyFrameMiddle(frame, meshTexture.data());
-    drawMesh(vrlGetModulePosition(), progress, frame);
-}
-
-void Tunnel::drawMesh(int position, float progress, unsigned int* frame) {
-    if (position <= kMeshArrivalMs) return;
-    float scale = static_cast<float>(position - kMeshArrivalMs) / kMeshGrowMs;
-    if (scale > 1.0f) scale = 1.0f;
-    mesh->setScale(scale);
-    // Slides in from 5 units to the side while it grows, then sways.
-    mesh->setPosition(Vector(std::sin(26.0f * progress) + (1.0f - scale) * 5.0f,
-                             0.5f * std::cos(13.0f * progress), std::sin(51.0f * progress) + 3.0f));
-    mesh->setRotation(65.0f * progress, -37.0f * progress, 29.0f * progress);
-    mesh->setRenderMode(Mesh::kEnvironment);
-    mesh->setTexture(meshTexture.data());
-    mesh->transform();
-    mesh->render(frame);
+    drawFlyingMesh(*mesh, vrlGetModulePosition(), kMeshArrivalMs, kMeshGrowMs, progress,
+                   meshTexture.data(), frame);
 }
 
 void Tunnel::fillTunnel(float t, float flashLevel) {

@@ -30,5 +30,4 @@ public:
     void fillTunnel(float t, float flashLevel);
 
 private:
-    void drawMesh(int position, float progress, unsigned int* frame);
 };

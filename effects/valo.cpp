@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "effects/elapsed_time.h"
+#include "effects/flying_mesh.h"
 #include "effects/flash.h"
 #include "effects/frame_crop.h"
 #include "effects/loudness.h"
@@ -69,22 +70,8 @@ void Valo::draw() {
     grid->drawShaded(feedbackTexture.data(), frame);
     // Taken before the mesh is drawn, so the mesh never feeds back.
     copyFrameMiddle(frame, feedbackTexture.data());
-    drawMesh(vrlGetModulePosition(), progress, frame);
-}
-
-void Valo::drawMesh(int position, float progress, unsigned int* frame) {
-    if (position <= kMeshArrivalMs) return;
-    float scale = static_cast<float>(position - kMeshArrivalMs) / kMeshGrowMs;
-    if (scale > 1.0f) scale = 1.0f;
-    mesh->setScale(scale);
-    // Slides in from the right while it grows, then wanders.
-    mesh->setPosition(Vector(std::sin(26.0f * progress) + (1.0f - scale) * 5.0f,
-                             std::cos(13.0f * progress) * 0.5f, std::sin(51.0f * progress) + 3.0f));
-    mesh->setRotation(65.0f * progress, -37.0f * progress, 29.0f * progress);
-    mesh->setRenderMode(Mesh::kEnvironment);
-    mesh->setTexture(feedbackTexture.data());
-    mesh->transform();
-    mesh->render(frame);
+    drawFlyingMesh(*mesh, vrlGetModulePosition(), kMeshArrivalMs, kMeshGrowMs, progress,
+                   feedbackTexture.data(), frame);
 }
 
 void Valo::fillValo(float t, float flashLevel) {

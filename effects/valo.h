@@ -31,5 +31,4 @@ public:
     void fillValo(float t, float flashLevel);
 
 private:
-    void drawMesh(int position, float progress, unsigned int* frame);
 };
