@@ -24,7 +24,7 @@ build: deps
 
 # The sanitizer tree builds the unit tests only (and the programs they run);
 # they make their own fixtures and read the content the release tree made.
-UNIT_TESTS = engine_tests driver_tests render_tests effects_tests content_tests capture_tests
+UNIT_TESTS = engine_tests driver_tests render_tests effects_tests content_tests capture_tests platform_tests
 
 build-asan: build
 	@[ -f $(ASAN_BUILD)/CMakeCache.txt ] || cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVG_SANITIZE=ON -DVG_CONTENT=OFF -DVG_SHOW_DIR=$(abspath $(BUILD))/show -DVG_WERROR=$${CI:+ON} $(CMAKE_ARGS)

@@ -45,7 +45,6 @@ caca_dither_t* openConsole() {
     // From here on a message printed to the terminal would land in the
     // picture; the engine keeps them until the console is closed.
     vrlHoldMessages(1);
-    installQuitHandlers();
     vrlSetKeySource(pumpConsoleInput);
     caca_set_delay(0);
     caca_set_window_title(kOpeningTitle);

@@ -7,6 +7,9 @@ SongPlayer::~SongPlayer() { close(); }
 
 bool SongPlayer::openDevice(SongDecoder* decoder, std::string& error) {
     close();
+    // Signals belong to the program (quit requests, terminal restore); SDL
+    // would otherwise take SIGINT and SIGTERM for an event queue nobody reads.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         error = SDL_GetError();
         return false;

@@ -1,10 +1,15 @@
 #include "platform/caca_console.h"
 
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+
+#include "engine/vrl.h"
+#include "platform/signal_guard.h"
+#include "platform/terminfo_restore.h"
 
 namespace {
 
@@ -30,6 +35,21 @@ bool haveTerminal() {
            std::strcmp(term, "dumb") != 0;
 }
 
+// Arms the signal guard with the terminal as it is now, before curses
+// changes it. False when terminfo does not know the terminal type.
+bool prepareTerminalRestore() {
+    const char* term = std::getenv("TERM");
+    const std::optional<std::string> bytes = cursesRestoreBytes(term, STDOUT_FILENO);
+    if (!bytes) {
+        vrlMsg("Terminal type \"%s\" is unknown (no terminfo entry)", term);
+        return false;
+    }
+    termios modes{};
+    const bool haveModes = tcgetattr(STDOUT_FILENO, &modes) == 0;
+    armTerminalRestore(STDOUT_FILENO, haveModes ? &modes : nullptr, *bytes);
+    return true;
+}
+
 }  // namespace
 
 int caca_init() {
@@ -37,13 +57,11 @@ int caca_init() {
     // libcaca's terminal drivers end the whole process when there is no
     // usable terminal, so ask before handing it over: no terminal is a
     // console that does not start, which the show reports and survives.
-    if (wantsTerminalDriver() && !haveTerminal()) return -1;
+    if (wantsTerminalDriver() && (!haveTerminal() || !prepareTerminalRestore())) return -1;
     g_console.canvas = caca_create_canvas(0, 0);
-    if (!g_console.canvas) return -1;
-    g_console.display = caca_create_display(g_console.canvas);
+    if (g_console.canvas) g_console.display = caca_create_display(g_console.canvas);
     if (!g_console.display) {
-        caca_free_canvas(g_console.canvas);
-        g_console.canvas = nullptr;
+        caca_end();
         return -1;
     }
     return 0;
@@ -84,6 +102,8 @@ void caca_end() {
     if (g_console.display) caca_free_display(g_console.display);
     if (g_console.canvas) caca_free_canvas(g_console.canvas);
     g_console = Console{};
+    // The display gave the terminal back itself.
+    disarmTerminalRestore();
 }
 
 caca_display_t* consoleDisplay() { return g_console.display; }

@@ -2,21 +2,17 @@
 
 #include "platform/caca_console.h"
 
-#include <csignal>
-
 #include "engine/vrl.h"
+#include "platform/signal_guard.h"
 
 namespace {
 
-volatile std::sig_atomic_t g_quitSignal = 0;
 bool g_quitKey = false;       // Ctrl+C as a key, or a closed window
 bool g_escapePressed = false;  // since the last GetAsyncKeyState
 bool g_pumpedSinceQuery = false;
 
 constexpr int kCtrlC = 3;
 constexpr int kEscape = 0x1B;
-
-void onQuitSignal(int) { g_quitSignal = 1; }
 
 int engineKeyFor(int cacaKey) {
     switch (cacaKey) {
@@ -49,16 +45,7 @@ int pumpConsoleInput(int* keys, int capacity) {
     return count;
 }
 
-void installQuitHandlers() {
-    struct sigaction action = {};
-    action.sa_handler = onQuitSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
-}
-
-bool quitRequested() { return g_quitSignal != 0 || g_quitKey; }
+bool quitRequested() { return quitSignalArrived() || g_quitKey; }
 
 bool takeEscapePress() {
     // Without a frame's pump since the last question, look at the queue

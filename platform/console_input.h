@@ -7,11 +7,8 @@
 // Matches vrlKeySource: fills `keys` with engine keys, returns their count.
 int pumpConsoleInput(int* keys, int capacity);
 
-// SIGINT, SIGTERM and SIGHUP become a quit request instead of killing the
-// process with the terminal still in raw mode.
-void installQuitHandlers();
-
-// True once a quit request (signal, Ctrl+C, closed window) arrived.
+// True once a quit request (a quit signal, see platform/signal_guard.h;
+// Ctrl+C; a closed window) arrived.
 bool quitRequested();
 
 // True when Escape was pressed since the last call or a quit was requested;

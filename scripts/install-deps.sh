@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  libcaca-dev libsdl2-dev libvorbis-dev libkissfft-dev libturbojpeg0-dev libzip-dev
+  libcaca-dev libncurses-dev libsdl2-dev libvorbis-dev libkissfft-dev libturbojpeg0-dev libzip-dev
   libebur128-dev libfreetype-dev libpng-dev fonts-dejavu-core
   libgtest-dev libbenchmark-dev
   tmux unzip clang libclang-rt-14-dev

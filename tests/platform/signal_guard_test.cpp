@@ -1,0 +1,166 @@
+#include "platform/signal_guard.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <thread>
+
+namespace {
+
+const char* const kRestoreBytes = "\033[?1049l\033[?25h<restored>";
+
+// A pseudo-terminal standing in for the user's: the child process takes its
+// slave side over as a display would, the test reads the master side.
+struct Terminal {
+    int master = -1;
+    int slave = -1;
+    Terminal() { EXPECT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0); }
+    ~Terminal() {
+        close(master);
+        close(slave);
+    }
+    std::string drain() const {
+        fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+        std::string text;
+        char buffer[256];
+        ssize_t got;
+        while ((got = read(master, buffer, sizeof buffer)) > 0) text.append(buffer, got);
+        return text;
+    }
+    bool cooked() const {
+        termios modes{};
+        tcgetattr(slave, &modes);
+        return (modes.c_lflag & ICANON) && (modes.c_lflag & ECHO);
+    }
+};
+
+// Runs `body` in a child with the guard installed; returns its wait status.
+int runInChild(const std::function<void()>& body) {
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        installSignalGuard();
+        body();
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return status;
+}
+
+// What a display does on opening: remember the modes, arm, go raw.
+void takeOver(const Terminal& terminal) {
+    termios original{};
+    tcgetattr(terminal.slave, &original);
+    armTerminalRestore(terminal.slave, &original, kRestoreBytes);
+    termios raw = original;
+    cfmakeraw(&raw);
+    tcsetattr(terminal.slave, TCSANOW, &raw);
+}
+
+std::string describe(int status) {
+    if (WIFSIGNALED(status)) return std::string("killed by ") + strsignal(WTERMSIG(status));
+    return "exited with " + std::to_string(WEXITSTATUS(status));
+}
+
+TEST(SignalGuard, FatalSignalsRestoreTheTerminalThenDieByTheSameSignal) {
+    for (int signal : {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL, SIGUSR1, SIGUSR2, SIGPIPE}) {
+        Terminal terminal;
+        const int status = runInChild([&] {
+            takeOver(terminal);
+            kill(getpid(), signal);
+            _exit(7);  // not reached: the default action ends the process
+        });
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal)
+            << strsignal(signal) << ": " << describe(status);
+        EXPECT_NE(terminal.drain().find(kRestoreBytes), std::string::npos) << strsignal(signal);
+        EXPECT_TRUE(terminal.cooked()) << strsignal(signal) << ": tty left in raw mode";
+    }
+}
+
+TEST(SignalGuard, AbortFromAFailedCheckAlsoRestores) {
+    Terminal terminal;
+    const int status = runInChild([&] {
+        takeOver(terminal);
+        std::abort();
+    });
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGABRT) << describe(status);
+    EXPECT_NE(terminal.drain().find(kRestoreBytes), std::string::npos);
+    EXPECT_TRUE(terminal.cooked());
+}
+
+TEST(SignalGuard, ExitWhileADisplayIsOpenRestores) {
+    // A library that gives up with exit() must not leave the tty raw.
+    Terminal terminal;
+    const int status = runInChild([&] {
+        takeOver(terminal);
+        std::exit(3);
+    });
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 3) << describe(status);
+    EXPECT_NE(terminal.drain().find(kRestoreBytes), std::string::npos);
+    EXPECT_TRUE(terminal.cooked());
+}
+
+TEST(SignalGuard, ADisplayClosedNormallyIsNotRestoredAgain) {
+    Terminal terminal;
+    const int status = runInChild([&] {
+        takeOver(terminal);
+        disarmTerminalRestore();
+        kill(getpid(), SIGUSR1);
+    });
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGUSR1) << describe(status);
+    EXPECT_EQ(terminal.drain().find("<restored>"), std::string::npos);
+}
+
+TEST(SignalGuard, QuitSignalsOnlyRequestTheQuitAndLeaveTheTerminalAlone) {
+    for (int signal : quitSignals()) {
+        Terminal terminal;
+        const int status = runInChild([&] {
+            takeOver(terminal);
+            forgetQuitSignal();
+            kill(getpid(), signal);
+            if (!quitSignalArrived()) _exit(1);
+            if (!terminalRestoreArmed()) _exit(2);
+            disarmTerminalRestore();
+        });
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << strsignal(signal) << ": " << describe(status);
+        EXPECT_EQ(terminal.drain().find("<restored>"), std::string::npos) << strsignal(signal);
+    }
+}
+
+TEST(SignalGuard, AQuitSignalInterruptsTheMainThreadWhereverItLands) {
+    // The signal is raised on another thread (as on an audio thread); the
+    // main thread, blocked reading a pipe nobody writes, must wake up.
+    const int status = runInChild([] {
+        int fds[2];
+        if (pipe(fds) != 0) _exit(3);
+        std::thread other([] {
+            usleep(100 * 1000);
+            raise(SIGTERM);
+        });
+        char byte;
+        const ssize_t got = read(fds[0], &byte, 1);
+        const bool interrupted = got < 0 && errno == EINTR;
+        other.join();
+        _exit(interrupted && quitSignalArrived() ? 0 : 1);
+    });
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << describe(status);
+}
+
+TEST(SignalGuard, RefusesARestoreItCannotHold) {
+    EXPECT_FALSE(armTerminalRestore(1, nullptr, std::string(kMaxRestoreBytes + 1, 'x')));
+    EXPECT_FALSE(terminalRestoreArmed());
+    EXPECT_FALSE(armTerminalRestore(-1, nullptr, "x"));
+    EXPECT_FALSE(terminalRestoreArmed());
+}
+
+}  // namespace
