@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+#include <regex>
 #include <vector>
 
 #include "tools/capture/stats_report.h"
@@ -64,6 +67,34 @@ TEST(CaptureStats, FramesAreKeptApartByBlockAndOutside) {
     EXPECT_EQ(stats[1].frames, 2);
 }
 
+FrameMeasure withPicture(double frameLuminance, double structure) {
+    FrameMeasure m;
+    m.frameLuminance = frameLuminance;
+    m.structure = structure;
+    return m;
+}
+
+TEST(CaptureStats, BlackShareAndStructureKeptPerBlock) {
+    const double flat = std::numeric_limits<double>::quiet_NaN();
+    StatsCollector collector(2);
+    // Block 0: two black frames of four (one just under the line, one on it);
+    // structure averaged over the frames that had any.
+    collector.add(0, withPicture(0.0, flat));
+    collector.add(0, withPicture(5.9, 0.2));
+    collector.add(0, withPicture(6.0, 0.9));
+    collector.add(0, withPicture(140.0, flat));
+    // Block 1: nothing but flat frames has no structure figure.
+    collector.add(1, withPicture(128.0, flat));
+    const std::vector<BlockStats> stats = collector.summarize();
+    ASSERT_EQ(stats.size(), 2u);
+    EXPECT_DOUBLE_EQ(stats[0].blackShare, 0.5);
+    EXPECT_DOUBLE_EQ(stats[0].structure, 0.55);
+    EXPECT_EQ(stats[0].structureFrames, 2);
+    EXPECT_DOUBLE_EQ(stats[1].blackShare, 0.0);
+    EXPECT_TRUE(std::isnan(stats[1].structure));
+    EXPECT_EQ(stats[1].structureFrames, 0);
+}
+
 TEST(CaptureStatsReport, TableCsvAndJsonCarryTheSameFigures) {
     StatsReport report;
     report.rows = {{0, 1000, 10, "Alku"}, {0, 1000, 1, "Noise, loud"}};
@@ -76,6 +107,9 @@ TEST(CaptureStatsReport, TableCsvAndJsonCarryTheSameFigures) {
     s.beats = {61, 30, 2, 1, 0};
     s.effects = {1234.7, 2000.0};
     s.dither = {800.0, 950.25};
+    s.blackShare = 0.125;
+    s.structure = 0.8124;
+    s.structureFrames = 60;
     BlockStats outside;
     outside.frames = 1;
     report.stats = {s, outside};
@@ -86,10 +120,13 @@ TEST(CaptureStatsReport, TableCsvAndJsonCarryTheSameFigures) {
     EXPECT_NE(csv.find("start,end,scene,frames,framebuffer_luminance,character_luminance,"
                        "over_0.3,over_0.5,over_0.65,over_0.75,over_0.95,"),
               std::string::npos);
-    EXPECT_NE(csv.find("\n0,1000,Alku,61,12.35,6.50,61,30,2,1,0,1234.7,2000.0,800.0,950.2"),
+    EXPECT_NE(csv.find(",black_share,structure_kept\n"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\n0,1000,Alku,61,12.35,6.50,61,30,2,1,0,1234.7,2000.0,800.0,950.2,"
+                       "0.1250,0.812\n"),
               std::string::npos)
         << csv;
     EXPECT_NE(csv.find("\n,,(no effect),1,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find(",0.0000,\n"), std::string::npos) << "no structure: empty field\n" << csv;
 
     const std::string json = statsJson(report);
     EXPECT_NE(json.find("\"effects\": [\"Alku\", \"Noise, loud\"]"), std::string::npos) << json;
@@ -98,11 +135,17 @@ TEST(CaptureStatsReport, TableCsvAndJsonCarryTheSameFigures) {
               std::string::npos)
         << json;
     EXPECT_NE(json.find("\"start\": null"), std::string::npos);
+    EXPECT_NE(json.find("\"picture\": {\"black_share\": 0.1250, \"structure_kept\": 0.812, "
+                        "\"structure_frames\": 60}"),
+              std::string::npos)
+        << json;
+    EXPECT_NE(json.find("\"structure_kept\": null"), std::string::npos) << json;
 
     const std::string table = statsTable(report);
     EXPECT_NE(table.find("0-1000"), std::string::npos);
     EXPECT_NE(table.find("1235"), std::string::npos);  // microseconds, rounded
     EXPECT_NE(table.find("62 frames"), std::string::npos);
+    EXPECT_TRUE(std::regex_search(table, std::regex(R"(950 +12\.5 +0\.812\n)"))) << table;
 }
 
 }  // namespace

@@ -50,6 +50,45 @@ public:
     }
 };
 
+class GreyScene : public Base {
+public:
+    void draw() override {
+        unsigned int* pixels = vrlGetFrameBuffer();
+        std::fill(pixels, pixels + 320 * 200, 0x00808080u);
+    }
+};
+
+// Cells of pure blue among dark grey ones. Blue is the darker of the two to
+// the eye (luminance 29 against 48), but the console draws it in its bright
+// blue, far above its dark grey: the characters turn the frame's light and
+// shade upside down.
+class InvertedScene : public Base {
+public:
+    void draw() override {
+        unsigned int* pixels = vrlGetFrameBuffer();
+        for (int i = 0; i < 320 * 200; ++i) {
+            const int column = (i % 320) / 4, row = (i / 320) / 4;
+            pixels[i] = (column + row) % 2 ? 0x00FF0000u : 0x00303030u;
+        }
+    }
+};
+
+// Big bright and dark bands: what the characters follow well.
+class BandScene : public Base {
+public:
+    void draw() override {
+        unsigned int* pixels = vrlGetFrameBuffer();
+        for (int i = 0; i < 320 * 200; ++i) pixels[i] = ((i / 320) / 40 % 2) * 0x00E0E0E0u;
+    }
+};
+
+void registerPictureShow() {
+    vrlAddEffect(0, 1000, 10, "black", new BlackScene());
+    vrlAddEffect(1000, 2000, 10, "grey", new GreyScene());
+    vrlAddEffect(2000, 3000, 10, "inverted", new InvertedScene());
+    vrlAddEffect(3000, 4000, 10, "bands", new BandScene());
+}
+
 void registerSyntheticShow() {
     vrlAddEffect(0, 1000, 10, "white", new WhiteScene());
     vrlAddEffect(1000, 2000, 10, "black", new BlackScene());
@@ -106,7 +145,7 @@ TEST_F(SyntheticRun, StatsPerBlockAreExact) {
     const auto& black = csv[2];
     const auto& song = csv[3];
     const auto& outside = csv[4];
-    ASSERT_EQ(white.size(), 15u);
+    ASSERT_EQ(white.size(), 17u);
 
     EXPECT_EQ((std::vector<std::string>(white.begin(), white.begin() + 5)),
               (std::vector<std::string>{"0", "1000", "white", "10", "255.00"}));
@@ -131,6 +170,43 @@ TEST_F(SyntheticRun, StatsPerBlockAreExact) {
     for (const auto* row : {&white, &black})
         for (int column : {11, 13})
             EXPECT_LE(std::stod((*row)[column]), std::stod((*row)[column + 1]));
+}
+
+TEST_F(SyntheticRun, PictureFiguresPerBlockAreExact) {
+    CaptureOptions options;
+    options.showDir = (folder_ / "show").string();
+    options.startMs = 0;
+    options.endMs = 3900;
+    options.fps = 10;
+    options.statsFile = (folder_ / "stats.csv").string();
+    options.quiet = true;
+    ASSERT_EQ(runCapture(options, registerPictureShow), 0);
+
+    const auto csv = readCsv(options.statsFile);
+    ASSERT_EQ(csv.size(), 5u);
+    const auto& header = csv[0];
+    ASSERT_GE(header.size(), 2u);
+    const std::size_t black = header.size() - 2, structure = header.size() - 1;
+    ASSERT_EQ(header[black], "black_share");
+    ASSERT_EQ(header[structure], "structure_kept");
+    const auto row = [&](int i) {
+        EXPECT_EQ(csv[i].size(), header.size());
+        return csv[i];
+    };
+    // Black frames: all black, no structure to keep.
+    EXPECT_EQ(row(1)[2], "black");
+    EXPECT_EQ(row(1)[black], "1.0000");
+    EXPECT_EQ(row(1)[structure], "");
+    // Flat grey: never black, mean luminance 128, no structure either.
+    EXPECT_EQ(row(2)[4], "128.00");
+    EXPECT_EQ(row(2)[black], "0.0000");
+    EXPECT_EQ(row(2)[structure], "");
+    // Blue among grey: the characters show the opposite of the frame.
+    EXPECT_EQ(row(3)[black], "0.0000");
+    EXPECT_LT(std::stod(row(3)[structure]), -0.95);
+    // Big bands come through.
+    EXPECT_EQ(row(4)[black], "0.0000");
+    EXPECT_GT(std::stod(row(4)[structure]), 0.9);
 }
 
 TEST_F(SyntheticRun, PerFrameFilesAreNamedByPosition) {

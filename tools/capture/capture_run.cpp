@@ -13,6 +13,7 @@
 #include "tools/capture/character_picture.h"
 #include "tools/capture/contact_sheet.h"
 #include "tools/capture/output_check.h"
+#include "tools/capture/picture_figures.h"
 #include "tools/capture/png_writer.h"
 #include "tools/capture/progress_bar.h"
 #include "tools/capture/show_session.h"
@@ -164,6 +165,7 @@ private:
             measure.frameLuminance = meanLuminance(session_->frameBuffer(), 320 * 200);
             measure.characterLuminance = meanLuminance(characters);
             measure.energy = session_->energy();
+            measure.structure = structureKept(session_->frameBuffer(), characters);
             stats_->add(blockIndexAt(blocks_, ms), measure);
         }
         return {};

@@ -1,6 +1,9 @@
 #include "tools/capture/stats.h"
 
 #include <algorithm>
+#include <cmath>
+
+#include "tools/capture/picture_figures.h"
 
 namespace {
 
@@ -9,6 +12,19 @@ CostSummary summarizeCost(const std::vector<FrameMeasure>& frames, double FrameM
     values.reserve(frames.size());
     for (const FrameMeasure& m : frames) values.push_back(m.*field);
     return {percentile(values, 50), percentile(std::move(values), 99)};
+}
+
+void summarizePicture(const std::vector<FrameMeasure>& frames, BlockStats& stats) {
+    int black = 0;
+    double structureSum = 0.0;
+    for (const FrameMeasure& m : frames) {
+        black += isBlackFrame(m.frameLuminance);
+        if (std::isnan(m.structure)) continue;
+        structureSum += m.structure;
+        ++stats.structureFrames;
+    }
+    stats.blackShare = static_cast<double>(black) / static_cast<double>(frames.size());
+    if (stats.structureFrames > 0) stats.structure = structureSum / stats.structureFrames;
 }
 
 BlockStats summarizeBlock(int block, const std::vector<FrameMeasure>& frames) {
@@ -25,6 +41,7 @@ BlockStats summarizeBlock(int block, const std::vector<FrameMeasure>& frames) {
     stats.characterLuminance /= stats.frames;
     stats.effects = summarizeCost(frames, &FrameMeasure::effectsMicros);
     stats.dither = summarizeCost(frames, &FrameMeasure::ditherMicros);
+    summarizePicture(frames, stats);
     return stats;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Per-block statistics of a capture run: brightness, beats and cost.
 #include <array>
+#include <limits>
 #include <vector>
 
 // The beat thresholds the effects compare the loudness with.
@@ -12,6 +13,9 @@ struct FrameMeasure {
     float energy = 0.0f;              // the effects' loudness of this frame
     double effectsMicros = 0.0;       // vrlRun
     double ditherMicros = 0.0;        // FrameBuffer to characters
+    // Picture figures: the correlation of frame and characters per cell,
+    // NaN for a flat frame (see picture_figures.h).
+    double structure = std::numeric_limits<double>::quiet_NaN();
 };
 
 struct CostSummary {
@@ -27,6 +31,11 @@ struct BlockStats {
     std::array<int, kBeatThresholds.size()> beats{};  // frames with energy strictly above
     CostSummary effects;
     CostSummary dither;
+    // Picture figures: the share of black frames (0..1), and the mean
+    // structure kept over the frames that had structure (NaN if none had).
+    double blackShare = 0.0;
+    double structure = std::numeric_limits<double>::quiet_NaN();
+    int structureFrames = 0;
 };
 
 // Nearest-rank percentile (1..100): the smallest value that at least

@@ -1,5 +1,6 @@
 #include "tools/capture/stats_report.h"
 
+#include <cmath>
 #include <cstdio>
 #include <string_view>
 
@@ -49,6 +50,30 @@ std::string jsonRows(const StatsReport& report, const BlockStats& stats) {
 std::string jsonCost(const CostSummary& cost) {
     return "{\"median\": " + format("%.1f", cost.median) +
            ", \"p99\": " + format("%.1f", cost.p99) + "}";
+}
+
+// Picture figures: black share in percent, structure kept as a correlation;
+// a block whose frames were all flat has no structure figure.
+std::string structureText(const BlockStats& s, const char* none) {
+    return std::isnan(s.structure) ? std::string(none) : format("%.3f", s.structure);
+}
+
+std::string jsonPicture(const BlockStats& s) {
+    return "{\"black_share\": " + format("%.4f", s.blackShare) +
+           ", \"structure_kept\": " + structureText(s, "null") +
+           ", \"structure_frames\": " + std::to_string(s.structureFrames) + "}";
+}
+
+std::vector<std::string> pictureHeader() { return {"black_share", "structure_kept"}; }
+
+std::vector<std::string> pictureFields(const BlockStats& s) {
+    return {format("%.4f", s.blackShare), structureText(s, "")};
+}
+
+std::vector<std::string> pictureTableHeader() { return {"black %", "structure"}; }
+
+std::vector<std::string> pictureTableFields(const BlockStats& s) {
+    return {format("%.1f", 100.0 * s.blackShare), structureText(s, "-")};
 }
 
 // Fields with a comma or a quote are quoted, quotes doubled.
@@ -104,7 +129,8 @@ std::string statsJson(const StatsReport& report) {
             out +=
                 (t ? ", " : "") + jsonString(thresholdName(t)) + ": " + std::to_string(s.beats[t]);
         out += "}, \"effects_cost\": " + jsonCost(s.effects);
-        out += ", \"dither_cost\": " + jsonCost(s.dither) + "}";
+        out += ", \"dither_cost\": " + jsonCost(s.dither);
+        out += ", \"picture\": " + jsonPicture(s) + "}";
     }
     return out + "\n  ]\n}\n";
 }
@@ -117,6 +143,7 @@ std::string statsCsv(const StatsReport& report) {
     for (const char* name :
          {"effects_median_us", "effects_p99_us", "dither_median_us", "dither_p99_us"})
         header.push_back(name);
+    for (const std::string& name : pictureHeader()) header.push_back(name);
     std::string out = csvLine(header);
     for (const BlockStats& s : report.stats) {
         const BlockText text = describe(report, s);
@@ -130,6 +157,7 @@ std::string statsCsv(const StatsReport& report) {
         for (int count : s.beats) fields.push_back(std::to_string(count));
         for (double cost : {s.effects.median, s.effects.p99, s.dither.median, s.dither.p99})
             fields.push_back(format("%.1f", cost));
+        for (const std::string& field : pictureFields(s)) fields.push_back(field);
         out += csvLine(fields);
     }
     return out;
@@ -142,6 +170,7 @@ std::string statsTable(const StatsReport& report) {
         header.push_back(std::string(">").append(thresholdName(t)));
     for (const char* name : {"fx med us", "fx p99 us", "dither med", "dither p99"})
         header.push_back(name);
+    for (const std::string& name : pictureTableHeader()) header.push_back(name);
     lines.push_back(header);
     for (const BlockStats& s : report.stats) {
         const BlockText text = describe(report, s);
@@ -152,6 +181,7 @@ std::string statsTable(const StatsReport& report) {
         for (int count : s.beats) line.push_back(std::to_string(count));
         for (double cost : {s.effects.median, s.effects.p99, s.dither.median, s.dither.p99})
             line.push_back(format("%.0f", cost));
+        for (const std::string& field : pictureTableFields(s)) line.push_back(field);
         lines.push_back(line);
     }
     std::vector<std::size_t> widths(header.size(), 0);
