@@ -43,10 +43,11 @@ Valo::Valo()
     : grid(std::make_unique<DeformGrid>()),
       photoBuffer(256 * 256),
       mesh(std::make_unique<Mesh>()),
-      // Cleared: the first frame of each instance maps this texture, and a
-      // black start is deterministic where leftover memory is not.
       feedbackTexture(256 * 256, 0u) {
     grabRandomWindow(photoBuffer.data());
+    // The tunnel starts lined with the photo, not black: the first flash
+    // then lights colour, and a black start would feed back only black.
+    feedbackTexture = photoBuffer;
     mesh->load("asteroid3.obj");
 }
 
@@ -59,11 +60,12 @@ void Valo::draw() {
     flash = fadeFlash(flash, elapsed, kFlashFallPerMs);
 
     const float energy = spectrumEnergy();
-    // A strong beat deals a new photo window, which the tunnel does not show:
-    // the scene is light feeding back on itself, and a photo dropped into it
-    // would break the look. The window is still dealt so that the random
-    // sequence of the rest of the show stays as designed.
-    if (energy > kPhotoEnergy) grabRandomWindow(photoBuffer.data());
+    // A strong beat drops a fresh photo window into the tunnel: the light
+    // that feeds back from then on carries its colours.
+    if (energy > kPhotoEnergy) {
+        grabRandomWindow(photoBuffer.data());
+        feedbackTexture = photoBuffer;
+    }
     if (energy > kBeatEnergy) flash = 1.0f;
 
     fillValo(time, flash);

@@ -65,17 +65,28 @@ TEST_F(ValoTest, ThresholdsForFlashAndPhoto) {
     EXPECT_EQ(valo.flash, 1.0f);
     EXPECT_EQ(valo.photoBuffer, photo);
 
-    // A strong beat deals a new photo window that the tunnel does not show:
-    // the frame is the one a plain beat gives.
-    std::fill(valo.feedbackTexture.begin(), valo.feedbackTexture.end(), 0x00406080u);
-    drawAt(valo, 250000);
-    const auto plainBeat = fixture::snapshot();
+    // A strong beat deals a new photo window and the tunnel maps it at
+    // once, whatever the texture held before.
     std::fill(valo.feedbackTexture.begin(), valo.feedbackTexture.end(), 0x00406080u);
     fixture::setSpectrumSum(4.8f);
     drawAt(valo, 250000);
     EXPECT_EQ(valo.flash, 1.0f);
     EXPECT_NE(valo.photoBuffer, photo);
-    EXPECT_EQ(fixture::snapshot(), plainBeat);
+    std::vector<unsigned int> expected(320 * 200, 0u);
+    valo.grid->drawShaded(valo.photoBuffer.data(), expected.data());
+    EXPECT_EQ(fixture::snapshot(), expected);
+}
+
+TEST_F(ValoTest, StartsLinedWithItsPhotoWindow) {
+    EXPECT_EQ(valo.feedbackTexture, valo.photoBuffer);
+    int lit = 0;
+    for (unsigned int texel : valo.feedbackTexture) lit += (texel & 0xFFFFFFu) != 0;
+    EXPECT_GT(lit, 256 * 256 / 2);
+    // So the first flash lights colour rather than black.
+    Valo::lastPosition = 243000;
+    fixture::setSpectrumSum(4.5f);
+    drawAt(valo, 243000);
+    EXPECT_GT(fixture::countDifferent(fixture::frame(), 0u), 320 * 200 / 2);
 }
 
 TEST_F(ValoTest, BothInstancesShareOneClock) {
