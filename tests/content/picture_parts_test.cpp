@@ -5,6 +5,7 @@
 
 #include "tests/content/generated_files.h"
 #include "tools/gen/generator.h"
+#include "tools/gen/picture_grade.h"
 #include "tools/gen/picture_noise.h"
 
 namespace {
@@ -40,6 +41,66 @@ TEST(GradientNoise, CellsGiveNearestBeforeSecond) {
 
 // Text too wide for its picture is squeezed inside the glow margin rather
 // than cut at the edge, so the card stays on black.
+gen::Image onePixel(gen::Color c) {
+    gen::Image image(1, 1);
+    image.at(0, 0) = c;
+    return image;
+}
+
+void expectColor(const gen::Image& image, gen::Color expected) {
+    EXPECT_NEAR(image.at(0, 0).r, expected.r, 1e-5f);
+    EXPECT_NEAR(image.at(0, 0).g, expected.g, 1e-5f);
+    EXPECT_NEAR(image.at(0, 0).b, expected.b, 1e-5f);
+}
+
+TEST(PictureGrade, SaturationScalesChromaAboutLumaAndContrastAboutThePivot) {
+    // A grey has no chroma: saturation leaves it, contrast moves it away
+    // from the pivot.
+    gen::Image grey = onePixel({0.6f, 0.6f, 0.6f});
+    gen::applyGrade(grey, {3.0f, 1.0f, 0.5f});
+    expectColor(grey, {0.6f, 0.6f, 0.6f});
+    gen::applyGrade(grey, {1.0f, 2.0f, 0.5f});
+    expectColor(grey, {0.7f, 0.7f, 0.7f});
+    gen::Image dark = onePixel({0.2f, 0.2f, 0.2f});
+    gen::applyGrade(dark, {1.0f, 1.5f, 0.4f});
+    expectColor(dark, {0.1f, 0.1f, 0.1f});
+
+    // Luma 0.299 * 0.5 + 0.587 * 0.3 + 0.114 * 0.1 = 0.337: twice the
+    // saturation doubles each channel's distance from it.
+    gen::Image colour = onePixel({0.5f, 0.3f, 0.1f});
+    gen::applyGrade(colour, {2.0f, 1.0f, 0.5f});
+    expectColor(colour, {0.663f, 0.263f, 0.0f});  // blue clamped from -0.137
+
+    // Everything ends inside 0..1, also light painted above 1.
+    gen::Image hot = onePixel({1.8f, 0.9f, -0.2f});
+    gen::applyGrade(hot, {1.0f, 1.0f, 0.5f});
+    expectColor(hot, {1.0f, 0.9f, 0.0f});
+}
+
+TEST(PictureGrade, ComesFromTheRecipeAndRejectsNonsense) {
+    const ScratchFolder folder("grade");
+    folder.write("pictures.txt",
+                 "picture a.jpg flare\n    grade 1.5 2 0.3\n"
+                 "picture b.jpg flare\n    size 8 8\n");
+    const std::vector<gen::Recipe> recipes =
+        gen::readRecipes(folder.path() + "/pictures.txt", "picture");
+    ASSERT_EQ(recipes.size(), 2u);
+    const gen::Grade grade = gen::gradeFrom(recipes[0]);
+    EXPECT_FLOAT_EQ(grade.saturation, 1.5f);
+    EXPECT_FLOAT_EQ(grade.contrast, 2.0f);
+    EXPECT_FLOAT_EQ(grade.pivot, 0.3f);
+    const gen::Grade none = gen::gradeFrom(recipes[1]);
+    EXPECT_EQ(none.saturation, 1.0f);
+    EXPECT_EQ(none.contrast, 1.0f);
+
+    for (const char* bad : {"grade 1 0 0.5", "grade -1 1 0.5", "grade 1 1 1.5", "grade 1 1"}) {
+        folder.write("bad.txt", std::string("picture c.jpg flare\n    ") + bad + "\n");
+        const auto parsed = gen::readRecipes(folder.path() + "/bad.txt", "picture");
+        ASSERT_EQ(parsed.size(), 1u);
+        EXPECT_THROW(gen::gradeFrom(parsed[0]), gen::RecipeError) << bad;
+    }
+}
+
 TEST(TextPictures, OverlongLinesAreSqueezedInsideTheBorder) {
     const ScratchFolder folder("text-squeeze");
     folder.write("pictures.txt",

@@ -225,6 +225,13 @@ void paintFlare(const Recipe& recipe, Image& canvas, float /*pixelScale*/) {
     const Color core = recipe.color("core");
     const Color halo = recipe.color("halo");
     const float reach = static_cast<float>(recipe.number("reach"));  // share of half the width
+    // Light rolls off softly toward `peak` instead of clipping at white.
+    // Effects add flares onto each other and then add noise and loudness
+    // with carries from one channel into the next; a core kept under white
+    // survives that where a clipped one wraps round to black speckle.
+    const float peak = recipe.has("peak") ? static_cast<float>(recipe.number("peak")) : 0.0f;
+    if (recipe.has("peak") && (peak <= 0.0f || peak > 1.0f)) recipe.fail("peak", "must be above 0, up to 1");
+    const auto rollOff = [peak](float v) { return peak > 0.0f ? peak * std::tanh(v / peak) : v; };
     const float half = 0.5f * static_cast<float>(canvas.width());
     for (int py = 0; py < canvas.height(); ++py) {
         for (int px = 0; px < canvas.width(); ++px) {
@@ -235,7 +242,8 @@ void paintFlare(const Recipe& recipe, Image& canvas, float /*pixelScale*/) {
             const float window = 1.0f - smoothstep(0.35f * reach, reach, r);
             const float glow = std::exp(-r * r * 7.0f) * 1.1f + std::exp(-r * 3.5f) * 0.45f;
             const float streaks = (std::exp(-std::fabs(y) * 40.0f) + std::exp(-std::fabs(x) * 40.0f)) * 0.35f;
-            canvas.at(px, py) = (core * std::exp(-r * r * 60.0f) + halo * (glow + streaks)) * (window * window);
+            const Color light = (core * std::exp(-r * r * 60.0f) + halo * (glow + streaks)) * (window * window);
+            canvas.at(px, py) = {rollOff(light.r), rollOff(light.g), rollOff(light.b)};
         }
     }
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tools/gen/generator.h"
+#include "tools/gen/picture_grade.h"
 #include "tools/gen/picture_jpeg.h"
 #include "tools/gen/picture_scenes.h"
 #include "tools/gen/picture_text.h"
@@ -38,7 +39,9 @@ Image paint(const Recipe& recipe) {
     const int width = static_cast<int>(size[0]), height = static_cast<int>(size[1]);
     Image canvas(width * supersample, height * supersample);
     found->second(recipe, canvas, static_cast<float>(supersample));
-    return supersample > 1 ? downsample(canvas, supersample) : canvas;
+    Image picture = supersample > 1 ? downsample(canvas, supersample) : canvas;
+    if (recipe.has("grade")) applyGrade(picture, gradeFrom(recipe));
+    return picture;
 }
 
 }  // namespace
