@@ -1,0 +1,157 @@
+#include "platform/raw_terminal.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+
+namespace {
+
+// Push the window title, alternate screen, hidden cursor, no line wrap at
+// the right edge (a cell written in the last column must not scroll).
+constexpr std::string_view kEnterBytes = "\x1b[22;0t\x1b[?1049h\x1b[?25l\x1b[?7l";
+// CAN first: it cancels an escape sequence cut off in the middle, so the
+// rest is read as written. Then end any synchronized update, default
+// colours, wrap, cursor, main screen, and the title pushed before.
+constexpr std::string_view kRestoreBytes =
+    "\x18\x1b[?2026l\x1b[0m\x1b[?7h\x1b[?25h\x1b[?1049l\x1b[23;0t";
+
+// How long closing waits for a slow terminal to take the last bytes.
+constexpr int kCloseTimeoutMs = 1000;
+
+volatile std::sig_atomic_t g_resized = 0;
+struct sigaction g_previousResizeAction;
+
+void onResize(int) { g_resized = 1; }
+
+int openOwnDescriptor() {
+    // A descriptor of our own, so non-blocking writes do not change the
+    // descriptor the shell shares with us.
+    const char* name = ttyname(STDOUT_FILENO);
+    const int fd = open(name ? name : "/dev/tty", O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    return fd;
+}
+
+// Writes all of `bytes`, waiting for the terminal up to `timeoutMs` in all.
+void writeWithin(int fd, std::string_view bytes, int timeoutMs) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!bytes.empty()) {
+        const ssize_t written = write(fd, bytes.data(), bytes.size());
+        if (written > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(written));
+            continue;
+        }
+        if (written < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) return;
+        pollfd waiting{fd, POLLOUT, 0};
+        poll(&waiting, 1, static_cast<int>(left.count()));
+    }
+}
+
+termios rawModes(termios modes) {
+    // Keys arrive byte by byte, unechoed; Ctrl+C, Ctrl+Z and Ctrl+\ come as
+    // bytes too instead of signals. Reads return at once, empty or not.
+    modes.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | ISIG | IEXTEN);
+    modes.c_iflag &= ~static_cast<tcflag_t>(IXON | ICRNL | INLCR | IGNCR | BRKINT | ISTRIP);
+    modes.c_cc[VMIN] = 0;
+    modes.c_cc[VTIME] = 0;
+    return modes;
+}
+
+}  // namespace
+
+RawTerminal::~RawTerminal() { close(); }
+
+std::string RawTerminal::open() {
+    if (open_) return {};
+    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO))
+        return "the truecolor picture needs a terminal on standard input and output";
+    if (tcgetattr(STDIN_FILENO, &saved_) != 0) return "cannot read the terminal's modes";
+    output_ = openOwnDescriptor();
+    if (output_ < 0) return "cannot open the terminal for writing";
+    const termios raw = rawModes(saved_);
+    if (tcsetattr(STDIN_FILENO, TCSANOW, &raw) != 0) {
+        ::close(output_);
+        output_ = -1;
+        return "cannot switch the terminal to raw input";
+    }
+    struct sigaction action = {};
+    action.sa_handler = onResize;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGWINCH, &action, &g_previousResizeAction);
+    g_resized = 0;
+    open_ = true;
+    writeWithin(output_, kEnterBytes, kCloseTimeoutMs);
+    return {};
+}
+
+void RawTerminal::close() {
+    if (!open_) return;
+    open_ = false;
+    // A frame cut off mid-way would swallow the restoring bytes.
+    writeWithin(output_, pending_, kCloseTimeoutMs);
+    pending_.clear();
+    writeWithin(output_, kRestoreBytes, kCloseTimeoutMs);
+    tcsetattr(STDIN_FILENO, TCSADRAIN, &saved_);
+    sigaction(SIGWINCH, &g_previousResizeAction, nullptr);
+    ::close(output_);
+    output_ = -1;
+}
+
+std::string_view RawTerminal::restoreBytes() { return kRestoreBytes; }
+
+TerminalSize RawTerminal::size() const {
+    winsize window{};
+    TerminalSize size;
+    if (ioctl(output_ >= 0 ? output_ : STDOUT_FILENO, TIOCGWINSZ, &window) == 0 &&
+        window.ws_col > 0 && window.ws_row > 0) {
+        size.columns = window.ws_col;
+        size.rows = window.ws_row;
+    }
+    return size;
+}
+
+bool RawTerminal::takeResize() {
+    if (!g_resized) return false;
+    g_resized = 0;
+    return true;
+}
+
+void RawTerminal::readInput(std::string& bytes) {
+    if (!open_) return;
+    char buffer[256];
+    for (;;) {
+        const ssize_t count = read(STDIN_FILENO, buffer, sizeof buffer);
+        if (count <= 0) return;
+        bytes.append(buffer, static_cast<std::size_t>(count));
+    }
+}
+
+bool RawTerminal::writePending() {
+    while (!pending_.empty()) {
+        const ssize_t written = write(output_, pending_.data(), pending_.size());
+        if (written > 0) {
+            pending_.erase(0, static_cast<std::size_t>(written));
+            continue;
+        }
+        if (written < 0 && errno == EINTR) continue;
+        if (written < 0 && errno != EAGAIN && errno != EWOULDBLOCK) pending_.clear();  // gone
+        return pending_.empty();
+    }
+    return true;
+}
+
+bool RawTerminal::readyForFrame() { return open_ && writePending(); }
+
+void RawTerminal::sendFrame(std::string_view bytes) {
+    if (!open_) return;
+    pending_.append(bytes);
+    writePending();
+}

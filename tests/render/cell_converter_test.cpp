@@ -1,0 +1,247 @@
+#include "render/cell_converter.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <random>
+#include <set>
+#include <vector>
+
+#include "render/area_average.h"
+#include "render/cell_fit.h"
+#include "render/cell_picture.h"
+
+namespace {
+
+constexpr int kWidth = 320;
+constexpr int kHeight = 200;
+
+std::uint32_t rgb(std::uint32_t r, std::uint32_t g, std::uint32_t b) { return r | g << 8 | b << 16; }
+
+std::vector<std::uint32_t> flatFrame(std::uint32_t color) {
+    return std::vector<std::uint32_t>(kWidth * kHeight, color);
+}
+
+// The colour a picture shows at sub-cell (x, y) of its whole sub-cell grid.
+std::uint32_t shownAt(const CellPicture& picture, int x, int y) {
+    const int across = subCellColumns(picture.shape);
+    const int down = subCellRows(picture.shape);
+    const Cell& cell = picture.at(x / across, y / down);
+    return subCellColor(cell, (y % down) * across + x % across);
+}
+
+const CellShape kShapes[] = {CellShape::HalfBlock, CellShape::Quadrant, CellShape::Sextant};
+
+TEST(CellConverter, FlatFrameIsOneSolidColourAtAnySize) {
+    // The top byte is not a colour and must not leak into the cells.
+    const std::vector<std::uint32_t> frame = flatFrame(0xAB000000u | rgb(12, 200, 77));
+    for (CellShape shape : kShapes) {
+        for (auto [columns, rows] : {std::pair{80, 25}, {77, 31}, {1, 1}, {200, 60}, {401, 133}}) {
+            CellConverter converter(shape, columns, rows);
+            const CellPicture& picture = converter.convert(frame.data());
+            ASSERT_EQ(picture.cells.size(), static_cast<std::size_t>(columns * rows));
+            for (const Cell& cell : picture.cells)
+                ASSERT_EQ(cell, solidCell(rgb(12, 200, 77))) << columns << " x " << rows;
+        }
+    }
+}
+
+TEST(CellConverter, EdgeAtACellsMiddleGivesExactlyItsTwoColours) {
+    // 25 rows of cells: cell row 12 covers frame rows 96 to 103.
+    const std::uint32_t upper = rgb(250, 10, 30);
+    const std::uint32_t lower = rgb(5, 60, 240);
+    std::vector<std::uint32_t> frame = flatFrame(upper);
+    std::fill(frame.begin() + 100 * kWidth, frame.end(), lower);
+    for (CellShape shape : {CellShape::HalfBlock, CellShape::Quadrant}) {
+        CellConverter converter(shape, 80, 25);
+        const CellPicture& picture = converter.convert(frame.data());
+        for (int column = 0; column < 80; ++column) {
+            EXPECT_EQ(picture.at(column, 11), solidCell(upper));
+            EXPECT_EQ(picture.at(column, 13), solidCell(lower));
+            const Cell& edge = picture.at(column, 12);
+            for (int x = 0; x < subCellColumns(shape); ++x) {
+                EXPECT_EQ(shownAt(picture, column * subCellColumns(shape) + x, 24), upper);
+                EXPECT_EQ(shownAt(picture, column * subCellColumns(shape) + x, 25), lower);
+            }
+            if (shape == CellShape::HalfBlock) {
+                EXPECT_EQ(edge, (Cell{upper, lower, 1}));
+            }
+        }
+    }
+    // A vertical edge in the middle of a cell splits quadrants, not half blocks.
+    std::vector<std::uint32_t> sides = flatFrame(upper);
+    for (int y = 0; y < kHeight; ++y)
+        std::fill(sides.begin() + y * kWidth + 162, sides.begin() + (y + 1) * kWidth, lower);
+    CellConverter quadrants(CellShape::Quadrant, 80, 25);
+    const CellPicture& picture = quadrants.convert(sides.data());
+    EXPECT_EQ(shownAt(picture, 80, 3), upper);  // cell 40 covers frame columns 160-163
+    EXPECT_EQ(shownAt(picture, 81, 3), lower);
+}
+
+TEST(CellConverter, AveragesEveryPixelOfEachSubCell) {
+    // 80 x 50 half blocks: every sub-cell is a 4 x 2 block of the frame.
+    std::vector<std::uint32_t> frame(kWidth * kHeight);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            frame[y * kWidth + x] = rgb(x % 4 * 20 + y % 2 * 100, (x / 4) % 3 * 7, y % 2 ? 255 : 0);
+    CellConverter converter(CellShape::HalfBlock, 80, 50);
+    const CellPicture& picture = converter.convert(frame.data());
+    // Red: (0 + 20 + 40 + 60) / 4 + 100 / 2 = 80; green exact per block;
+    // blue: half 255, half 0, rounds 127.5 up.
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 80; ++x) ASSERT_EQ(shownAt(picture, x, y), rgb(80, x % 3 * 7, 128));
+
+    // Partial pixels: three source pixels onto two share the middle one.
+    AreaAverager averager(3, 1, 2, 1);
+    const std::uint32_t row[3] = {rgb(0, 30, 255), rgb(90, 30, 255), rgb(180, 31, 0)};
+    std::uint32_t out[2];
+    averager.run(row, out);
+    EXPECT_EQ(out[0], rgb(30, 30, 255));   // (0 * 2 + 90) / 3, (255 * 3) / 3
+    EXPECT_EQ(out[1], rgb(150, 31, 85));   // (90 + 360) / 3, (30 + 62) / 3 = 30.67, 255 / 3
+    // Upscaling repeats pixels; a 1 x 1 target is the mean of everything.
+    AreaAverager up(2, 1, 4, 3);
+    std::uint32_t big[12];
+    const std::uint32_t two[2] = {rgb(1, 2, 3), rgb(200, 100, 50)};
+    up.run(two, big);
+    for (int y = 0; y < 3; ++y) {
+        EXPECT_EQ(big[y * 4 + 1], two[0]);
+        EXPECT_EQ(big[y * 4 + 2], two[1]);
+    }
+    AreaAverager one(kWidth, kHeight, 1, 1);
+    std::uint32_t mean = 0;
+    std::vector<std::uint32_t> halves = flatFrame(rgb(255, 255, 255));
+    std::fill(halves.begin(), halves.begin() + kWidth * kHeight / 2, 0u);
+    one.run(halves.data(), &mean);
+    EXPECT_EQ(mean, rgb(128, 128, 128));
+}
+
+// Overlap of target pixel t (spanning sourceSize units) with source pixel s
+// (spanning targetSize units) along one axis.
+long long overlap(int t, int sourceSize, int s, int targetSize) {
+    const long long begin = std::max(1LL * t * sourceSize, 1LL * s * targetSize);
+    const long long end = std::min((t + 1LL) * sourceSize, (s + 1LL) * targetSize);
+    return std::max(0LL, end - begin);
+}
+
+TEST(CellConverter, RandomFramesMatchADirectAverage) {
+    // Sizes whose sub-cells do not line up with frame pixels.
+    std::mt19937 random(7);
+    std::vector<std::uint32_t> frame(kWidth * kHeight);
+    for (auto& pixel : frame) pixel = random();
+    for (auto [width, height] : {std::pair{77, 31}, {123, 199}, {641, 401}}) {
+        AreaAverager averager(kWidth, kHeight, width, height);
+        std::vector<std::uint32_t> out(width * height);
+        averager.run(frame.data(), out.data());
+        for (int trial = 0; trial < 100; ++trial) {
+            const int tx = static_cast<int>(random() % width);
+            const int ty = static_cast<int>(random() % height);
+            unsigned long long sums[3] = {0, 0, 0};
+            for (int y = 0; y < kHeight; ++y) {
+                const long long wy = overlap(ty, kHeight, y, height);
+                for (int x = 0; wy && x < kWidth; ++x) {
+                    const long long w = wy * overlap(tx, kWidth, x, width);
+                    for (int c = 0; c < 3; ++c)
+                        sums[c] += static_cast<unsigned long long>(w) * (frame[y * kWidth + x] >> (8 * c) & 0xFF);
+                }
+            }
+            // The weights of every target pixel sum to the frame's area.
+            const unsigned long long area = kWidth * kHeight;
+            for (int c = 0; c < 3; ++c)
+                ASSERT_EQ(out[ty * width + tx] >> (8 * c) & 0xFF, (sums[c] + area / 2) / area)
+                    << width << " x " << height << " at " << tx << ", " << ty;
+        }
+    }
+}
+
+TEST(CellConverter, ExactDividerMatchesDivisionOverItsRange) {
+    for (std::uint32_t divisor : {1u, 3u, 64000u, 65536u, 1u << 20}) {
+        const int bits = std::bit_width(256ull * divisor);
+        const ExactDivider divider(divisor, bits);
+        const std::uint64_t limit = 1ull << bits;
+        const std::uint64_t step = divisor == 64000 ? 1 : 4099;
+        for (std::uint64_t n = 0; n < limit; n += step)
+            ASSERT_EQ(divider.divide(n), n / divisor) << n << " / " << divisor;
+        ASSERT_EQ(divider.divide(limit - 1), (limit - 1) / divisor);
+    }
+}
+
+TEST(CellConverter, TwoColoursSplitTheWidestChannel) {
+    // Dark left column, light right column: the light side is drawn.
+    const std::uint32_t colors[6] = {rgb(10, 0, 0), rgb(200, 0, 0), rgb(20, 0, 0),
+                                     rgb(210, 0, 0), rgb(12, 0, 0), rgb(190, 0, 0)};
+    const Cell cell = twoColorCell(colors, 6);
+    EXPECT_EQ(cell.mask, 2 | 8 | 32);
+    EXPECT_EQ(cell.foreground, rgb(200, 0, 0));
+    EXPECT_EQ(cell.background, rgb(14, 0, 0));
+    const std::uint32_t same[4] = {rgb(1, 2, 3), rgb(1, 2, 3), rgb(1, 2, 3), rgb(1, 2, 3)};
+    EXPECT_EQ(twoColorCell(same, 4), solidCell(rgb(1, 2, 3)));
+}
+
+TEST(CellPicture, GlyphsCoverEveryMaskOnce) {
+    EXPECT_EQ(cellGlyph(CellShape::HalfBlock, 0), " ");
+    EXPECT_EQ(cellGlyph(CellShape::HalfBlock, 1), "\u2580");
+    EXPECT_EQ(cellGlyph(CellShape::HalfBlock, 2), "\u2584");
+    EXPECT_EQ(cellGlyph(CellShape::HalfBlock, 3), "\u2588");
+    EXPECT_EQ(cellGlyph(CellShape::Quadrant, 1), "\u2598");   // top left
+    EXPECT_EQ(cellGlyph(CellShape::Quadrant, 6), "\u259E");   // top right and bottom left
+    EXPECT_EQ(cellGlyph(CellShape::Quadrant, 14), "\u259F");  // all but top left
+    EXPECT_EQ(cellGlyph(CellShape::Sextant, 1), "\U0001FB00");
+    EXPECT_EQ(cellGlyph(CellShape::Sextant, 21), "\u258C");  // the left column
+    EXPECT_EQ(cellGlyph(CellShape::Sextant, 22), "\U0001FB14");
+    EXPECT_EQ(cellGlyph(CellShape::Sextant, 42), "\u2590");
+    EXPECT_EQ(cellGlyph(CellShape::Sextant, 62), "\U0001FB3B");
+    for (CellShape shape : kShapes) {
+        const int masks = 1 << (subCellColumns(shape) * subCellRows(shape));
+        std::set<std::string_view> glyphs;
+        for (int mask = 0; mask < masks; ++mask) glyphs.insert(cellGlyph(shape, static_cast<std::uint8_t>(mask)));
+        EXPECT_EQ(glyphs.size(), static_cast<std::size_t>(masks));
+    }
+    // Inverting flips every sub-cell and swaps colours: it shows the same.
+    const Cell cell{rgb(1, 2, 3), rgb(4, 5, 6), 0b100110};
+    const Cell inverse = invertedCell(cell, CellShape::Sextant);
+    EXPECT_EQ(inverse.mask, 0b011001);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(subCellColor(inverse, i), subCellColor(cell, i));
+}
+
+TEST(CellFit, KeepsTheFramesShapeCentredInAnyTerminal) {
+    struct Case {
+        int columns, rows;
+        CellArea expected;
+    };
+    const Case cases[] = {
+        {80, 50, {0, 12, 80, 25}},    // the classic console: width decides
+        {80, 25, {0, 0, 80, 25}},     // exactly the shape
+        {200, 60, {4, 0, 192, 60}},   // wide: height decides
+        {100, 56, {0, 12, 100, 31}},  // 31.25 rows round down
+        {81, 24, {2, 0, 76, 24}},     // odd sizes: the spare column goes right
+        {1, 1, {0, 0, 1, 1}},
+        {1, 40, {0, 19, 1, 1}},
+        {300, 1, {148, 0, 3, 1}},
+        {0, 0, {0, 0, 1, 1}},         // a terminal that reports nothing
+        {-5, 7, {0, 3, 1, 1}},
+        {1000000, 1000000, {0, 343750, 1000000, 312500}},
+    };
+    for (const Case& c : cases) {
+        const CellArea area = fitPicture(c.columns, c.rows);
+        EXPECT_EQ(area.column, c.expected.column) << c.columns << " x " << c.rows;
+        EXPECT_EQ(area.row, c.expected.row) << c.columns << " x " << c.rows;
+        EXPECT_EQ(area.columns, c.expected.columns) << c.columns << " x " << c.rows;
+        EXPECT_EQ(area.rows, c.expected.rows) << c.columns << " x " << c.rows;
+    }
+    // Every size fits inside and is as close to 16 : 5 as whole cells get.
+    for (int columns = 1; columns < 90; columns += 7) {
+        for (int rows = 1; rows < 60; rows += 3) {
+            const CellArea area = fitPicture(columns, rows);
+            ASSERT_LE(area.column + area.columns, columns);
+            ASSERT_LE(area.row + area.rows, rows);
+            ASSERT_TRUE(area.columns == columns || (area.columns + 1) * 5 > rows * 16)
+                << "the picture could be wider: " << columns << " x " << rows;
+            // Rounded rows are within half a row of the shape (one column
+            // rounds up to a whole row).
+            ASSERT_LE(std::abs(area.rows * 16 - area.columns * 5), area.columns == 1 ? 11 : 8)
+                << columns << " x " << rows;
+        }
+    }
+}
+
+}  // namespace
