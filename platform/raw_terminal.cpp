@@ -5,9 +5,13 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+
+#include "platform/signal_guard.h"
 
 namespace {
 
@@ -27,6 +31,11 @@ volatile std::sig_atomic_t g_resized = 0;
 struct sigaction g_previousResizeAction;
 
 void onResize(int) { g_resized = 1; }
+
+bool sameDevice(int a, int b) {
+    struct stat first {}, second {};
+    return fstat(a, &first) == 0 && fstat(b, &second) == 0 && first.st_rdev == second.st_rdev;
+}
 
 int openOwnDescriptor() {
     // A descriptor of our own, so non-blocking writes do not change the
@@ -70,13 +79,16 @@ RawTerminal::~RawTerminal() { close(); }
 
 std::string RawTerminal::open() {
     if (open_) return {};
-    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO))
-        return "the truecolor picture needs a terminal on standard input and output";
+    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO) || !sameDevice(STDIN_FILENO, STDOUT_FILENO))
+        return "the truecolor picture needs one terminal on standard input and output";
     if (tcgetattr(STDIN_FILENO, &saved_) != 0) return "cannot read the terminal's modes";
     output_ = openOwnDescriptor();
     if (output_ < 0) return "cannot open the terminal for writing";
+    // A fatal signal from here on puts the modes and the screen back.
+    armTerminalRestore(STDOUT_FILENO, &saved_, kRestoreBytes);
     const termios raw = rawModes(saved_);
     if (tcsetattr(STDIN_FILENO, TCSANOW, &raw) != 0) {
+        disarmTerminalRestore();
         ::close(output_);
         output_ = -1;
         return "cannot switch the terminal to raw input";
@@ -100,6 +112,7 @@ void RawTerminal::close() {
     pending_.clear();
     writeWithin(output_, kRestoreBytes, kCloseTimeoutMs);
     tcsetattr(STDIN_FILENO, TCSADRAIN, &saved_);
+    disarmTerminalRestore();
     sigaction(SIGWINCH, &g_previousResizeAction, nullptr);
     ::close(output_);
     output_ = -1;

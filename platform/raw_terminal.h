@@ -28,12 +28,9 @@ public:
     void close();
     bool isOpen() const { return open_; }
 
-    // The bytes that undo what open() sent, and the modes it replaced: for
-    // a restore from a signal handler, where only write() and tcsetattr()
-    // may be used.
+    // The bytes that undo what open() sent. While open, the signal guard
+    // holds them and the saved modes for a fatal signal.
     static std::string_view restoreBytes();
-    const termios& savedModes() const { return saved_; }
-    int outputDescriptor() const { return output_; }
 
     // The window size; 80 x 24 when the terminal does not say.
     TerminalSize size() const;
