@@ -9,18 +9,12 @@ constexpr int kFrameHeight = 200;
 
 std::uint32_t channelOf(std::uint32_t color, int channel) { return color >> (8 * channel) & 0xFF; }
 
-// Rounded mean of each channel.
-std::uint32_t meanColor(const std::uint32_t* colors, int count, unsigned mask, bool inMask) {
-    std::uint32_t sums[3] = {0, 0, 0};
-    std::uint32_t n = 0;
-    for (int i = 0; i < count; ++i) {
-        if ((mask >> i & 1) != static_cast<unsigned>(inMask)) continue;
-        for (int c = 0; c < 3; ++c) sums[c] += channelOf(colors[i], c);
-        ++n;
-    }
-    std::uint32_t mean = 0;
-    for (int c = 0; c < 3; ++c) mean |= (sums[c] + n / 2) / n << (8 * c);
-    return mean;
+// Rounded division of a sum of at most six channel values by their count,
+// as a multiply: with 2^16 / n + 1 the error stays below 1 / n for every
+// such sum, so the result is exact.
+std::uint32_t roundedMean(std::uint32_t sum, std::uint32_t count) {
+    static constexpr std::uint32_t kReciprocal[7] = {0, 65537, 32769, 21846, 16385, 13108, 10923};
+    return (sum + count / 2) * kReciprocal[count] >> 16;
 }
 
 }  // namespace
@@ -46,10 +40,24 @@ Cell twoColorCell(const std::uint32_t* colors, int count) {
     }
     const std::uint32_t middle = (widestLow + widestHigh) / 2;
     unsigned mask = 0;
-    for (int i = 0; i < count; ++i)
-        if (channelOf(colors[i], widest) > middle) mask |= 1u << i;
-    return Cell{meanColor(colors, count, mask, true), meanColor(colors, count, mask, false),
-                static_cast<std::uint8_t>(mask)};
+    std::uint32_t total[3] = {0, 0, 0}, drawn[3] = {0, 0, 0};
+    std::uint32_t drawnCount = 0;
+    for (int i = 0; i < count; ++i) {
+        const bool bright = channelOf(colors[i], widest) > middle;
+        mask |= static_cast<unsigned>(bright) << i;
+        drawnCount += bright;
+        for (int c = 0; c < 3; ++c) {
+            total[c] += channelOf(colors[i], c);
+            drawn[c] += bright ? channelOf(colors[i], c) : 0;
+        }
+    }
+    const auto restCount = static_cast<std::uint32_t>(count) - drawnCount;
+    Cell cell{0, 0, static_cast<std::uint8_t>(mask)};
+    for (int c = 0; c < 3; ++c) {
+        cell.foreground |= roundedMean(drawn[c], drawnCount) << (8 * c);
+        cell.background |= roundedMean(total[c] - drawn[c], restCount) << (8 * c);
+    }
+    return cell;
 }
 
 CellConverter::CellConverter(CellShape shape, int columns, int rows)

@@ -175,6 +175,25 @@ TEST(CellConverter, TwoColoursSplitTheWidestChannel) {
     EXPECT_EQ(cell.background, rgb(14, 0, 0));
     const std::uint32_t same[4] = {rgb(1, 2, 3), rgb(1, 2, 3), rgb(1, 2, 3), rgb(1, 2, 3)};
     EXPECT_EQ(twoColorCell(same, 4), solidCell(rgb(1, 2, 3)));
+    // Means round to nearest for every count of sub-cells on each side.
+    std::mt19937 random(4);
+    for (int trial = 0; trial < 20000; ++trial) {
+        const int count = trial % 2 ? 6 : 4;
+        std::uint32_t mixed[6];
+        for (int i = 0; i < count; ++i) mixed[i] = random() & 0xFFFFFF;
+        const Cell split = twoColorCell(mixed, count);
+        for (int c = 0; c < 3; ++c) {
+            unsigned sums[2] = {0, 0}, counts[2] = {0, 0};
+            for (int i = 0; i < count; ++i) {
+                const int side = split.mask >> i & 1;
+                sums[side] += mixed[i] >> (8 * c) & 0xFF;
+                ++counts[side];
+            }
+            ASSERT_TRUE(counts[0] && counts[1]) << "a side with no sub-cell";
+            ASSERT_EQ(split.foreground >> (8 * c) & 0xFF, (sums[1] + counts[1] / 2) / counts[1]);
+            ASSERT_EQ(split.background >> (8 * c) & 0xFF, (sums[0] + counts[0] / 2) / counts[0]);
+        }
+    }
 }
 
 TEST(CellPicture, GlyphsCoverEveryMaskOnce) {

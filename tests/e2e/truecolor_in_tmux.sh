@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# The truecolor picture in a terminal with 24-bit colour: the pane holds
+# 24-bit colour cells in the fitted area, the title counts the song
+# position, a resize fits the picture again, and Escape ends the show with
+# status 0 and the terminal exactly as it was.
+source "$(dirname "$0")/show_in_tmux.inc"
+prepare_work_dir
+show_args="--display truecolor"
+start_show 100 56
+tmux -L "$socket" set-option -s terminal-features ',*:RGB' >/dev/null
+
+# Rows of the pane that hold 24-bit colours.
+coloured_rows() {
+  tmux -L "$socket" capture-pane -e -p -t "$session" | grep -cE $'\e\\[[0-9;]*[34]8;2;[0-9]+;[0-9]+;[0-9]+' || true
+}
+
+sleep 4
+first=$(title_time)
+sleep 1.5
+second=$(title_time)
+[ "$second" -gt "$first" ] || fail "title time did not grow ($first then $second)"
+[ "$(alternate_screen)" = 1 ] || fail "the picture is not on the alternate screen"
+[ "$(cursor_visible)" = 0 ] || fail "the cursor is visible during the show"
+# 100 x 56 fits a picture of 100 x 31 cells (16 columns to 5 rows).
+rows=$(coloured_rows)
+[ "$rows" = 31 ] || fail "24-bit colour on $rows rows, not the 31 of a 100 x 56 pane"
+
+tmux -L "$socket" resize-window -t "$session" -x 61 -y 40
+sleep 2
+# 61 x 40: 61 x 19 cells, centred from row 10.
+rows=$(coloured_rows)
+[ "$rows" = 19 ] || fail "after the resize 24-bit colour on $rows rows, not 19"
+
+send_key Escape
+status=$(wait_for_exit 20)
+[ "$status" = 0 ] || fail "exit status $status"
+expect_terminal_restored "Escape"
+cmp -s "$work/stty-before.txt" "$work/stty-after.txt" || fail "the tty modes differ after the show"
+echo "truecolor test passed at time $second ms"
