@@ -59,7 +59,9 @@ std::span<const ScheduleEntry> showSchedule() {
     return table;
 }
 
-void registerSchedule() {
-    for (const ScheduleEntry& entry : showSchedule())
+void registerSchedule(bool (*stop)()) {
+    for (const ScheduleEntry& entry : showSchedule()) {
+        if (stop && stop()) return;
         vrlAddEffect(entry.start, entry.end, entry.priority, entry.name, entry.create());
+    }
 }

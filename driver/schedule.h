@@ -18,7 +18,9 @@ struct ScheduleEntry {
 std::span<const ScheduleEntry> showSchedule();
 
 // Constructs each entry's effect and hands it to the engine, in table order.
-void registerSchedule();
+// Stops before the next entry once `stop` (when given) returns true: making
+// the effects loads pictures and meshes, the slow part of loading.
+void registerSchedule(bool (*stop)() = nullptr);
 
 // The show ends at the first frame whose position is above this.
 constexpr int kShowEndMs = 333000;

@@ -15,29 +15,39 @@ namespace {
 // Title shown between opening the console and the first frame.
 const char* const kOpeningTitle = "\"Vesper Glint \" by Norvale @ Glyphfest XIII";
 
-void loadShow() {
+void progress(const char* dots) {
+    std::printf("%s", dots);
+    std::fflush(stdout);
+}
+
+// Start-up until the console opens. A quit request (Ctrl+C, a quit signal)
+// is looked at between the steps and between the effects being made; the
+// signal also interrupts a step that waits in a read or an open. Returns
+// false when loading stopped for it.
+bool loadShow() {
     vrlSetLogging(1);
     vrlMakePAK("resources/", "datafile.pak");
-    std::printf("Loading.");
-    std::fflush(stdout);
+    progress("Loading.");
+    if (quitRequested()) return false;
     vrlSetupInstances();
     vrlInitFrameBuffer(320, 200);
     vrlInitSound();
-    std::printf(".");
-    std::fflush(stdout);
+    progress(".");
+    if (quitRequested()) return false;
     vrlReadPak("datafile.pak");
-    std::printf(".");
-    std::fflush(stdout);
+    progress(".");
+    if (quitRequested()) return false;
     vrlLoadSong("kelmuth.ogg");
-    std::printf(".");
-    std::fflush(stdout);
+    progress(".");
+    if (quitRequested()) return false;
     vrlAddRenderToTexture(320, 200, "renderToTexture00");
     vrlAddRenderToTexture(320, 200, "renderToTexture01");
     vrlAddRenderToTexture(256, 256, "renderToTexture02");
-    registerSchedule();
+    registerSchedule(quitRequested);
+    if (quitRequested()) return false;
     vrlInitEffects();
-    std::printf(".\n");
-    std::fflush(stdout);
+    progress(".\n");
+    return !quitRequested();
 }
 
 caca_dither_t* openConsole() {
@@ -82,12 +92,15 @@ int runShow() {
     caca_dither_t* bitmap = nullptr;
     bool consoleOpen = false;
     try {
-        loadShow();
-        bitmap = openConsole();
-        consoleOpen = true;
-        vrlInitTimer();
-        vrlPlaySong(1);
-        runFrames(bitmap);
+        if (loadShow()) {
+            bitmap = openConsole();
+            consoleOpen = true;
+            vrlInitTimer();
+            vrlPlaySong(1);
+            runFrames(bitmap);
+        } else {
+            progress("\n");  // ends the loading line; no console was opened
+        }
     } catch (const char* message) {
         vrlMsg("%s", message);
     }

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -76,6 +77,19 @@ void fillSpectrumFromSong(float* out) {
     }
     std::copy(e.cachedSpectrum.begin(), e.cachedSpectrum.end(), out);
 }
+
+// Each key acts on the position the previous one left.
+void applyKey(SongClock& clock, int key, int stepMs) {
+    const long long now = clock.now();
+    switch (key) {
+        case VRL_KEY_LEFT: clock.seekTo(static_cast<int>(std::max(now - stepMs, 0LL))); break;
+        case VRL_KEY_RIGHT: clock.seekTo(static_cast<int>(std::min<long long>(now + stepMs, INT_MAX))); break;
+        case VRL_KEY_SPACE: clock.setPaused(!clock.paused()); break;
+        default: break;
+    }
+}
+
+constexpr int kMaxKeyRounds = 4096;
 
 }  // namespace
 
@@ -155,16 +169,15 @@ void vrlUpdateTimer() { engine().latchedMs = engine().clock.now(); }
 void vrlCheckControls(float step) {
     Engine& e = engine();
     if (!e.keySource) return;
-    int keys[32];
-    const int count = std::clamp(e.keySource(keys, 32), 0, 32);
     const int stepMs = static_cast<int>(std::clamp(step, 0.0f, 3600000.0f));
-    for (int i = 0; i < count; ++i) {
-        switch (keys[i]) {
-            case VRL_KEY_LEFT: e.clock.seekTo(e.clock.now() - stepMs); break;
-            case VRL_KEY_RIGHT: e.clock.seekTo(e.clock.now() + stepMs); break;
-            case VRL_KEY_SPACE: e.clock.setPaused(!e.clock.paused()); break;
-            default: break;
-        }
+    constexpr int kBatch = 32;
+    // A full batch means more may wait: ask again, so a burst of keys in one
+    // frame all count. The round limit only stops a source that never runs dry.
+    for (int round = 0; round < kMaxKeyRounds; ++round) {
+        int keys[kBatch];
+        const int count = std::clamp(e.keySource(keys, kBatch), 0, kBatch);
+        for (int i = 0; i < count; ++i) applyKey(e.clock, keys[i], stepMs);
+        if (count < kBatch) break;
     }
 }
 

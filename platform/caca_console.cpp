@@ -8,6 +8,8 @@
 #include <cstring>
 
 #include "engine/vrl.h"
+#include "platform/caca_input_source.h"
+#include "platform/console_input.h"
 #include "platform/signal_guard.h"
 #include "platform/terminfo_restore.h"
 
@@ -16,6 +18,7 @@ namespace {
 struct Console {
     caca_canvas_t* canvas = nullptr;
     caca_display_t* display = nullptr;
+    std::optional<CacaInputSource> input;
 };
 
 // One console per process, like the terminal it stands for.
@@ -64,6 +67,8 @@ int caca_init() {
         caca_end();
         return -1;
     }
+    g_console.input.emplace(g_console.display);
+    consoleInputPump().attach(&*g_console.input);
     return 0;
 }
 
@@ -99,6 +104,7 @@ void caca_free_bitmap(caca_dither_t* bitmap) {
 }
 
 void caca_end() {
+    if (g_console.input) consoleInputPump().attach(nullptr);
     if (g_console.display) caca_free_display(g_console.display);
     if (g_console.canvas) caca_free_canvas(g_console.canvas);
     g_console = Console{};

@@ -23,5 +23,6 @@ void caca_refresh();
 void caca_free_bitmap(caca_dither_t* bitmap);  // null is ignored
 void caca_end();                               // no-op when never opened
 
-// The open display, or null. The input pump reads its events.
+// The open display, or null. Its input goes to the process's input pump
+// (platform/console_input.h) while it is open.
 caca_display_t* consoleDisplay();

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# A hundred Right presses arriving at once, while paused, seek 100 s: every
+# key counts, however many come in one frame.
+source "$(dirname "$0")/show_in_tmux.inc"
+prepare_work_dir
+start_show 100 56
+sleep 3
+send_key Space
+sleep 1
+before=$(title_time)
+sleep 0.5
+[ "$(title_time)" = "$before" ] || fail "Space did not pause the show"
+keys=()
+for _ in $(seq 100); do keys+=(Right); done
+tmux -L "$socket" send-keys -t "$session" "${keys[@]}"
+sleep 1.5
+after=$(title_time)
+[ $((after - before)) = 100000 ] ||
+  fail "100 Right presses moved the position by $((after - before)) ms, not 100000"
+send_key Escape
+status=$(wait_for_exit 20)
+[ "$status" = 0 ] || fail "exit status $status"
+echo "key burst passed: $before -> $after ms"

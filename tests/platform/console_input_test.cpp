@@ -1,0 +1,164 @@
+#include "platform/console_input.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <deque>
+#include <vector>
+
+#include "engine/vrl.h"
+#include "platform/caca_input_source.h"
+#include "platform/signal_guard.h"
+
+namespace {
+
+using In = ConsoleInput;
+
+// A terminal that has received `waiting`; more can arrive between calls.
+class FakeSource : public ConsoleInputSource {
+public:
+    std::optional<ConsoleInput> next() override {
+        if (waiting.empty()) return std::nullopt;
+        const ConsoleInput input = waiting.front();
+        waiting.pop_front();
+        return input;
+    }
+    void type(std::vector<ConsoleInput> inputs) { waiting.insert(waiting.end(), inputs.begin(), inputs.end()); }
+    std::deque<ConsoleInput> waiting;
+};
+
+// One that never runs dry, like a read that keeps returning the same byte.
+class EndlessSource : public ConsoleInputSource {
+public:
+    std::optional<ConsoleInput> next() override {
+        ++reads;
+        return ConsoleInput::Right;
+    }
+    long reads = 0;
+};
+
+class InputPumpTest : public ::testing::Test {
+protected:
+    void SetUp() override { pump.attach(&source); }
+
+    // What the engine would get in one frame, asking in batches of 32 as it does.
+    std::vector<int> engineKeysOfAFrame() {
+        std::vector<int> all;
+        int batch[32];
+        int count;
+        do {
+            count = pump.takeEngineKeys(batch, 32);
+            all.insert(all.end(), batch, batch + count);
+        } while (count == 32);
+        return all;
+    }
+
+    FakeSource source;
+    InputPump pump;
+};
+
+TEST_F(InputPumpTest, ArrowsAndSpaceGoToTheEngineEscapeToTheEndCheck) {
+    source.type({In::Left, In::Right, In::Space, In::Escape});
+    EXPECT_EQ(engineKeysOfAFrame(), (std::vector<int>{VRL_KEY_LEFT, VRL_KEY_RIGHT, VRL_KEY_SPACE}));
+    EXPECT_TRUE(pump.takeEscapePress());
+    EXPECT_FALSE(pump.takeEscapePress()) << "one Escape press is reported once";
+    EXPECT_FALSE(pump.quitRequested()) << "Escape is not a quit request";
+}
+
+TEST_F(InputPumpTest, UnknownKeysAreIgnoredAndDisturbNothing) {
+    source.type({In::Other, In::Right, In::Other, In::Other, In::Left, In::Other});
+    EXPECT_EQ(engineKeysOfAFrame(), (std::vector<int>{VRL_KEY_RIGHT, VRL_KEY_LEFT}));
+    EXPECT_FALSE(pump.takeEscapePress());
+    EXPECT_FALSE(pump.quitRequested());
+}
+
+TEST_F(InputPumpTest, CtrlCAndAClosedWindowAreQuitRequestsThatReadAsEscapeFromThenOn) {
+    for (ConsoleInput quit : {In::CtrlC, In::WindowClosed}) {
+        pump.attach(&source);
+        source.type({In::Right, quit, In::Left});
+        EXPECT_TRUE(pump.takeEscapePress());
+        EXPECT_TRUE(pump.quitRequested());
+        EXPECT_TRUE(pump.takeEscapePress()) << "a quit is not forgotten like a key press";
+        // Keys typed around it still reach the engine, in order.
+        EXPECT_EQ(engineKeysOfAFrame(), (std::vector<int>{VRL_KEY_RIGHT, VRL_KEY_LEFT}));
+    }
+}
+
+TEST_F(InputPumpTest, ABurstOfAHundredKeysInOneFrameAllCountInOrder) {
+    std::vector<In> burst(100, In::Right);
+    burst.push_back(In::Space);
+    burst.insert(burst.end(), 40, In::Left);
+    source.type(burst);
+    const std::vector<int> keys = engineKeysOfAFrame();
+    ASSERT_EQ(keys.size(), 141u);
+    EXPECT_EQ(std::count(keys.begin(), keys.begin() + 100, VRL_KEY_RIGHT), 100);
+    EXPECT_EQ(keys[100], VRL_KEY_SPACE);
+    EXPECT_EQ(std::count(keys.begin() + 101, keys.end(), VRL_KEY_LEFT), 40);
+}
+
+TEST_F(InputPumpTest, KeysNotTakenWaitForTheNextCallInOrder) {
+    source.type({In::Right, In::Right, In::Left});
+    int keys[2];
+    ASSERT_EQ(pump.takeEngineKeys(keys, 2), 2);
+    EXPECT_EQ(keys[0], VRL_KEY_RIGHT);
+    source.type({In::Space});  // arrives before the next frame
+    ASSERT_EQ(pump.takeEngineKeys(keys, 2), 2);
+    EXPECT_EQ(keys[0], VRL_KEY_LEFT);
+    EXPECT_EQ(keys[1], VRL_KEY_SPACE);
+    EXPECT_EQ(pump.takeEngineKeys(keys, 2), 0);
+}
+
+TEST_F(InputPumpTest, LookingForEscapeFirstLosesNoEngineKeys) {
+    // The end check may read the queue before the engine's controls do.
+    source.type({In::Right, In::Escape, In::Left});
+    EXPECT_TRUE(pump.takeEscapePress());
+    EXPECT_EQ(engineKeysOfAFrame(), (std::vector<int>{VRL_KEY_RIGHT, VRL_KEY_LEFT}));
+}
+
+TEST_F(InputPumpTest, ADetachedPumpHasNothingAndForgetsWhatWaited) {
+    source.type({In::Right, In::Escape});
+    pump.drain();
+    pump.attach(nullptr);
+    int keys[4];
+    EXPECT_EQ(pump.takeEngineKeys(keys, 4), 0);
+    EXPECT_FALSE(pump.takeEscapePress());
+    EXPECT_EQ(pump.takeEngineKeys(keys, 0), 0);
+}
+
+TEST(InputPump, ASourceThatNeverRunsDryCannotHoldTheFrameOrMemory) {
+    EndlessSource endless;
+    InputPump pump;
+    pump.attach(&endless);
+    int keys[32];
+    EXPECT_EQ(pump.takeEngineKeys(keys, 32), 32);
+    EXPECT_LE(endless.reads, static_cast<long>(InputPump::kMaxWaitingKeys) + 1);
+}
+
+TEST(InputPump, AQuitSignalReadsAsEscape) {
+    // In a child: the guard's handlers stay out of the test runner.
+    const pid_t child = fork();
+    if (child == 0) {
+        installSignalGuard();
+        InputPump pump;
+        if (pump.takeEscapePress()) _exit(1);
+        raise(SIGTERM);
+        _exit(pump.quitRequested() && pump.takeEscapePress() && pump.takeEscapePress() ? 0 : 2);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+TEST(CacaInputSource, LibcacaKeyCodesMeanWhatTheShowExpects) {
+    EXPECT_EQ(consoleInputForCacaKey(CACA_KEY_ESCAPE), In::Escape);
+    EXPECT_EQ(consoleInputForCacaKey(CACA_KEY_CTRL_C), In::CtrlC);
+    EXPECT_EQ(consoleInputForCacaKey(CACA_KEY_LEFT), In::Left);
+    EXPECT_EQ(consoleInputForCacaKey(CACA_KEY_RIGHT), In::Right);
+    EXPECT_EQ(consoleInputForCacaKey(' '), In::Space);
+    for (int other : {int{CACA_KEY_UP}, int{CACA_KEY_DOWN}, int{CACA_KEY_RETURN}, int{'q'}, 0x1c, 0})
+        EXPECT_EQ(consoleInputForCacaKey(other), In::Other) << other;
+}
+
+}  // namespace
