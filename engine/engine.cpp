@@ -223,6 +223,7 @@ void vrlShutDown() {
     enginePtr() = std::make_unique<Engine>();
     SDL_Quit();
     messagesSetHeld(false);
+    messagesForgetSaid();
 }
 
 void vrlSetKeySource(vrlKeySource source) { engine().keySource = source; }

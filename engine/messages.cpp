@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <set>
 #include <vector>
 
 #include "engine/vrl.h"
@@ -12,6 +13,7 @@ struct MessageLog {
     bool enabled = false;
     bool held = false;
     std::vector<std::string> waiting;
+    std::set<std::string> said;  // by messagesWriteOnce
 };
 
 MessageLog& log() {
@@ -47,6 +49,14 @@ void messagesFlush() {
     log().held = held;
 }
 
+void messagesWriteOnce(const std::string& text) {
+    // Only what was really said counts: with logging off, nothing is used up.
+    if (!log().enabled || !log().said.insert(text).second) return;
+    messagesWrite(text);
+}
+
+void messagesForgetSaid() { log().said.clear(); }
+
 void vrlSetLogging(int on) { messagesSetEnabled(on != 0); }
 
 void vrlHoldMessages(int hold) { messagesSetHeld(hold != 0); }
@@ -58,4 +68,13 @@ void vrlMsg(const char* format, ...) {
     std::vsnprintf(buffer, sizeof buffer, format, args);
     va_end(args);
     messagesWrite(buffer);
+}
+
+void vrlMsgOnce(const char* format, ...) {
+    char buffer[1024];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    messagesWriteOnce(buffer);
 }

@@ -7,3 +7,6 @@ void messagesSetEnabled(bool on);
 void messagesSetHeld(bool held);  // releasing prints what waited
 void messagesWrite(const std::string& text);
 void messagesFlush();
+// Writes `text` unless it was written before (since the last forget).
+void messagesWriteOnce(const std::string& text);
+void messagesForgetSaid();

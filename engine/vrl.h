@@ -43,6 +43,10 @@ NORVALE_VIRELLO::Texture* vrlGetTexture(const char* name);
 
 // --- messages and shutdown --------------------------------------------------
 void vrlMsg(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// Like vrlMsg, but a text already said since start-up (or the last
+// vrlShutDown) is not said again: for faults met once per use, such as a
+// missing file several effects ask for.
+void vrlMsgOnce(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void vrlShutDown();
 
 // --- beyond the show: the console layer, tools and tests --------------------

@@ -10,8 +10,12 @@
 // dropped. One message says what was repaired.
 #include "render/mesh_loader.h"
 
-#include <cctype>
-#include <fstream>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <locale>
 #include <sstream>
 
@@ -165,6 +169,37 @@ void fillFaces(const ParsedFile& file, Mesh& mesh, Repairs& repairs) {
     mesh.faceCount = static_cast<int>(mesh.faces.size());
 }
 
+// The limit a parsed file went past, or null. Far above the show's own
+// meshes (a few hundred faces), low enough that one cannot exhaust memory.
+const char* exceededLimit(const ParsedFile& file) {
+    static const std::string faces = std::to_string(kMaxMeshFaces) + " faces";
+    static const std::string vertices = std::to_string(kMaxMeshVertices) + " vertices";
+    if (file.corner0.size() > kMaxMeshFaces) return faces.c_str();
+    if (file.positions.size() > kMaxMeshVertices || file.normals.size() > kMaxMeshVertices ||
+        file.texU.size() > kMaxMeshVertices)
+        return vertices.c_str();
+    return nullptr;
+}
+
+// Parses line by line, stopping at the first limit passed (returned).
+const char* parseText(const std::string& text, ParsedFile& file) {
+    std::string line;
+    std::vector<std::string> tokens;
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        std::size_t end = text.find('\n', begin);
+        if (end == std::string::npos) end = text.size();
+        line.assign(text, begin, end - begin);
+        begin = end + 1;
+        tokens.clear();
+        splitTokens(line, tokens);
+        if (tokens.empty()) continue;
+        parseLine(tokens, file);
+        if (const char* limit = exceededLimit(file)) return limit;
+    }
+    return nullptr;
+}
+
 void reportRepairs(const std::string& fileName, const Repairs& repairs) {
     if (!repairs.any()) return;
     vrlMsg("Mesh %s is malformed: %d numbers missing or unreadable, %d vertices without a "
@@ -175,18 +210,30 @@ void reportRepairs(const std::string& fileName, const Repairs& repairs) {
 
 }  // namespace
 
-bool readLines(const std::string& fileName, std::vector<std::string>& lines, bool lowerCase) {
-    std::ifstream stream(fileName, std::ios::binary);
-    if (!stream.is_open()) return false;
-    std::string line;
-    while (std::getline(stream, line)) {
-        if (lowerCase) {
-            for (char& c : line)
-                c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        }
-        lines.push_back(line);
+FileRead readFileText(const std::string& fileName, std::size_t maxBytes, std::string& text) {
+    text.clear();
+    std::FILE* file = std::fopen(fileName.c_str(), "rb");
+    if (!file) return FileRead::NotOpened;
+    FileRead result = FileRead::Ok;
+    struct stat info {};
+    if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode) &&
+        static_cast<std::uintmax_t>(info.st_size) > maxBytes) {
+        std::fclose(file);
+        return FileRead::TooLarge;
     }
-    return true;
+    // The rest is read in pieces and counted: a pipe has no size to ask.
+    char chunk[64 * 1024];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        if (got > maxBytes - text.size()) {
+            result = FileRead::TooLarge;
+            break;
+        }
+        text.append(chunk, got);
+    }
+    std::fclose(file);
+    if (result != FileRead::Ok) text.clear();
+    return result;
 }
 
 void splitTokens(const std::string& line, std::vector<std::string>& tokens) {
@@ -201,7 +248,17 @@ void splitTokens(const std::string& line, std::vector<std::string>& tokens) {
 
 bool parseFloat(float& result, const std::string& token) { return parseNumber(result, token); }
 
-bool parseInt(int& result, const std::string& token) { return parseNumber(result, token); }
+bool parseInt(int& result, const std::string& token) {
+    // Face corners are nearly always a few plain digits; those need no
+    // stream, and any other form still reads exactly as a stream reads it.
+    if (!token.empty() && token.size() <= 9 &&
+        std::all_of(token.begin(), token.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        result = 0;
+        for (char c : token) result = result * 10 + (c - '0');
+        return true;
+    }
+    return parseNumber(result, token);
+}
 
 void parseFaceVertex(const std::string& token, int& vertexNumber, int& textureNumber,
                      int& normalNumber) {
@@ -224,15 +281,20 @@ void parseFaceVertex(const std::string& token, int& vertexNumber, int& textureNu
 }
 
 void Mesh::load(std::string fileName) {
-    std::vector<std::string> lines;
     ParsedFile file;
-    if (readLines(fileName, lines, false)) {
+    std::string text;
+    const FileRead read = readFileText(fileName, kMaxMeshFileBytes, text);
+    if (read == FileRead::NotOpened) {
+        vrlMsgOnce("Cannot open mesh %s (%s); it is not drawn\n", fileName.c_str(),
+                   std::strerror(errno));
+    } else if (read == FileRead::TooLarge) {
+        vrlMsgOnce("Mesh %s is larger than %zu MB; it is not drawn\n", fileName.c_str(),
+                   kMaxMeshFileBytes >> 20);
+    } else {
         vrlMsg("Parsing mesh %s\n", fileName.c_str());
-        std::vector<std::string> tokens;
-        for (const std::string& line : lines) {
-            tokens.clear();
-            splitTokens(line, tokens);
-            if (!tokens.empty()) parseLine(tokens, file);
+        if (const char* limit = parseText(text, file)) {
+            vrlMsgOnce("Mesh %s has more than %s; it is not drawn\n", fileName.c_str(), limit);
+            file = ParsedFile{};
         }
     }
 

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/vrl.h"
@@ -165,15 +168,54 @@ TEST_F(MeshLoaderTest, LinesEndAtLineFeedsAndCarriageReturnsAreWhitespace) {
     expectVector(mesh.vertices[2].position, 7, 8, 9);
 }
 
-TEST_F(MeshLoaderTest, MissingFileGivesEmptyMeshSilently) {
-    Mesh mesh;
-    const std::string messages = loadAndCaptureMessages(mesh, files.pathOf("absent.obj"));
-    EXPECT_EQ(messages, "");
+void expectEmpty(const Mesh& mesh) {
     EXPECT_EQ(mesh.vertexCount, 0);
     EXPECT_EQ(mesh.faceCount, 0);
     EXPECT_TRUE(mesh.vertices.empty());
     EXPECT_TRUE(mesh.faces.empty());
     EXPECT_TRUE(mesh.drawList.empty());
+}
+
+TEST_F(MeshLoaderTest, AMissingFileGivesAnEmptyMeshAndIsNamedOnce) {
+    // Several effects load the same file; the user hears of it once.
+    const std::string path = files.pathOf("absent.obj");
+    Mesh first, second;
+    EXPECT_EQ(loadAndCaptureMessages(first, path),
+              "Cannot open mesh " + path + " (No such file or directory); it is not drawn\n");
+    EXPECT_EQ(loadAndCaptureMessages(second, path), "");
+    expectEmpty(first);
+    expectEmpty(second);
+}
+
+TEST_F(MeshLoaderTest, MeshesPastTheLimitsAreRefusedWholeWithAMessage) {
+    std::string atLimit = kTriangleAttributes;
+    for (std::size_t i = 0; i < kMaxMeshFaces; ++i) atLimit += "f 1 2 3\n";
+    Mesh accepted;
+    loadAndCaptureMessages(accepted, files.write("at-limit.obj", atLimit));
+    EXPECT_EQ(accepted.faceCount, static_cast<int>(kMaxMeshFaces));
+
+    Mesh tooManyFaces;
+    const std::string facesPath = files.write("faces.obj", atLimit + "f 3 2 1\n");
+    EXPECT_NE(loadAndCaptureMessages(tooManyFaces, facesPath).find("has more than 200000 faces"),
+              std::string::npos);
+    expectEmpty(tooManyFaces);
+
+    std::string vertices;
+    for (std::size_t i = 0; i <= kMaxMeshVertices; ++i) vertices += "v\n";
+    Mesh tooManyVertices;
+    const std::string verticesPath = files.write("vertices.obj", vertices + "f 1 2 3\n");
+    EXPECT_NE(loadAndCaptureMessages(tooManyVertices, verticesPath).find("more than 600000 vertices"),
+              std::string::npos);
+    expectEmpty(tooManyVertices);
+}
+
+TEST_F(MeshLoaderTest, AFileLargerThanTheLimitIsNotEvenParsed) {
+    const std::string path = files.write("huge.obj", kTriangleAttributes + "f 1 2 3\n");
+    ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(kMaxMeshFileBytes) + 1), 0);
+    Mesh mesh;
+    const std::string messages = loadAndCaptureMessages(mesh, path);
+    EXPECT_EQ(messages, "Mesh " + path + " is larger than 64 MB; it is not drawn\n");
+    expectEmpty(mesh);
 }
 
 TEST_F(MeshLoaderTest, ValidFileReportsOnlyThatItIsParsed) {
@@ -276,17 +318,21 @@ TEST(MeshLoaderHelpers, SplitTokensAppendsAtAnyWhitespaceRun) {
     EXPECT_EQ(tokens.size(), 5u);
 }
 
-TEST_F(MeshLoaderTest, ReadLinesAppendsAndLowerCasesOnRequest) {
-    const std::string path = files.write("lines.txt", "V 1\n\nF One\r\nlast");
-    std::vector<std::string> lines = {"before"};
-    ASSERT_TRUE(readLines(path, lines, false));
-    EXPECT_EQ(lines, (std::vector<std::string>{"before", "V 1", "", "F One\r", "last"}));
-    std::vector<std::string> lowered;
-    ASSERT_TRUE(readLines(path, lowered, true));
-    EXPECT_EQ(lowered, (std::vector<std::string>{"v 1", "", "f one\r", "last"}));
-    std::vector<std::string> untouched = {"x"};
-    EXPECT_FALSE(readLines(files.pathOf("absent.txt"), untouched, false));
-    EXPECT_EQ(untouched, std::vector<std::string>{"x"});
+TEST_F(MeshLoaderTest, ReadFileTextTakesUpToItsLimitAndNotAByteMore) {
+    const std::string path = files.write("ten.txt", "V 1\n\nF 2\r\nx");
+    std::string text = "stale";
+    EXPECT_EQ(readFileText(path, 11, text), FileRead::Ok);
+    EXPECT_EQ(text, "V 1\n\nF 2\r\nx");
+    EXPECT_EQ(readFileText(path, 10, text), FileRead::TooLarge);
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(readFileText(files.pathOf("absent.txt"), 11, text), FileRead::NotOpened);
+
+    // A pipe has no size to ask in advance: its bytes are counted.
+    const std::string pipePath = files.pathOf("pipe.obj");
+    ASSERT_EQ(mkfifo(pipePath.c_str(), 0600), 0);
+    std::thread writer([&] { files.write("pipe.obj", "V 1\n\nF 2\r\nx"); });
+    EXPECT_EQ(readFileText(pipePath, 10, text), FileRead::TooLarge);
+    writer.join();
 }
 
 TEST_F(MeshLoaderTest, FitUnitSphereScalesPositionsOnly) {
