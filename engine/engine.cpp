@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -13,6 +14,7 @@
 
 #include "engine/archive.h"
 #include "engine/messages.h"
+#include "engine/ogg_pages.h"
 #include "engine/song_clock.h"
 #include "engine/song_player.h"
 #include "engine/song_spectrum.h"
@@ -78,6 +80,28 @@ void fillSpectrumFromSong(float* out) {
     std::copy(e.cachedSpectrum.begin(), e.cachedSpectrum.end(), out);
 }
 
+// "m:ss.t" of a sample position.
+std::string songTime(std::int64_t frames, int rate) {
+    const std::int64_t tenths = frames * 10 / std::max(rate, 1);
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld:%02lld.%lld", static_cast<long long>(tenths / 600),
+                  static_cast<long long>(tenths / 10 % 60), static_cast<long long>(tenths % 10));
+    return text;
+}
+
+// A damaged song still plays what can be decoded; the user hears of the
+// damage once, at loading, with where it lies.
+void reportSongDamage(const char* name, const std::vector<std::uint8_t>& bytes, int rate) {
+    const OggPageReport pages = inspectOggPages(bytes);
+    if (pages.unreadableBytes > 0)
+        vrlMsg("Song %s is damaged after %s (%lld bytes unreadable): it skips there", name,
+               songTime(pages.damagedAfterGranule, rate).c_str(),
+               static_cast<long long>(pages.unreadableBytes));
+    if (pages.cutShort)
+        vrlMsg("Song %s is cut short: it stops at %s, silence follows", name,
+               songTime(pages.lastGranule, rate).c_str());
+}
+
 // Each key acts on the position the previous one left.
 void applyKey(SongClock& clock, int key, int stepMs) {
     const long long now = clock.now();
@@ -135,7 +159,11 @@ void vrlLoadSong(const char* name) {
         if (!e.manualClock) useSilentClock("No song");
         return;
     }
-    e.songLengthMs = static_cast<int>(e.playDecoder.lengthFrames() * 1000 / e.playDecoder.sampleRate());
+    // A damaged last page can state any length; none may overflow here.
+    const std::int64_t frames = std::min<std::int64_t>(e.playDecoder.lengthFrames(), INT64_MAX / 1000);
+    e.songLengthMs =
+        static_cast<int>(std::min<std::int64_t>(frames * 1000 / e.playDecoder.sampleRate(), INT_MAX));
+    reportSongDamage(name, e.songBytes, e.playDecoder.sampleRate());
     if (e.manualClock) return;
     if (!e.player.openDevice(&e.playDecoder, error)) {
         vrlMsg("No sound device (%s)", error.c_str());

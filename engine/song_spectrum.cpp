@@ -29,7 +29,7 @@ void SongSpectrum::decodeUntil(std::int64_t frame) {
     while (historyEnd_ < frame) {
         const long got = decoder_.readStereo(scratch_.data(), kChunkFrames);
         if (got <= 0) {
-            // Past the end of the song: silence.
+            // The stream ended before its stated length: silence.
             history_.insert(history_.end(), static_cast<std::size_t>(frame - historyEnd_), 0.0f);
             historyEnd_ = frame;
             break;
@@ -47,15 +47,20 @@ void SongSpectrum::decodeUntil(std::int64_t frame) {
 
 void SongSpectrum::monoWindow(std::int64_t endFrame, float* out) {
     const std::int64_t startFrame = endFrame - kSpectrumWindow;
-    const std::int64_t firstReal = std::max<std::int64_t>(startFrame, 0);
-    if (endFrame > 0) {
-        const bool usable = firstReal >= historyStart_ && endFrame - historyEnd_ <= kMaxForwardDecode;
+    // Before the start and past the end is silence, never decoded: a window
+    // far past the end costs no more than one inside the song.
+    const std::int64_t length = decoder_.lengthFrames();
+    const std::int64_t firstReal = std::clamp<std::int64_t>(startFrame, 0, length);
+    const std::int64_t endReal = std::clamp<std::int64_t>(endFrame, 0, length);
+    if (endReal > firstReal) {
+        const bool usable = firstReal >= historyStart_ && endReal - historyEnd_ <= kMaxForwardDecode;
         if (!usable) restartAt(firstReal);
-        decodeUntil(endFrame);
+        decodeUntil(endReal);
     }
     for (int i = 0; i < kSpectrumWindow; ++i) {
         const std::int64_t frame = startFrame + i;
-        out[i] = frame < 0 ? 0.0f : history_[static_cast<std::size_t>(frame - historyStart_)];
+        const bool real = frame >= firstReal && frame < endReal;
+        out[i] = real ? history_[static_cast<std::size_t>(frame - historyStart_)] : 0.0f;
     }
 }
 

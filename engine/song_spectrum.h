@@ -15,7 +15,8 @@ public:
     int sampleRate() const { return decoder_.sampleRate(); }
 
     // The kSpectrumWindow mono samples ending just before `endFrame`
-    // (frames before the start of the song are silence) into `out`.
+    // (frames before the start or past the end of the song are silence) into
+    // `out`, in constant memory wherever the window lies.
     void monoWindow(std::int64_t endFrame, float* out);
     void spectrumAt(std::int64_t endFrame, float* out);
 

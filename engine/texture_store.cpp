@@ -23,8 +23,10 @@ std::unique_ptr<Texture> decodeJpeg(const std::vector<std::uint8_t>& bytes, std:
     if (tjDecompressHeader3(decoder, bytes.data(), static_cast<unsigned long>(bytes.size()), &width,
                             &height, &subsampling, &colorspace) != 0) {
         error = tjGetErrorStr2(decoder);
-    } else if (width <= 0 || height <= 0 || width > 8192 || height > 8192) {
-        error = "unreasonable picture size";
+    } else if (width <= 0 || height <= 0 || width > kMaxPictureSide || height > kMaxPictureSide) {
+        error = "the picture is " + std::to_string(width) + " x " + std::to_string(height) +
+                ", larger than the " + std::to_string(kMaxPictureSide) + " x " +
+                std::to_string(kMaxPictureSide) + " accepted";
     } else {
         std::vector<unsigned int> pixels(static_cast<std::size_t>(width) * height);
         if (tjDecompress2(decoder, bytes.data(), static_cast<unsigned long>(bytes.size()),

@@ -8,6 +8,10 @@
 
 #include "engine/texture.h"
 
+// The largest picture decoded: 64 MB of pixels, far above the show's own
+// (640 x 480 at most). A larger one is refused before any pixel is decoded.
+constexpr int kMaxPictureSide = 4096;
+
 // Pixels in FrameBuffer layout (red bits 0-7, green 8-15, blue 16-23).
 std::unique_ptr<NORVALE_VIRELLO::Texture> decodeJpeg(const std::vector<std::uint8_t>& bytes,
                                                      std::string& error);

@@ -1,0 +1,137 @@
+// Hostile and damaged content: pictures too large to hold, songs cut short or
+// garbled, positions far past the song's end. Each is refused or played as far
+// as it can be, said once, and never costs unbounded memory.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "engine/song_spectrum.h"
+#include "engine/texture_store.h"
+#include "tests/engine/engine_fixture.h"
+#include "tests/engine/test_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::uint8_t> greyJpeg(int width, int height) {
+    return encodeJpeg(std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height * 3, 128),
+                      width, height);
+}
+
+TEST(PictureLimits, PicturesUpToTheLimitDecodeAndLargerOnesAreRefusedUnread) {
+    std::string error;
+    const auto atLimit = decodeJpeg(greyJpeg(kMaxPictureSide, 8), error);
+    ASSERT_NE(atLimit, nullptr) << error;
+    EXPECT_EQ(atLimit->getWidth(), 4096u);
+    for (auto [width, height] : {std::pair{4097, 8}, std::pair{8, 4097}}) {
+        error.clear();
+        EXPECT_EQ(decodeJpeg(greyJpeg(width, height), error), nullptr);
+        const std::string size = std::to_string(width) + " x " + std::to_string(height);
+        EXPECT_NE(error.find(size), std::string::npos) << error;
+        EXPECT_NE(error.find("4096 x 4096"), std::string::npos) << error;
+    }
+}
+
+// The song as the show loads it: packed, read back, decoded.
+class DamagedSongTest : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        dir = makeScratchDir("damaged-song");
+        fs::create_directories(dir / "resources");
+        // Long enough for several pages, so damage takes only part of it.
+        song = encodeSineSong(1000.0, 0.5, 8.0);
+    }
+    void TearDown() override {
+        EngineTest::TearDown();
+        fs::remove_all(dir);
+    }
+    // Loads `bytes` as the song; returns what the engine said.
+    std::string load(const std::vector<std::uint8_t>& bytes) {
+        writeFile(dir / "resources" / "kelmuth.ogg", bytes);
+        const std::string pak = (dir / "datafile.pak").string();
+        vrlSetLogging(1);
+        ::testing::internal::CaptureStderr();
+        vrlMakePAK((dir / "resources").c_str(), pak.c_str());
+        vrlReadPak(pak.c_str());
+        vrlLoadSong("kelmuth.ogg");
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        vrlSetLogging(0);
+        return said;
+    }
+    fs::path dir;
+    std::vector<std::uint8_t> song;
+};
+
+TEST_F(DamagedSongTest, AnIntactSongSaysNothing) {
+    const std::string said = load(song);
+    EXPECT_EQ(said.find("Song"), std::string::npos) << said;
+    EXPECT_NEAR(vrlGetSongLength(), 8000, 2);
+}
+
+// "0:04.1" for 4160 ms, as the messages write positions.
+std::string songTime(int ms) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%d:%02d.%d", ms / 60000, ms / 1000 % 60, ms / 100 % 10);
+    return text;
+}
+
+TEST_F(DamagedSongTest, ASongCutShortSaysWhereItStops) {
+    std::vector<std::uint8_t> cut(song.begin(), song.begin() + song.size() * 7 / 10);
+    const std::string said = load(cut);
+    // What there is still plays, and the message names where that ends.
+    ASSERT_GT(vrlGetSongLength(), 2000);
+    ASSERT_LT(vrlGetSongLength(), 7000);
+    EXPECT_NE(said.find("Song kelmuth.ogg is cut short: it stops at " +
+                        songTime(vrlGetSongLength())),
+              std::string::npos)
+        << said;
+}
+
+TEST_F(DamagedSongTest, AGarbledStretchSaysWhereItLiesAndTheRestStillPlays) {
+    std::vector<std::uint8_t> garbled = song;
+    const std::size_t from = song.size() / 2;
+    for (std::size_t i = from; i < from + 2000; ++i) garbled[i] = static_cast<std::uint8_t>(i * 131);
+    const std::string said = load(garbled);
+    EXPECT_NE(said.find("Song kelmuth.ogg is damaged after 0:0"), std::string::npos) << said;
+    EXPECT_NE(said.find("bytes unreadable): it skips there"), std::string::npos) << said;
+    EXPECT_EQ(said.find("cut short"), std::string::npos) << said;
+    EXPECT_NEAR(vrlGetSongLength(), 8000, 2);
+}
+
+TEST_F(DamagedSongTest, FarPastTheEndTheSpectrumIsSilenceInConstantMemory) {
+    load(song);
+    // The last position a capture accepts: decoding up to it would need
+    // terabytes of samples.
+    vrlSetPosition(1073741823);
+    vrlUpdateTimer();
+    std::vector<float> spectrum(kSpectrumBins, 1.0f);
+    vrlGetSpectrum(spectrum.data(), kSpectrumBins);
+    for (float value : spectrum) ASSERT_EQ(value, 0.0f);
+}
+
+TEST(SongSpectrumWindow, AWindowOverTheSongsEndHoldsItsLastSamplesThenSilence) {
+    const std::vector<std::uint8_t> song = encodeSineSong(1000.0, 0.5, 1.0);
+    std::string error;
+    SongSpectrum spectrum;
+    ASSERT_TRUE(spectrum.open(&song, error)) << error;
+    SongDecoder reference;
+    ASSERT_TRUE(reference.open(&song, error)) << error;
+    const std::int64_t length = reference.lengthFrames();
+    constexpr int kPast = 100;
+    std::vector<float> stereo(2 * kSpectrumWindow);
+    ASSERT_TRUE(reference.seek(length - (kSpectrumWindow - kPast)));
+    ASSERT_EQ(reference.readStereo(stereo.data(), kSpectrumWindow - kPast), kSpectrumWindow - kPast);
+
+    float window[kSpectrumWindow];
+    spectrum.monoWindow(length + kPast, window);
+    for (int i = 0; i < kSpectrumWindow - kPast; ++i)
+        ASSERT_EQ(window[i], (stereo[2 * i] + stereo[2 * i + 1]) * 0.5f) << i;
+    for (int i = kSpectrumWindow - kPast; i < kSpectrumWindow; ++i) ASSERT_EQ(window[i], 0.0f) << i;
+}
+
+}  // namespace
