@@ -2,9 +2,11 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
-#include <fstream>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <set>
@@ -13,6 +15,7 @@
 #include "tools/capture/character_picture.h"
 #include "tools/capture/contact_sheet.h"
 #include "tools/capture/output_check.h"
+#include "tools/capture/output_file.h"
 #include "tools/capture/picture_figures.h"
 #include "tools/capture/png_writer.h"
 #include "tools/capture/progress_bar.h"
@@ -20,6 +23,7 @@
 #include "tools/capture/stats.h"
 #include "tools/capture/stats_report.h"
 #include "tools/capture/video_writer.h"
+#include "tools/capture/workload_check.h"
 
 namespace {
 
@@ -40,10 +44,10 @@ std::string frameFileName(const std::string& folder, const char* kind, int ms, c
 }
 
 std::string writeText(const std::string& path, const std::string& text) {
-    std::ofstream file(path, std::ios::binary);
-    file << text;
-    file.close();
-    return file ? std::string() : "cannot write " + path;
+    return writeThroughTemporary(path, [&](std::FILE* file) -> std::string {
+        if (std::fwrite(text.data(), 1, text.size(), file) == text.size()) return {};
+        return std::strerror(errno);
+    });
 }
 
 std::string describePositions(const CaptureOptions& o) {
@@ -214,12 +218,18 @@ private:
 }  // namespace
 
 int runCapture(CaptureOptions options, EffectRegistrar registrar) {
+    // A file-size limit must fail a write with its reason, not end the tool.
+    std::signal(SIGXFSZ, SIG_IGN);
+    if (const std::string error = checkWorkload(options); !error.empty()) return fail(2, error);
     const std::string error = prepareOutputs(options);
     if (!error.empty()) return fail(2, error);
-    if (!options.videoFile.empty() && findProgram(options.ffmpegProgram).empty())
-        return fail(2, "cannot record video: the program \"" + options.ffmpegProgram +
-                           "\" was not found. Install it (Debian package ffmpeg) or name it "
-                           "with --ffmpeg PATH.");
+    if (!options.videoFile.empty()) {
+        const std::string problem = programProblem(options.ffmpegProgram);
+        if (!problem.empty())
+            return fail(2, "cannot record video: " + problem +
+                               ". Install ffmpeg (Debian package ffmpeg) or name it with "
+                               "--ffmpeg PATH.");
+    }
     if (chdir(options.showDir.c_str()) != 0)
         return fail(2, "cannot enter the show folder " + options.showDir);
     CaptureRun run(options, registrar);

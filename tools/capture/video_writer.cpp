@@ -10,6 +10,8 @@
 #include <cstring>
 #include <vector>
 
+#include "tools/capture/output_file.h"
+
 extern char** environ;
 
 namespace {
@@ -43,7 +45,23 @@ std::vector<std::string> ffmpegArguments(const std::string& ffmpeg, const std::s
     return args;
 }
 
+std::string fileProblem(const std::string& path) {
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0) return path + ": " + std::strerror(errno);
+    if (S_ISDIR(info.st_mode)) return path + " is a folder, not a program";
+    if (!S_ISREG(info.st_mode)) return path + " is not a regular file";
+    if (access(path.c_str(), X_OK) != 0)
+        return path + " is not executable (" + std::strerror(errno) + ")";
+    return {};
+}
+
 }  // namespace
+
+std::string programProblem(const std::string& program) {
+    if (program.find('/') != std::string::npos) return fileProblem(program);
+    if (!findProgram(program).empty()) return {};
+    return "the program \"" + program + "\" was not found in PATH";
+}
 
 std::string findProgram(const std::string& program) {
     if (program.empty()) return {};
@@ -64,14 +82,14 @@ std::string findProgram(const std::string& program) {
 
 VideoWriter::VideoWriter(const std::string& ffmpeg, const std::string& file, int width, int height,
                          int fps, const std::string& song, int songOffsetMs)
-    : width_(width), height_(height) {
+    : file_(file), temporary_(temporaryNameFor(file)), width_(width), height_(height) {
     int fds[2];
     if (pipe(fds) != 0) {
         error_ = std::string("cannot make a pipe for ffmpeg: ") + std::strerror(errno);
         return;
     }
     const std::vector<std::string> args =
-        ffmpegArguments(ffmpeg, file, width, height, fps, song, songOffsetMs);
+        ffmpegArguments(ffmpeg, temporary_, width, height, fps, song, songOffsetMs);
     std::vector<char*> argv;
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
@@ -93,7 +111,11 @@ VideoWriter::VideoWriter(const std::string& ffmpeg, const std::string& file, int
     pipe_ = fds[1];
 }
 
-VideoWriter::~VideoWriter() { finish(); }
+// A run that stops before finish() made no whole video: nothing is kept.
+VideoWriter::~VideoWriter() {
+    if (error_.empty()) error_ = "abandoned";
+    finish();
+}
 
 bool VideoWriter::write(const RgbImage& frame) {
     if (pipe_ < 0) return false;
@@ -130,6 +152,10 @@ std::string VideoWriter::finish() {
         child_ = -1;
         if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
             if (error_.empty()) error_ = "ffmpeg failed (see its messages above)";
+        if (error_.empty())
+            error_ = commitTemporary(temporary_, file_);
+        else
+            discardTemporary(temporary_);
     }
     return error_;
 }

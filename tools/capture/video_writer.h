@@ -10,11 +10,17 @@
 // The program as a shell would find it: a name with a slash as it stands,
 // else the first executable in a PATH folder. Empty when there is none.
 std::string findProgram(const std::string& program);
+// Why findProgram finds nothing, in words: "PATH is a folder, not a
+// program", "... is not executable", "... does not exist", or no such name
+// in PATH. Empty when the program can be run.
+std::string programProblem(const std::string& program);
 
 class VideoWriter {
 public:
     // song: audio file to lay under the pictures, or empty for a silent
-    // video; songOffsetMs: the song position of the first frame.
+    // video; songOffsetMs: the song position of the first frame. ffmpeg
+    // writes a temporary file beside `file`, renamed to it by a successful
+    // finish and removed otherwise.
     VideoWriter(const std::string& ffmpeg, const std::string& file, int width, int height, int fps,
                 const std::string& song, int songOffsetMs);
     ~VideoWriter();
@@ -23,10 +29,14 @@ public:
 
     const std::string& error() const { return error_; }  // empty while all is well
     bool write(const RgbImage& frame);
-    // Ends the stream and waits for ffmpeg. Returns an error text or empty.
+    // Ends the stream and waits for ffmpeg; the video takes its name only
+    // now, and only when all went well. Returns an error text or empty.
+    // Destroying the writer without finish() discards the video.
     std::string finish();
 
 private:
+    std::string file_;
+    std::string temporary_;
     int width_;
     int height_;
     int pipe_ = -1;

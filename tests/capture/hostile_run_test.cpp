@@ -1,0 +1,113 @@
+// The capture program against hostile requests and a hostile machine: a full
+// disk, positions far past the song, runs that would take days, a video
+// program that is not one.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "tests/capture/program_run.h"
+
+namespace fs = std::filesystem;
+using capture_program::Outcome;
+using capture_program::run;
+
+namespace {
+
+class HostileCapture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        scratch_ = fs::path(::testing::TempDir()) /
+                   ("vg-capture-hostile-" + std::to_string(getpid()) + "-" +
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(scratch_);
+        fs::create_directories(scratch_);
+        show_ = capture_program::showFolder(scratch_);
+        out_ = scratch_ / "out";
+        fs::create_directories(out_);
+    }
+    void TearDown() override { fs::remove_all(scratch_); }
+    std::string showDir() const { return "--show-dir '" + show_.string() + "' --quiet "; }
+    int filesIn(const fs::path& folder) const {
+        return static_cast<int>(std::distance(fs::directory_iterator(folder), {}));
+    }
+    fs::path scratch_, show_, out_;
+};
+
+TEST_F(HostileCapture, AFullDiskLeavesNoPartialFileAndSaysWhyAndWhich) {
+    // A file-size limit of 8 KiB stands in for a full disk: the sheet's PNG
+    // does not fit, the stats JSON would.
+    const fs::path sheet = out_ / "sheet.png";
+    std::ofstream(sheet) << "an older sheet";
+    const Outcome outcome =
+        run(showDir() + "--at 165000 --sheet '" + sheet.string() + "'", scratch_, "ulimit -f 8;");
+    EXPECT_EQ(outcome.status, 1) << outcome.errors;
+    EXPECT_NE(outcome.errors.find("cannot write " + sheet.string() + ": File too large"),
+              std::string::npos)
+        << outcome.errors;
+    // The older file is untouched, and no temporary file is left beside it.
+    EXPECT_EQ(capture_program::readFile(sheet), "an older sheet");
+    EXPECT_EQ(filesIn(out_), 1);
+}
+
+TEST_F(HostileCapture, FarPastTheSongsEndIsCapturedInConstantMemory) {
+    const fs::path stats = out_ / "s.json";
+    // Before, this decoded zeros up to the position: gigabytes, then abort.
+    const Outcome outcome =
+        run(showDir() + "--at 1073741823 --stats '" + stats.string() + "'", scratch_,
+            "ulimit -v 1000000;");
+    EXPECT_EQ(outcome.status, 0) << outcome.errors;
+    EXPECT_TRUE(fs::exists(stats));
+}
+
+TEST_F(HostileCapture, RunsThatWouldTakeDaysAreRefusedBeforeTheFirstFrame) {
+    const std::string stats = "--stats '" + (out_ / "s.json").string() + "' ";
+    for (const std::string& asked : {
+             std::string("--start 0 --end 1073741823"),
+             std::string("--at 1073741823 --warmup 1073741823"),
+             std::string("--start 0 --end 333000 --fps 60 --warmup 3000"),
+         }) {
+        const Outcome outcome = run(showDir() + stats + asked, scratch_);
+        EXPECT_EQ(outcome.status, 2) << asked << ": " << outcome.errors;
+        EXPECT_NE(outcome.errors.find("more than 1000000 frames"), std::string::npos)
+            << asked << ": " << outcome.errors;
+    }
+    EXPECT_EQ(filesIn(out_), 0);
+}
+
+TEST_F(HostileCapture, AVideoProgramThatIsNoProgramIsDescribed) {
+    const fs::path notExecutable = scratch_ / "ffmpeg-text";
+    std::ofstream(notExecutable) << "#!/bin/sh\n";
+    chmod(notExecutable.c_str(), 0644);
+    const std::string folder = scratch_.string(), text = notExecutable.string(),
+                      absent = (scratch_ / "absent").string();
+    struct Case {
+        std::string program, says;
+    };
+    for (const Case& c : {Case{folder, folder + " is a folder, not a program"},
+                          Case{text, text + " is not executable (Permission denied)"},
+                          Case{absent, absent + ": No such file or directory"}}) {
+        const Outcome outcome = run(showDir() + "--video '" + (out_ / "v.mp4").string() +
+                                        "' --ffmpeg '" + c.program + "'",
+                                    scratch_);
+        EXPECT_EQ(outcome.status, 2) << c.program;
+        EXPECT_NE(outcome.errors.find(c.says), std::string::npos) << outcome.errors;
+    }
+}
+
+TEST_F(HostileCapture, AVideoWhoseEncoderFailsIsNotLeftBehind) {
+    // A stand-in encoder that writes part of its output file, then fails.
+    const fs::path encoder = scratch_ / "failing-ffmpeg";
+    std::ofstream(encoder) << "#!/bin/sh\nfor last; do :; done\necho partial > \"$last\"\nexit 1\n";
+    chmod(encoder.c_str(), 0755);
+    const fs::path video = out_ / "v.mp4";
+    const Outcome outcome = run(showDir() + "--start 1000 --end 1100 --video '" + video.string() +
+                                    "' --ffmpeg '" + encoder.string() + "'",
+                                scratch_);
+    EXPECT_EQ(outcome.status, 1) << outcome.errors;
+    EXPECT_EQ(filesIn(out_), 0) << "neither the video nor its temporary file may remain";
+}
+
+}  // namespace

@@ -1,0 +1,54 @@
+#pragma once
+// Running the vesper-capture program itself in a test: each run a fresh
+// process with its own show folder.
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace capture_program {
+
+inline const std::string kProgram = std::string(VG_BINARY_DIR) + "/vesper-capture";
+
+struct Outcome {
+    int status = -1;  // -1 when ended by a signal
+    std::string errors;
+};
+
+inline std::string readFile(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// `prefix` runs in the same shell first (a ulimit, say).
+inline Outcome run(const std::string& arguments, const std::filesystem::path& folder,
+                   const std::string& prefix = "") {
+    const std::filesystem::path errors = folder / "stderr.txt";
+    const std::string command = prefix + " '" + kProgram + "' " + arguments + " >/dev/null 2>'" +
+                                errors.string() + "'";
+    const int raw = std::system(("sh -c \"" + command + "\"").c_str());
+    const int shell = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    // The shell reports a child ended by a signal as 128 + the signal.
+    return {shell > 128 ? -1 : shell, readFile(errors)};
+}
+
+// A show folder of the test's own with the generated content linked in when
+// it exists, otherwise empty (placeholder pictures, a silent song).
+inline std::filesystem::path showFolder(const std::filesystem::path& scratch) {
+    namespace fs = std::filesystem;
+    const fs::path show = scratch / "show";
+    fs::create_directories(show);
+    const fs::path generated = VG_SHOW_DIR;
+    if (!fs::is_directory(generated / "resources")) return show;
+    for (const auto& entry : fs::directory_iterator(generated)) {
+        const std::string name = entry.path().filename().string();
+        if (name == "resources" || entry.path().extension() == ".obj")
+            fs::create_symlink(entry.path(), show / name);
+    }
+    return show;
+}
+
+}  // namespace capture_program
