@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
+#include <utility>
 
 #include "effects/alku.h"
 #include "engine/random.h"
@@ -47,11 +49,22 @@ TEST_F(AlkuTest, BeforeItGrowsTheAsteroidIsOneWhiteMarker) {
     }
 }
 
-TEST_F(AlkuTest, TheAsteroidHasGrownWhenThePicturesBegin) {
-    drawAt(7000);  // no picture yet: the asteroid alone, more than a marker
-    EXPECT_GT(fixture::countDifferent(fixture::frame()), 100);
-    drawAt(30000);  // full size (one 16 x 16 picture besides)
-    EXPECT_GT(fixture::countDifferent(fixture::frame()), 1500);  // faces turned from the light stay black
+TEST_F(AlkuTest, TheAsteroidGrowsFromATenthToSixTenthsWhileItSwaysAndTumbles) {
+    // Progress t and the scale it gives: none until 0.1, full from 0.6.
+    for (auto [t, scale] : {std::pair{0.05f, 0.0f}, std::pair{0.1f, 0.0f}, std::pair{0.35f, 0.5f},
+                            std::pair{0.6f, 1.0f}, std::pair{0.9f, 1.0f}}) {
+        drawAt(static_cast<int>(t * 49000.0f + 0.5f));
+        const Mesh& mesh = *alku->mesh;
+        EXPECT_NEAR(mesh.scale, scale, 1e-5) << t;
+        EXPECT_NEAR(mesh.position.x, std::sin(16.0f * t), 1e-4) << t;
+        EXPECT_NEAR(mesh.position.y, 0.3f * std::cos(23.0f * t), 1e-4) << t;
+        EXPECT_NEAR(mesh.position.z, std::sin(31.0f * t) + 2.5f, 1e-4) << t;
+        NORVALE_VIRELLO::Matrix tumble;
+        tumble.makeRotation(25.0f * t, 17.0f * t, -9.0f * t);
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c) EXPECT_NEAR(mesh.rotation.m[r][c], tumble.m[r][c], 1e-4) << t;
+        EXPECT_EQ(mesh.renderMode, Mesh::kFlat);
+    }
 }
 
 TEST_F(AlkuTest, PicturesFadeInAndOutWithTheirOwnStrength) {
@@ -74,6 +87,12 @@ TEST_F(AlkuTest, PicturesFadeInAndOutWithTheirOwnStrength) {
     EXPECT_EQ(fixture::frame()[25 * fixture::kWidth + 15], 0x404040u);
     EXPECT_EQ(fixture::frame()[55 * fixture::kWidth + 45], 0x414141u);
     EXPECT_EQ(fixture::countDifferent(fixture::frame()), 512);
+
+    // A picture of strength 2 is at full strength (not beyond) over the
+    // middle of its interval.
+    drawAt(19000);
+    EXPECT_EQ(fixture::countDifferent(fixture::frame(), 0xFEFEFEu), fixture::kPixels - 256);
+    EXPECT_EQ(fixture::changedBox(fixture::frame()).left, 40);
 }
 
 TEST_F(AlkuTest, PicturesAreNotDrawnAtExactlyTheirStartOrEnd) {

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
+#include "engine/random.h"
+#include "render/photo_window.h"
 #include "tests/effects/effect_fixture.h"
 #include "tests/effects/frame_diff.h"
 
@@ -59,7 +63,43 @@ TEST_F(AvaruusTest, CloudDriftsOneHundredthPerStepAtMostFiveStepsAFrame) {
     EXPECT_EQ(Avaruus::stepClock, 20);
     EXPECT_NEAR(cloud.flarePositions[3].x, start.x + 0.05f * direction.x, 1e-5);
     EXPECT_NEAR(cloud.flarePositions[3].z, start.z + 0.05f * direction.z, 1e-5);
+    EXPECT_NEAR(cloud.angles.x, 5 * 0.005f, 1e-6);
     EXPECT_NEAR(cloud.angles.y, 5 * 0.01f, 1e-6);
+    EXPECT_NEAR(cloud.angles.z, 5 * 0.002273f, 1e-6);
+    // What is drawn is the cloud turned by the new angles, taken before the
+    // step's drift.
+    NORVALE_VIRELLO::Matrix turn;
+    turn.makeRotation(cloud.angles.x, cloud.angles.y, cloud.angles.z);
+    Vector3 beforeLastDrift = start;
+    beforeLastDrift += direction * 0.04f;
+    const Vector3 drawn = beforeLastDrift * turn;
+    EXPECT_NEAR(cloud.flareRotated[3].x, drawn.x, 1e-4);
+    EXPECT_NEAR(cloud.flareRotated[3].y, drawn.y, 1e-4);
+    EXPECT_NEAR(cloud.flareRotated[3].z, drawn.z, 1e-4);
+}
+
+TEST(AvaruusCloud, EachFlareTakesSevenDrawsInOrder) {
+    resetRandom(31);
+    Avaruus cloud;
+    resetRandom(31);
+    for (int i = 0; i < 2; ++i) {
+        const float theta = randomUnit() * 2.0f * 3.141592f;
+        const float phi = randomUnit() * 2.0f * 3.141592f;
+        const float radius = randomUnit() * 5.0f + 2.0f;
+        const float size = randomUnit() * 5.0f + 2.6f;
+        const float a = randomUnit() - 0.5f, b = randomUnit() - 0.5f, c = randomUnit() - 0.5f;
+        const Vector3 start = Vector3(std::sin(theta) * std::sin(phi), std::sin(theta) * std::cos(phi),
+                                      std::cos(theta)) * radius;
+        const float length = std::sqrt(a * a + b * b + c * c);
+        const Vector3 direction(c / length, b / length, a / length);
+        EXPECT_EQ(cloud.flareSizes[i], size) << i;
+        // Seen unturned at first, then moved one step along the direction.
+        EXPECT_NEAR(cloud.flareRotated[i].x, start.x, 1e-5) << i;
+        EXPECT_NEAR(cloud.flareRotated[i].z, start.z, 1e-5) << i;
+        EXPECT_NEAR(cloud.flareVelocities[i].x, direction.x, 1e-5) << i;
+        EXPECT_NEAR(cloud.flareVelocities[i].z, direction.z, 1e-5) << i;
+        EXPECT_NEAR(cloud.flarePositions[i].y, start.y + 0.01f * direction.y, 1e-5) << i;
+    }
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "engine/random.h"
@@ -111,13 +113,19 @@ TEST_F(CreditsTest, AfterAbout0776OnlyStaticAndTheVanishedAsteroidsMarker) {
     }
 }
 
-TEST_F(CreditsTest, AsteroidIsFullSizeUntilATenthThenShrinks) {
-    frameAt(atProgress(0.05f));
-    EXPECT_EQ(credits.mesh->scale, 1.0f);
-    frameAt(atProgress(0.35f));
-    EXPECT_NEAR(credits.mesh->scale, 0.5f, 1e-5);
-    frameAt(atProgress(0.7f));
-    EXPECT_EQ(credits.mesh->scale, 0.0f);
+TEST_F(CreditsTest, AsteroidIsFullSizeUntilATenthThenShrinksWhileItWobbles) {
+    for (auto [p, scale] : {std::pair{0.05f, 1.0f}, std::pair{0.35f, 0.5f}, std::pair{0.7f, 0.0f}}) {
+        frameAt(atProgress(p));
+        const Mesh& mesh = *credits.mesh;
+        EXPECT_NEAR(mesh.scale, scale, 1e-5) << p;
+        EXPECT_NEAR(mesh.position.x, 0.4f * std::sin(11.0f * p), 1e-5) << p;
+        EXPECT_NEAR(mesh.position.y, 0.2f * std::cos(13.0f * p), 1e-5) << p;
+        EXPECT_EQ(mesh.position.z, 1.6f);
+        NORVALE_VIRELLO::Matrix tumble;
+        tumble.makeRotation(18.0f * p, -7.0f * p, -5.0f * p);
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c) EXPECT_NEAR(mesh.rotation.m[r][c], tumble.m[r][c], 1e-5) << p;
+    }
 }
 
 TEST(CreditsWithoutInit, DrawsStaticWithoutAMesh) {

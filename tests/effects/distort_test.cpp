@@ -5,6 +5,7 @@
 #include "effects/distort.h"
 #include "engine/random.h"
 #include "render/float_to_int.h"
+#include "render/photo_window.h"
 #include "tests/effects/effect_fixture.h"
 
 namespace {
@@ -80,26 +81,26 @@ TEST_F(DistortTest, WithoutABeatThePictureStandsStill) {
     EXPECT_EQ(fixture::snapshot(), first);
 }
 
-TEST_F(DistortTest, ABeatGrabsAWindowAndDrawsASignedSpin) {
-    const auto window = distort->gridTexture;
-    const std::uint32_t state = randomState();
-    drawAt(100000, 10.0f);
-    EXPECT_EQ(distort->flash, 1.0f);
-    EXPECT_GE(std::abs(distort->spin), 0.5f);
-    EXPECT_LT(std::abs(distort->spin), 1.0f);
-    EXPECT_NE(distort->gridTexture, window);
-    EXPECT_EQ(randomState(), stateAfter(state, 5));  // window (3), sign, unit
-
-    // The sign comes from the parity of the draw right after the window.
-    resetRandom(state);
-    for (int i = 0; i < 3; ++i) nextRandom();
-    const bool odd = nextRandom() & 1;
-    EXPECT_EQ(distort->spin > 0.0f, odd);
-
-    const float firstSpin = distort->spin;
-    drawAt(100033, 10.0f);  // a second beat at once: new window, new spin
-    EXPECT_EQ(distort->flash, 1.0f);
-    EXPECT_NE(distort->spin, firstSpin);
+TEST_F(DistortTest, EveryBeatGrabsAWindowAndDrawsASignedSpin) {
+    // Beats on consecutive frames, from several generator states so that
+    // both signs come up.
+    bool seenSign[2] = {false, false};
+    for (std::uint32_t seed = 1; seed <= 6; ++seed) {
+        const auto window = distort->gridTexture;
+        resetRandom(seed);
+        drawAt(100000 + 33 * static_cast<int>(seed), 10.0f);
+        EXPECT_EQ(distort->flash, 1.0f);
+        EXPECT_NE(distort->gridTexture, window);
+        // The window takes three draws; then the parity of one draw gives
+        // the sign (odd turns positive) and a unit its size in [0.5, 1).
+        resetRandom(seed);
+        for (int i = 0; i < 3; ++i) nextRandom();
+        const float sign = (nextRandom() & 1) ? 1.0f : -1.0f;
+        EXPECT_EQ(distort->spin, (randomUnit() * 0.5f + 0.5f) * sign) << "seed " << seed;
+        EXPECT_EQ(randomState(), stateAfter(seed, 5));
+        seenSign[sign > 0.0f] = true;
+    }
+    EXPECT_TRUE(seenSign[0] && seenSign[1]);
 }
 
 TEST_F(DistortTest, FlashFadesWithSongTimeAndABackwardStepRaisesIt) {

@@ -22,6 +22,7 @@ struct FixturePicture {
     int width;
     int height;
     unsigned int pixel;  // one flat colour: JPEG keeps it exact
+    bool ramp = false;   // instead: red grows to the right, green downward
 };
 
 // Small flat pictures in place of the show's. Sizes are chosen so that a
@@ -37,6 +38,10 @@ constexpr FixturePicture kFixturePictures[] = {
     // credits2 is wider than the frame on purpose; credits1 is left to the
     // engine's 640 x 480 placeholder so that the two can be told apart.
     {"credits2.jpg", 400, 300, 0xFFFFFF},
+    // The first photo is not symmetric, so that a test can tell which part
+    // of it an effect took; the other photos stay the engine's placeholder.
+    {"kuva1.jpg", 640, 480, 0x400000, true},
+    {"flare.jpg", 64, 64, 0x404040},
 };
 
 // An octahedron: few faces, every one with a distinct first vertex.
@@ -46,8 +51,13 @@ constexpr const char* kAsteroidMesh =
     "vt 0.1 0.1\nvt 0.9 0.1\nvt 0.5 0.9\nvt 0.2 0.5\nvt 0.8 0.5\nvt 0.5 0.5\n"
     "f 1 3 5\nf 3 2 5\nf 2 4 5\nf 4 1 5\nf 3 1 6\nf 2 3 6\nf 4 2 6\nf 1 4 6\n";
 
-void writeJpeg(const fs::path& path, int width, int height, unsigned int pixel) {
-    std::vector<unsigned int> pixels(static_cast<size_t>(width) * height, pixel);
+void writeJpeg(const fs::path& path, const FixturePicture& picture) {
+    const int width = picture.width, height = picture.height;
+    std::vector<unsigned int> pixels(static_cast<size_t>(width) * height, picture.pixel);
+    if (picture.ramp)
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                pixels[y * width + x] += (x * 255 / (width - 1)) + (y * 255 / (height - 1) << 8);
     tjhandle handle = tjInitCompress();
     unsigned char* jpeg = nullptr;
     unsigned long size = 0;
@@ -68,7 +78,7 @@ public:
         const fs::path resources = directory_ / "resources";
         fs::create_directories(resources);
         for (const FixturePicture& picture : kFixturePictures)
-            writeJpeg(resources / picture.name, picture.width, picture.height, picture.pixel);
+            writeJpeg(resources / picture.name, picture);
         for (const char* mesh : {"asteroid1.obj", "asteroid2.obj", "asteroid3.obj"})
             std::ofstream(directory_ / mesh) << kAsteroidMesh;
         previous_ = fs::current_path();

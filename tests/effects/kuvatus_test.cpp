@@ -142,3 +142,54 @@ TEST_F(KuvatusTest, ASmallPhotoIsRepeatedNotReadPastItsEnd) {
 }
 
 }  // namespace
+
+namespace {
+
+using NORVALE_VIRELLO::Matrix;
+using NORVALE_VIRELLO::Vector;
+
+void expectSameMatrix(const Matrix& actual, const Matrix& expected, const char* what) {
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) EXPECT_NEAR(actual.m[r][c], expected.m[r][c], 1e-5) << what << " [" << r << "][" << c << "]";
+}
+
+TEST_F(KuvatusTest, EachAsteroidTurnsWithTheGroupAboutAPointThreeUnitsAhead) {
+    kuvatus->groupRateA = 1.0f;
+    kuvatus->groupRateB = -2.0f;
+    kuvatus->groupRateC = 3.0f;
+    const int ms = 65250;
+    const float p = (65250.0f - 49000.0f) / 32500.0f;
+    drawAt(ms);
+    Matrix group;
+    group.makeRotation(p * 1.0f, p * -2.0f, p * 3.0f);
+    for (size_t i = 0; i < kuvatus->meshes.size(); ++i) {
+        const Mesh& mesh = *kuvatus->meshes[i];
+        const Vector expected =
+            Vector(kuvatus->offsetX[i], kuvatus->offsetY[i], kuvatus->offsetZ[i]) * group + Vector(0.0f, 0.0f, 3.0f);
+        EXPECT_NEAR(mesh.position.x, expected.x, 1e-5) << i;
+        EXPECT_NEAR(mesh.position.y, expected.y, 1e-5) << i;
+        EXPECT_NEAR(mesh.position.z, expected.z, 1e-5) << i;
+        Matrix spin;
+        spin.makeRotation(p * kuvatus->spinA[i], p * kuvatus->spinB[i], -p * kuvatus->spinC[i]);
+        expectSameMatrix(mesh.rotation, spin, "spin");
+    }
+}
+
+TEST_F(KuvatusTest, NearerAsteroidsAreDrawnOverFartherOnes) {
+    // Mesh 0 two units ahead in green, mesh 1 four units ahead in red, both
+    // on the view axis; the others behind the viewer, where nothing draws.
+    const std::vector<unsigned int> green(256 * 256, 0x00FF00u), red(256 * 256, 0x0000FFu);
+    for (size_t i = 0; i < kuvatus->meshes.size(); ++i) {
+        kuvatus->offsetX[i] = kuvatus->offsetY[i] = 0.0f;
+        kuvatus->offsetZ[i] = i == 0 ? -1.0f : i == 1 ? 1.0f : -10.0f;
+        kuvatus->spinA[i] = kuvatus->spinB[i] = kuvatus->spinC[i] = 0.0f;
+    }
+    kuvatus->meshes[0]->setTexture(green.data());
+    kuvatus->meshes[1]->setTexture(red.data());
+    drawAt(70000);
+    EXPECT_EQ(fixture::frame()[100 * fixture::kWidth + 160], 0x00FF00u);
+    // Half as large on screen, the far one lies wholly behind the near one.
+    EXPECT_EQ(fixture::countDifferent(fixture::frame(), 0x0000FFu), fixture::kPixels);
+}
+
+}  // namespace

@@ -10,6 +10,7 @@
 #include "render/deform_grid.h"
 #include "tests/effects/effect_fixture.h"
 #include "tests/effects/frame_diff.h"
+#include "tests/effects/grid_check.h"
 
 namespace {
 
@@ -142,17 +143,18 @@ TEST_F(RauhaTest, HugeOrBrokenSpectrumValuesDrawNoTrace) {
     EXPECT_EQ(std::count(frame.begin(), frame.end(), kTraceWhite), 0);
 }
 
-TEST(RauhaFill, LevelsStayInTheirBandWhileTheLensTurns) {
-    Rauha rauha;
-    rauha.init(kStart, kEnd);
-    for (int ms : {kStart, 130000, kEnd - 1}) {
+TEST_F(RauhaTest, TheLensTurnsRipplesAndScrolls) {
+    for (int ms : {kStart, 137777, kEnd - 1}) {
         fixture::setSpectrumSum(0.0f);
         fixture::showAt(rauha, ms);
         rauha.draw();
-        for (const GridPoint& point : rauha.grid->points) {
-            EXPECT_GE(point.level, 59);
-            EXPECT_LE(point.level, 142);
-        }
+        const float t = static_cast<float>(ms);
+        EXPECT_EQ(fixture::gridMismatch(*rauha.grid,
+                                        [t](int c, int r) {
+                                            return fixture::rippleLensPoint(t, 0.0004461f, 0.0017f, true, c, r);
+                                        }),
+                  "")
+            << "at " << ms << " ms";
     }
 }
 

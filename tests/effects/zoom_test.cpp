@@ -4,12 +4,16 @@
 
 #include <vector>
 
+#include "engine/random.h"
+#include "engine/vrl.h"
 #include "render/mesh.h"
 #include "render/pixel_ops.h"
 #include "tests/effects/effect_fixture.h"
 #include "tests/effects/frame_diff.h"
 
 namespace {
+
+using NORVALE_VIRELLO::Texture;
 
 constexpr int kStart = 193000;
 constexpr int kEnd = 223000;
@@ -103,18 +107,61 @@ TEST_F(ZoomTest, EachBeatFlipsTheColours) {
     EXPECT_TRUE(zoom.inverted);
     const auto frame = fixture::snapshot();
     for (int i = 0; i < fixture::kPixels; ++i) ASSERT_EQ(frame[i], zoom.pictureB[i] ^ kInvert);
-    // A beat re-deals the sprites within the stated ranges.
-    for (int i = 0; i < zoom.spriteCount; ++i) {
-        EXPECT_GE(zoom.baseX[i], 40);
-        EXPECT_LE(zoom.baseX[i], 279);
-        EXPECT_GE(zoom.spriteWidth[i], 16);
-        EXPECT_LE(zoom.spriteWidth[i], 79);
-        EXPECT_EQ(zoom.travelX[i], 0);
-    }
 
     drawAt(210000);  // the next beat flips back
     EXPECT_FALSE(zoom.inverted);
     EXPECT_EQ(fixture::snapshot(), zoom.pictureB);
+}
+
+TEST_F(ZoomTest, ABeatDealsSpritesAndMeshFromTheGeneratorInOrder) {
+    Zoom::lastPosition = 211000;
+    Zoom::stepClock = 0;
+    fixture::setSpectrumSum(4.0f);
+    resetRandom(123);
+    drawAt(211000);
+
+    resetRandom(123);
+    for (int i = 0; i < zoom.spriteCount; ++i) {
+        // The sprite: a photo window toned from black through the photo to white.
+        const Texture* photo = vrlGetTexture(kPhotoTable[nextRandom() % 5]);
+        const int column = nextRandom() % 640, row = nextRandom() % 480;
+        const int tone = nextRandom() % 255;
+        const unsigned int corner = photo->getImgData()[row % photo->getHeight() * photo->getWidth() +
+                                                        column % photo->getWidth()];
+        EXPECT_EQ(zoom.sprites[i][0], blend3(0u, corner, 0xFFFFFFu, tone)) << i;
+        EXPECT_EQ(zoom.baseX[i], nextRandom() % 240 + 40) << i;
+        EXPECT_EQ(zoom.baseY[i], nextRandom() % 120 + 25) << i;
+        EXPECT_EQ(zoom.velocityX[i], (nextRandom() % 1000 - 500) * 3) << i;
+        EXPECT_EQ(zoom.velocityY[i], (nextRandom() % 750 - 375) * 3) << i;
+        EXPECT_EQ(zoom.spriteWidth[i], nextRandom() % 64 + 16) << i;
+        EXPECT_EQ(zoom.spriteHeight[i], nextRandom() % 64 + 16) << i;
+        EXPECT_EQ(zoom.travelX[i], 0);
+        EXPECT_EQ(zoom.travelY[i], 0);
+    }
+    EXPECT_EQ(Zoom::meshZ, 2.0f * randomUnit() + 1.5f);
+    EXPECT_EQ(Zoom::showMesh, randomUnit() < 0.45f);
+    EXPECT_EQ(Zoom::meshX, (randomUnit() - 0.5f) * 2.0f);
+    EXPECT_EQ(Zoom::meshY, (randomUnit() - 0.5f) * 2.0f);
+}
+
+TEST_F(ZoomTest, ASpriteIsCentredOnItsPathWithItsOwnWidthAndHeight) {
+    Zoom::lastPosition = 212000;
+    Zoom::stepClock = 0;
+    for (int i = 0; i < zoom.spriteCount; ++i) zoom.baseX[i] = -1000;  // all off screen
+    std::fill(zoom.sprites[3].begin(), zoom.sprites[3].end(), 0xFFFFFFu);
+    zoom.baseX[3] = 100;
+    zoom.baseY[3] = 60;
+    zoom.spriteWidth[3] = 40;
+    zoom.spriteHeight[3] = 20;
+    zoom.velocityX[3] = 512;   // two pixels right per step
+    zoom.velocityY[3] = -256;  // one pixel up
+    drawAt(212021);  // one step: the black picture zoomed and warmed, then the sprite
+    const fixture::Box box = fixture::changedBox(fixture::frame(), 0x000103u);
+    EXPECT_EQ(box.left, 102 - 20);
+    EXPECT_EQ(box.right, 102 + 20);
+    EXPECT_EQ(box.top, 59 - 10);
+    EXPECT_EQ(box.bottom, 59 + 10);
+    EXPECT_EQ(fixture::frame()[59 * 320 + 102], 0xFFFFFFu);
 }
 
 TEST_F(ZoomTest, MeshIsDrawnIntoTheFeedbackPicture) {
@@ -135,6 +182,12 @@ TEST_F(ZoomTest, MeshIsDrawnIntoTheFeedbackPicture) {
     EXPECT_LT(drawn.left, 160);
     EXPECT_GT(drawn.right, 160);
     EXPECT_EQ(fixture::snapshot(), zoom.pictureB);
+    // It tumbles with the song position.
+    const float a = 215000.0f * 0.00045f;
+    NORVALE_VIRELLO::Matrix tumble;
+    tumble.makeRotation(8.0f * a, 11.0f * a, -5.0f * a);
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) EXPECT_NEAR(zoom.mesh->rotation.m[r][c], tumble.m[r][c], 1e-5);
     // The texture was cut before the mesh was drawn.
     for (int j = 0; j < 200; ++j)
         for (int i = 0; i < 256; ++i) ASSERT_EQ(zoom.meshTexture[j * 256 + i], before[j * 320 + 32 + i]);
