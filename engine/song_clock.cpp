@@ -6,7 +6,7 @@
 void SongClock::start() {
     started_ = true;
     paused_ = false;
-    steadyStart_ = Steady::now();
+    steadyStart_ = timeSource_();
     steadyBaseMs_ = 0;
     if (source_ == Source::Audio) player_->start();
 }
@@ -15,7 +15,7 @@ int SongClock::steadyNow() const {
     if (!started_) return steadyBaseMs_;
     if (paused_) return steadyBaseMs_;
     const auto elapsed =
-        std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - steadyStart_).count();
+        std::chrono::duration_cast<std::chrono::milliseconds>(timeSource_() - steadyStart_).count();
     return static_cast<int>(std::min<long long>(steadyBaseMs_ + elapsed, INT_MAX));
 }
 
@@ -38,7 +38,7 @@ void SongClock::seekTo(int ms) {
         case Source::Manual: manualMs_ = ms; break;
         case Source::Steady:
             steadyBaseMs_ = ms;
-            steadyStart_ = Steady::now();
+            steadyStart_ = timeSource_();
             break;
         case Source::Audio:
             player_->seek(static_cast<std::int64_t>(ms) * player_->sampleRate() / 1000);
@@ -50,7 +50,7 @@ void SongClock::setPaused(bool paused) {
     if (paused == paused_ || source_ == Source::Manual) return;
     if (source_ == Source::Steady) {
         steadyBaseMs_ = steadyNow();
-        steadyStart_ = Steady::now();
+        steadyStart_ = timeSource_();
     } else {
         player_->setPaused(paused);
     }

@@ -25,9 +25,12 @@ public:
     bool paused() const { return paused_; }
     void setManual(int ms) { manualMs_ = ms; }
 
-private:
+    // Where the steady source reads the time; tests move it by hand.
     using Steady = std::chrono::steady_clock;
+    using TimeSource = Steady::time_point (*)();
+    void setTimeSource(TimeSource source) { timeSource_ = source; }
 
+private:
     int steadyNow() const;
 
     Source source_ = Source::Steady;
@@ -35,6 +38,7 @@ private:
     bool started_ = false;
     bool paused_ = false;
     int manualMs_ = 0;
+    TimeSource timeSource_ = &Steady::now;
     Steady::time_point steadyStart_{};
     int steadyBaseMs_ = 0;  // position at steadyStart_
 };

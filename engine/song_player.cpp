@@ -50,19 +50,14 @@ void SongPlayer::start() {
 
 void SongPlayer::setPaused(bool paused) {
     if (!device_ || paused == paused_) return;
-    if (paused) {
-        const std::int64_t at = heardFrames();
-        SDL_PauseAudioDevice(device_, 1);
-        paused_ = true;
-        // Resume exactly where playback was heard to stop.
-        seek(at);
-    } else {
-        paused_ = false;
-        SDL_LockAudioDevice(device_);
-        lastCallbackCounter_ = SDL_GetPerformanceCounter();
-        SDL_UnlockAudioDevice(device_);
-        SDL_PauseAudioDevice(device_, 0);
-    }
+    // The device plays out what it was handed before it falls silent, so
+    // the song resumes after the last frame handed over: seeking back to
+    // what had been heard would play the queued frames twice.
+    SDL_PauseAudioDevice(device_, paused ? 1 : 0);
+    SDL_LockAudioDevice(device_);
+    paused_ = paused;
+    if (!paused) lastCallbackCounter_ = SDL_GetPerformanceCounter();
+    SDL_UnlockAudioDevice(device_);
 }
 
 void SongPlayer::seek(std::int64_t frame) {
@@ -94,13 +89,14 @@ void SongPlayer::fill(float* out, int frames) {
 std::int64_t SongPlayer::estimateHeard() const {
     if (!anyCallback_) return written_;
     // At a callback the device still holds about one buffer ahead of the
-    // one just written; playback then advances in real time.
+    // one just written; playback then advances in real time. Playing, it
+    // keeps at least a buffer queued; paused, it drains what it holds.
     const std::int64_t atCallback = written_ - 2 * static_cast<std::int64_t>(bufferFrames_);
-    if (paused_) return atCallback;
+    const std::int64_t limit = paused_ ? written_ : written_ - bufferFrames_;
     const double seconds = static_cast<double>(SDL_GetPerformanceCounter() - lastCallbackCounter_) /
                            static_cast<double>(SDL_GetPerformanceFrequency());
     const auto advanced = static_cast<std::int64_t>(seconds * rate_);
-    return std::min(atCallback + advanced, written_ - bufferFrames_);
+    return std::min(atCallback + advanced, limit);
 }
 
 std::int64_t SongPlayer::heardFrames() {

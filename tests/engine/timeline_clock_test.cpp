@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/song_clock.h"
 #include "tests/engine/engine_fixture.h"
 
 namespace {
@@ -147,4 +148,48 @@ TEST_F(SteadyClockTest, SpacePausesAndResumes) {
     frame({VRL_KEY_SPACE});
     sleepMs(40);
     EXPECT_GE(frame(), paused + 40);
+}
+
+namespace {
+
+// The steady clock's time, moved by hand.
+std::chrono::steady_clock::time_point g_time{};
+std::chrono::steady_clock::time_point handTime() { return g_time; }
+void pass(int ms) { g_time += std::chrono::milliseconds(ms); }
+
+}  // namespace
+
+TEST(SteadySongClock, PauseResumeSeekAndPauseAgainLoseAndRepeatNothing) {
+    SongClock clock;
+    clock.useSteady();
+    clock.setTimeSource(handTime);
+    clock.start();
+    pass(1234);
+    EXPECT_EQ(clock.now(), 1234);
+
+    clock.setPaused(true);
+    pass(500);
+    EXPECT_EQ(clock.now(), 1234) << "time passed while paused, or the pause rewound";
+    clock.setPaused(true);  // pausing twice changes nothing
+    clock.setPaused(false);
+    pass(100);
+    EXPECT_EQ(clock.now(), 1334);
+
+    clock.seekTo(5000);
+    EXPECT_EQ(clock.now(), 5000);
+    pass(250);
+    EXPECT_EQ(clock.now(), 5250);
+    clock.setPaused(true);
+    pass(1000);
+    EXPECT_EQ(clock.now(), 5250);
+
+    clock.seekTo(7000);  // moves while paused, and stays paused
+    pass(300);
+    EXPECT_EQ(clock.now(), 7000);
+    clock.setPaused(false);
+    pass(10);
+    EXPECT_EQ(clock.now(), 7010);
+
+    clock.seekTo(-300);
+    EXPECT_EQ(clock.now(), 0);
 }
