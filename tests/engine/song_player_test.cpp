@@ -47,12 +47,16 @@ TEST_F(SongPlayerTest, TheDeviceHearsTheDecodedSongAndTheClockFollowsIt) {
         ASSERT_TRUE(player.openDevice(&playing, error)) << error;
         player.start();
         std::int64_t last = 0;
-        for (int i = 0; i < 30; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        int moves = 0;
+        for (int i = 0; i < 150; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
             const std::int64_t heard = player.heardFrames();
             ASSERT_GE(heard, last);  // monotonic
+            moves += heard > last;
             last = heard;
         }
+        // Smooth between the device's callbacks (one per 23 ms), not in steps.
+        EXPECT_GT(moves, 90);
         heardAtEnd = last;
         player.close();
     }
@@ -153,6 +157,10 @@ TEST_F(SongPlayerTest, PauseResumeSeekAndPauseAgainHearNothingTwiceAndLoseNothin
         EXPECT_EQ(clock.now(), secondPause);
         clock.setPaused(false);
         waitUntil(clock, secondPause + 100);
+
+        // Far seeks count frames in 64 bits (60 s is past 2^31 frames / 1000).
+        clock.seekTo(60000);
+        EXPECT_GE(clock.now(), 60000);
         player.close();
     }
 

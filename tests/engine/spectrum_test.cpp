@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "engine/song_decoder.h"
+#include "engine/song_spectrum.h"
 #include "engine/spectrum.h"
 #include "tests/engine/engine_fixture.h"
 #include "tests/engine/test_files.h"
@@ -43,7 +45,8 @@ protected:
         EngineTest::SetUp();
         dir = makeScratchDir("spectrum");
         fs::create_directories(dir / "resources");
-        writeFile(dir / "resources" / "kelmuth.ogg", encodeSineSong(kBinFrequency, 0.5, 3.0));
+        // Louder on the left: the spectrum is of the two channels' mean.
+        writeFile(dir / "resources" / "kelmuth.ogg", encodeSineSong(kBinFrequency, 0.75, 3.0, 0.25));
         const std::string pak = (dir / "datafile.pak").string();
         vrlMakePAK((dir / "resources").c_str(), pak.c_str());
         vrlReadPak(pak.c_str());
@@ -68,6 +71,26 @@ TEST_F(SongSpectrumTest, ASineSongPeaksInItsBinAtTheDocumentedScale) {
     const auto spectrum = spectrumAt(1500);
     EXPECT_EQ(peakBin(spectrum.data()), kBin);
     EXPECT_NEAR(spectrum[kBin], 0.5f, 0.03f);  // half scale in, half scale out
+}
+
+TEST(SongSpectrum, LooksAtTheMonoSamplesJustBeforeThePosition) {
+    const auto song = encodeSineSong(440.0, 0.6, 1.0, 0.2);
+    SongSpectrum spectrum;
+    SongDecoder decoder;
+    std::string error;
+    ASSERT_TRUE(spectrum.open(&song, error)) << error;
+    ASSERT_TRUE(decoder.open(&song, error)) << error;
+    constexpr std::int64_t kEnd = 20000;
+    std::vector<float> stereo(2 * kEnd);
+    ASSERT_EQ(decoder.readStereo(stereo.data(), kEnd), kEnd);
+    float window[kSpectrumWindow];
+    spectrum.monoWindow(kEnd, window);
+    for (int i = 0; i < kSpectrumWindow; ++i) {
+        const std::size_t frame = kEnd - kSpectrumWindow + i;
+        ASSERT_EQ(window[i], (stereo[2 * frame] + stereo[2 * frame + 1]) * 0.5f) << i;
+    }
+    // The right channel is its own, a third of the left.
+    EXPECT_NEAR(stereo[2 * 1000 + 1], stereo[2 * 1000] / 3.0f, 0.01f);
 }
 
 TEST_F(SongSpectrumTest, BeforeTheSongStartsTheSpectrumIsSilent) {

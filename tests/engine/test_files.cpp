@@ -50,7 +50,9 @@ void appendPage(std::vector<std::uint8_t>& out, const ogg_page& page) {
 
 }  // namespace
 
-std::vector<std::uint8_t> encodeSineSong(double frequency, double amplitude, double seconds) {
+std::vector<std::uint8_t> encodeSineSong(double frequency, double amplitude, double seconds,
+                                         double rightAmplitude) {
+    if (rightAmplitude < 0.0) rightAmplitude = amplitude;
     const int rate = 44100;
     vorbis_info info;
     vorbis_info_init(&info);
@@ -82,9 +84,9 @@ std::vector<std::uint8_t> encodeSineSong(double frequency, double amplitude, dou
             float** buffer = vorbis_analysis_buffer(&dsp, static_cast<int>(chunk));
             for (long i = 0; i < chunk; ++i) {
                 const double t = static_cast<double>(done + i) / rate;
-                const float value = static_cast<float>(amplitude * std::sin(2 * M_PI * frequency * t));
-                buffer[0][i] = value;
-                buffer[1][i] = value;
+                const double wave = std::sin(2 * M_PI * frequency * t);
+                buffer[0][i] = static_cast<float>(amplitude * wave);
+                buffer[1][i] = static_cast<float>(rightAmplitude * wave);
             }
             vorbis_analysis_wrote(&dsp, static_cast<int>(chunk));
             done += chunk;

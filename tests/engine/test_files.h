@@ -16,5 +16,7 @@ std::vector<std::uint8_t> readFile(const std::filesystem::path& path);
 std::vector<std::uint8_t> encodeJpeg(const std::vector<std::uint8_t>& rgb, int width, int height);
 
 // A stereo 44.1 kHz Ogg Vorbis file: `seconds` of a sine of `frequency` Hz
-// at `amplitude` (full scale 1.0) on both channels.
-std::vector<std::uint8_t> encodeSineSong(double frequency, double amplitude, double seconds);
+// at `amplitude` (full scale 1.0) on the left channel and `rightAmplitude`
+// (by default the same) on the right.
+std::vector<std::uint8_t> encodeSineSong(double frequency, double amplitude, double seconds,
+                                         double rightAmplitude = -1.0);

@@ -193,3 +193,16 @@ TEST(SteadySongClock, PauseResumeSeekAndPauseAgainLoseAndRepeatNothing) {
     clock.seekTo(-300);
     EXPECT_EQ(clock.now(), 0);
 }
+
+TEST(Messages, HeldWhileTheConsoleOwnsTheTerminalThenPrintedInOrder) {
+    vrlSetLogging(1);
+    vrlHoldMessages(1);
+    testing::internal::CaptureStderr();
+    vrlMsg("first %d", 1);
+    vrlMsg("second\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    testing::internal::CaptureStderr();
+    vrlHoldMessages(0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "first 1\nsecond\n");
+    vrlSetLogging(0);
+}
