@@ -95,27 +95,6 @@ TEST(RytinaFamily, Rytina3AtItsStartIsSilentWhateverTheSound) {
     EXPECT_EQ(shakeVaried(loud, 190000, 223000, 190000), silent);
 }
 
-TEST(RytinaFamily, LoudnessIsTheSumOverTheDivisor) {
-    // With the sum equal to the divisor every pixel gets 0..255; a divisor
-    // twice as large halves the largest amount.
-    for (auto [divisor, largest] : {std::pair{8.0f, 255u}, std::pair{16.0f, 127u}}) {
-        fixture::setSpectrumSum(8.0f);
-        Rytina rytina(divisor, false);
-        rytina.init(0, 49000);
-        fixture::showAt(rytina, 1000);
-        fixture::fillFrame(0u);
-        resetRandom(5);
-        rytina.draw();
-        unsigned int highest = 0;
-        for (int i = 0; i < fixture::kPixels; ++i) {
-            const unsigned int pixel = fixture::frame()[i];
-            ASSERT_EQ(pixel, channel(pixel, 0) * 0x010101u);
-            highest = std::max(highest, channel(pixel, 0));
-        }
-        EXPECT_EQ(highest, largest) << divisor;
-    }
-}
-
 TEST(RytinaFamily, EachPixelGetsItsOwnMixOfTheScaledRandomAmount) {
     // Loudness 0.1 (sum 3 over divisor 30): a draw whose low byte is b gives
     // the amount n = trunc(b * 0.1), and each class mixes n in its own way;

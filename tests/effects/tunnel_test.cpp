@@ -114,23 +114,18 @@ TEST_F(TunnelTest, EveryPointIsTheFarHitOfItsRay) {
     }
 }
 
-TEST_F(TunnelTest, EveryPointStaysInRangeEvenWhenTheShakeLeavesTheTube) {
-    // A huge flash throws the camera far outside the tube, where rays miss.
-    for (float flash : {0.0f, 1.0f, 40.0f, 1e6f}) {
-        tunnel.fillTunnel(170000.0f, flash);
-        for (const GridPoint& point : tunnel.grid->points) {
-            ASSERT_GE(point.texY, 0);
-            ASSERT_LE(point.texY, 255);
-            ASSERT_GE(point.texX, 0);
-            ASSERT_LE(point.texX, 255);
-            ASSERT_GE(point.level, 0);
-            ASSERT_LE(point.level, 255);
-        }
-    }
-    // Outside the tube most rays miss and show black.
+TEST_F(TunnelTest, RaysThatMissTheWallShowBlack) {
+    // A huge flash throws the camera far outside the tube, where most rays
+    // miss: they get level 0, and every coordinate stays a texel.
     tunnel.fillTunnel(170000.0f, 1e6f);
     int dark = 0;
-    for (const GridPoint& point : tunnel.grid->points) dark += point.level == 0;
+    for (const GridPoint& point : tunnel.grid->points) {
+        ASSERT_EQ(point.texY & 255, point.texY);
+        ASSERT_EQ(point.texX & 255, point.texX);
+        ASSERT_GE(point.level, 0);
+        ASSERT_LE(point.level, 255);
+        dark += point.level == 0;
+    }
     EXPECT_GT(dark, 41 * 26 / 2);
 }
 
