@@ -10,12 +10,6 @@
 
 namespace {
 
-std::uint32_t stateAfter(std::uint32_t seed, int draws) {
-    resetRandom(seed);
-    for (int i = 0; i < draws; ++i) nextRandom();
-    return randomState();
-}
-
 TEST(DistortGrid, WithoutFlashOrSpinThePhotoIsShownTransposedAndUntwisted) {
     auto grid = std::make_unique<DeformGrid>();
     for (float t : {100000.0f, 121999.0f}) {
@@ -91,13 +85,14 @@ TEST_F(DistortTest, EveryBeatGrabsAWindowAndDrawsASignedSpin) {
         drawAt(100000 + 33 * static_cast<int>(seed), 10.0f);
         EXPECT_EQ(distort->flash, 1.0f);
         EXPECT_NE(distort->gridTexture, window);
+        const std::uint32_t state = randomState();
         // The window takes three draws; then the parity of one draw gives
         // the sign (odd turns positive) and a unit its size in [0.5, 1).
         resetRandom(seed);
         for (int i = 0; i < 3; ++i) nextRandom();
         const float sign = (nextRandom() & 1) ? 1.0f : -1.0f;
         EXPECT_EQ(distort->spin, (randomUnit() * 0.5f + 0.5f) * sign) << "seed " << seed;
-        EXPECT_EQ(randomState(), stateAfter(seed, 5));
+        EXPECT_EQ(state, fixture::stateAfter(seed, 5));
         seenSign[sign > 0.0f] = true;
     }
     EXPECT_TRUE(seenSign[0] && seenSign[1]);

@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "engine/random.h"
 #include "engine/vrl.h"
 
 namespace fs = std::filesystem;
@@ -125,6 +126,15 @@ void setSpectrum(const std::array<float, 512>& bins) { vrlInjectSpectrum(bins.da
 void showAt(NORVALE_VIRELLO::Base& effect, int ms) {
     vrlSetPosition(ms);
     effect.update(static_cast<float>(ms));
+}
+
+std::uint32_t stateAfter(std::uint32_t seed, int draws) {
+    const std::uint32_t saved = randomState();
+    resetRandom(seed);
+    for (int i = 0; i < draws; ++i) nextRandom();
+    const std::uint32_t result = randomState();
+    resetRandom(saved);
+    return result;
 }
 
 Box changedBox(const unsigned int* pixels, unsigned int background) {

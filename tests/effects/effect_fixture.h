@@ -8,6 +8,7 @@
 // cached by name for the whole run), so every picture a test relies on is
 // listed in kFixturePictures in effect_fixture.cpp.
 #include <array>
+#include <cstdint>
 #include <vector>
 
 #include "engine/base.h"
@@ -29,6 +30,11 @@ void setSpectrum(const std::array<float, 512>& bins);
 
 // Song position `ms` for both the engine clock and the effect's `time`.
 void showAt(NORVALE_VIRELLO::Base& effect, int ms);
+
+// The generator's state after `draws` draws from `seed`; the generator
+// itself is left as it was, so this may stand beside randomState() in one
+// expression.
+std::uint32_t stateAfter(std::uint32_t seed, int draws);
 
 // Rectangle of pixels that differ from `background`; empty when none do.
 struct Box {

@@ -10,13 +10,6 @@ namespace {
 
 unsigned int channel(unsigned int pixel, int index) { return (pixel >> (8 * index)) & 0xFFu; }
 
-// The generator state after `draws` draws from a fresh start.
-std::uint32_t stateAfter(int draws) {
-    resetRandom();
-    for (int i = 0; i < draws; ++i) nextRandom();
-    return randomState();
-}
-
 TEST(Noise, BlackFrameBecomesGreySpeckleBelowTheAmplitude) {
     resetRandom();
     fixture::fillFrame(0u);
@@ -59,8 +52,9 @@ TEST(Noise, AmplitudeOneOrLessLeavesTheFrameButTakesOneDrawPerPixel) {
         fixture::fillFrame(0x00804020u);
         resetRandom();
         Noise(amplitude).draw();
+        const std::uint32_t state = randomState();
         EXPECT_EQ(fixture::countDifferent(fixture::frame(), 0x00804020u), 0) << amplitude;
-        EXPECT_EQ(randomState(), stateAfter(fixture::kPixels)) << amplitude;
+        EXPECT_EQ(state, fixture::stateAfter(1, fixture::kPixels)) << amplitude;
     }
 }
 

@@ -25,12 +25,6 @@ void fillVariedFrame() {
         fixture::frame()[i] = (i * 2654435761u) & 0x00FFFFFFu;
 }
 
-std::uint32_t stateAfter(std::uint32_t seed, int draws) {
-    resetRandom(seed);
-    for (int i = 0; i < draws; ++i) nextRandom();
-    return randomState();
-}
-
 std::unique_ptr<Base> makeShake(int kind, float divisor, bool unclamped) {
     if (kind == 1) return std::make_unique<Rytina>(divisor, unclamped);
     if (kind == 2) return std::make_unique<Rytina2>(divisor, unclamped);
@@ -146,7 +140,7 @@ TEST(RytinaFamily, EveryFrameTakesExactlyOneDrawPerPixel) {
         for (bool unclamped : {false, true}) {
             auto effect = makeShake(kind, 10.0f, unclamped);
             shakeVaried(*effect, 0, 10000, 5000);
-            EXPECT_EQ(randomState(), stateAfter(99, fixture::kPixels)) << kind;
+            EXPECT_EQ(randomState(), fixture::stateAfter(99, fixture::kPixels)) << kind;
         }
 }
 
@@ -158,7 +152,7 @@ TEST(RytinaFamily, DivisorZeroLeavesTheFrameAlone) {
         for (int kind : {1, 2, 3}) {
             auto effect = makeShake(kind, 0.0f, false);
             EXPECT_EQ(shakeVaried(*effect, 0, 10000, 5000), before) << kind;
-            EXPECT_EQ(randomState(), stateAfter(99, fixture::kPixels));
+            EXPECT_EQ(randomState(), fixture::stateAfter(99, fixture::kPixels));
         }
     }
 }
