@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "engine/archive.h"
 #include "engine/texture_store.h"
@@ -72,11 +74,28 @@ TEST_F(ArchiveTest, IsAStandardZipThatOrdinaryToolsList) {
     EXPECT_NE(listed.find("notes.txt"), std::string::npos);
 }
 
-TEST_F(ArchiveTest, SamePicturesGiveTheSameArchiveBytes) {
+TEST_F(ArchiveTest, SameFilesGiveTheSameArchiveBytesOnAnyFileSystem) {
     vrlMakePAK((dir / "resources").c_str(), pak.c_str());
     const auto first = readFile(pak);
     vrlMakePAK((dir / "resources").c_str(), pak.c_str());
     EXPECT_EQ(first, readFile(pak));
+
+    // Members go in by name, not in the order the folder lists them (which
+    // differs between file systems).
+    const fs::path many = dir / "many";
+    fs::create_directories(many);
+    const std::vector<std::string> names = {"kuva4.jpg", "alku1.jpg", "zz.txt", "flare.jpg", "credits2.jpg",
+                                            "b.obj", "goddess7.jpg", "a.ogg"};
+    for (const std::string& name : names) writeFile(many / name, kNotes);
+    vrlMakePAK(many.c_str(), pak.c_str());
+    const std::string listing = (dir / "names.txt").string();
+    ASSERT_EQ(std::system(("unzip -Z1 " + pak + " > " + listing).c_str()), 0);
+    const auto text = readFile(listing);
+    std::vector<std::string> sorted = names;
+    std::sort(sorted.begin(), sorted.end());
+    std::string expected;
+    for (const std::string& name : sorted) expected += name + "\n";
+    EXPECT_EQ(std::string(text.begin(), text.end()), expected);
 }
 
 TEST_F(ArchiveTest, DecodesPicturesIntoTheFrameBufferLayoutAndCachesThem) {
