@@ -1,5 +1,6 @@
 // The generated song as the show will hear it: format, length, loudness and
-// the beat table the effects are tuned against.
+// its range, the beat table the effects are tuned against, the finale's held
+// energy, and a change in the song at every scene change of the picture.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,7 +8,9 @@
 #include <string>
 
 #include "tools/gen/song_calibration.h"
+#include "driver/schedule.h"
 #include "tools/gen/song_loudness.h"
+#include "tools/gen/song_novelty.h"
 #include "tools/gen/song_ogg.h"
 
 namespace {
@@ -26,6 +29,7 @@ protected:
         sums_ = measureSpectrumSums(mono, song_.rate);
         for (const SpectrumSampling& sampling : slowFrameSamplings())
             slowSums_.push_back(measureSpectrumSums(mono, song_.rate, sampling));
+        novelty_ = measureNovelty(mono, song_.rate);
     }
 
     void SetUp() override {
@@ -50,6 +54,7 @@ protected:
     static inline bool decodedOk_ = false;
     static inline std::vector<float> sums_;
     static inline std::vector<std::vector<float>> slowSums_;  // one per slow sampling
+    static inline NoveltyCurve novelty_;
 };
 
 TEST_F(GeneratedSong, IsStereoAt44100HzAndLastsAbout336Seconds) {
@@ -67,13 +72,58 @@ TEST_F(GeneratedSong, PlaysUntilTheShowEndsAndThenFades) {
     EXPECT_LT(rms(335.5, 335.9), 0.1 * beforeEnd) << "the song does not fade out after 333 s";
 }
 
-TEST_F(GeneratedSong, LoudnessAndTruePeakMeetTheMasteringTarget) {
+TEST_F(GeneratedSong, LoudnessRangeAndTruePeakMeetTheMasteringTarget) {
     SongLoudness loudness;
     std::string error;
     ASSERT_TRUE(measureLoudness(song_, true, loudness, error)) << error;
-    EXPECT_NEAR(loudness.integratedLufs, -14.0, 2.0);
+    EXPECT_NEAR(loudness.integratedLufs, -14.0, 1.0);
     EXPECT_LE(loudness.truePeakDbtp, -1.0);
     EXPECT_EQ(loudness.clippedSamples, 0);
+    // Quiet passages against loud ones, not one flat level.
+    EXPECT_GE(loudness.loudnessRangeLu, 6.0);
+}
+
+TEST_F(GeneratedSong, ChangesWhereverThePictureChangesScene) {
+    const std::vector<NoveltyPeak> peaks = findNoveltyPeaks(novelty_);
+    for (const BoundaryMatch& match : matchBoundaries(peaks, sceneChangeSeconds())) {
+        SCOPED_TRACE("scene change at " + std::to_string(match.boundarySeconds) + " s");
+        ASSERT_TRUE(match.found);
+        EXPECT_LE(match.distanceSeconds, kBoundaryToleranceSeconds) << "nearest peak " << match.peakSeconds << " s";
+    }
+    // The song changes within its sections too, but not all the time.
+    EXPECT_LE(peaks.size(), 4 * sceneChangeSeconds().size());
+}
+
+TEST_F(GeneratedSong, SceneChangesAreTheSchedules) {
+    // A scene change is a moment where the highest-priority entry differs
+    // just before and at it.
+    auto sceneAt = [](unsigned long ms) {
+        const ScheduleEntry* scene = nullptr;
+        for (const ScheduleEntry& entry : showSchedule())
+            if (entry.start <= ms && ms < entry.end && (!scene || entry.priority > scene->priority)) scene = &entry;
+        return scene;
+    };
+    std::vector<double> changes;
+    for (unsigned long ms = 1; ms < 333000; ++ms)
+        if (sceneAt(ms) != sceneAt(ms - 1)) changes.push_back(static_cast<double>(ms) / 1000.0);
+    EXPECT_EQ(changes, sceneChangeSeconds());
+}
+
+TEST_F(GeneratedSong, FinaleHoldsTheEnergyUpAndHitsTheTopOnTheBigHits) {
+    // The tunnel of light goes dark 200 ms after the energy falls under 0.75.
+    const SustainRequirement& valo = songSustainRequirement();
+    const SustainMeasure m = measureSustain(sums_, valo);
+    EXPECT_GE(m.lowestBarShare, valo.minShareEachBar);
+    EXPECT_LE(m.longestGapSeconds, valo.maxGapSeconds);
+    EXPECT_GE(m.peakEdgesPerSecond, valo.minPeaksPerSecond);
+    EXPECT_LE(m.peakEdgesPerSecond, valo.maxPeaksPerSecond);
+    EXPECT_LE(m.peakShare, valo.maxPeakShare);
+    // Slower shows see the same finale.
+    for (std::size_t s = 0; s < slowSums_.size(); ++s) {
+        const SustainMeasure slow = measureSustain(slowSums_[s], valo, slowFrameSamplings()[s]);
+        EXPECT_GE(slow.lowestBarShare, valo.minShareEachBar);
+        EXPECT_GE(slow.peakEdgesPerSecond, valo.minPeaksPerSecond);
+    }
 }
 
 TEST_F(GeneratedSong, BeatsCrossEachBlocksThresholdAsTheEffectsNeed) {

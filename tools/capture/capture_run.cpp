@@ -175,6 +175,13 @@ private:
         return {};
     }
 
+    // Where the picture changes scene: every block's start but the first.
+    std::vector<unsigned long> sceneChanges() const {
+        std::vector<unsigned long> changes;
+        for (std::size_t i = 1; i < blocks_.size(); ++i) changes.push_back(blocks_[i].start);
+        return changes;
+    }
+
     std::string sceneLabel(int ms) const {
         const int block = blockIndexAt(blocks_, ms);
         return block < 0 ? std::string() : rows_[blocks_[block].scene].label;
@@ -192,7 +199,8 @@ private:
         }
         if (!options_.statsFile.empty()) {
             StatsReport report{rows_, blocks_, stats_->summarize(),
-                               static_cast<int>(positions_.size()), describePositions(options_)};
+                               static_cast<int>(positions_.size()), describePositions(options_),
+                               measureSongFigures(kSongFile, sceneChanges())};
             const bool json = options_.statsFile.ends_with(".json");
             const std::string error =
                 writeText(options_.statsFile, json ? statsJson(report) : statsCsv(report));

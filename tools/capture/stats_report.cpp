@@ -132,7 +132,7 @@ std::string statsJson(const StatsReport& report) {
         out += ", \"dither_cost\": " + jsonCost(s.dither);
         out += ", \"picture\": " + jsonPicture(s) + "}";
     }
-    return out + "\n  ]\n}\n";
+    return out + "\n  ],\n  \"song\": " + songJson(report.song) + "\n}\n";
 }
 
 std::string statsCsv(const StatsReport& report) {
@@ -160,6 +160,7 @@ std::string statsCsv(const StatsReport& report) {
         for (const std::string& field : pictureFields(s)) fields.push_back(field);
         out += csvLine(fields);
     }
+    if (report.song.measured) out += "\n" + songCsv(report.song);
     return out;
 }
 
@@ -197,5 +198,5 @@ std::string statsTable(const StatsReport& report) {
             out += c + 1 < line.size() ? "  " : "\n";
         }
     }
-    return out;
+    return out + songTable(report.song);
 }

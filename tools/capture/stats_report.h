@@ -5,6 +5,7 @@
 
 #include "tools/capture/blocks.h"
 #include "tools/capture/stats.h"
+#include "tools/capture/stats_song.h"
 
 struct StatsReport {
     std::vector<TimelineRow> rows;
@@ -12,6 +13,7 @@ struct StatsReport {
     std::vector<BlockStats> stats;
     int frames = 0;
     std::string positions;  // how the positions were chosen, e.g. "0-333000 ms at 60 fps"
+    SongFigures song;
 };
 
 std::string statsJson(const StatsReport& report);

@@ -11,6 +11,7 @@
 #include "tools/gen/song_limiter.h"
 #include "tools/gen/song_loudness.h"
 #include "tools/gen/song_mix.h"
+#include "tools/gen/song_novelty.h"
 #include "tools/gen/song_ogg.h"
 #include "tools/gen/song_score.h"
 
@@ -22,6 +23,8 @@ constexpr double kTruePeakLimit = -1.0;
 // waveform a little differently (ffmpeg's reads about 0.2 dB higher).
 constexpr double kTruePeakMargin = 0.3;
 constexpr int kMasteringAttempts = 4;
+// Quiet passages against loud ones: below this the song sounds flat.
+constexpr double kMinLoudnessRange = 6.0;
 
 class Progress {
 public:
@@ -100,8 +103,10 @@ bool makeSong(const std::string& dataDir, const std::string& resourcesDir, const
         progress("encoded: " + std::to_string(bytes.size() / 1024) + " KiB");
         if (!decodeOgg(bytes, decoded, error) || !measureLoudness(decoded, true, loudness, error)) return false;
         char line[160];
-        std::snprintf(line, sizeof line, "decoded: %.2f LUFS, true peak %.2f dBTP, sample peak %.4f, %ld clipped",
-                      loudness.integratedLufs, loudness.truePeakDbtp, loudness.samplePeak, loudness.clippedSamples);
+        std::snprintf(line, sizeof line,
+                      "decoded: %.2f LUFS, range %.1f LU, true peak %.2f dBTP, sample peak %.4f, %ld clipped",
+                      loudness.integratedLufs, loudness.loudnessRangeLu, loudness.truePeakDbtp, loudness.samplePeak,
+                      loudness.clippedSamples);
         progress(line);
         // The encoder's own ringing can lift the peaks; pull the ceiling down
         // by what it added and try again.
@@ -111,12 +116,16 @@ bool makeSong(const std::string& dataDir, const std::string& resourcesDir, const
     }
     if (!writeFile(resourcesDir + "/kelmuth.ogg", bytes, error)) return false;
 
-    bool calibrated = false;
-    const std::string report = calibrationReport(monoMix(decoded.samples, decoded.channels), decoded.rate, calibrated);
-    std::printf("%s", report.c_str());
+    bool calibrated = false, formed = false;
+    const std::vector<float> mono = monoMix(decoded.samples, decoded.channels);
+    const std::string report = calibrationReport(mono, decoded.rate, calibrated);
+    const std::string form = noveltyReport(findNoveltyPeaks(measureNovelty(mono, decoded.rate)), formed);
+    std::printf("%s%s", report.c_str(), form.c_str());
     progress(calibrated ? "kelmuth.ogg written, beat table holds" : "kelmuth.ogg written; WARNING: beat table misses");
-    if (loudness.truePeakDbtp > kTruePeakLimit || std::fabs(loudness.integratedLufs - targetLufs) > 2.0)
-        progress("WARNING: loudness or true peak outside the target");
+    if (!formed) progress("WARNING: a scene change has no change in the song near it");
+    if (loudness.truePeakDbtp > kTruePeakLimit || std::fabs(loudness.integratedLufs - targetLufs) > 1.0 ||
+        loudness.loudnessRangeLu < kMinLoudnessRange)
+        progress("WARNING: loudness, loudness range or true peak outside the target");
     return true;
 }
 

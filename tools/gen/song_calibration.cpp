@@ -47,9 +47,14 @@ const std::vector<BeatRequirement>& songBeatRequirements() {
     static const std::vector<BeatRequirement> table = {
         {49.0, 81.5, 0.65f, 0.5, 2.5, 0.40},   {100.0, 122.0, 0.65f, 0.5, 2.5, 0.40},
         {122.0, 150.0, 0.5f, 0.2, 2.0, 0.40},  {162.0, 193.0, 0.75f, 0.5, 2.5, 0.35},
-        {193.0, 223.0, 0.75f, 0.5, 2.5, 0.35}, {243.0, 303.0, 0.75f, 0.3, 2.5, 0.35},
+        {193.0, 223.0, 0.75f, 0.5, 2.5, 0.35},
     };
     return table;
+}
+
+const SustainRequirement& songSustainRequirement() {
+    static const SustainRequirement valo = {243.0, 303.0, 2.0, 0.75f, 0.5, 0.3, 0.25, 1.0, 0.3};
+    return valo;
 }
 
 const std::vector<SpectrumSampling>& slowFrameSamplings() {
@@ -87,6 +92,44 @@ BeatMeasure measureBeats(const std::vector<float>& sums, double startSeconds, do
     measure.shareAbove = static_cast<double>(above) / count;
     measure.meanSum = total / count;
     return measure;
+}
+
+SustainMeasure measureSustain(const std::vector<float>& sums, const SustainRequirement& requirement,
+                              const SpectrumSampling& sampling) {
+    SustainMeasure measure;
+    const double fps = sampling.positionsPerSecond;
+    if (!(fps > 0.0) || !(requirement.barSeconds > 0.0)) return measure;
+    const BeatMeasure whole = measureBeats(sums, requirement.startSeconds, requirement.endSeconds,
+                                           requirement.threshold, sampling);
+    const BeatMeasure peaks = measureBeats(sums, requirement.startSeconds, requirement.endSeconds, kPeakThreshold,
+                                           sampling);
+    measure.share = whole.shareAbove;
+    measure.peakEdgesPerSecond = peaks.edgesPerSecond;
+    measure.peakShare = peaks.shareAbove;
+    measure.lowestBarShare = 1.0;
+    for (double bar = requirement.startSeconds; bar + requirement.barSeconds <= requirement.endSeconds + 1e-9;
+         bar += requirement.barSeconds) {
+        const BeatMeasure m = measureBeats(sums, bar, bar + requirement.barSeconds, requirement.threshold, sampling);
+        measure.lowestBarShare = std::min(measure.lowestBarShare, m.shareAbove);
+    }
+    auto index = [&](double seconds) { return static_cast<long>(std::ceil((seconds - sampling.offsetSeconds) * fps)); };
+    const long first = std::max(0L, index(requirement.startSeconds));
+    const long last = std::min(static_cast<long>(sums.size()), index(requirement.endSeconds));
+    long gap = 0, longest = 0;
+    for (long i = first; i < last; ++i) {
+        gap = sums[i] / 5.0f > requirement.threshold ? 0 : gap + 1;
+        longest = std::max(longest, gap);
+    }
+    measure.longestGapSeconds = static_cast<double>(longest) / fps;
+    return measure;
+}
+
+bool sustainHolds(const SustainRequirement& requirement, const SustainMeasure& measure) {
+    return measure.lowestBarShare >= requirement.minShareEachBar &&
+           measure.longestGapSeconds <= requirement.maxGapSeconds &&
+           measure.peakEdgesPerSecond >= requirement.minPeaksPerSecond &&
+           measure.peakEdgesPerSecond <= requirement.maxPeaksPerSecond &&
+           measure.peakShare <= requirement.maxPeakShare;
 }
 
 namespace {
@@ -144,6 +187,19 @@ std::string calibrationReport(const std::vector<float>& mono, int rate, bool& ok
         ok = ok && slowHolds;
         report += slow + (slowHolds ? "  ok\n" : "  MISS\n");
     }
+    const SustainRequirement& valo = songSustainRequirement();
+    const SustainMeasure sustain = measureSustain(sums, valo);
+    const bool sustainOk = sustainHolds(valo, sustain);
+    ok = ok && sustainOk;
+    std::snprintf(line, sizeof line,
+                  "%6.1f-%6.1f s  above %.2f: %4.1f %% (lowest bar %4.1f %%, min %.0f %%), longest gap %.2f s "
+                  "(max %.2f); above %.2f: %.2f edges/s (%.2f-%.2f), %4.1f %% (max %.0f %%)  %s\n",
+                  valo.startSeconds, valo.endSeconds, valo.threshold, 100.0 * sustain.share,
+                  100.0 * sustain.lowestBarShare, 100.0 * valo.minShareEachBar, sustain.longestGapSeconds,
+                  valo.maxGapSeconds, kPeakThreshold, sustain.peakEdgesPerSecond, valo.minPeaksPerSecond,
+                  valo.maxPeaksPerSecond, 100.0 * sustain.peakShare, 100.0 * valo.maxPeakShare,
+                  sustainOk ? "ok" : "MISS");
+    report += line;
     const BeatMeasure loud = measureBeats(sums, kLoudStartSeconds, kLoudEndSeconds, 0.0f);
     const bool loudHolds = loud.meanSum >= kLoudMinMeanSum;
     ok = ok && loudHolds;

@@ -48,6 +48,36 @@ constexpr double kLoudMinMeanSum = 2.0;
 // the big hits only, so less often than each block's own threshold.
 constexpr float kPeakThreshold = 0.95f;
 
+// Valo's tunnel burns only while the energy stays above its threshold and
+// goes black within 200 ms after it falls, so there the song must hold the
+// energy up for most of every bar, with short dips that make it pulse, and
+// pass the top threshold on the big hits that bring a photo in.
+struct SustainRequirement {
+    double startSeconds;
+    double endSeconds;
+    double barSeconds;
+    float threshold;
+    double minShareEachBar;   // 0..1, in every bar
+    double maxGapSeconds;     // longest stretch at or under the threshold
+    double minPeaksPerSecond; // rising edges over kPeakThreshold
+    double maxPeaksPerSecond; // big hits, not every beat
+    double maxPeakShare;      // 0..1 of the block over kPeakThreshold
+};
+
+const SustainRequirement& songSustainRequirement();
+
+struct SustainMeasure {
+    double share = 0.0;           // over the threshold, whole block
+    double lowestBarShare = 0.0;
+    double longestGapSeconds = 0.0;
+    double peakEdgesPerSecond = 0.0;
+    double peakShare = 0.0;
+};
+
+SustainMeasure measureSustain(const std::vector<float>& sums, const SustainRequirement& requirement,
+                              const SpectrumSampling& sampling = {});
+bool sustainHolds(const SustainRequirement& requirement, const SustainMeasure& measure);
+
 struct BeatMeasure {
     double edgesPerSecond = 0.0;  // positions above that follow one that is not
     double shareAbove = 0.0;      // positions above / positions in the block

@@ -134,6 +134,9 @@ void riserVoice(const SongNote& n, SongRandom& noise, float* left, float* right,
     const Span span = spanOf(n, length, frames);
     const double low = p.at("low"), high = p.at("high");
     const float curve = p.at("curve"), resonance = p.at("resonance");
+    // A falling riser swells out instead of in: loud at its start, after a
+    // short fade-in that keeps the start from clicking.
+    const bool falls = p.at("fall") > 0.5f;
     StateVariableFilter sweep[2];
     for (std::int64_t i = 0; i < span.count; ++i) {
         const double progress = static_cast<double>(i) / (length * kSongRate);
@@ -143,8 +146,9 @@ void riserVoice(const SongNote& n, SongRandom& noise, float* left, float* right,
             sweep[1].setup(cutoff * 1.03f, resonance);
         }
         // A short fade at the end so the riser stops without a click.
-        const double tail = std::min(1.0, (1.0 - progress) * length / 0.01);
-        const float level = static_cast<float>(std::pow(progress, curve) * tail) * n.velocity;
+        double tail = std::min(1.0, (1.0 - progress) * length / 0.01);
+        if (falls) tail *= std::min(1.0, progress * length / 0.01);
+        const float level = static_cast<float>(std::pow(falls ? 1.0 - progress : progress, curve) * tail) * n.velocity;
         left[span.first + i] += sweep[0].bandPass(noise.bipolar()) * level;
         right[span.first + i] += sweep[1].bandPass(noise.bipolar()) * level;
     }

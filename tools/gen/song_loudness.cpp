@@ -25,7 +25,7 @@ bool measure(int channels, int rate, long frames, bool withTruePeak, Fill fill, 
         error = "no audio to measure";
         return false;
     }
-    int mode = EBUR128_MODE_I | EBUR128_MODE_SAMPLE_PEAK;
+    int mode = EBUR128_MODE_I | EBUR128_MODE_LRA | EBUR128_MODE_SAMPLE_PEAK;
     if (withTruePeak) mode |= EBUR128_MODE_TRUE_PEAK;
     State state(ebur128_init(static_cast<unsigned>(channels), static_cast<unsigned long>(rate), mode));
     if (!state) {
@@ -45,6 +45,7 @@ bool measure(int channels, int rate, long frames, bool withTruePeak, Fill fill, 
         }
     }
     ebur128_loudness_global(state.get(), &loudness.integratedLufs);
+    ebur128_loudness_range(state.get(), &loudness.loudnessRangeLu);
     double truePeak = 0.0, samplePeak = 0.0;
     for (int c = 0; c < channels; ++c) {
         double value = 0.0;

@@ -57,6 +57,10 @@ void padVoice(const SongNote& n, SongRandom& noise, float* left, float* right, s
     const float norm = n.velocity / std::sqrt(static_cast<float>(voices));
     // Breath: a little high noise that gives the pad air and shimmer.
     const float air = p.at("air");
+    // After the attack the level falls toward the sustain level: a pad with
+    // a low sustain is a held chord stab that still swells in quickly.
+    const float sustain = std::clamp(p.at("sustain"), 0.0f, 1.0f), decayStep = decayFactor(p.at("decay"));
+    float held = 1.0f;
     for (std::int64_t i = 0; i < span.count; ++i) {
         float l = 0.0f, r = 0.0f;
         for (int v = 0; v < voices; ++v) {
@@ -65,7 +69,8 @@ void padVoice(const SongNote& n, SongRandom& noise, float* left, float* right, s
             r += s * panRight[v];
         }
         const double t = static_cast<double>(i) / kSongRate;
-        const float amp = gateEnvelope(t, attack, n.gateSeconds, release) * norm;
+        const float amp = gateEnvelope(t, attack, n.gateSeconds, release) * held * norm;
+        if (t >= attack) held = sustain + (held - sustain) * decayStep;
         float airLeft = 0.0f, airRight = 0.0f;
         if (air > 0.0f) {
             airLeft = breath[0].highPass(noise.bipolar()) * air;
