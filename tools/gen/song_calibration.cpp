@@ -200,6 +200,19 @@ std::string calibrationReport(const std::vector<float>& mono, int rate, bool& ok
                   valo.maxPeaksPerSecond, 100.0 * sustain.peakShare, 100.0 * valo.maxPeakShare,
                   sustainOk ? "ok" : "MISS");
     report += line;
+    // The slower shows must see the held energy and the big hits as well.
+    std::string slow = "                 slower frames:";
+    bool slowSustains = true;
+    for (std::size_t s = 0; s < slowFrameSamplings().size(); ++s) {
+        const SustainMeasure at = measureSustain(slowSums[s], valo, slowFrameSamplings()[s]);
+        slowSustains = slowSustains && at.lowestBarShare >= valo.minShareEachBar &&
+                       at.peakEdgesPerSecond >= valo.minPeaksPerSecond;
+        std::snprintf(line, sizeof line, " %.0f/%.0f%%/%.2f", slowFrameSamplings()[s].positionsPerSecond,
+                      100.0 * at.lowestBarShare, at.peakEdgesPerSecond);
+        slow += line;
+    }
+    ok = ok && slowSustains;
+    report += slow + (slowSustains ? "  ok\n" : "  MISS\n");
     const BeatMeasure loud = measureBeats(sums, kLoudStartSeconds, kLoudEndSeconds, 0.0f);
     const bool loudHolds = loud.meanSum >= kLoudMinMeanSum;
     ok = ok && loudHolds;
