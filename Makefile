@@ -7,7 +7,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: run test deps build build-asan bench clean
+.PHONY: run test deps build build-asan bench fuzz clean
 
 run: build
 	cd $(BUILD)/show && CACA_DRIVER=$${CACA_DRIVER:-ncurses} ../vesper-glint
@@ -24,14 +24,31 @@ build: deps
 
 # The sanitizer tree builds the unit tests only (and the programs they run);
 # they make their own fixtures and read the content the release tree made.
-UNIT_TESTS = engine_tests driver_tests render_tests effects_tests content_tests capture_tests platform_tests
+UNIT_TESTS = engine_tests driver_tests render_tests effects_tests content_tests capture_tests platform_tests \
+             mesh_corpus jpeg_corpus zip_corpus ogg_corpus
 
 build-asan: build
 	@[ -f $(ASAN_BUILD)/CMakeCache.txt ] || cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVG_SANITIZE=ON -DVG_CONTENT=OFF -DVG_SHOW_DIR=$(abspath $(BUILD))/show -DVG_WERROR=$${CI:+ON} $(CMAKE_ARGS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS) --target $(UNIT_TESTS)
 
+# Open-ended fuzzing with libFuzzer (clang, sanitizers on): each target runs
+# FUZZ_SECONDS from its committed corpus; what it finds new goes to
+# $(FUZZ_BUILD)/corpus, crashing inputs to $(FUZZ_BUILD)/findings.
+FUZZ_BUILD   ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS  = mesh jpeg zip ogg
+
+fuzz: deps
+	@[ -f $(FUZZ_BUILD)/CMakeCache.txt ] || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVG_SANITIZE=ON -DVG_LIBFUZZER=ON -DVG_CONTENT=OFF $(CMAKE_ARGS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target $(FUZZ_TARGETS:%=%_fuzz)
+	@mkdir -p $(FUZZ_BUILD)/findings
+	@for t in $(FUZZ_TARGETS); do mkdir -p $(FUZZ_BUILD)/corpus/$$t; \
+	  $(FUZZ_BUILD)/$${t}_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=65536 \
+	    -artifact_prefix=$(FUZZ_BUILD)/findings/$$t- $(FUZZ_BUILD)/corpus/$$t tests/fuzz/corpus/$$t \
+	    || exit 1; done
+
 bench: build
 	@for b in $(BUILD)/*_bench; do echo "== $$b"; $$b; done
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -102,6 +102,13 @@ std::optional<std::vector<std::uint8_t>> Archive::read(const std::string& name,
         error = "not in the archive";
         return std::nullopt;
     }
+    // The size is what the archive claims; a damaged or foreign one may
+    // claim gigabytes that it does not hold.
+    if (stat.size > kMaxMemberBytes) {
+        error = "it claims " + std::to_string(stat.size) + " bytes, more than the " +
+                std::to_string(kMaxMemberBytes >> 20) + " MB a member may have";
+        return std::nullopt;
+    }
     zip_file_t* file = zip_fopen(zip_, name.c_str(), 0);
     if (!file) {
         error = zip_strerror(zip_);

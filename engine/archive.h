@@ -13,6 +13,10 @@ struct zip;
 // archive is the same for the same files). Returns false with a message.
 bool packDirectory(const std::string& dir, const std::string& archivePath, std::string& error);
 
+// Far above any picture or song the show accepts; a member claiming more is
+// refused before anything is allocated for it.
+constexpr std::uint64_t kMaxMemberBytes = std::uint64_t{256} << 20;
+
 class Archive {
 public:
     Archive() = default;

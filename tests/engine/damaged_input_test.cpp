@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/archive.h"
 #include "engine/song_spectrum.h"
 #include "engine/texture_store.h"
 #include "tests/engine/engine_fixture.h"
@@ -132,6 +133,40 @@ TEST(SongSpectrumWindow, AWindowOverTheSongsEndHoldsItsLastSamplesThenSilence) {
     for (int i = 0; i < kSpectrumWindow - kPast; ++i)
         ASSERT_EQ(window[i], (stereo[2 * i] + stereo[2 * i + 1]) * 0.5f) << i;
     for (int i = kSpectrumWindow - kPast; i < kSpectrumWindow; ++i) ASSERT_EQ(window[i], 0.0f) << i;
+}
+
+}  // namespace
+
+namespace {
+
+// Sets the uncompressed size every header of the archive states for its
+// members, as a damaged or hostile archive may.
+void claimSize(std::vector<std::uint8_t>& zip, std::uint32_t size) {
+    const auto patch = [&](const char* signature, std::size_t offset) {
+        for (std::size_t at = 0; at + offset + 4 <= zip.size(); ++at)
+            if (std::equal(signature, signature + 4, zip.begin() + at))
+                for (int i = 0; i < 4; ++i) zip[at + offset + i] = (size >> (8 * i)) & 0xFF;
+    };
+    patch("PK\x03\x04", 22);  // local header
+    patch("PK\x01\x02", 24);  // central directory
+}
+
+TEST_F(EngineTest, AnArchiveMemberClaimingGigabytesIsRefusedUnallocated) {
+    const fs::path dir = makeScratchDir("claiming-archive");
+    fs::create_directories(dir / "resources");
+    writeFile(dir / "resources" / "kuva1.jpg", greyJpeg(8, 8));
+    const fs::path pak = dir / "datafile.pak";
+    std::string error;
+    ASSERT_TRUE(packDirectory((dir / "resources").string(), pak.string(), error)) << error;
+    std::vector<std::uint8_t> zip = readFile(pak);
+    claimSize(zip, 0xF0000000u);
+    writeFile(pak, zip);
+
+    Archive archive;
+    ASSERT_TRUE(archive.open(pak.string(), error)) << error;
+    EXPECT_FALSE(archive.read("kuva1.jpg", error).has_value());
+    EXPECT_NE(error.find("claims 4026531840 bytes"), std::string::npos) << error;
+    fs::remove_all(dir);
 }
 
 }  // namespace

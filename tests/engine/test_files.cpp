@@ -51,12 +51,12 @@ void appendPage(std::vector<std::uint8_t>& out, const ogg_page& page) {
 }  // namespace
 
 std::vector<std::uint8_t> encodeSineSong(double frequency, double amplitude, double seconds,
-                                         double rightAmplitude) {
+                                         double rightAmplitude, int channels) {
     if (rightAmplitude < 0.0) rightAmplitude = amplitude;
     const int rate = 44100;
     vorbis_info info;
     vorbis_info_init(&info);
-    vorbis_encode_init_vbr(&info, 2, rate, 0.6f);
+    vorbis_encode_init_vbr(&info, channels, rate, 0.6f);
     vorbis_comment comment;
     vorbis_comment_init(&comment);
     vorbis_dsp_state dsp;
@@ -86,7 +86,7 @@ std::vector<std::uint8_t> encodeSineSong(double frequency, double amplitude, dou
                 const double t = static_cast<double>(done + i) / rate;
                 const double wave = std::sin(2 * M_PI * frequency * t);
                 buffer[0][i] = static_cast<float>(amplitude * wave);
-                buffer[1][i] = static_cast<float>(rightAmplitude * wave);
+                if (channels > 1) buffer[1][i] = static_cast<float>(rightAmplitude * wave);
             }
             vorbis_analysis_wrote(&dsp, static_cast<int>(chunk));
             done += chunk;

@@ -1,11 +1,5 @@
-// libFuzzer target for the mesh loader and renderer. Not part of the CMake
-// build (the seeded corpus in tests/render/mesh_robustness_test.cpp runs in
-// CTest); build and run it by hand from the repository root:
-//
-//   clang++ -std=c++20 -g -O1 -ffp-contract=off -fsanitize=fuzzer,address,undefined -I. \
-//     tests/fuzz/mesh_fuzz.cpp render/mesh.cpp render/mesh_loader.cpp \
-//     render/mesh_renderer.cpp engine/vector.cpp engine/messages.cpp -o /tmp/mesh_fuzz
-//   /tmp/mesh_fuzz -max_total_time=300 -max_len=4096
+// Fuzz target: the mesh loader and renderer. Its corpus runs in CTest
+// (mesh_corpus); `make fuzz` runs it under libFuzzer.
 //
 // The first bytes choose the placement and render mode; the rest is the file.
 #include <unistd.h>
