@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <sstream>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -291,6 +293,36 @@ TEST(MeshLoaderHelpers, NumbersReadLikeAStreamAndKeepTheirValueOnFailure) {
     EXPECT_EQ(i, -4);
     EXPECT_FALSE(parseInt(i, "99999999999"));
     EXPECT_EQ(i, -4);
+}
+
+TEST(MeshLoaderHelpers, NumbersReadExactlyAsAStreamReadsThemInEveryForm) {
+    // The loader takes short cuts for plain numbers; none may read a token
+    // differently from a C-locale stream.
+    const char* tokens[] = {"0", "-0", "+.5", "1.", ".", "-", "+", "1e5", "1E-3", "1e", "1e+",
+                            "2.5e+3x", "1e39", "-1e39", "3.4028235e38", "3.4028236e38", "1e-45",
+                            "7e-46", "1e-50", "0x1p3", "inf", "nan", "1.5abc", "00012.5000",
+                            "123456789012345678901234567890", "0.1", "-7.999999999", "1..2",
+                            "12/3", "007", "999999999", "2147483647", "2147483648", "-2147483648"};
+    for (const char* token : tokens) {
+        float expectedFloat = 42.0f, actualFloat = 42.0f;
+        std::istringstream floatStream(token);
+        floatStream.imbue(std::locale::classic());
+        float streamed;
+        const bool floatRead = static_cast<bool>(floatStream >> streamed);
+        if (floatRead) expectedFloat = streamed;
+        EXPECT_EQ(parseFloat(actualFloat, token), floatRead) << token;
+        EXPECT_EQ(std::memcmp(&actualFloat, &expectedFloat, sizeof(float)), 0)
+            << token << ": " << actualFloat << " against " << expectedFloat;
+
+        int expectedInt = 42, actualInt = 42;
+        std::istringstream intStream(token);
+        intStream.imbue(std::locale::classic());
+        int streamedInt;
+        const bool intRead = static_cast<bool>(intStream >> streamedInt);
+        if (intRead) expectedInt = streamedInt;
+        EXPECT_EQ(parseInt(actualInt, token), intRead) << token;
+        EXPECT_EQ(actualInt, expectedInt) << token;
+    }
 }
 
 TEST(MeshLoaderHelpers, FaceVertexFormsFillAllThreeNumbers) {
