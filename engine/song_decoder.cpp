@@ -12,6 +12,7 @@ size_t SongDecoder::readCallback(void* dst, size_t size, size_t count, void* sel
     const std::size_t wanted = size * count;
     const std::size_t left = decoder->bytes_->size() - decoder->cursor_;
     const std::size_t n = std::min(wanted, left);
+    if (n == 0) return 0;  // also keeps an empty song's null data out of memcpy
     std::memcpy(dst, decoder->bytes_->data() + decoder->cursor_, n);
     decoder->cursor_ += n;
     return size ? n / size : 0;

@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::FILE* file = std::fopen(scratchPath().c_str(), "wb");
     if (file == nullptr) return 0;
-    std::fwrite(data, 1, size, file);
+    if (size > 0) std::fwrite(data, 1, size, file);
     std::fclose(file);
 
     static std::vector<std::uint32_t> texture(256 * 256, 0x00808080u);

@@ -36,7 +36,7 @@ std::vector<std::string> listedNames(const std::string& path) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::FILE* file = std::fopen(scratchPath().c_str(), "wb");
     if (!file) return 0;
-    std::fwrite(data, 1, size, file);
+    if (size > 0) std::fwrite(data, 1, size, file);
     std::fclose(file);
 
     std::vector<std::string> names = listedNames(scratchPath());
