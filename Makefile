@@ -6,8 +6,9 @@ BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
+PREFIX     ?= /usr/local
 
-.PHONY: run test deps build build-asan bench fuzz clean
+.PHONY: run test deps build build-asan bench fuzz install deb clean
 
 run: build
 	cd $(BUILD)/show && CACA_DRIVER=$${CACA_DRIVER:-ncurses} ../vesper-glint
@@ -24,11 +25,13 @@ build: deps
 
 # The sanitizer tree builds the unit tests only (and the programs they run);
 # they make their own fixtures and read the content the release tree made.
+# It also uses the plain C++ pixel routines instead of the SSE2 ones, so
+# every test run proves both paths draw the same show.
 UNIT_TESTS = engine_tests driver_tests render_tests effects_tests content_tests capture_tests platform_tests \
              mesh_corpus jpeg_corpus zip_corpus ogg_corpus
 
 build-asan: build
-	@[ -f $(ASAN_BUILD)/CMakeCache.txt ] || cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVG_SANITIZE=ON -DVG_CONTENT=OFF -DVG_SHOW_DIR=$(abspath $(BUILD))/show -DVG_WERROR=$${CI:+ON} $(CMAKE_ARGS)
+	@[ -f $(ASAN_BUILD)/CMakeCache.txt ] || cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVG_SANITIZE=ON -DVG_SIMD=OFF -DVG_CONTENT=OFF -DVG_SHOW_DIR=$(abspath $(BUILD))/show -DVG_WERROR=$${CI:+ON} $(CMAKE_ARGS)
 	cmake --build $(ASAN_BUILD) -j $(JOBS) --target $(UNIT_TESTS)
 
 # Open-ended fuzzing with libFuzzer (clang, sanitizers on): each target runs
@@ -49,6 +52,14 @@ fuzz: deps
 
 bench: build
 	@for b in $(BUILD)/*_bench; do echo "== $$b"; $$b; done
+
+# Installs under PREFIX (default /usr/local); DESTDIR is honoured.
+install: build
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package vesper-glint_<version>_<arch>.deb, in $(BUILD).
+deb: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

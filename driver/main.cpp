@@ -1,8 +1,23 @@
+#include <cstdio>
+#include <string>
+#include <vector>
+
 #include "driver/show.h"
+#include "driver/show_options.h"
 #include "platform/signal_guard.h"
 
-int main() {
+int main(int argc, char** argv) {
     // Before anything else, so no library takes the quit signals first.
     installSignalGuard();
-    return runShow();
+    const ShowCommandLine commandLine = parseShowCommandLine({argv + 1, argv + argc});
+    if (!commandLine.error.empty()) {
+        std::fprintf(stderr, "vesper-glint: %s\n%s\n", commandLine.error.c_str(),
+                     showUsageHint().c_str());
+        return 2;
+    }
+    if (!commandLine.print.empty()) {
+        std::fputs(commandLine.print.c_str(), stdout);
+        return 0;
+    }
+    return runShow(commandLine.settings);
 }

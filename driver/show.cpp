@@ -2,9 +2,13 @@
 
 #include "platform/caca_console.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+#include "driver/data_folder.h"
 #include "driver/schedule.h"
 #include "engine/vrl.h"
 #include "platform/console_input.h"
@@ -82,13 +86,36 @@ void runFrames(caca_dither_t* bitmap) {
     }
 }
 
+// The show reads its content by plain names from its working folder, so it
+// works from inside the content folder. False with the reason when it
+// cannot get there.
+bool enterDataFolder(const std::string& named, std::string& error) {
+    const DataSearch search = findDataFolder(named);
+    if (!search.found()) {
+        error = search.error;
+        return false;
+    }
+    if (chdir(search.folder.c_str()) != 0) {
+        error = "cannot enter the content folder " + search.folder + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool frameEndsShow(int position, short escapeState) {
     return position > kShowEndMs || escapeState != 0;
 }
 
-int runShow() {
+int runShow(const ShowSettings& settings) {
+    std::string error;
+    if (!enterDataFolder(settings.dataFolder, error)) {
+        std::fprintf(stderr, "vesper-glint: %s\n", error.c_str());
+        return 1;
+    }
+    consoleUseDriver(settings.driver);
+    vrlMuteSound(settings.mute ? 1 : 0);
     caca_dither_t* bitmap = nullptr;
     bool consoleOpen = false;
     try {
@@ -97,6 +124,8 @@ int runShow() {
             consoleOpen = true;
             vrlInitTimer();
             vrlPlaySong(1);
+            // Effects catch up from there as they do after a seek.
+            if (settings.startMs > 0) vrlSeek(settings.startMs);
             runFrames(bitmap);
         } else {
             progress("\n");  // ends the loading line; no console was opened

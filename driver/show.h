@@ -1,8 +1,11 @@
 #pragma once
 
-// Runs the whole show: start-up, the frame loop, shutdown. Returns the
-// process exit status, which is always 0.
-int runShow();
+#include "driver/show_options.h"
+
+// Runs the whole show from the content folder the settings lead to:
+// start-up, the frame loop, shutdown. Returns the process exit status: 0,
+// or 1 when no content was found (said on stderr; the console never opens).
+int runShow(const ShowSettings& settings = {});
 
 // The frame loop's end conditions: a position above the show's end (exactly
 // the end does not end it) or any non-zero Escape state.

@@ -1,9 +1,15 @@
 #include "engine/archive.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <zip.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace fs = std::filesystem;
 
@@ -19,29 +25,15 @@ std::string zipErrorText(int code) {
 
 std::vector<fs::path> sortedFiles(const fs::path& dir) {
     std::vector<fs::path> files;
-    for (const auto& entry : fs::directory_iterator(dir))
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(dir, error))
         if (entry.is_regular_file()) files.push_back(entry.path());
     std::sort(files.begin(), files.end());
     return files;
 }
 
-}  // namespace
-
-bool packDirectory(const std::string& dir, const std::string& archivePath, std::string& error) {
-    std::error_code fsError;
-    if (!fs::is_directory(dir, fsError)) {
-        error = "no folder " + dir;
-        return false;
-    }
-    // Build beside the target and rename, so a failed pack never leaves a
-    // half-written archive under the real name.
-    const std::string tempPath = archivePath + ".tmp";
-    int code = 0;
-    zip_t* archive = zip_open(tempPath.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
-    if (!archive) {
-        error = "cannot create " + tempPath + ": " + zipErrorText(code);
-        return false;
-    }
+// Adds the files of `dir` as stored members; false with a message.
+bool addFiles(zip_t* archive, const fs::path& dir, std::string& error) {
     for (const fs::path& file : sortedFiles(dir)) {
         zip_source_t* source = zip_source_file(archive, file.c_str(), 0, -1);
         const std::string name = file.filename().string();
@@ -49,8 +41,6 @@ bool packDirectory(const std::string& dir, const std::string& archivePath, std::
         if (index < 0) {
             if (source) zip_source_free(source);
             error = "cannot add " + file.string() + ": " + zip_strerror(archive);
-            zip_discard(archive);
-            fs::remove(tempPath, fsError);
             return false;
         }
         // Stored: pictures and the song are compressed already.
@@ -58,16 +48,122 @@ bool packDirectory(const std::string& dir, const std::string& archivePath, std::
         // A fixed time keeps the archive identical for identical files.
         zip_file_set_mtime(archive, static_cast<zip_uint64_t>(index), 315532800, 0);
     }
+    return true;
+}
+
+bool checkFolder(const std::string& dir, std::string& error) {
+    std::error_code fsError;
+    if (fs::is_directory(dir, fsError)) return true;
+    error = "no folder " + dir;
+    return false;
+}
+
+std::vector<std::uint8_t> readWholeFile(const fs::path& path, bool& ok) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    ok = !in.bad() && in.is_open();
+    return bytes;
+}
+
+}  // namespace
+
+bool packDirectory(const std::string& dir, const std::string& archivePath, std::string& error) {
+    if (!checkFolder(dir, error)) return false;
+    // Build beside the target under a name of this process's own and
+    // rename, so a failed pack never leaves a half-written archive under the
+    // real name and two shows starting at once never write one file.
+    const std::string tempPath = archivePath + "." + std::to_string(getpid()) + ".tmp";
+    std::error_code fsError;
+    // Created here first for the system's own reason when the folder
+    // refuses it; libzip would only say that it could not open the file.
+    const int probe = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (probe < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    close(probe);
+    int code = 0;
+    zip_t* archive = zip_open(tempPath.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    if (!archive) {
+        error = zipErrorText(code);
+        fs::remove(tempPath, fsError);
+        return false;
+    }
+    if (!addFiles(archive, dir, error)) {
+        zip_discard(archive);
+        fs::remove(tempPath, fsError);
+        return false;
+    }
     if (zip_close(archive) != 0) {
-        error = "cannot write " + archivePath + ": " + zip_strerror(archive);
+        error = zip_strerror(archive);
         zip_discard(archive);
         fs::remove(tempPath, fsError);
         return false;
     }
     fs::rename(tempPath, archivePath, fsError);
     if (fsError) {
-        error = "cannot rename " + tempPath + ": " + fsError.message();
+        error = fsError.message();
+        fs::remove(tempPath, fsError);
         return false;
+    }
+    return true;
+}
+
+bool packDirectoryInMemory(const std::string& dir, std::vector<std::uint8_t>& bytes,
+                           std::string& error) {
+    if (!checkFolder(dir, error)) return false;
+    zip_error_t zipError;
+    zip_error_init(&zipError);
+    zip_source_t* buffer = zip_source_buffer_create(nullptr, 0, 0, &zipError);
+    zip_t* archive = buffer ? zip_open_from_source(buffer, ZIP_TRUNCATE, &zipError) : nullptr;
+    if (!archive) {
+        error = std::string("cannot make an archive in memory: ") + zip_error_strerror(&zipError);
+        if (buffer) zip_source_free(buffer);
+        zip_error_fini(&zipError);
+        return false;
+    }
+    zip_error_fini(&zipError);
+    // The buffer outlives the archive: closing it writes the bytes there.
+    zip_source_keep(buffer);
+    bool ok = addFiles(archive, dir, error);
+    if (ok && zip_close(archive) != 0) {
+        error = std::string("cannot pack in memory: ") + zip_strerror(archive);
+        ok = false;
+    }
+    if (!ok) zip_discard(archive);
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (ok && (zip_source_stat(buffer, &stat) != 0 || zip_source_open(buffer) != 0)) {
+        error = "cannot read the archive made in memory";
+        ok = false;
+    } else if (ok) {
+        bytes.resize(stat.size);
+        const zip_int64_t got = zip_source_read(buffer, bytes.data(), bytes.size());
+        zip_source_close(buffer);
+        ok = got == static_cast<zip_int64_t>(bytes.size());
+        if (!ok) error = "cannot read the archive made in memory";
+    }
+    zip_source_free(buffer);
+    return ok;
+}
+
+bool archiveMatchesDirectory(const std::string& archivePath, const std::string& dir) {
+    std::error_code fsError;
+    if (!fs::is_regular_file(archivePath, fsError) || !fs::is_directory(dir, fsError)) return false;
+    Archive archive;
+    std::string error;
+    if (!archive.open(archivePath, error)) return false;
+    const std::vector<fs::path> files = sortedFiles(dir);
+    std::vector<std::string> fileNames;
+    for (const fs::path& file : files) fileNames.push_back(file.filename().string());
+    std::vector<std::string> memberNames = archive.names();
+    std::sort(memberNames.begin(), memberNames.end());
+    if (memberNames != fileNames) return false;
+    for (const fs::path& file : files) {
+        bool readable = false;
+        const std::vector<std::uint8_t> onDisk = readWholeFile(file, readable);
+        const auto member = archive.read(file.filename().string(), error);
+        if (!readable || !member || *member != onDisk) return false;
     }
     return true;
 }
@@ -85,9 +181,35 @@ bool Archive::open(const std::string& path, std::string& error) {
     return true;
 }
 
+bool Archive::openMemory(std::vector<std::uint8_t> bytes, std::string& error) {
+    close();
+    memory_ = std::move(bytes);
+    zip_error_t zipError;
+    zip_error_init(&zipError);
+    zip_source_t* source = zip_source_buffer_create(memory_.data(), memory_.size(), 0, &zipError);
+    if (source) zip_ = zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &zipError);
+    if (!zip_) {
+        error = zip_error_strerror(&zipError);
+        if (source) zip_source_free(source);
+        memory_.clear();
+    }
+    zip_error_fini(&zipError);
+    return zip_ != nullptr;
+}
+
 void Archive::close() {
     if (zip_) zip_discard(zip_);
     zip_ = nullptr;
+    memory_.clear();
+}
+
+std::vector<std::string> Archive::names() const {
+    std::vector<std::string> result;
+    if (!zip_) return result;
+    const zip_int64_t count = zip_get_num_entries(zip_, 0);
+    for (zip_int64_t i = 0; i < count; ++i)
+        if (const char* name = zip_get_name(zip_, static_cast<zip_uint64_t>(i), 0)) result.push_back(name);
+    return result;
 }
 
 std::optional<std::vector<std::uint8_t>> Archive::read(const std::string& name,

@@ -10,8 +10,15 @@
 struct zip;
 
 // Packs the regular files of `dir` (not recursive, names sorted so the
-// archive is the same for the same files). Returns false with a message.
+// archive is the same for the same files). Returns false with a message;
+// a failed pack leaves whatever was at `archivePath` untouched.
 bool packDirectory(const std::string& dir, const std::string& archivePath, std::string& error);
+// The same archive, made in memory.
+bool packDirectoryInMemory(const std::string& dir, std::vector<std::uint8_t>& bytes,
+                           std::string& error);
+// True when the archive at `archivePath` holds exactly the regular files of
+// `dir`, byte for byte: packing again would change nothing.
+bool archiveMatchesDirectory(const std::string& archivePath, const std::string& dir);
 
 // Far above any picture or song the show accepts; a member claiming more is
 // refused before anything is allocated for it.
@@ -25,13 +32,18 @@ public:
     Archive& operator=(const Archive&) = delete;
 
     bool open(const std::string& path, std::string& error);
+    // An archive held in memory; the archive keeps the bytes.
+    bool openMemory(std::vector<std::uint8_t> bytes, std::string& error);
     void close();
     bool isOpen() const { return zip_ != nullptr; }
 
     // The member's bytes, or nothing (with a reason) when it is missing,
     // truncated or fails its CRC.
     std::optional<std::vector<std::uint8_t>> read(const std::string& name, std::string& error) const;
+    // Every member's name, in the archive's order.
+    std::vector<std::string> names() const;
 
 private:
     zip* zip_ = nullptr;
+    std::vector<std::uint8_t> memory_;
 };

@@ -15,6 +15,7 @@
 #include "engine/archive.h"
 #include "engine/messages.h"
 #include "engine/ogg_pages.h"
+#include "engine/resource_packing.h"
 #include "engine/song_clock.h"
 #include "engine/song_player.h"
 #include "engine/song_spectrum.h"
@@ -30,11 +31,16 @@ namespace {
 struct Engine {
     Archive archive;
     std::string archiveName;
+    // What vrlMakePAK made of the archive it was asked for, which vrlReadPak
+    // then reads under that name.
+    std::string packedName;
+    PackedResources packed;
     std::map<std::string, std::unique_ptr<Texture>> textures;
     std::vector<unsigned int> frameBuffer = std::vector<unsigned int>(320 * 200, 0u);
     std::map<std::string, std::vector<unsigned int>> renderTargets;
 
     bool manualClock = false;
+    bool muted = false;
     std::vector<std::uint8_t> songBytes;
     SongDecoder playDecoder;
     SongSpectrum spectrum;
@@ -118,15 +124,26 @@ constexpr int kMaxKeyRounds = 4096;
 }  // namespace
 
 void vrlMakePAK(const char* dir, const char* file) {
-    std::string error;
-    if (!packDirectory(dir, file, error))
-        vrlMsg("Cannot pack %s into %s (%s); using the archive as it is", dir, file, error.c_str());
+    Engine& e = engine();
+    e.packed = packResources(dir, file);
+    e.packedName = file;
+    if (!e.packed.note.empty()) vrlMsg("%s", e.packed.note.c_str());
 }
 
 void vrlReadPak(const char* file) {
+    Engine& e = engine();
     std::string error;
-    engine().archiveName = file;
-    if (!engine().archive.open(file, error))
+    e.archiveName = file;
+    bool opened = false;
+    if (e.packedName == file && e.packed.path.empty())
+        opened = e.archive.openMemory(std::move(e.packed.bytes), error);
+    else if (e.packedName == file)
+        opened = e.archive.open(e.packed.path, error);
+    else
+        opened = e.archive.open(file, error);
+    e.packed = {};
+    e.packedName.clear();
+    if (!opened)
         vrlMsg("Cannot open archive %s (%s): pictures and song are unavailable", file,
                error.c_str());
 }
@@ -165,6 +182,10 @@ void vrlLoadSong(const char* name) {
         static_cast<int>(std::min<std::int64_t>(frames * 1000 / e.playDecoder.sampleRate(), INT_MAX));
     reportSongDamage(name, e.songBytes, e.playDecoder.sampleRate());
     if (e.manualClock) return;
+    if (e.muted) {
+        e.clock.useSteady();
+        return;
+    }
     if (!e.player.openDevice(&e.playDecoder, error)) {
         vrlMsg("No sound device (%s)", error.c_str());
         useSilentClock("No sound device");
@@ -255,6 +276,10 @@ void vrlShutDown() {
 }
 
 void vrlSetKeySource(vrlKeySource source) { engine().keySource = source; }
+
+void vrlMuteSound(int mute) { engine().muted = mute != 0; }
+
+void vrlSeek(int ms) { engine().clock.seekTo(ms); }
 
 void vrlUseManualClock(int manual) {
     engine().manualClock = manual != 0;

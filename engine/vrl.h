@@ -60,6 +60,12 @@ enum vrlKey { VRL_KEY_LEFT = 1, VRL_KEY_RIGHT = 2, VRL_KEY_SPACE = 3 };
 using vrlKeySource = int (*)(int* keys, int capacity);  // returns count
 void vrlSetKeySource(vrlKeySource source);
 
+// Muted: call before vrlLoadSong. The song is read for its spectrum but no
+// audio device is opened; the position runs on the steady clock.
+void vrlMuteSound(int mute);
+// Moves the song and the show to `ms` (clamped at 0), as the seek keys do.
+void vrlSeek(int ms);
+
 // The manual clock: call before vrlInitSound. No audio device is opened; the
 // position only moves through vrlSetPosition. Spectrum and textures work as
 // in the show.

@@ -23,9 +23,16 @@ struct Console {
 
 // One console per process, like the terminal it stands for.
 Console g_console;
+// The command line's choice of driver, which outlives any one console.
+std::string g_driver;
+
+const char* chosenDriver() {
+    if (!g_driver.empty()) return g_driver.c_str();
+    return std::getenv("CACA_DRIVER");
+}
 
 bool wantsTerminalDriver() {
-    const char* driver = std::getenv("CACA_DRIVER");
+    const char* driver = chosenDriver();
     if (driver && *driver)
         return !std::strcmp(driver, "ncurses") || !std::strcmp(driver, "slang");
     const char* display = std::getenv("DISPLAY");
@@ -62,7 +69,10 @@ int caca_init() {
     // console that does not start, which the show reports and survives.
     if (wantsTerminalDriver() && (!haveTerminal() || !prepareTerminalRestore())) return -1;
     g_console.canvas = caca_create_canvas(0, 0);
-    if (g_console.canvas) g_console.display = caca_create_display(g_console.canvas);
+    if (g_console.canvas)
+        g_console.display = g_driver.empty()
+                                 ? caca_create_display(g_console.canvas)
+                                 : caca_create_display_with_driver(g_console.canvas, g_driver.c_str());
     if (!g_console.display) {
         caca_end();
         return -1;
@@ -113,3 +123,13 @@ void caca_end() {
 }
 
 caca_display_t* consoleDisplay() { return g_console.display; }
+
+std::vector<std::string> consoleDrivers() {
+    // Pairs of name and description, ended by a null name.
+    std::vector<std::string> names;
+    char const* const* list = caca_get_display_driver_list();
+    for (int i = 0; list && list[i]; i += 2) names.emplace_back(list[i]);
+    return names;
+}
+
+void consoleUseDriver(const std::string& name) { g_driver = name; }

@@ -5,8 +5,12 @@
 // these few calls are rebuilt here on the current API.
 #include <caca.h>
 
+#include <string>
+#include <vector>
+
 // Opens the display (libcaca picks the driver: X11 when DISPLAY is set,
-// else the terminal; CACA_DRIVER overrides). 0 on success.
+// else the terminal; CACA_DRIVER overrides, and consoleUseDriver overrides
+// both). 0 on success.
 int caca_init();
 void caca_set_delay(int microseconds);
 void caca_set_window_title(const char* title);
@@ -26,3 +30,8 @@ void caca_end();                               // no-op when never opened
 // The open display, or null. Its input goes to the process's input pump
 // (platform/console_input.h) while it is open.
 caca_display_t* consoleDisplay();
+
+// The output drivers this libcaca was built with, by name.
+std::vector<std::string> consoleDrivers();
+// The driver caca_init opens; empty leaves the choice to libcaca.
+void consoleUseDriver(const std::string& name);

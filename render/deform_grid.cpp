@@ -1,9 +1,10 @@
 #include "render/deform_grid.h"
 
-#include <emmintrin.h>
-
 #include <algorithm>
 #include <cstdint>
+
+#include "render/plain_twins.h"
+#include "render/simd.h"
 
 namespace {
 
@@ -40,6 +41,91 @@ Sample edgeStepOf(const GridPoint& top, const GridPoint& bottom) {
             edgeStep(top.level, bottom.level)};
 }
 
+// --- one row of eight pixels, one pixel at a time -----------------------------
+//
+// The plain twin of the SSE2 path below, lane for lane: the same wrapping
+// 32-bit coordinates, the same clamps and the same 16-bit products, so both
+// give the same bits.
+
+// The values of one quantity at the eight pixels of a row, and how much
+// they change from one pixel row to the next (see CellQuantity below).
+struct PlainQuantity {
+    Fixed value[8];
+    Fixed perRow[8];
+};
+
+PlainQuantity plainQuantity(Fixed left, Fixed right, Fixed leftStep, Fixed rightStep) {
+    PlainQuantity quantity;
+    const Fixed step = spanStep(left, right);
+    const Fixed stepPerRow = spanStep(leftStep, rightStep);
+    for (Fixed j = 0; j < 8; ++j) {
+        quantity.value[j] = left + j * step;
+        quantity.perRow[j] = leftStep + j * stepPerRow;
+    }
+    return quantity;
+}
+
+void nextRow(PlainQuantity& quantity) {
+    for (int j = 0; j < 8; ++j) quantity.value[j] += quantity.perRow[j];
+}
+
+unsigned int texelAt(const unsigned int* texture, Fixed y, Fixed x) {
+    return texture[(y & 0xFF00u) | (x >> 8 & 0xFFu)];
+}
+
+unsigned int channel(unsigned int pixel, int shift) { return pixel >> shift & 0xFFu; }
+
+// drawShaded's level ramp (see shadeFactors below for the one expression).
+unsigned int shadePixel(unsigned int texel, Fixed level) {
+    const int whole = std::clamp(static_cast<std::int32_t>(level) >> 8, 0, 255);
+    const int twice = 2 * whole;
+    const unsigned int toWhite = static_cast<unsigned int>(std::max(twice - 254, 0));
+    const unsigned int weight = static_cast<unsigned int>(std::min(twice, std::max(509 - twice, 0)));
+    const unsigned int white = toWhite * 255u >> 8;
+    unsigned int result = 0;
+    for (int shift = 0; shift < 24; shift += 8)
+        result |= std::min((channel(texel, shift) * weight >> 8) + white, 255u) << shift;
+    return result;
+}
+
+// drawHalfBlend's darkening and average (see levelsAsWords and darkenFactors
+// below): the level clamped to 0..65535 as the packing with a bias does it.
+unsigned int halfBlendPixel(unsigned int texel, Fixed level, unsigned int target) {
+    const std::int32_t biased = std::clamp(static_cast<std::int32_t>(level - 32768u), -32768, 32767);
+    const unsigned int full = static_cast<unsigned int>(biased + 32768);
+    const unsigned int whole = full & 0xFF00u;
+    const unsigned int shaded = (channel(texel, 0) * whole >> 16) | (channel(texel, 8) * full >> 16) << 8 |
+                                (channel(texel, 16) * whole >> 16) << 16;
+    return ((shaded >> 1) & 0x007F7F7Fu) + ((target >> 1) & 0x007F7F7Fu);
+}
+
+// Walks the 8 x 8 pixels of cell (column, row), top to bottom;
+// `drawPixel(texel, level, out)` writes one pixel.
+template <typename DrawPixel>
+void walkCellPlain(int column, int row, const GridPoint* points, const unsigned int* texture,
+                   unsigned int* target, DrawPixel drawPixel) {
+    const GridPoint* topLeft = points + row * DeformGrid::kColumns + column;
+    const GridPoint* bottomLeft = topLeft + DeformGrid::kColumns;
+    const Sample left = startOf(topLeft[0]);
+    const Sample right = startOf(topLeft[1]);
+    const Sample leftStep = edgeStepOf(topLeft[0], bottomLeft[0]);
+    const Sample rightStep = edgeStepOf(topLeft[1], bottomLeft[1]);
+    PlainQuantity y = plainQuantity(left.y, right.y, leftStep.y, rightStep.y);
+    PlainQuantity x = plainQuantity(left.x, right.x, leftStep.x, rightStep.x);
+    PlainQuantity level = plainQuantity(left.level, right.level, leftStep.level, rightStep.level);
+
+    unsigned int* out = target + row * DeformGrid::kCellSize * kTargetWidth +
+                        column * DeformGrid::kCellSize;
+    for (int pixelRow = 0; pixelRow < DeformGrid::kCellSize; ++pixelRow) {
+        for (int j = 0; j < 8; ++j) drawPixel(texelAt(texture, y.value[j], x.value[j]), level.value[j], out + j);
+        out += kTargetWidth;
+        nextRow(y);
+        nextRow(x);
+        nextRow(level);
+    }
+}
+
+#if VG_SIMD
 // --- one row of eight pixels, four at a time in SSE2 lanes ------------------
 //
 // The row's eight pixels are independent, so the coordinates, the texel
@@ -251,6 +337,8 @@ void walkCell(int column, int row, const GridPoint* points, const unsigned int* 
     }
 }
 
+#endif
+
 // Cell rows top to bottom, cells left to right; the loop bounds never pass
 // the point array or the 320 x 200 target, whatever the two counts say.
 template <typename DrawCell>
@@ -264,14 +352,35 @@ void forEachCell(int columns, int rows, DrawCell drawCell) {
 
 }  // namespace
 
+void plain::drawCellShaded(int column, int row, const GridPoint* points, const unsigned int* texture,
+                           unsigned int* target) {
+    walkCellPlain(column, row, points, texture, target,
+                  [](unsigned int texel, Fixed level, unsigned int* out) { *out = shadePixel(texel, level); });
+}
+
+void plain::drawCellHalfBlend(int column, int row, const GridPoint* points, const unsigned int* texture,
+                              unsigned int* target) {
+    walkCellPlain(column, row, points, texture, target, [](unsigned int texel, Fixed level, unsigned int* out) {
+        *out = halfBlendPixel(texel, level, *out);
+    });
+}
+
 void DeformGrid::drawCellShaded(int column, int row, const GridPoint* points,
                                 const unsigned int* texture, unsigned int* target) {
+#if VG_SIMD
     walkCell(column, row, points, texture, target, shadeRow);
+#else
+    plain::drawCellShaded(column, row, points, texture, target);
+#endif
 }
 
 void DeformGrid::drawCellHalfBlend(int column, int row, const GridPoint* points,
                                    const unsigned int* texture, unsigned int* target) {
+#if VG_SIMD
     walkCell(column, row, points, texture, target, halfBlendRow);
+#else
+    plain::drawCellHalfBlend(column, row, points, texture, target);
+#endif
 }
 
 void DeformGrid::drawShaded(const unsigned int* texture, unsigned int* target) const {

@@ -1,9 +1,10 @@
 #include "render/pixel_ops.h"
 
-#include <emmintrin.h>
-
 #include <algorithm>
 #include <cstdint>
+
+#include "render/plain_twins.h"
+#include "render/simd.h"
 
 namespace {
 
@@ -11,9 +12,9 @@ namespace {
 // gives the pixel to write. Sizes are checked before any division, and the
 // setup runs in 64 bits so that far-off positions cannot overflow; inside the
 // clipped rectangle the 8.8 source accumulators stay below size * 256.
-// A combine that also offers `four(destination, source)` on four packed
-// pixels gets the row four columns at a time.
-template <typename Combine>
+// With `Wide`, a combine that also offers `four(destination, source)` on
+// four packed pixels gets the row four columns at a time.
+template <bool Wide, typename Combine>
 void walkSprite(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dstHeight,
                 const unsigned int* source, unsigned int* destination, Combine combine) {
     // A source of negative size has no pixels to read; treating it like an
@@ -38,7 +39,8 @@ void walkSprite(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dst
         unsigned int* destinationRow = destination + row * kScreenWidth;
         std::int64_t columnAccumulator = columnStart;
         std::int64_t column = columnBegin;
-        if constexpr (requires(__m128i pixels) { combine.four(pixels, pixels); }) {
+#if VG_SIMD
+        if constexpr (Wide && requires(__m128i pixels) { combine.four(pixels, pixels); }) {
             for (; column + 4 <= columnEnd; column += 4) {
                 const unsigned int s0 = sourceRow[columnAccumulator >> 8];
                 const unsigned int s1 = sourceRow[(columnAccumulator + stepX) >> 8];
@@ -51,6 +53,7 @@ void walkSprite(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dst
                 _mm_storeu_si128(out, combine.four(_mm_loadu_si128(out), sources));
             }
         }
+#endif
         for (; column < columnEnd; ++column) {
             destinationRow[column] =
                 combine(destinationRow[column], sourceRow[columnAccumulator >> 8]);
@@ -71,6 +74,7 @@ struct FadeAdded {
         return blendColor(d, addSaturate(d, s), weight);
     }
 
+#if VG_SIMD
     __m128i four(__m128i d, __m128i s) const {
         const __m128i added = _mm_adds_epu8(d, s);
         const __m128i zero = _mm_setzero_si128();
@@ -85,37 +89,49 @@ struct FadeAdded {
         const __m128i high = mix(_mm_unpackhi_epi8(d, zero), _mm_unpackhi_epi8(added, zero));
         return _mm_and_si128(_mm_packus_epi16(low, high), _mm_set1_epi32(0x00FFFFFF));
     }
+#endif
 };
+
+template <bool Wide>
+void addFade(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dstHeight,
+             const unsigned int* source, unsigned int* destination, int w) {
+    if (w >= 0 && w <= 255) {
+        walkSprite<Wide>(x, y, srcWidth, srcHeight, dstWidth, dstHeight, source, destination, FadeAdded{w});
+        return;
+    }
+    // Weights outside 0..255 wrap around in the packed formula; one pixel at a time.
+    walkSprite<false>(x, y, srcWidth, srcHeight, dstWidth, dstHeight, source, destination,
+                      [w](unsigned int d, unsigned int s) { return blendColor(d, addSaturate(d, s), w); });
+}
 
 }  // namespace
 
 void blitScaledAdd(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dstHeight,
                    const unsigned int* source, unsigned int* destination) {
-    walkSprite(x, y, srcWidth, srcHeight, dstWidth, dstHeight, source, destination,
-               [](unsigned int d, unsigned int s) { return addSaturate(d, s); });
+    walkSprite<false>(x, y, srcWidth, srcHeight, dstWidth, dstHeight, source, destination,
+                      [](unsigned int d, unsigned int s) { return addSaturate(d, s); });
 }
 
 void blitScaledSub(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dstHeight,
                    const unsigned int* source, unsigned int* destination) {
-    walkSprite(x, y, srcWidth, srcHeight, dstWidth, dstHeight, source, destination,
-               [](unsigned int d, unsigned int s) { return subSaturate(d, s); });
+    walkSprite<false>(x, y, srcWidth, srcHeight, dstWidth, dstHeight, source, destination,
+                      [](unsigned int d, unsigned int s) { return subSaturate(d, s); });
 }
 
 void blitScaled(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dstHeight,
                 const unsigned int* source, unsigned int* destination) {
-    walkSprite(x, y, srcWidth, srcHeight, dstWidth, dstHeight, source, destination,
-               [](unsigned int, unsigned int s) { return s; });
+    walkSprite<false>(x, y, srcWidth, srcHeight, dstWidth, dstHeight, source, destination,
+                      [](unsigned int, unsigned int s) { return s; });
 }
 
 void blitScaledAddFade(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dstHeight,
                        const unsigned int* source, unsigned int* destination, int w) {
-    if (w >= 0 && w <= 255) {
-        walkSprite(x, y, srcWidth, srcHeight, dstWidth, dstHeight, source, destination, FadeAdded{w});
-        return;
-    }
-    // Weights outside 0..255 wrap around in the packed formula; one pixel at a time.
-    walkSprite(x, y, srcWidth, srcHeight, dstWidth, dstHeight, source, destination,
-               [w](unsigned int d, unsigned int s) { return blendColor(d, addSaturate(d, s), w); });
+    addFade<kSimdBuild>(x, y, srcWidth, srcHeight, dstWidth, dstHeight, source, destination, w);
+}
+
+void plain::blitScaledAddFade(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dstHeight,
+                              const unsigned int* source, unsigned int* destination, int w) {
+    addFade<false>(x, y, srcWidth, srcHeight, dstWidth, dstHeight, source, destination, w);
 }
 
 namespace {
@@ -138,6 +154,12 @@ unsigned int narrow(WidePixel p) {
     return static_cast<unsigned int>((p & 0xFF) | (p >> 8 & 0xFF00) | (p >> 16 & 0xFF0000));
 }
 
+// The left neighbour is the pixel just written, so each result feeds the next.
+WidePixel blurWithLeft(WidePixel otherThree, WidePixel left) {
+    return (otherThree + left) >> 2 & kWideColourMask;
+}
+
+#if VG_SIMD
 // Sums of the up, down and right neighbours of pixels i .. i+3, widened:
 // pixels i and i+1 in `first`, i+2 and i+3 in `second`. None of them depends
 // on this pass's output for these four pixels: up is a row back (already
@@ -165,11 +187,6 @@ __m128i joinHalves(WidePixel low, WidePixel high) {
                               _mm_cvtsi64_si128(static_cast<long long>(high)));
 }
 
-// The left neighbour is the pixel just written, so each result feeds the next.
-WidePixel blurWithLeft(WidePixel otherThree, WidePixel left) {
-    return (otherThree + left) >> 2 & kWideColourMask;
-}
-
 struct FourResults {
     WidePixel pixels[4];
 };
@@ -180,10 +197,17 @@ FourResults blurFour(const FourSums& sums, WidePixel left) {
     const WidePixel p2 = blurWithLeft(lowHalf(sums.second), p1);
     return {{p0, p1, p2, blurWithLeft(highHalf(sums.second), p2)}};
 }
+#endif
 
-}  // namespace
+// One pixel: the three neighbours not yet blurred by this pass, and the
+// left one that was.
+WidePixel blurOne(const unsigned int* buffer, std::int64_t i, WidePixel left) {
+    return blurWithLeft(widen(buffer[i - kScreenWidth]) + widen(buffer[i + kScreenWidth]) + widen(buffer[i + 1]),
+                        left);
+}
 
-void blur4(int width, int height, unsigned int* buffer) {
+template <bool Wide>
+void blurInPlace(int width, int height, unsigned int* buffer) {
     // Two negative sizes multiply to a positive count, but describe no
     // buffer; they are treated like any other empty area.
     if (width <= 0 || height <= 0) return;
@@ -193,8 +217,9 @@ void blur4(int width, int height, unsigned int* buffer) {
     const std::int64_t last = count - 321;
     WidePixel left = widen(buffer[first - 1]) & kWideColourMask;
     std::int64_t i = first;
+#if VG_SIMD
     // Four pixels at a time; the few left over one by one.
-    for (; i + 3 <= last; i += 4) {
+    for (; Wide && i + 3 <= last; i += 4) {
         const FourResults blurred = blurFour(sumUpDownRight(buffer, i), left);
         const WidePixel(&p)[4] = blurred.pixels;
         left = p[3];
@@ -202,10 +227,15 @@ void blur4(int width, int height, unsigned int* buffer) {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(buffer + i),
                          _mm_packus_epi16(joinHalves(p[0], p[1]), joinHalves(p[2], p[3])));
     }
+#endif
     for (; i <= last; ++i) {
-        left = blurWithLeft(widen(buffer[i - kScreenWidth]) + widen(buffer[i + kScreenWidth]) +
-                                widen(buffer[i + 1]),
-                            left);
+        left = blurOne(buffer, i, left);
         buffer[i] = narrow(left);
     }
 }
+
+}  // namespace
+
+void blur4(int width, int height, unsigned int* buffer) { blurInPlace<kSimdBuild>(width, height, buffer); }
+
+void plain::blur4(int width, int height, unsigned int* buffer) { blurInPlace<false>(width, height, buffer); }

@@ -121,16 +121,28 @@ TEST_F(CaptureProgram, BadArgumentsFailWithAMessage) {
     EXPECT_FALSE(fs::exists(scratch_ / "v.mp4"));
 }
 
-TEST_F(CaptureProgram, MissingContentIsReportedAndStillCaptured) {
-    fs::create_directories(scratch_ / "bare");
+TEST_F(CaptureProgram, MissingContentIsReportedAndStillCapturedButNoContentIsRefused) {
+    // resources/ without the song or any picture: said, and captured anyway.
+    fs::create_directories(scratch_ / "bare" / "resources");
     const Outcome outcome = runProgram("--show-dir '" + (scratch_ / "bare").string() +
                                            "' --at 1000 --frames --quiet --out '" +
                                            (scratch_ / "bare-out").string() + "'",
                                        scratch_);
     EXPECT_EQ(outcome.status, 0) << outcome.errors;
-    EXPECT_NE(outcome.errors.find("datafile.pak"), std::string::npos) << outcome.errors;
     EXPECT_NE(outcome.errors.find("kelmuth.ogg"), std::string::npos) << outcome.errors;
+    EXPECT_NE(outcome.errors.find("placeholder"), std::string::npos) << outcome.errors;
     EXPECT_TRUE(fs::exists(scratch_ / "bare-out" / "frame-001000.png"));
+
+    // A folder with no content at all is a mistake in the arguments.
+    fs::create_directories(scratch_ / "nothing");
+    const Outcome refused = runProgram("--data '" + (scratch_ / "nothing").string() +
+                                           "' --at 1000 --frames --quiet --out '" +
+                                           (scratch_ / "nothing-out").string() + "'",
+                                       scratch_);
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.errors.find("no show content"), std::string::npos) << refused.errors;
+    EXPECT_NE(refused.errors.find((scratch_ / "nothing").string()), std::string::npos) << refused.errors;
+    EXPECT_FALSE(fs::exists(scratch_ / "nothing-out" / "frame-001000.png"));
 }
 
 }  // namespace

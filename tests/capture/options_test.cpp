@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -33,7 +34,14 @@ TEST(CaptureOptions, DefaultsCoverTheWholeShowAtSixtyFps) {
     EXPECT_EQ(r.options.startMs, 0);
     EXPECT_EQ(r.options.endMs, 333000);
     EXPECT_EQ(r.options.fps, 60);
-    EXPECT_EQ(r.options.showDir, ".");
+    EXPECT_EQ(r.options.showDir, "");  // searched like the show's
+}
+
+TEST(CaptureOptions, RepeatedOptionsKeepTheLastAndBothFolderNamesWork) {
+    const ParseResult r = parse({"--frames", "--fps", "30", "--fps=24", "--data", "/a", "--show-dir", "/b"});
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_EQ(r.options.fps, 24);
+    EXPECT_EQ(r.options.showDir, "/b");
 }
 
 TEST(CaptureOptions, RejectsBadArgumentsWithAReason) {
@@ -56,6 +64,9 @@ TEST(CaptureOptions, RejectsBadArgumentsWithAReason) {
         {{"--stats", "stats.txt"}, ".json or .csv"},
         {{"--start", "0"}, "nothing to do"},
         {{"--sheet", ""}, "non-empty"},
+        {{"--stats", "s.csv", "extra"}, "unexpected argument \"extra\""},
+        {{"--frames", "--quiet=1"}, "option --quiet takes no value"},
+        {{"--frames", "--sheet-columns", "65"}, "option --sheet-columns must be between 1 and 64, not 65"},
     };
     for (const Case& c : cases) {
         const ParseResult r = parse(c.args);
@@ -65,10 +76,18 @@ TEST(CaptureOptions, RejectsBadArgumentsWithAReason) {
     }
 }
 
-TEST(CaptureOptions, HelpNeedsNoOutput) {
-    const ParseResult r = parse({"--help"});
-    EXPECT_TRUE(r.ok());
-    EXPECT_TRUE(r.options.help);
+TEST(CaptureOptions, HelpAndVersionNeedNoOutputAndAreOnlyPrinted) {
+    const ParseResult help = parse({"--help"});
+    EXPECT_TRUE(help.ok()) << help.error;
+    EXPECT_NE(help.print.find("Usage: vesper-capture"), std::string::npos) << help.print;
+    for (const char* option : {"--data", "--sheet-every", "--warmup", "--ffmpeg", "--quiet"})
+        EXPECT_NE(help.print.find(option), std::string::npos) << option;
+    EXPECT_TRUE(parse({"-h"}).print == help.print);
+
+    const ParseResult version = parse({"--version"});
+    EXPECT_TRUE(version.ok()) << version.error;
+    EXPECT_EQ(version.print, "vesper-capture " VG_VERSION "\n");
+    EXPECT_TRUE(parse({"--frames"}).print.empty());
 }
 
 TEST(CapturePositions, RangeRunsAtTheFrameRateWithTheEndIncluded) {
@@ -117,21 +136,24 @@ TEST(CaptureOutputs, UnwritableFoldersAreRefusedBeforeAnyFrame) {
     CaptureOptions show;
     show.statsFile = "/tmp/stats.json";
     show.showDir = "/nonexistent-show-vg";
-    EXPECT_NE(prepareOutputs(show).find("--show-dir"), std::string::npos);
+    const std::string noContent = prepareOutputs(show);
+    EXPECT_NE(noContent.find("/nonexistent-show-vg (from --data)"), std::string::npos) << noContent;
 }
 
 TEST(CaptureOutputs, RelativePathsBecomeAbsoluteAndGoodFoldersPass) {
     const std::string folder =
         ::testing::TempDir() + "vg-capture-outputs-" + std::to_string(getpid());
+    std::filesystem::create_directories(folder + "/show/resources");
     CaptureOptions o;
     o.charPng = true;
     o.outDir = folder + "/frames/nested";
     o.statsFile = "relative-stats.csv";
-    o.showDir = ".";
+    o.showDir = std::filesystem::relative(folder + "/show").string();
     EXPECT_EQ(prepareOutputs(o), "");
     EXPECT_EQ(o.statsFile.front(), '/');
-    EXPECT_EQ(o.showDir.front(), '/');
+    EXPECT_EQ(o.showDir, std::filesystem::path(folder + "/show").lexically_normal().string());
     EXPECT_TRUE(folderIsWritable(o.outDir));
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -119,7 +119,8 @@ protected:
                   ("vg-capture-synthetic-" + std::to_string(getpid()) + "-" +
                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(folder_);
-        std::filesystem::create_directories(folder_ / "show");  // no resources: placeholders
+        // An empty resources/: no pictures or song, so placeholders.
+        std::filesystem::create_directories(folder_ / "show" / "resources");
     }
     void TearDown() override {
         std::filesystem::current_path(previous_);

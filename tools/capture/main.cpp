@@ -1,4 +1,4 @@
-// vesper-capture: renders the show offline. See usageText() for the options.
+// vesper-capture: renders the show offline. `vesper-capture --help` lists the options.
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -11,11 +11,11 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const ParseResult parsed = parseOptions(args);
     if (!parsed.ok()) {
-        std::fprintf(stderr, "vesper-capture: %s\n", parsed.error.c_str());
+        std::fprintf(stderr, "vesper-capture: %s\n%s\n", parsed.error.c_str(), usageHint().c_str());
         return 2;
     }
-    if (parsed.options.help) {
-        std::fputs(usageText().c_str(), stdout);
+    if (!parsed.print.empty()) {
+        std::fputs(parsed.print.c_str(), stdout);
         return 0;
     }
     // A video encoder that quits early must not kill us through the pipe.

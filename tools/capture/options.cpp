@@ -1,33 +1,22 @@
 #include "tools/capture/options.h"
 
-#include <charconv>
 #include <climits>
 #include <cstdint>
-#include <functional>
-#include <map>
 #include <set>
+
+#include "driver/command_line.h"
 
 namespace {
 
 // Song positions beyond this could not be told apart from overflowed ones.
 constexpr int kLargestPositionMs = INT_MAX / 2;
 
-bool parseInt(const std::string& text, int& value) {
-    const char* first = text.data();
-    const char* last = first + text.size();
-    if (first != last && *first == '+') ++first;
-    auto [end, ec] = std::from_chars(first, last, value);
-    return ec == std::errc() && end == last && first != last;
-}
+const char* const kPositions = "Positions";
+const char* const kOutputs = "Outputs (at least one)";
+const char* const kOther = "Other";
 
-std::string parseIntIn(const std::string& name, const std::string& text, int low, int high,
-                       int& value) {
-    if (!parseInt(text, value))
-        return "option " + name + " needs a whole number, not \"" + text + "\"";
-    if (value < low || value > high)
-        return "option " + name + " must be between " + std::to_string(low) + " and " +
-               std::to_string(high) + ", not " + text;
-    return {};
+void refuseIfWrong(const std::string& error) {
+    if (!error.empty()) refuseValue(error);
 }
 
 std::string parsePositionList(const std::string& text, std::vector<int>& positions) {
@@ -39,7 +28,7 @@ std::string parsePositionList(const std::string& text, std::vector<int>& positio
         if (comma == std::string::npos) comma = text.size();
         const std::string item = text.substr(begin, comma - begin);
         int ms = 0;
-        std::string error = parseIntIn("--at", item, 0, kLargestPositionMs, ms);
+        std::string error = parseWholeNumber("--at", item, 0, kLargestPositionMs, ms);
         if (!error.empty()) return error;
         if (!seen.insert(ms).second) return "option --at names position " + item + " twice";
         positions.push_back(ms);
@@ -48,56 +37,78 @@ std::string parsePositionList(const std::string& text, std::vector<int>& positio
     return {};
 }
 
-using ValueSetter = std::function<std::string(CaptureOptions&, const std::string&)>;
-using FlagSetter = std::function<void(CaptureOptions&)>;
-
-ValueSetter intSetter(const std::string& name, int CaptureOptions::*field, int low, int high) {
-    return [=](CaptureOptions& o, const std::string& v) {
-        return parseIntIn(name, v, low, high, o.*field);
-    };
+CLI::Option* intOption(CLI::App& app, const std::string& name, int& field, int low, int high,
+                       const std::string& help) {
+    return app.add_option_function<std::string>(
+        name, [&field, name, low, high](const std::string& text) {
+            refuseIfWrong(parseWholeNumber(name, text, low, high, field));
+        },
+        help);
 }
 
-ValueSetter textSetter(const std::string& name, std::string CaptureOptions::*field) {
-    return [=](CaptureOptions& o, const std::string& v) -> std::string {
-        if (v.empty()) return "option " + name + " needs a non-empty value";
-        o.*field = v;
-        return {};
-    };
+CLI::Option* textOption(CLI::App& app, const std::string& names, std::string& field,
+                        const std::string& help) {
+    const std::string name = names.substr(0, names.find(','));
+    return app.add_option_function<std::string>(
+        names, [&field, name](const std::string& text) {
+            if (text.empty()) refuseValue("option " + name + " needs a non-empty value");
+            field = text;
+        },
+        help);
 }
 
-const std::map<std::string, ValueSetter>& valueOptions() {
-    static const std::map<std::string, ValueSetter> table = {
-        {"--show-dir", textSetter("--show-dir", &CaptureOptions::showDir)},
-        {"--start", intSetter("--start", &CaptureOptions::startMs, 0, kLargestPositionMs)},
-        {"--end", intSetter("--end", &CaptureOptions::endMs, 0, kLargestPositionMs)},
-        {"--fps", intSetter("--fps", &CaptureOptions::fps, 1, 1000)},
-        {"--at",
-         [](CaptureOptions& o, const std::string& v) { return parsePositionList(v, o.atMs); }},
-        {"--warmup", intSetter("--warmup", &CaptureOptions::warmupMs, 0, kLargestPositionMs)},
-        {"--out", textSetter("--out", &CaptureOptions::outDir)},
-        {"--sheet", textSetter("--sheet", &CaptureOptions::sheetFile)},
-        {"--sheet-every",
-         intSetter("--sheet-every", &CaptureOptions::sheetEveryMs, 1, kLargestPositionMs)},
-        {"--sheet-columns", intSetter("--sheet-columns", &CaptureOptions::sheetColumns, 1, 64)},
-        {"--sheet-width", intSetter("--sheet-width", &CaptureOptions::sheetPictureWidth, 16, 1280)},
-        {"--video", textSetter("--video", &CaptureOptions::videoFile)},
-        {"--ffmpeg", textSetter("--ffmpeg", &CaptureOptions::ffmpegProgram)},
-        {"--stats", textSetter("--stats", &CaptureOptions::statsFile)},
-    };
-    return table;
+CLI::Option* flag(CLI::App& app, const std::string& names, bool& field, const std::string& help) {
+    return app.add_flag(names, field, help)->disable_flag_override();
 }
 
-const std::map<std::string, FlagSetter>& flagOptions() {
-    static const std::map<std::string, FlagSetter> table = {
-        {"--frames", [](CaptureOptions& o) { o.framePng = true; }},
-        {"--chars", [](CaptureOptions& o) { o.charPng = true; }},
-        {"--ansi", [](CaptureOptions& o) { o.ansiText = true; }},
-        {"--utf8", [](CaptureOptions& o) { o.utf8Text = true; }},
-        {"--quiet", [](CaptureOptions& o) { o.quiet = true; }},
-        {"--help", [](CaptureOptions& o) { o.help = true; }},
-        {"-h", [](CaptureOptions& o) { o.help = true; }},
+void declarePositions(CLI::App& app, CaptureOptions& o) {
+    const std::vector<CLI::Option*> positions = {
+        textOption(app, "--data,--show-dir", o.showDir,
+                   "the show's content folder (resources/, meshes); default: found as the show finds it")
+            ->type_name("DIR"),
+        intOption(app, "--start", o.startMs, 0, kLargestPositionMs, "first position of a range; default 0")
+            ->type_name("MS"),
+        intOption(app, "--end", o.endMs, 0, kLargestPositionMs,
+                  "last position of a range (inclusive); default 333000")
+            ->type_name("MS"),
+        intOption(app, "--fps", o.fps, 1, 1000, "frames per second of a range; default 60")->type_name("N"),
+        app.add_option_function<std::string>(
+               "--at", [&o](const std::string& text) { refuseIfWrong(parsePositionList(text, o.atMs)); },
+               "render exactly these positions, in this order")
+            ->type_name("MS,MS,..."),
+        intOption(app, "--warmup", o.warmupMs, 0, kLargestPositionMs,
+                  "with --at: run the frames of the MS before each position first")
+            ->type_name("MS"),
     };
-    return table;
+    for (CLI::Option* option : positions) option->group(kPositions);
+}
+
+void declareOutputs(CLI::App& app, CaptureOptions& o) {
+    const std::vector<CLI::Option*> outputs = {
+        textOption(app, "--out", o.outDir, "folder for per-frame files; default ./capture")->type_name("DIR"),
+        flag(app, "--frames", o.framePng, "FrameBuffer PNG per frame (frame-<ms>.png)"),
+        flag(app, "--chars", o.charPng, "character picture PNG per frame (chars-<ms>.png)"),
+        flag(app, "--ansi", o.ansiText, "character picture as ANSI text (chars-<ms>.ans)"),
+        flag(app, "--utf8", o.utf8Text, "character picture as UTF-8 text (chars-<ms>.txt)"),
+        textOption(app, "--sheet", o.sheetFile, "contact sheet PNG: FrameBuffer and characters side by side")
+            ->type_name("FILE"),
+        intOption(app, "--sheet-every", o.sheetEveryMs, 1, kLargestPositionMs,
+                  "one cell every MS of song; default 5000 (with --at: every frame)")
+            ->type_name("MS"),
+        intOption(app, "--sheet-columns", o.sheetColumns, 1, 64, "cells per row; default 4")->type_name("N"),
+        intOption(app, "--sheet-width", o.sheetPictureWidth, 16, 1280,
+                  "width of each picture in a cell; default 320")
+            ->type_name("PX"),
+        textOption(app, "--video", o.videoFile, "MP4 of the character picture with the song (needs ffmpeg)")
+            ->type_name("FILE"),
+        textOption(app, "--ffmpeg", o.ffmpegProgram, "the ffmpeg program to use; default ffmpeg")
+            ->type_name("PROGRAM"),
+        textOption(app, "--stats", o.statsFile,
+                   "per-block statistics as .json or .csv, and a table on stdout")
+            ->type_name("FILE"),
+    };
+    for (CLI::Option* option : outputs) option->group(kOutputs);
+    flag(app, "--quiet", o.quiet, "no progress bar")->group(kOther);
 }
 
 bool endsWith(const std::string& text, const std::string& suffix) {
@@ -107,7 +118,6 @@ bool endsWith(const std::string& text, const std::string& suffix) {
 
 // Rules that involve more than one option.
 std::string checkCombination(const CaptureOptions& o) {
-    if (o.help) return {};
     if (!o.writesPerFrameFiles() && o.sheetFile.empty() && o.videoFile.empty() &&
         o.statsFile.empty())
         return "nothing to do: choose at least one of --frames, --chars, --ansi, --utf8, "
@@ -126,36 +136,19 @@ std::string checkCombination(const CaptureOptions& o) {
 
 ParseResult parseOptions(const std::vector<std::string>& args) {
     ParseResult result;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string name = args[i];
-        std::optional<std::string> inlineValue;
-        if (const std::size_t eq = name.find('=');
-            name.starts_with("--") && eq != std::string::npos) {
-            inlineValue = name.substr(eq + 1);
-            name = name.substr(0, eq);
-        }
-        if (auto flag = flagOptions().find(name); flag != flagOptions().end()) {
-            if (inlineValue) {
-                result.error = "option " + name + " takes no value";
-                return result;
-            }
-            flag->second(result.options);
-            continue;
-        }
-        auto setter = valueOptions().find(name);
-        if (setter == valueOptions().end()) {
-            result.error = "unknown option \"" + args[i] + "\" (see --help)";
-            return result;
-        }
-        if (!inlineValue && i + 1 >= args.size()) {
-            result.error = "option " + name + " needs a value";
-            return result;
-        }
-        const std::string value = inlineValue ? *inlineValue : args[++i];
-        result.error = setter->second(result.options, value);
-        if (!result.ok()) return result;
-    }
-    result.error = checkCombination(result.options);
+    CLI::App app{"Renders the show offline, on a manual clock, to pictures, text, video and\n"
+                 "statistics.",
+                 "vesper-capture"};
+    app.get_formatter()->column_width(26);
+    app.set_version_flag("--version", "vesper-capture " VG_VERSION);
+    declarePositions(app, result.options);
+    declareOutputs(app, result.options);
+    for (CLI::Option* option : app.get_options())
+        option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    const CommandLineOutcome outcome = parseCommandLine(app, args);
+    result.print = outcome.print;
+    result.error = outcome.error;
+    if (result.ok() && result.print.empty()) result.error = checkCombination(result.options);
     return result;
 }
 
@@ -171,32 +164,4 @@ std::vector<int> framePositions(const CaptureOptions& options) {
     return positions;
 }
 
-std::string usageText() {
-    return R"(Usage: vesper-capture [options]
-Renders the show offline, on a manual clock, to pictures, text, video and statistics.
-
-Positions
-  --show-dir DIR       the show's working directory (resources/, meshes); default .
-  --start MS           first position of a range; default 0
-  --end MS             last position of a range (inclusive); default 333000
-  --fps N              frames per second of a range; default 60
-  --at MS,MS,...       render exactly these positions, in this order
-  --warmup MS          with --at: run the frames of the MS before each position first
-
-Outputs (at least one)
-  --out DIR            folder for per-frame files; default ./capture
-  --frames             FrameBuffer PNG per frame (frame-<ms>.png)
-  --chars              character picture PNG per frame (chars-<ms>.png)
-  --ansi, --utf8       character picture as text (chars-<ms>.ans / .txt)
-  --sheet FILE         contact sheet PNG: FrameBuffer and characters side by side
-  --sheet-every MS     one cell every MS of song; default 5000 (with --at: every frame)
-  --sheet-columns N    cells per row; default 4
-  --sheet-width PX     width of each picture in a cell; default 320
-  --video FILE         MP4 of the character picture with the song (needs ffmpeg)
-  --ffmpeg PROGRAM     the ffmpeg program to use; default ffmpeg
-  --stats FILE         per-block statistics as .json or .csv, and a table on stdout
-
-  --quiet              no progress bar
-  --help               this text
-)";
-}
+std::string usageHint() { return "Try 'vesper-capture --help' for the options."; }

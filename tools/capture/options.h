@@ -7,7 +7,7 @@
 #include "driver/schedule.h"
 
 struct CaptureOptions {
-    std::string showDir = ".";  // working directory with resources/ and the meshes
+    std::string showDir;  // the content folder (--data); empty: searched like the show's
     int startMs = 0;
     int endMs = kShowEndMs;  // inclusive
     int fps = 60;
@@ -30,7 +30,6 @@ struct CaptureOptions {
 
     std::string statsFile;  // .json or .csv; a table also goes to stdout
     bool quiet = false;     // no progress bar
-    bool help = false;
 
     bool writesPerFrameFiles() const { return framePng || charPng || ansiText || utf8Text; }
 };
@@ -38,6 +37,7 @@ struct CaptureOptions {
 struct ParseResult {
     CaptureOptions options;
     std::string error;  // empty when the arguments are good
+    std::string print;  // --help or --version text: print it, capture nothing
     bool ok() const { return error.empty(); }
 };
 
@@ -49,4 +49,5 @@ ParseResult parseOptions(const std::vector<std::string>& args);
 // start + i * 1000 / fps (truncated) up to and including end.
 std::vector<int> framePositions(const CaptureOptions& options);
 
-std::string usageText();
+// The line that follows a refusal of the arguments.
+std::string usageHint();

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "driver/data_folder.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -41,9 +43,9 @@ bool folderIsWritable(const std::string& dir) {
 
 std::string prepareOutputs(CaptureOptions& options) {
     std::error_code ec;
-    options.showDir = absolute(options.showDir);
-    if (!fs::is_directory(options.showDir, ec))
-        return "--show-dir: " + options.showDir + " is not a folder";
+    const DataSearch content = findDataFolder(options.showDir);
+    if (!content.found()) return content.error;
+    options.showDir = content.folder;
 
     options.outDir = absolute(options.outDir);
     if (options.writesPerFrameFiles()) {

@@ -1,11 +1,14 @@
 // vesper-gen: makes the show's content (song, pictures, meshes) into a
-// working directory. Usage: vesper-gen --data DIR --out DIR [--only song|pictures|meshes]
+// working directory, and the whole of it also packs resources/ into the
+// datafile.pak an installed, read-only copy ships with.
+// Usage: vesper-gen --data DIR --out DIR [--only song|pictures|meshes]
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <thread>
 
+#include "engine/archive.h"
 #include "tools/gen/generator.h"
 
 namespace {
@@ -46,5 +49,11 @@ int main(int argc, char** argv) {
     if (only.empty() || only == "pictures") picturesOk = generatePictures(dataDir, resourcesDir);
     if (only.empty() || only == "meshes") meshesOk = generateMeshes(dataDir, outDir);
     songThread.join();
-    return songOk && picturesOk && meshesOk ? 0 : 1;
+    if (!(songOk && picturesOk && meshesOk)) return 1;
+    std::string packError;
+    if (only.empty() && !packDirectory(resourcesDir, outDir + "/datafile.pak", packError)) {
+        std::fprintf(stderr, "vesper-gen: cannot pack %s: %s\n", resourcesDir.c_str(), packError.c_str());
+        return 1;
+    }
+    return 0;
 }

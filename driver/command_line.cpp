@@ -1,0 +1,65 @@
+#include "driver/command_line.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace {
+
+bool contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+
+// CLI11 words a missing value as "--start: 1 required TEXT missing" and a
+// value given to a flag as "frames was given a disallowed flag override".
+std::string describeMismatch(const std::string& text) {
+    if (contains(text, "required") && contains(text, "missing"))
+        return "option " + text.substr(0, text.find(':')) + " needs a value";
+    if (contains(text, "disallowed flag override"))
+        return "option --" + text.substr(0, text.find(' ')) + " takes no value";
+    return text;
+}
+
+std::string describeLeftover(const std::string& argument) {
+    if (argument.size() > 1 && argument.front() == '-')
+        return "unknown option \"" + argument + "\"";
+    return "unexpected argument \"" + argument + "\"";
+}
+
+}  // namespace
+
+CommandLineOutcome parseCommandLine(CLI::App& app, const std::vector<std::string>& args) {
+    // Leftovers are collected and worded here, not by CLI11.
+    app.allow_extras();
+    // CLI11 takes its argument vector last argument first.
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        return {app.help(), {}};
+    } catch (const CLI::CallForVersion& version) {
+        return {std::string(version.what()) + "\n", {}};
+    } catch (const CLI::ArgumentMismatch& mismatch) {
+        return {{}, describeMismatch(mismatch.what())};
+    } catch (const CLI::ParseError& error) {
+        return {{}, error.what()};
+    }
+    const std::vector<std::string> leftovers = app.remaining();
+    if (!leftovers.empty()) return {{}, describeLeftover(leftovers.front())};
+    return {};
+}
+
+void refuseValue(const std::string& message) { throw CLI::ValidationError(message); }
+
+std::string parseWholeNumber(const std::string& name, const std::string& text, int low, int high,
+                             int& value) {
+    const char* first = text.data();
+    const char* last = first + text.size();
+    if (first != last && *first == '+') ++first;
+    int parsed = 0;
+    auto [end, ec] = std::from_chars(first, last, parsed);
+    if (ec != std::errc() || end != last || first == last)
+        return "option " + name + " needs a whole number, not \"" + text + "\"";
+    if (parsed < low || parsed > high)
+        return "option " + name + " must be between " + std::to_string(low) + " and " +
+               std::to_string(high) + ", not " + text;
+    value = parsed;
+    return {};
+}

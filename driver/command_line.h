@@ -1,0 +1,25 @@
+#pragma once
+// The command line of both programs, on CLI11: one way to read options and
+// one way to word what is wrong with them.
+#include <CLI/CLI.hpp>
+
+#include <string>
+#include <vector>
+
+struct CommandLineOutcome {
+    std::string print;  // --help or --version text: print it and exit with 0
+    std::string error;  // one line without the program name: refuse with status 2
+};
+
+// Parses `args` (the program name left out) into the options `app` declares.
+// CLI11's own wording of a failure is turned into ours.
+CommandLineOutcome parseCommandLine(CLI::App& app, const std::vector<std::string>& args);
+
+// Throws what a value check found wrong, worded for the user; a parse stops
+// there and reports `message` as its error.
+[[noreturn]] void refuseValue(const std::string& message);
+
+// "option NAME needs a whole number, not ..." unless `text` is an integer in
+// low..high (a leading + is allowed).
+std::string parseWholeNumber(const std::string& name, const std::string& text, int low, int high,
+                             int& value);

@@ -1,0 +1,156 @@
+#include "driver/show_options.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "driver/data_folder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+ShowCommandLine parse(std::vector<std::string> args) { return parseShowCommandLine(args); }
+
+TEST(ShowOptions, NoOptionsChangeNothing) {
+    const ShowCommandLine none = parse({});
+    EXPECT_EQ(none.error, "");
+    EXPECT_EQ(none.print, "");
+    EXPECT_EQ(none.settings.startMs, 0);
+    EXPECT_FALSE(none.settings.mute);
+    EXPECT_EQ(none.settings.dataFolder, "");
+    EXPECT_EQ(none.settings.driver, "");
+}
+
+TEST(ShowOptions, EveryOptionLandsInTheSettings) {
+    const ShowCommandLine all = parse({"--start", "1:30", "--mute", "--data=/some/where", "--driver", "ncurses"});
+    ASSERT_EQ(all.error, "");
+    EXPECT_EQ(all.settings.startMs, 90000);
+    EXPECT_TRUE(all.settings.mute);
+    EXPECT_EQ(all.settings.dataFolder, "/some/where");
+    EXPECT_EQ(all.settings.driver, "ncurses");
+    EXPECT_EQ(parse({"--start=1000", "--start", "2000"}).settings.startMs, 2000);
+}
+
+TEST(ShowOptions, HelpAndVersionArePrintedNotPlayed) {
+    const ShowCommandLine help = parse({"--help"});
+    EXPECT_EQ(help.error, "");
+    for (const char* part : {"Usage: vesper-glint", "--start", "--mute", "--data", "--driver", "--version",
+                             "VESPER_GLINT_DATA", "CACA_DRIVER", "Escape"})
+        EXPECT_NE(help.print.find(part), std::string::npos) << part;
+    EXPECT_EQ(parse({"-h"}).print, help.print);
+    EXPECT_EQ(parse({"--version"}).print, "vesper-glint " VG_VERSION "\n");
+}
+
+TEST(ShowOptions, BadOptionsGiveOneLineThatSaysWhatIsWrong) {
+    struct Case {
+        std::vector<std::string> args;
+        std::string says;
+    };
+    const std::vector<Case> cases = {
+        {{"--bogus"}, "unknown option \"--bogus\""},
+        {{"-x"}, "unknown option \"-x\""},
+        {{"now"}, "unexpected argument \"now\""},
+        {{"--start"}, "option --start needs a value"},
+        {{"--mute=yes"}, "option --mute takes no value"},
+        {{"--start", "soon"}, "not \"soon\""},
+        {{"--start", "-5"}, "from 0 to 333000 ms"},
+        {{"--start", "333001"}, "from 0 to 333000 ms"},
+        {{"--start", "5:34"}, "from 0 to 333000 ms"},
+        {{"--start", "1:5"}, "minutes:seconds"},
+        {{"--start", "1:60"}, "minutes:seconds"},
+        {{"--start", "1:30:00"}, "minutes:seconds"},
+        {{"--data", ""}, "option --data needs a folder name"},
+        {{"--driver", "teletype"}, "no driver \"teletype\""},
+    };
+    for (const Case& c : cases) {
+        const ShowCommandLine result = parse(c.args);
+        EXPECT_NE(result.error.find(c.says), std::string::npos)
+            << c.args.front() << ": \"" << result.error << "\" should say \"" << c.says << "\"";
+        EXPECT_EQ(result.error.find('\n'), std::string::npos) << result.error;
+        EXPECT_EQ(result.print, "");
+    }
+    // The driver list names what this libcaca has.
+    EXPECT_NE(parse({"--driver", "teletype"}).error.find("ncurses"), std::string::npos);
+}
+
+TEST(SongPosition, MillisecondsOrMinutesAndSeconds) {
+    int ms = -1;
+    EXPECT_EQ(parseSongPosition("0", ms), "");
+    EXPECT_EQ(ms, 0);
+    EXPECT_EQ(parseSongPosition("165000", ms), "");
+    EXPECT_EQ(ms, 165000);
+    EXPECT_EQ(parseSongPosition("2:45", ms), "");
+    EXPECT_EQ(ms, 165000);
+    EXPECT_EQ(parseSongPosition("5:33", ms), "");
+    EXPECT_EQ(ms, 333000);
+    EXPECT_EQ(parseSongPosition("0:07", ms), "");
+    EXPECT_EQ(ms, 7000);
+    ms = 42;
+    for (const char* bad : {"", ":", "1:", ":30", "+5", "1.5", "99999999999999999999", "0x10", "1: 30"}) {
+        EXPECT_NE(parseSongPosition(bad, ms), "") << bad;
+        EXPECT_EQ(ms, 42) << bad;
+    }
+}
+
+class DataFolderSearch : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = fs::temp_directory_path() / ("vg-data-search-" + std::to_string(getpid()));
+        fs::remove_all(root);
+        // An install: prefix/bin and prefix/share/vesper-glint.
+        fs::create_directories(root / "prefix" / "bin");
+        fs::create_directories(root / "prefix" / "share" / "vesper-glint" / "resources");
+        // A build tree: build/show beside build/vesper-glint.
+        fs::create_directories(root / "build" / "show" / "resources");
+        fs::create_directories(root / "empty");
+        fs::create_directories(root / "packed");
+        std::ofstream((root / "packed" / "datafile.pak").string()) << "PK";
+    }
+    void TearDown() override { fs::remove_all(root); }
+    std::string at(const char* relative) const { return (root / relative).lexically_normal().string(); }
+    fs::path root;
+};
+
+TEST_F(DataFolderSearch, ANamedFolderComesFirstThenTheVariableThenBuildThenInstall) {
+    const std::string bin = at("prefix/bin"), build = at("build");
+    EXPECT_EQ(findDataFolder(at("packed"), at("empty").c_str(), build).folder, at("packed"));
+    EXPECT_EQ(findDataFolder("", at("packed").c_str(), build).folder, at("packed"));
+    EXPECT_EQ(findDataFolder("", "", build).folder, at("build/show"));
+    EXPECT_EQ(findDataFolder("", nullptr, bin).folder, at("prefix/share/vesper-glint"));
+    // A build tree next to an install prefers its own show folder.
+    fs::create_directories(root / "prefix" / "bin" / "show" / "resources");
+    EXPECT_EQ(findDataFolder("", nullptr, bin).folder, at("prefix/bin/show"));
+}
+
+TEST_F(DataFolderSearch, MissingContentNamesEveryFolderLookedIn) {
+    const DataSearch named = findDataFolder(at("empty"), at("packed").c_str(), at("build"));
+    EXPECT_FALSE(named.found());
+    EXPECT_EQ(named.looked, std::vector<std::string>{at("empty")}) << "a named folder is the only one tried";
+    EXPECT_NE(named.error.find(at("empty") + " (from --data)"), std::string::npos) << named.error;
+
+    const DataSearch variable = findDataFolder("", at("nowhere").c_str(), at("build"));
+    EXPECT_NE(variable.error.find(at("nowhere") + " (from VESPER_GLINT_DATA)"), std::string::npos);
+
+    const DataSearch automatic = findDataFolder("", nullptr, at("empty"));
+    ASSERT_EQ(automatic.looked.size(), 2u);
+    EXPECT_EQ(automatic.looked[0], at("empty/show"));
+    EXPECT_EQ(automatic.looked[1], at("share/vesper-glint"));
+    EXPECT_NE(automatic.error.find(at("empty/show") + ", " + at("share/vesper-glint")), std::string::npos)
+        << automatic.error;
+    EXPECT_EQ(automatic.error.find('\n'), std::string::npos);
+}
+
+TEST_F(DataFolderSearch, RelativeFoldersBecomeAbsolute) {
+    const fs::path here = fs::current_path();
+    fs::current_path(root);
+    const DataSearch search = findDataFolder("packed", nullptr, "nowhere");
+    fs::current_path(here);
+    EXPECT_EQ(search.folder, at("packed"));
+}
+
+}  // namespace

@@ -1,0 +1,151 @@
+// Where the archive goes when it cannot be written where the show asks:
+// the show must still read what resources/ holds, and say so once.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "engine/archive.h"
+#include "engine/resource_packing.h"
+#include "tests/engine/engine_fixture.h"
+#include "tests/engine/test_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A 16 x 8 picture, so the real one is told from the 640 x 480 placeholder.
+std::vector<std::uint8_t> smallJpeg() { return encodeJpeg(std::vector<std::uint8_t>(16 * 8 * 3, 200), 16, 8); }
+
+class ResourcePacking : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        dir = makeScratchDir("packing");
+        fs::create_directories(dir / "resources");
+        writeFile(dir / "resources" / "pic.jpg", smallJpeg());
+        writeFile(dir / "resources" / "notes.txt", {'o', 'n', 'e'});
+        // A plain file where a folder is needed refuses every write below
+        // it, whoever the test runs as (root ignores permission bits).
+        writeFile(dir / "blocker", {'x'});
+        if (const char* cache = std::getenv("XDG_CACHE_HOME")) savedCache = cache;
+        setenv("XDG_CACHE_HOME", (dir / "cache").c_str(), 1);
+    }
+    void TearDown() override {
+        EngineTest::TearDown();
+        if (savedCache)
+            setenv("XDG_CACHE_HOME", savedCache->c_str(), 1);
+        else
+            unsetenv("XDG_CACHE_HOME");
+        fs::remove_all(dir);
+    }
+
+    // Packs and reads back as the show does; returns what it said.
+    std::string packAndRead(const fs::path& archive) {
+        testing::internal::CaptureStderr();
+        vrlMakePAK((dir / "resources").c_str(), archive.c_str());
+        vrlReadPak(archive.c_str());
+        return testing::internal::GetCapturedStderr();
+    }
+
+    fs::path dir;
+    std::optional<std::string> savedCache;
+};
+
+TEST_F(ResourcePacking, AnUnwritableFolderPacksIntoTheUserCacheAndSaysSoOnce) {
+    vrlSetLogging(1);
+    const std::string said = packAndRead(dir / "blocker" / "datafile.pak");
+    const fs::path cached = dir / "cache" / "vesper-glint" / "datafile.pak";
+    EXPECT_NE(said.find("Cannot write " + (dir / "blocker" / "datafile.pak").string()), std::string::npos) << said;
+    EXPECT_NE(said.find("into " + cached.string() + " instead"), std::string::npos) << said;
+    EXPECT_EQ(said.find('\n'), said.size() - 1) << "one line: " << said;
+    EXPECT_TRUE(archiveMatchesDirectory(cached.string(), (dir / "resources").string()));
+    EXPECT_EQ(vrlGetTexture("pic.jpg")->getWidth(), 16u);
+}
+
+TEST_F(ResourcePacking, WithoutAWritableCacheTheArchiveIsPackedInMemory) {
+    vrlSetLogging(1);
+    setenv("XDG_CACHE_HOME", (dir / "blocker").c_str(), 1);
+    const std::string said = packAndRead(dir / "blocker" / "datafile.pak");
+    EXPECT_NE(said.find("in memory instead"), std::string::npos) << said;
+    EXPECT_EQ(said.find("placeholder"), std::string::npos) << said;
+    EXPECT_EQ(vrlGetTexture("pic.jpg")->getWidth(), 16u);
+}
+
+TEST_F(ResourcePacking, AStaleArchiveThatCannotBeReplacedIsNotPreferredToResources) {
+    // An archive that once held another picture under the same name sits
+    // where the show cannot replace it: the show still reads today's picture.
+    vrlSetLogging(1);
+    fs::create_directories(dir / "old" / "resources");
+    writeFile(dir / "old" / "resources" / "pic.jpg", encodeJpeg(std::vector<std::uint8_t>(8 * 8 * 3, 9), 8, 8));
+    fs::create_directories(dir / "locked");
+    const fs::path archive = dir / "locked" / "datafile.pak";
+    std::string error;
+    ASSERT_TRUE(packDirectory((dir / "old" / "resources").string(), archive.string(), error)) << error;
+    // A folder where the pack's temporary file goes refuses the write.
+    fs::create_directories(archive.string() + "." + std::to_string(getpid()) + ".tmp");
+
+    const std::string said = packAndRead(archive);
+    EXPECT_NE(said.find("Cannot write " + archive.string()), std::string::npos) << said;
+    EXPECT_NE(said.find("instead"), std::string::npos) << said;
+    EXPECT_EQ(vrlGetTexture("pic.jpg")->getWidth(), 16u);
+}
+
+TEST_F(ResourcePacking, ACurrentArchiveIsLeftAloneAndAnOutdatedOrDamagedOneIsRepacked) {
+    const fs::path archive = dir / "datafile.pak";
+    const std::string resources = (dir / "resources").string();
+    vrlMakePAK(resources.c_str(), archive.c_str());
+    ASSERT_TRUE(archiveMatchesDirectory(archive.string(), resources));
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(24);
+    fs::last_write_time(archive, old);
+    vrlMakePAK(resources.c_str(), archive.c_str());
+    EXPECT_EQ(fs::last_write_time(archive), old) << "a current archive was written again";
+
+    // A member changed on disk: packed again.
+    writeFile(dir / "resources" / "notes.txt", {'t', 'w', 'o'});
+    EXPECT_FALSE(archiveMatchesDirectory(archive.string(), resources));
+    vrlMakePAK(resources.c_str(), archive.c_str());
+    EXPECT_TRUE(archiveMatchesDirectory(archive.string(), resources));
+
+    // Same names and sizes, damaged bytes: the CRC check sees it.
+    auto bytes = readFile(archive);
+    const std::string two = "two";
+    auto at = std::search(bytes.begin(), bytes.end(), two.begin(), two.end());
+    ASSERT_NE(at, bytes.end());
+    *at = 'T';
+    writeFile(archive, bytes);
+    EXPECT_FALSE(archiveMatchesDirectory(archive.string(), resources));
+
+    // A file more or less in the folder: packed again.
+    vrlMakePAK(resources.c_str(), archive.c_str());
+    writeFile(dir / "resources" / "extra.txt", {'!'});
+    EXPECT_FALSE(archiveMatchesDirectory(archive.string(), resources));
+    fs::remove(dir / "resources" / "extra.txt");
+    fs::remove(dir / "resources" / "notes.txt");
+    EXPECT_FALSE(archiveMatchesDirectory(archive.string(), resources));
+}
+
+TEST(UserCacheFolder, FollowsXdgThenHomeAndIgnoresRelativeValues) {
+    const char* savedXdg = std::getenv("XDG_CACHE_HOME");
+    const char* savedHome = std::getenv("HOME");
+    const std::string xdg = savedXdg ? savedXdg : "", home = savedHome ? savedHome : "";
+    setenv("XDG_CACHE_HOME", "/var/cache-of-me", 1);
+    setenv("HOME", "/home/me", 1);
+    EXPECT_EQ(userCacheFolder(), "/var/cache-of-me/vesper-glint");
+    setenv("XDG_CACHE_HOME", "relative/cache", 1);
+    EXPECT_EQ(userCacheFolder(), "/home/me/.cache/vesper-glint");
+    unsetenv("XDG_CACHE_HOME");
+    EXPECT_EQ(userCacheFolder(), "/home/me/.cache/vesper-glint");
+    unsetenv("HOME");
+    EXPECT_EQ(userCacheFolder(), "");
+    if (savedXdg) setenv("XDG_CACHE_HOME", xdg.c_str(), 1);
+    if (savedHome) setenv("HOME", home.c_str(), 1);
+}
+
+}  // namespace
