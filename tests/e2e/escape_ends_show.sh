@@ -4,14 +4,14 @@
 source "$(dirname "$0")/show_in_tmux.inc"
 prepare_work_dir
 start_show 100 56
-sleep 4
+wait_until_playing
 first=$(title_time)
-sleep 1.5
+wait_for_title_past "$first"
 second=$(title_time)
-[ "$second" -gt "$first" ] || fail "title time did not grow ($first then $second)"
-# The opening titles and the noise overlay put characters on screen.
-visible=$(pane_text | head -n 50 | tr -d ' \n' | wc -c)
-[ "$visible" -gt 200 ] || fail "the pane shows almost nothing ($visible characters)"
+# The opening titles and the noise overlay put characters on screen; the
+# first frames may still be on their way to the pane.
+enough_on_screen() { [ "$(pane_text | head -n 50 | tr -d ' \n' | wc -c)" -gt 200 ]; }
+wait_until 20 "a picture on screen" enough_on_screen
 [ "$(cursor_visible)" = 0 ] || fail "the cursor is visible during the show"
 send_key Escape
 status=$(wait_for_exit 20)

@@ -11,8 +11,7 @@ signal_show() {
   rm -f "$work/status" "$work/stty.txt"
   socket="$base_socket-$1"  # a fresh server: the old one may still be going away
   start_show 100 56
-  sleep 3
-  [ "$(alternate_screen)" = 1 ] || fail "$1: the show did not take the screen"
+  wait_until_playing
   local pid
   pid=$(show_pid)
   [ -n "$pid" ] || fail "$1: no show process to signal"

@@ -4,16 +4,16 @@
 source "$(dirname "$0")/show_in_tmux.inc"
 prepare_work_dir
 start_show 100 56
-sleep 3
+wait_until_playing
 send_key Space
-sleep 1
+wait_until_paused
 before=$(title_time)
-sleep 0.5
-[ "$(title_time)" = "$before" ] || fail "Space did not pause the show"
 keys=()
 for _ in $(seq 100); do keys+=(Right); done
 tmux -L "$socket" send-keys -t "$session" "${keys[@]}"
-sleep 1.5
+# Paused, the title moves only by the seeks: wait until it has settled.
+wait_for_title_past "$before"
+wait_until_paused
 after=$(title_time)
 [ $((after - before)) = 100000 ] ||
   fail "100 Right presses moved the position by $((after - before)) ms, not 100000"

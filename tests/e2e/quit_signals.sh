@@ -4,7 +4,7 @@
 source "$(dirname "$0")/show_in_tmux.inc"
 prepare_work_dir
 start_show 100 56
-sleep 3
+wait_until_playing
 send_key C-c
 status=$(wait_for_exit 20)
 [ "$status" = 0 ] || fail "Ctrl+C: exit status $status"
@@ -13,7 +13,7 @@ tmux -L "$socket" kill-server
 rm -f "$work/status"
 socket="$socket-term"  # a fresh server: the old one may still be going away
 start_show 100 56
-sleep 3
+wait_until_playing
 pid=$(show_pid)
 [ -n "$pid" ] || fail "no show process to signal"
 kill -TERM "$pid"

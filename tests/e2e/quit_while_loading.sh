@@ -10,19 +10,21 @@ base_socket=$socket
 
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 
+# The quit must come while the show waits in the open of the pipe, not
+# before it gets there: the kernel says where the process sleeps.
+opening_the_pipe() {
+  local pid
+  pid=$(show_pid) || return 1
+  [ -n "$pid" ] && [ "$(cat "/proc/$pid/wchan" 2>/dev/null)" = wait_for_partner ]
+}
+
 # quit_while_loading HOW (C-c or TERM): sets $status and $elapsed (ms).
 quit_while_loading() {
   tmux -L "$socket" kill-server 2>/dev/null || true
   rm -f "$work/status" "$work/stty.txt"
   socket="$base_socket-$1"
   start_show 100 56
-  local waited=0
-  until pane_text | grep -q '^Loading\.\.\.\.'; do
-    sleep 0.2
-    waited=$((waited + 1))
-    [ $waited -le 150 ] || fail "$1: the show never reached the meshes"
-  done
-  sleep 1  # now waiting in the pipe
+  wait_until 90 "$1: the show blocking in the mesh pipe" opening_the_pipe
   local start
   start=$(now_ms)
   if [ "$1" = C-c ]; then send_key C-c; else kill -"$1" "$(show_pid)"; fi
