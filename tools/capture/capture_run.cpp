@@ -20,6 +20,7 @@
 #include "tools/capture/png_writer.h"
 #include "tools/capture/progress_bar.h"
 #include "tools/capture/show_session.h"
+#include "tools/capture/stage_times.h"
 #include "tools/capture/stats.h"
 #include "tools/capture/stats_report.h"
 #include "tools/capture/video_writer.h"
@@ -87,8 +88,10 @@ public:
 
         ProgressBar bar(stderr, static_cast<long>(positions_.size()), !options_.quiet);
         for (std::size_t i = 0; i < positions_.size(); ++i) {
-            for (int ms : warmupPositions(positions_[i], options_.warmupMs, options_.fps))
+            for (int ms : warmupPositions(positions_[i], options_.warmupMs, options_.fps)) {
+                StageTimer timer(times_, Stage::ShowFrame);
                 session_->renderFrame(ms);
+            }
             const std::string error = captureFrame(i);
             if (!error.empty()) {
                 bar.finish();
@@ -97,7 +100,11 @@ public:
             bar.update(static_cast<long>(i + 1), positions_[i]);
         }
         bar.finish();
-        return finishOutputs();
+        const int status = finishOutputs();
+        if (options_.verbose)
+            std::fprintf(stderr, "vesper-capture: %s\n",
+                         times_.summary(static_cast<long>(positions_.size())).c_str());
+        return status;
     }
 
 private:
@@ -136,36 +143,59 @@ private:
         const int ms = positions_[index];
         const bool onSheet = sheetFrames_.count(index) > 0;
         FrameMeasure measure;
-        measure.effectsMicros = session_->renderFrame(ms);
+        {
+            StageTimer timer(times_, Stage::ShowFrame);
+            measure.effectsMicros = session_->renderFrame(ms);
+        }
         const auto ditherStart = std::chrono::steady_clock::now();
         picture_.draw(session_->frameBuffer());
-        measure.ditherMicros = std::chrono::duration<double, std::micro>(
-                                   std::chrono::steady_clock::now() - ditherStart)
-                                   .count();
+        const auto ditherEnd = std::chrono::steady_clock::now();
+        times_.add(Stage::Dither, ditherEnd - ditherStart);
+        measure.ditherMicros =
+            std::chrono::duration<double, std::micro>(ditherEnd - ditherStart).count();
 
         RgbImage frame;
-        if (options_.framePng || onSheet)
+        if (options_.framePng || onSheet) {
+            StageTimer timer(times_, Stage::Conversion);
             frame = imageFromFrameBuffer(session_->frameBuffer(), 320, 200);
+        }
         RgbImage characters;
-        if (needsRenderedCharacters(onSheet)) characters = picture_.render();
+        if (needsRenderedCharacters(onSheet)) {
+            StageTimer timer(times_, Stage::Drawing);
+            characters = picture_.render();
+        }
 
         std::string error;
-        if (options_.framePng)
-            error = writePng(frameFileName(options_.outDir, "frame", ms, "png"), frame);
-        if (error.empty() && options_.charPng)
-            error = writePng(frameFileName(options_.outDir, "chars", ms, "png"), characters);
-        if (error.empty() && options_.ansiText)
-            error = writeText(frameFileName(options_.outDir, "chars", ms, "ans"),
-                              picture_.exportText("ansi"));
-        if (error.empty() && options_.utf8Text)
-            error = writeText(frameFileName(options_.outDir, "chars", ms, "txt"),
-                              picture_.exportText("utf8"));
+        {
+            StageTimer timer(times_, Stage::Writing);
+            if (options_.framePng)
+                error = writePng(frameFileName(options_.outDir, "frame", ms, "png"), frame);
+            if (error.empty() && options_.charPng)
+                error = writePng(frameFileName(options_.outDir, "chars", ms, "png"), characters);
+            if (error.empty() && options_.ansiText)
+                error = writeText(frameFileName(options_.outDir, "chars", ms, "ans"),
+                                  picture_.exportText("ansi"));
+            if (error.empty() && options_.utf8Text)
+                error = writeText(frameFileName(options_.outDir, "chars", ms, "txt"),
+                                  picture_.exportText("utf8"));
+        }
         if (!error.empty()) return error;
 
-        if (onSheet) sheet_->add(frame, characters, positionLabel(ms, sceneLabel(ms)));
-        if (video_ && !video_->write(resizeArea(characters, kVideoWidth, kVideoHeight)))
-            return "video: " + video_->error();
+        if (onSheet) {
+            StageTimer timer(times_, Stage::Conversion);
+            sheet_->add(frame, characters, positionLabel(ms, sceneLabel(ms)));
+        }
+        if (video_) {
+            RgbImage videoFrame;
+            {
+                StageTimer timer(times_, Stage::Conversion);
+                videoFrame = resizeArea(characters, kVideoWidth, kVideoHeight);
+            }
+            StageTimer timer(times_, Stage::Writing);
+            if (!video_->write(videoFrame)) return "video: " + video_->error();
+        }
         if (!options_.statsFile.empty()) {
+            StageTimer timer(times_, Stage::Conversion);
             measure.frameLuminance = meanLuminance(session_->frameBuffer(), 320 * 200);
             measure.characterLuminance = meanLuminance(characters);
             measure.energy = session_->energy();
@@ -194,6 +224,7 @@ private:
             if (!error.empty()) status = fail(1, error);
         }
         if (video_) {
+            StageTimer timer(times_, Stage::EncoderEnd);
             const std::string error = video_->finish();
             if (!error.empty()) status = fail(1, "video: " + error);
         }
@@ -221,6 +252,7 @@ private:
     std::optional<ContactSheet> sheet_;
     std::unique_ptr<VideoWriter> video_;
     std::optional<StatsCollector> stats_;
+    StageTimes times_;
 };
 
 }  // namespace

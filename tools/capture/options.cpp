@@ -109,6 +109,7 @@ void declareOutputs(CLI::App& app, CaptureOptions& o) {
     };
     for (CLI::Option* option : outputs) option->group(kOutputs);
     flag(app, "--quiet", o.quiet, "no progress bar")->group(kOther);
+    flag(app, "--verbose", o.verbose, "at the end, the time each stage took")->group(kOther);
 }
 
 bool endsWith(const std::string& text, const std::string& suffix) {
