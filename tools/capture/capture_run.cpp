@@ -11,9 +11,12 @@
 #include <optional>
 #include <set>
 
+#include "platform/signal_guard.h"
 #include "tools/capture/blocks.h"
 #include "tools/capture/character_picture.h"
 #include "tools/capture/contact_sheet.h"
+#include "tools/capture/frame_outputs.h"
+#include "tools/capture/frame_pipeline.h"
 #include "tools/capture/output_check.h"
 #include "tools/capture/output_file.h"
 #include "tools/capture/picture_figures.h"
@@ -25,23 +28,18 @@
 #include "tools/capture/stats_report.h"
 #include "tools/capture/video_writer.h"
 #include "tools/capture/workload_check.h"
+#include "tools/capture/written_summary.h"
 
 namespace {
 
-// The video shows the characters as an 80 x 50 console of 8 x 8 cells would.
-constexpr int kVideoWidth = 640;
-constexpr int kVideoHeight = 400;
+// Frames made but not yet written: enough to even out a slow frame on
+// either side, few enough to cost little memory.
+constexpr std::size_t kFramesInFlight = 4;
 const char* const kSongFile = "resources/kelmuth.ogg";
 
 int fail(int status, const std::string& message) {
     std::fprintf(stderr, "vesper-capture: %s\n", message.c_str());
     return status;
-}
-
-std::string frameFileName(const std::string& folder, const char* kind, int ms, const char* ext) {
-    char name[64];
-    std::snprintf(name, sizeof name, "/%s-%06d.%s", kind, ms, ext);
-    return folder + name;
 }
 
 std::string writeText(const std::string& path, const std::string& text) {
@@ -79,35 +77,55 @@ public:
         session_.emplace(registrar_);
         rows_ = session_->timeline();
         blocks_ = findBlocks(rows_);
-        stats_.emplace(static_cast<int>(blocks_.size()));
         positions_ = framePositions(options_);
         chooseSheetFrames();
-        if (!options_.sheetFile.empty())
-            sheet_.emplace(options_.sheetColumns, options_.sheetPictureWidth);
-        if (!options_.videoFile.empty() && !startVideo()) return 1;
+        std::unique_ptr<VideoWriter> video;
+        if (!options_.videoFile.empty() && !(video = startVideo())) return 1;
+        outputs_.emplace(options_, picture_, std::move(video), static_cast<int>(blocks_.size()));
 
-        ProgressBar bar(stderr, static_cast<long>(positions_.size()), !options_.quiet);
-        for (std::size_t i = 0; i < positions_.size(); ++i) {
-            for (int ms : warmupPositions(positions_[i], options_.warmupMs, options_.fps)) {
-                StageTimer timer(times_, Stage::ShowFrame);
-                session_->renderFrame(ms);
-            }
-            const std::string error = captureFrame(i);
-            if (!error.empty()) {
-                bar.finish();
-                return fail(1, error);
-            }
-            bar.update(static_cast<long>(i + 1), positions_[i]);
-        }
-        bar.finish();
-        const int status = finishOutputs();
-        if (options_.verbose)
+        const auto begin = std::chrono::steady_clock::now();
+        const int status = renderAll();
+        if (options_.verbose) {
+            outputs_->times().addAll(times_);
             std::fprintf(stderr, "vesper-capture: %s\n",
-                         times_.summary(static_cast<long>(positions_.size())).c_str());
+                         outputs_->times().summary(static_cast<long>(positions_.size())).c_str());
+        }
+        if (status == 0) reportWritten(std::chrono::steady_clock::now() - begin);
         return status;
     }
 
 private:
+    int renderAll() {
+        FramePipeline pipeline(*outputs_, !options_.singleThread, kFramesInFlight);
+        ProgressBar bar(stderr, static_cast<long>(positions_.size()), !options_.quiet);
+        for (std::size_t i = 0; i < positions_.size(); ++i) {
+            if (quitSignalArrived()) {
+                pipeline.abandon();
+                bar.finish();
+                return fail(130, "interrupted; " + std::string(dropped()));
+            }
+            for (int ms : warmupPositions(positions_[i], options_.warmupMs, options_.fps)) {
+                StageTimer timer(times_, Stage::ShowFrame);
+                session_->renderFrame(ms);
+            }
+            if (!pipeline.submit(renderFrame(i))) {
+                pipeline.abandon();
+                bar.finish();
+                return fail(1, pipeline.error());
+            }
+            bar.update(static_cast<long>(i + 1), positions_[i]);
+        }
+        const std::string error = pipeline.finish();
+        bar.finish();
+        if (!error.empty()) return fail(1, error);
+        return finishOutputs();
+    }
+
+    const char* dropped() const {
+        return options_.writesPerFrameFiles() ? "the frames written so far are kept, nothing else"
+                                              : "nothing was written";
+    }
+
     void chooseSheetFrames() {
         if (options_.sheetFile.empty()) return;
         if (!options_.atMs.empty()) {
@@ -118,91 +136,52 @@ private:
             sheetFrames_.insert(i);
     }
 
-    bool startVideo() {
+    std::unique_ptr<VideoWriter> startVideo() {
         std::string song;
         if (access(kSongFile, R_OK) == 0)
             song = options_.showDir + "/" + kSongFile;
         else
             std::fprintf(stderr, "vesper-capture: no %s in %s; the video will be silent\n",
                          kSongFile, options_.showDir.c_str());
-        video_ = std::make_unique<VideoWriter>(findProgram(options_.ffmpegProgram),
-                                               options_.videoFile, kVideoWidth, kVideoHeight,
-                                               options_.fps, song, options_.startMs);
-        if (!video_->error().empty()) {
-            fail(1, video_->error());
-            return false;
+        auto video = std::make_unique<VideoWriter>(findProgram(options_.ffmpegProgram),
+                                                   options_.videoFile, kVideoWidth, kVideoHeight,
+                                                   options_.fps, song, options_.startMs);
+        if (!video->error().empty()) {
+            fail(1, video->error());
+            return nullptr;
         }
-        return true;
+        return video;
     }
 
-    bool needsRenderedCharacters(bool onSheet) const {
-        return options_.charPng || onSheet || video_ || !options_.statsFile.empty();
-    }
-
-    std::string captureFrame(std::size_t index) {
-        const int ms = positions_[index];
+    // The show's frame and its characters, on this thread: both carry state
+    // from frame to frame. What follows from them is the pipeline's.
+    FrameJob renderFrame(std::size_t index) {
+        FrameJob job;
+        job.ms = positions_[index];
+        job.block = blockIndexAt(blocks_, job.ms);
         const bool onSheet = sheetFrames_.count(index) > 0;
-        FrameMeasure measure;
+        if (onSheet) job.sheetLabel = positionLabel(job.ms, sceneLabel(job.ms));
         {
             StageTimer timer(times_, Stage::ShowFrame);
-            measure.effectsMicros = session_->renderFrame(ms);
+            job.measure.effectsMicros = session_->renderFrame(job.ms);
         }
         const auto ditherStart = std::chrono::steady_clock::now();
         picture_.draw(session_->frameBuffer());
         const auto ditherEnd = std::chrono::steady_clock::now();
         times_.add(Stage::Dither, ditherEnd - ditherStart);
-        measure.ditherMicros =
+        job.measure.ditherMicros =
             std::chrono::duration<double, std::micro>(ditherEnd - ditherStart).count();
+        job.measure.energy = session_->energy();
 
-        RgbImage frame;
-        if (options_.framePng || onSheet) {
-            StageTimer timer(times_, Stage::Conversion);
-            frame = imageFromFrameBuffer(session_->frameBuffer(), 320, 200);
-        }
-        RgbImage characters;
-        if (needsRenderedCharacters(onSheet)) {
-            StageTimer timer(times_, Stage::Drawing);
-            characters = picture_.render();
-        }
-
-        std::string error;
-        {
-            StageTimer timer(times_, Stage::Writing);
-            if (options_.framePng)
-                error = writePng(frameFileName(options_.outDir, "frame", ms, "png"), frame);
-            if (error.empty() && options_.charPng)
-                error = writePng(frameFileName(options_.outDir, "chars", ms, "png"), characters);
-            if (error.empty() && options_.ansiText)
-                error = writeText(frameFileName(options_.outDir, "chars", ms, "ans"),
-                                  picture_.exportText("ansi"));
-            if (error.empty() && options_.utf8Text)
-                error = writeText(frameFileName(options_.outDir, "chars", ms, "txt"),
-                                  picture_.exportText("utf8"));
-        }
-        if (!error.empty()) return error;
-
-        if (onSheet) {
-            StageTimer timer(times_, Stage::Conversion);
-            sheet_->add(frame, characters, positionLabel(ms, sceneLabel(ms)));
-        }
-        if (video_) {
-            RgbImage videoFrame;
-            {
-                StageTimer timer(times_, Stage::Conversion);
-                videoFrame = resizeArea(characters, kVideoWidth, kVideoHeight);
-            }
-            StageTimer timer(times_, Stage::Writing);
-            if (!video_->write(videoFrame)) return "video: " + video_->error();
-        }
-        if (!options_.statsFile.empty()) {
-            StageTimer timer(times_, Stage::Conversion);
-            measure.frameLuminance = meanLuminance(session_->frameBuffer(), 320 * 200);
-            measure.characterLuminance = meanLuminance(characters);
-            measure.energy = session_->energy();
-            measure.structure = structureKept(session_->frameBuffer(), characters);
-            stats_->add(blockIndexAt(blocks_, ms), measure);
-        }
-        return {};
+        StageTimer timer(times_, Stage::Conversion);
+        job.cells = picture_.cells();
+        if (!drawableCellByCell(job.cells)) job.fullPicture = picture_.render();
+        if (outputs_->needsFrameBuffer(onSheet))
+            job.frameBuffer.assign(session_->frameBuffer(),
+                                   session_->frameBuffer() + kFrameWidth * kFrameHeight);
+        if (options_.ansiText) job.ansi = picture_.exportText("ansi");
+        if (options_.utf8Text) job.utf8 = picture_.exportText("utf8");
+        return job;
     }
 
     // Where the picture changes scene: every block's start but the first.
@@ -219,26 +198,42 @@ private:
 
     int finishOutputs() {
         int status = 0;
-        if (sheet_) {
-            const std::string error = writePng(options_.sheetFile, sheet_->compose());
+        if (outputs_->sheet()) {
+            StageTimer timer(times_, Stage::Writing);
+            const std::string error = writePng(options_.sheetFile, outputs_->sheet()->compose());
             if (!error.empty()) status = fail(1, error);
+            else written_.push_back(options_.sheetFile);
         }
-        if (video_) {
+        if (outputs_->video()) {
             StageTimer timer(times_, Stage::EncoderEnd);
-            const std::string error = video_->finish();
+            const std::string error = outputs_->video()->finish();
             if (!error.empty()) status = fail(1, "video: " + error);
+            else written_.push_back(options_.videoFile);
         }
         if (!options_.statsFile.empty()) {
-            StatsReport report{rows_, blocks_, stats_->summarize(),
+            StatsReport report{rows_, blocks_, outputs_->stats().summarize(),
                                static_cast<int>(positions_.size()), describePositions(options_),
                                measureSongFigures(kSongFile, sceneChanges())};
             const bool json = options_.statsFile.ends_with(".json");
             const std::string error =
                 writeText(options_.statsFile, json ? statsJson(report) : statsCsv(report));
             if (!error.empty()) status = fail(1, error);
+            else written_.push_back(options_.statsFile);
             std::fputs(statsTable(report).c_str(), stdout);
         }
         return status;
+    }
+
+    void reportWritten(std::chrono::steady_clock::duration took) const {
+        if (options_.quiet) return;
+        std::string files;
+        for (const std::string& path : written_)
+            files += (files.empty() ? "" : ", ") + describeFile(path);
+        if (options_.writesPerFrameFiles())
+            files += (files.empty() ? "" : ", ") + std::to_string(positions_.size()) +
+                     " frames of files in " + absolutePath(options_.outDir);
+        std::fprintf(stderr, "vesper-capture: wrote %s in %s\n", files.c_str(),
+                     describeDuration(took).c_str());
     }
 
     CaptureOptions options_;
@@ -249,9 +244,8 @@ private:
     std::vector<ScheduleBlock> blocks_;
     std::vector<int> positions_;
     std::set<std::size_t> sheetFrames_;
-    std::optional<ContactSheet> sheet_;
-    std::unique_ptr<VideoWriter> video_;
-    std::optional<StatsCollector> stats_;
+    std::optional<FrameOutputs> outputs_;
+    std::vector<std::string> written_;
     StageTimes times_;
 };
 

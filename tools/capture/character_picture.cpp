@@ -45,6 +45,22 @@ std::string CharacterPicture::exportText(const char* format) const {
     return text;
 }
 
+std::vector<CharacterCell> CharacterPicture::cells() const {
+    const std::uint32_t* characters = caca_get_canvas_chars(canvas_);
+    const std::uint32_t* attributes = caca_get_canvas_attrs(canvas_);
+    std::vector<CharacterCell> cells(kCharColumns * kCharRows);
+    for (std::size_t i = 0; i < cells.size(); ++i) cells[i] = {characters[i], attributes[i]};
+    return cells;
+}
+
+GlyphCache CharacterPicture::makeGlyphCache(int cellWidth, int cellHeight) const {
+    return GlyphCache(font_, cellWidth, cellHeight);
+}
+
+int CharacterPicture::fontWidth() const { return caca_get_font_width(font_); }
+
+int CharacterPicture::fontHeight() const { return caca_get_font_height(font_); }
+
 int CharacterPicture::renderWidth() const { return kCharColumns * caca_get_font_width(font_); }
 
 int CharacterPicture::renderHeight() const { return kCharRows * caca_get_font_height(font_); }

@@ -4,6 +4,9 @@
 // canvas of our own so no console is needed.
 #include <string>
 
+#include <vector>
+
+#include "tools/capture/glyph_cache.h"
 #include "tools/capture/image.h"
 
 struct caca_canvas;
@@ -28,6 +31,13 @@ public:
 
     // The canvas drawn with libcaca's first built-in font.
     RgbImage render() const;
+    // The cells as they stand, for drawing elsewhere (another thread).
+    std::vector<CharacterCell> cells() const;
+    // A cache that draws pictures like render() does, at cellWidth x
+    // cellHeight pixels a cell (the font's size for the same bytes).
+    GlyphCache makeGlyphCache(int cellWidth, int cellHeight) const;
+    int fontWidth() const;
+    int fontHeight() const;
     int renderWidth() const;
     int renderHeight() const;
 

@@ -4,10 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "platform/signal_guard.h"
 #include "tools/capture/capture_run.h"
 #include "tools/capture/options.h"
 
 int main(int argc, char** argv) {
+    // Ctrl+C only asks the run to stop: it then drops its unfinished outputs.
+    installSignalGuard();
     const std::vector<std::string> args(argv + 1, argv + argc);
     const ParseResult parsed = parseOptions(args);
     if (!parsed.ok()) {

@@ -110,6 +110,9 @@ void declareOutputs(CLI::App& app, CaptureOptions& o) {
     for (CLI::Option* option : outputs) option->group(kOutputs);
     flag(app, "--quiet", o.quiet, "no progress bar")->group(kOther);
     flag(app, "--verbose", o.verbose, "at the end, the time each stage took")->group(kOther);
+    flag(app, "--single-thread", o.singleThread,
+         "write the outputs on the show's own thread (slower; the same bytes)")
+        ->group(kOther);
 }
 
 bool endsWith(const std::string& text, const std::string& suffix) {

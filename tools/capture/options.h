@@ -31,6 +31,7 @@ struct CaptureOptions {
     std::string statsFile;  // .json or .csv; a table also goes to stdout
     bool quiet = false;     // no progress bar
     bool verbose = false;   // a closing line of where the time went
+    bool singleThread = false;  // outputs on the show's thread, not beside it
 
     bool writesPerFrameFiles() const { return framePng || charPng || ansiText || utf8Text; }
 };

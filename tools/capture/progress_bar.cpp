@@ -9,6 +9,7 @@ namespace {
 // Short runs finish before a bar would tell anything.
 constexpr long kFramesWorthABar = 120;
 constexpr int kBarWidth = 30;
+constexpr std::chrono::seconds kPaceWindow{5};
 
 }  // namespace
 
@@ -18,29 +19,48 @@ ProgressBar::ProgressBar(std::FILE* out, long total, bool enabled)
       enabled_(enabled && total >= kFramesWorthABar),
       terminal_(isatty(fileno(out)) != 0),
       start_(std::chrono::steady_clock::now()),
-      lastDraw_(start_) {}
+      lastDraw_(start_),
+      samples_{{start_, 0}} {}
 
 void ProgressBar::update(long done, int positionMs) {
     if (!enabled_ || total_ <= 0) return;
     const auto now = std::chrono::steady_clock::now();
-    const double seconds = std::chrono::duration<double>(now - start_).count();
     const double fraction = static_cast<double>(done) / static_cast<double>(total_);
     if (terminal_) {
         if (done < total_ && now - lastDraw_ < std::chrono::milliseconds(100)) return;
         lastDraw_ = now;
         const int filled = static_cast<int>(fraction * kBarWidth);
         const std::string bar = std::string(filled, '#') + std::string(kBarWidth - filled, '.');
-        const double remaining = done > 0 ? seconds * (total_ - done) / done : 0.0;
-        std::fprintf(out_, "\r[%s] %3d%%  frame %ld/%ld  at %d ms  %.0f s left ", bar.c_str(),
-                     static_cast<int>(fraction * 100), done, total_, positionMs, remaining);
+        std::fprintf(out_, "\r[%s] %3d%%  frame %ld/%ld  at %d ms  %s ", bar.c_str(),
+                     static_cast<int>(fraction * 100), done, total_, positionMs,
+                     pace(done, now).c_str());
         std::fflush(out_);
         return;
     }
     const int tenth = static_cast<int>(fraction * 10);
     if (tenth == lastTenth_) return;
     lastTenth_ = tenth;
-    std::fprintf(out_, "%3d%%  frame %ld/%ld  at %d ms  %.0f s\n", tenth * 10, done, total_,
-                 positionMs, seconds);
+    std::fprintf(out_, "%3d%%  frame %ld/%ld  at %d ms  %s\n", tenth * 10, done, total_,
+                 positionMs, pace(done, now).c_str());
+}
+
+std::string ProgressBar::pace(long done, std::chrono::steady_clock::time_point now) {
+    // The rate over the last few seconds, not since the start: scenes differ
+    // in cost, and the time left should follow the frames being made now.
+    samples_.push_back({now, done});
+    while (samples_.size() > 2 && now - samples_.front().when > kPaceWindow) samples_.pop_front();
+    const Sample& first = samples_.front();
+    const double seconds = std::chrono::duration<double>(now - first.when).count();
+    const long frames = done - first.done;
+    char text[64];
+    if (seconds <= 0.0 || frames <= 0) {
+        std::snprintf(text, sizeof text, "-- fps  -- left");
+        return text;
+    }
+    const double fps = frames / seconds;
+    const long left = static_cast<long>((total_ - done) / fps + 0.5);
+    std::snprintf(text, sizeof text, "%.0f fps  %ld:%02ld left", fps, left / 60, left % 60);
+    return text;
 }
 
 void ProgressBar::finish() {

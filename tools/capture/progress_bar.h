@@ -1,8 +1,11 @@
 #pragma once
-// A progress bar on stderr. On a terminal it redraws one line; otherwise it
-// prints a line every tenth of the way, so logs stay readable.
+// A progress bar on stderr with the frames per second and the time left. On
+// a terminal it redraws one line; otherwise it prints a line every tenth of
+// the way, so logs stay readable.
 #include <chrono>
 #include <cstdio>
+#include <deque>
+#include <string>
 
 class ProgressBar {
 public:
@@ -11,6 +14,13 @@ public:
     void finish();
 
 private:
+    struct Sample {
+        std::chrono::steady_clock::time_point when;
+        long done;
+    };
+    // "58 fps  3:12 left".
+    std::string pace(long done, std::chrono::steady_clock::time_point now);
+
     std::FILE* out_;
     long total_;
     bool enabled_;
@@ -18,4 +28,5 @@ private:
     int lastTenth_ = -1;
     std::chrono::steady_clock::time_point start_;
     std::chrono::steady_clock::time_point lastDraw_;
+    std::deque<Sample> samples_;
 };

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -98,8 +99,15 @@ VideoWriter::VideoWriter(const std::string& ffmpeg, const std::string& file, int
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[0], STDIN_FILENO);
     posix_spawn_file_actions_addclose(&actions, fds[1]);
+    // A group of its own: Ctrl+C at the terminal reaches only us, and we
+    // decide whether the encoder finishes or is stopped.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
     const int failed =
-        posix_spawn(&child_, ffmpeg.c_str(), &actions, nullptr, argv.data(), environ);
+        posix_spawn(&child_, ffmpeg.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     close(fds[0]);
     if (failed != 0) {
@@ -111,9 +119,11 @@ VideoWriter::VideoWriter(const std::string& ffmpeg, const std::string& file, int
     pipe_ = fds[1];
 }
 
-// A run that stops before finish() made no whole video: nothing is kept.
+// A run that stops before finish() made no whole video: nothing is kept,
+// and the encoder need not finish a file that will be removed.
 VideoWriter::~VideoWriter() {
     if (error_.empty()) error_ = "abandoned";
+    if (child_ > 0) kill(child_, SIGTERM);
     finish();
 }
 

@@ -1,0 +1,99 @@
+#include "tools/capture/frame_outputs.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "tools/capture/character_picture.h"
+#include "tools/capture/output_file.h"
+#include "tools/capture/picture_figures.h"
+#include "tools/capture/png_writer.h"
+
+namespace {
+
+std::string frameFileName(const std::string& folder, const char* kind, int ms, const char* ext) {
+    char name[64];
+    std::snprintf(name, sizeof name, "/%s-%06d.%s", kind, ms, ext);
+    return folder + name;
+}
+
+std::string writeFrameText(const std::string& path, const std::string& text) {
+    return writeThroughTemporary(path, [&](std::FILE* file) -> std::string {
+        if (std::fwrite(text.data(), 1, text.size(), file) == text.size()) return {};
+        return std::strerror(errno);
+    });
+}
+
+}  // namespace
+
+FrameOutputs::FrameOutputs(const CaptureOptions& options, const CharacterPicture& picture,
+                           std::unique_ptr<VideoWriter> video, int blockCount)
+    : options_(options),
+      pictureCells_(picture.makeGlyphCache(picture.fontWidth(), picture.fontHeight())),
+      videoCells_(picture.makeGlyphCache(kVideoWidth / kCharColumns, kVideoHeight / kCharRows)),
+      video_(std::move(video)),
+      stats_(blockCount) {
+    if (!options.sheetFile.empty()) sheet_.emplace(options.sheetColumns, options.sheetPictureWidth);
+}
+
+bool FrameOutputs::needsFrameBuffer(bool onSheet) const {
+    return options_.framePng || onSheet || !options_.statsFile.empty();
+}
+
+RgbImage FrameOutputs::characters(const FrameJob& job) {
+    StageTimer timer(times_, Stage::Drawing);
+    if (job.fullPicture) return *job.fullPicture;
+    return pictureCells_.draw(job.cells, kCharColumns, kCharRows);
+}
+
+RgbImage FrameOutputs::videoFrame(const FrameJob& job) {
+    if (job.fullPicture) {
+        StageTimer timer(times_, Stage::Conversion);
+        return resizeArea(*job.fullPicture, kVideoWidth, kVideoHeight);
+    }
+    StageTimer timer(times_, Stage::Drawing);
+    return videoCells_.draw(job.cells, kCharColumns, kCharRows);
+}
+
+std::string FrameOutputs::take(FrameJob& job) {
+    const bool onSheet = !job.sheetLabel.empty();
+    RgbImage frame;
+    if (options_.framePng || onSheet) {
+        StageTimer timer(times_, Stage::Conversion);
+        frame = imageFromFrameBuffer(job.frameBuffer.data(), kFrameWidth, kFrameHeight);
+    }
+    RgbImage picture;
+    if (options_.charPng || onSheet || !options_.statsFile.empty()) picture = characters(job);
+
+    std::string error;
+    {
+        StageTimer timer(times_, Stage::Writing);
+        if (options_.framePng)
+            error = writePng(frameFileName(options_.outDir, "frame", job.ms, "png"), frame);
+        if (error.empty() && options_.charPng)
+            error = writePng(frameFileName(options_.outDir, "chars", job.ms, "png"), picture);
+        if (error.empty() && options_.ansiText)
+            error = writeFrameText(frameFileName(options_.outDir, "chars", job.ms, "ans"), job.ansi);
+        if (error.empty() && options_.utf8Text)
+            error = writeFrameText(frameFileName(options_.outDir, "chars", job.ms, "txt"), job.utf8);
+    }
+    if (!error.empty()) return error;
+
+    if (onSheet) {
+        StageTimer timer(times_, Stage::Conversion);
+        sheet_->add(frame, picture, job.sheetLabel);
+    }
+    if (video_) {
+        const RgbImage still = videoFrame(job);
+        StageTimer timer(times_, Stage::Writing);
+        if (!video_->write(still)) return "video: " + video_->error();
+    }
+    if (!options_.statsFile.empty()) {
+        StageTimer timer(times_, Stage::Conversion);
+        job.measure.frameLuminance = meanLuminance(job.frameBuffer.data(), kFrameWidth * kFrameHeight);
+        job.measure.characterLuminance = meanLuminance(picture);
+        job.measure.structure = structureKept(job.frameBuffer.data(), picture);
+        stats_.add(job.block, job.measure);
+    }
+    return {};
+}

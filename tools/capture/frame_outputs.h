@@ -1,0 +1,70 @@
+#pragma once
+// The outputs of a capture run that take a finished frame: per-frame files,
+// the contact sheet, the video and the statistics. They need nothing of the
+// show but what a FrameJob carries, so they can run on a thread of their
+// own beside the next frame.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tools/capture/contact_sheet.h"
+#include "tools/capture/glyph_cache.h"
+#include "tools/capture/image.h"
+#include "tools/capture/options.h"
+#include "tools/capture/stage_times.h"
+#include "tools/capture/stats.h"
+#include "tools/capture/video_writer.h"
+
+class CharacterPicture;
+
+// The show's FrameBuffer.
+constexpr int kFrameWidth = 320;
+constexpr int kFrameHeight = 200;
+
+// The video shows the characters as an 80 x 50 console of 8 x 8 cells would.
+constexpr int kVideoWidth = 640;
+constexpr int kVideoHeight = 400;
+
+// One rendered frame, as the show and the dither left it.
+struct FrameJob {
+    int ms = 0;
+    int block = -1;          // schedule block, for the statistics
+    std::string sheetLabel;  // empty: not on the contact sheet
+    FrameMeasure measure;    // costs and loudness; the picture figures follow
+    std::vector<CharacterCell> cells;
+    // Drawn by the full renderer when the cells cannot be drawn one by one.
+    std::optional<RgbImage> fullPicture;
+    std::vector<std::uint32_t> frameBuffer;  // only when an output needs it
+    std::string ansi;                        // only when asked for
+    std::string utf8;
+};
+
+class FrameOutputs {
+public:
+    // `video` may be null. The caches are made from `picture`'s font.
+    FrameOutputs(const CaptureOptions& options, const CharacterPicture& picture,
+                 std::unique_ptr<VideoWriter> video, int blockCount);
+
+    bool needsFrameBuffer(bool onSheet) const;
+    // Writes what this frame contributes; an error text or empty.
+    std::string take(FrameJob& job);
+    // The summaries that need every frame; the video is committed here.
+    std::optional<ContactSheet>& sheet() { return sheet_; }
+    std::unique_ptr<VideoWriter>& video() { return video_; }
+    StatsCollector& stats() { return stats_; }
+    StageTimes& times() { return times_; }
+
+private:
+    RgbImage characters(const FrameJob& job);
+    RgbImage videoFrame(const FrameJob& job);
+
+    const CaptureOptions& options_;
+    GlyphCache pictureCells_;
+    GlyphCache videoCells_;
+    std::optional<ContactSheet> sheet_;
+    std::unique_ptr<VideoWriter> video_;
+    StatsCollector stats_;
+    StageTimes times_;
+};
