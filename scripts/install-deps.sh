@@ -8,7 +8,7 @@ packages=(
   libcaca-dev libncurses-dev libsdl2-dev libvorbis-dev libkissfft-dev libturbojpeg0-dev libzip-dev
   libebur128-dev libfreetype-dev libpng-dev fonts-dejavu-core
   libgtest-dev libbenchmark-dev libcli11-dev help2man
-  tmux unzip clang libclang-rt-14-dev lintian
+  tmux unzip clang libclang-rt-14-dev lintian ffmpeg
 )
 
 missing=()

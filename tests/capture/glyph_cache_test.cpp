@@ -1,0 +1,92 @@
+// The glyph cache against the font renderer it replaces: the same picture,
+// byte for byte, at the font's size and at the video's cell size.
+#include "tools/capture/glyph_cache.h"
+
+#include <caca.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "tools/capture/character_picture.h"
+#include "tools/capture/frame_outputs.h"
+
+namespace {
+
+// Frames that make the dither use many characters and colour pairs.
+std::vector<std::vector<std::uint32_t>> sampleFrames() {
+    std::vector<std::vector<std::uint32_t>> frames;
+    std::vector<std::uint32_t> frame(kFrameWidth * kFrameHeight);
+    for (int y = 0; y < kFrameHeight; ++y)
+        for (int x = 0; x < kFrameWidth; ++x)
+            frame[y * kFrameWidth + x] = static_cast<std::uint32_t>(x * 255 / 319) |
+                                         static_cast<std::uint32_t>(y * 255 / 199) << 8 |
+                                         static_cast<std::uint32_t>((x + y) & 0xFF) << 16;
+    frames.push_back(frame);
+    std::uint32_t state = 12345;
+    for (std::uint32_t& pixel : frame) {
+        state = state * 1664525u + 1013904223u;
+        pixel = state >> 8;
+    }
+    frames.push_back(frame);
+    for (int i = 0; i < kFrameWidth * kFrameHeight; ++i)
+        frame[i] = (i / 7 % 3 == 0) ? 0x00F0E0D0u : 0x00000000u;
+    frames.push_back(frame);
+    frames.emplace_back(kFrameWidth * kFrameHeight, 0u);
+    return frames;
+}
+
+TEST(GlyphCache, DrawsTheFontRenderersBytes) {
+    CharacterPicture picture;
+    GlyphCache fontSize = picture.makeGlyphCache(picture.fontWidth(), picture.fontHeight());
+    GlyphCache videoSize = picture.makeGlyphCache(kVideoWidth / kCharColumns,
+                                                  kVideoHeight / kCharRows);
+    for (const std::vector<std::uint32_t>& frame : sampleFrames()) {
+        picture.draw(frame.data());
+        const RgbImage rendered = picture.render();
+        const std::vector<CharacterCell> cells = picture.cells();
+        ASSERT_TRUE(drawableCellByCell(cells));
+        const RgbImage cached = fontSize.draw(cells, kCharColumns, kCharRows);
+        ASSERT_EQ(cached.width, rendered.width);
+        ASSERT_EQ(cached.height, rendered.height);
+        EXPECT_EQ(cached.rgb, rendered.rgb);
+        // The video's frame as the old way made it: the whole picture resampled.
+        const RgbImage video = videoSize.draw(cells, kCharColumns, kCharRows);
+        EXPECT_EQ(video.rgb, resizeArea(rendered, kVideoWidth, kVideoHeight).rgb);
+    }
+    // Noise alone needs many colour pairs; they are made once each.
+    EXPECT_GT(fontSize.size(), 16u);
+    EXPECT_EQ(fontSize.size(), videoSize.size());
+}
+
+TEST(GlyphCache, ColoursOfACellAreItsOwn) {
+    // The same character in two colour pairs must not share a cached block.
+    CharacterPicture picture;
+    GlyphCache cache = picture.makeGlyphCache(picture.fontWidth(), picture.fontHeight());
+    caca_canvas_t* canvas = caca_create_canvas(1, 1);
+    std::vector<CharacterCell> cells(2);
+    caca_set_color_ansi(canvas, CACA_LIGHTRED, CACA_BLUE);
+    cells[0] = {'#', caca_get_attr(canvas, -1, -1)};
+    caca_set_color_ansi(canvas, CACA_LIGHTGREEN, CACA_BLACK);
+    cells[1] = {'#', caca_get_attr(canvas, -1, -1)};
+    caca_free_canvas(canvas);
+    ASSERT_NE(cells[0].attribute, cells[1].attribute);
+    const RgbImage two = cache.draw(cells, 2, 1);
+    EXPECT_EQ(cache.size(), 2u);
+    const int width = picture.fontWidth();
+    bool differ = false;
+    for (int y = 0; y < two.height; ++y)
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < 3; ++c)
+                differ |= two.pixel(x, y)[c] != two.pixel(x + width, y)[c];
+    EXPECT_TRUE(differ);
+}
+
+TEST(GlyphCache, WideCharactersGoToTheFullRenderer) {
+    std::vector<CharacterCell> cells(3, CharacterCell{'a', 0});
+    EXPECT_TRUE(drawableCellByCell(cells));
+    cells[1].character = 0x4E00;  // a CJK ideograph takes two cells
+    EXPECT_FALSE(drawableCellByCell(cells));
+}
+
+}  // namespace

@@ -1,0 +1,128 @@
+// The capture program's two ways of writing (outputs beside the next frame,
+// or all on one thread) and its stopping: the same bytes either way, and a
+// Ctrl+C leaves nothing unfinished under a final name.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <thread>
+
+#include "tests/capture/program_run.h"
+
+namespace fs = std::filesystem;
+using capture_program::Outcome;
+using capture_program::readFile;
+using capture_program::run;
+
+extern char** environ;
+
+namespace {
+
+class PipelineRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        scratch_ = fs::path(::testing::TempDir()) /
+                   ("vg-capture-pipeline-" + std::to_string(getpid()) + "-" +
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(scratch_);
+        fs::create_directories(scratch_);
+        show_ = capture_program::showFolder(scratch_);
+        // A stand-in encoder that keeps the raw frames it is given, so the
+        // frames themselves are compared, not an encoder's choices.
+        encoder_ = scratch_ / "keeping-ffmpeg";
+        std::ofstream(encoder_) << "#!/bin/sh\nfor last; do :; done\ncat > \"$last\"\n";
+        chmod(encoder_.c_str(), 0755);
+    }
+    void TearDown() override { fs::remove_all(scratch_); }
+
+    std::map<std::string, std::string> filesOf(const fs::path& folder) const {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : fs::recursive_directory_iterator(folder))
+            if (entry.is_regular_file())
+                files[fs::relative(entry.path(), folder).string()] = readFile(entry.path());
+        return files;
+    }
+
+    // Every kind of output over a short range that crosses a scene change.
+    std::map<std::string, std::string> captureAll(const std::string& name,
+                                                  const std::string& extra) {
+        const fs::path out = scratch_ / name;
+        fs::create_directories(out);
+        const std::string o = out.string();
+        const Outcome outcome =
+            run("--data '" + show_.string() + "' --quiet --start 99800 --end 100200 --fps 30" +
+                    " --frames --chars --ansi --utf8 --out '" + o + "/frames' --sheet '" + o +
+                    "/sheet.png' --sheet-every 100 --stats '" + o + "/stats.csv' --video '" + o +
+                    "/v.mp4' --ffmpeg '" + encoder_.string() + "' " + extra,
+                scratch_);
+        EXPECT_EQ(outcome.status, 0) << outcome.errors;
+        std::map<std::string, std::string> files = filesOf(out);
+        // The frame costs are measured, so they differ from run to run.
+        files.erase("stats.csv");
+        return files;
+    }
+
+    fs::path scratch_, show_, encoder_;
+};
+
+TEST_F(PipelineRun, OneThreadOrTwoWriteTheSameBytes) {
+    const auto threaded = captureAll("threaded", "");
+    const auto single = captureAll("single", "--single-thread");
+    ASSERT_EQ(threaded.size(), single.size());
+    // 13 positions: frame, chars, ans, txt each, the sheet, the video.
+    EXPECT_EQ(threaded.size(), 13u * 4 + 2);
+    for (const auto& [name, bytes] : threaded) {
+        ASSERT_TRUE(single.count(name)) << name;
+        EXPECT_TRUE(bytes == single.at(name)) << name << " differs";
+    }
+    EXPECT_EQ(threaded.at("v.mp4").size(), 13u * 640 * 400 * 3);
+}
+
+pid_t start(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+TEST_F(PipelineRun, CtrlCDuringAVideoLeavesNoFileBehind) {
+    const fs::path out = scratch_ / "out";
+    fs::create_directories(out);
+    const fs::path video = out / "show.mp4";
+    const pid_t pid = start({capture_program::kProgram, "--data", show_.string(), "--quiet",
+                             "--video", video.string(), "--ffmpeg", encoder_.string()});
+    ASSERT_GT(pid, 0);
+    // Wait until the encoder is writing, so the stop comes mid-video.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    auto written = [&] {
+        for (const auto& entry : fs::directory_iterator(out))
+            if (entry.is_regular_file() && entry.file_size() > 10u * 640 * 400 * 3) return true;
+        return false;
+    };
+    while (!written() && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(written()) << "the video never started";
+    kill(pid, SIGINT);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal, not by its own shutdown";
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    EXPECT_FALSE(fs::exists(video));
+    EXPECT_TRUE(fs::is_empty(out)) << "the temporary file must go too";
+}
+
+}  // namespace
