@@ -120,16 +120,14 @@ TEST(CellEncoder, ColoursAndMovesOnlyWhereNeeded) {
     EXPECT_EQ(body, "\x1b[1;1H\x1b[38;2;1;1;1;48;2;2;2;2m\u2580\u2580\u2584 \u2588\u2588" +
                         std::string(kEndSynchronizedUpdate));
 
-    // Changes at 1 and 4 of the same row: one forward move over the gap.
-    picture.at(1, 0) = solidCell(rgb(9, 9, 9));
-    picture.at(4, 0) = solidCell(rgb(9, 9, 9));
+    // Changes at 0, 2 and 5 of the same row: forward moves over the gaps.
+    for (int x : {0, 2, 5}) picture.at(x, 0) = solidCell(rgb(9, 9, 9));
     bytes = encoder.encodeFrame(picture, 3, 2, "");  // moved: everything again
     bytes = encoder.encodeFrame(picture, 3, 2, "");
     EXPECT_EQ(bytes, std::string(kBeginSynchronizedUpdate) + std::string(kEndSynchronizedUpdate));
-    picture.at(1, 0) = solidCell(rgb(8, 8, 8));
-    picture.at(4, 0) = solidCell(rgb(8, 8, 8));
+    for (int x : {0, 2, 5}) picture.at(x, 0) = solidCell(rgb(8, 8, 8));
     bytes = encoder.encodeFrame(picture, 3, 2, "");
-    EXPECT_EQ(bytes, std::string(kBeginSynchronizedUpdate) + "\x1b[3;5H\x1b[48;2;8;8;8m \x1b[2C " +
+    EXPECT_EQ(bytes, std::string(kBeginSynchronizedUpdate) + "\x1b[3;4H\x1b[48;2;8;8;8m \x1b[C \x1b[2C " +
                          std::string(kEndSynchronizedUpdate));
 }
 
@@ -178,10 +176,11 @@ TEST(CellEncoder, StandaloneTextShowsThePictureRowByRow) {
 TEST(CellEncoder, TitleDropsControlCharacters) {
     CellEncoder encoder;
     CellPicture picture(CellShape::HalfBlock, 1, 1);
-    const std::string_view bytes = encoder.encodeFrame(picture, 0, 0, "a\x1b]0;evil\a\x07z");
+    const std::string_view bytes = encoder.encodeFrame(picture, 0, 0, "a\x1b]0;evil\a\x07\x7fz");
     AnsiScreen screen(1, 1);
     screen.feed(bytes);
     EXPECT_EQ(screen.title(), "a]0;evilz");
+    EXPECT_EQ(bytes.find('\x7f'), std::string_view::npos) << "DEL reached the terminal";
 }
 
 }  // namespace

@@ -118,11 +118,12 @@ TEST_F(InputPumpTest, LookingForEscapeFirstLosesNoEngineKeys) {
 }
 
 TEST_F(InputPumpTest, ADetachedPumpHasNothingAndForgetsWhatWaited) {
-    source.type({In::Right, In::Escape});
+    source.type({In::Right, In::Escape, In::CtrlC});
     pump.drain();
     pump.attach(nullptr);
     int keys[4];
     EXPECT_EQ(pump.takeEngineKeys(keys, 4), 0);
+    EXPECT_FALSE(pump.quitRequested()) << "a quit from the old console outlived it";
     EXPECT_FALSE(pump.takeEscapePress());
     EXPECT_EQ(pump.takeEngineKeys(keys, 0), 0);
 }

@@ -78,6 +78,10 @@ TEST(KeyParser, GarbageNeverSwallowsLaterKeys) {
     noise.append(100, '1');
     noise += "\x1b[C ";
     EXPECT_EQ(feedAll(parser, noise, 0), (Keys{TerminalKey::Right, TerminalKey::Space}));
+    // Given up means forgotten: the final byte of such a run is no arrow.
+    noise = "\x1b[";
+    noise.append(40, ';');
+    EXPECT_EQ(feedAll(parser, noise + "C ", 1), Keys{TerminalKey::Space});
     // A control byte breaks a sequence and is read as itself.
     EXPECT_EQ(feedAll(parser, "\x1b[1\x03", 1), Keys{TerminalKey::Interrupt});
     EXPECT_EQ(feedAll(parser, "\x1bO\x03", 2), Keys{TerminalKey::Interrupt});

@@ -43,4 +43,11 @@ TEST_F(TerminfoRestore, ATerminalWithoutAnAlternateScreenNeedsOnlyTheCursorBack)
     EXPECT_NE(bytes->find("\033[?25h"), std::string::npos);
 }
 
+TEST_F(TerminfoRestore, ATerminalWithMouseKeysButNoMouseStringGetsTheBasicModeOff) {
+    const auto bytes = cursesRestoreBytes("screen", fd_);
+    ASSERT_TRUE(bytes.has_value());
+    EXPECT_NE(bytes->find("\033[?1000l"), std::string::npos);
+    EXPECT_EQ(bytes->find("\033[?1000h"), std::string::npos);
+}
+
 }  // namespace

@@ -1,0 +1,144 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "platform/caca_console.h"
+#include "platform/win_console.h"
+
+namespace {
+
+// What one character cell shows: its glyph and its colours.
+std::pair<std::uint32_t, std::uint32_t> cellAt(caca_canvas_t* canvas, int x, int y) {
+    return {caca_get_char(canvas, x, y), caca_get_attr(canvas, x, y)};
+}
+
+bool haveDriver(const char* name) {
+    const std::vector<std::string> drivers = consoleDrivers();
+    return std::find(drivers.begin(), drivers.end(), name) != drivers.end();
+}
+
+struct ChildRun {
+    int status = -1;
+    std::string written;  // what the child wrote to its terminal
+};
+
+// Runs `body` in a child whose standard input and output are a fresh
+// pseudo-terminal of 80 columns and `rows` rows, reading the terminal's side as it goes so a
+// display that writes much never blocks. The child's exit status is
+// body's result.
+ChildRun runOnTerminal(const std::function<int()>& body, unsigned short rows = 50) {
+    ChildRun run;
+    winsize size{};
+    size.ws_col = 80;
+    size.ws_row = rows;
+    int master = -1;
+    std::fflush(nullptr);
+    const pid_t child = forkpty(&master, nullptr, nullptr, &size);
+    if (child == 0) _exit(body());
+    if (child < 0) return run;
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    char buffer[4096];
+    for (;;) {
+        ssize_t got;
+        while ((got = read(master, buffer, sizeof buffer)) > 0) run.written.append(buffer, got);
+        if (waitpid(child, &run.status, WNOHANG) == child) break;
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(child, SIGKILL);
+            waitpid(child, &run.status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ssize_t got;
+    while ((got = read(master, buffer, sizeof buffer)) > 0) run.written.append(buffer, got);
+    close(master);
+    return run;
+}
+
+bool exitedWith(const ChildRun& run, int code) {
+    return WIFEXITED(run.status) && WEXITSTATUS(run.status) == code;
+}
+
+TEST(TerminalCursor, HiddenAndShownAgainOnTheTerminal) {
+    const ChildRun run = runOnTerminal([] {
+        CONSOLE_CURSOR_INFO cursor{1, FALSE};
+        if (!SetConsoleCursorInfo(GetStdHandle(STD_OUTPUT_HANDLE), &cursor)) return 1;
+        std::fputs("|", stdout);
+        cursor.bVisible = TRUE;
+        if (!SetConsoleCursorInfo(GetStdHandle(STD_OUTPUT_HANDLE), &cursor)) return 2;
+        return 0;
+    });
+    ASSERT_TRUE(exitedWith(run, 0)) << run.status;
+    EXPECT_EQ(run.written, "\033[?25l|\033[?25h");
+}
+
+TEST(TerminalCursor, OnlyTheStandardOutputHandleIsAConsole) {
+    const CONSOLE_CURSOR_INFO cursor{1, TRUE};
+    EXPECT_FALSE(SetConsoleCursorInfo(GetStdHandle(0), &cursor));
+    EXPECT_FALSE(SetConsoleCursorInfo(GetStdHandle(STD_OUTPUT_HANDLE), nullptr));
+}
+
+TEST(CacaConsole, TheTerminalDriverStartsOnAKnownTerminalAndRefusesADumbOne) {
+    if (!haveDriver("ncurses")) GTEST_SKIP() << "libcaca without its ncurses driver";
+    for (const char* term : {"xterm-256color", "dumb", "nosuchterm"}) {
+        const ChildRun run = runOnTerminal([term] {
+            setenv("TERM", term, 1);
+            setenv("CACA_DRIVER", "ncurses", 1);
+            const int opened = caca_init();
+            caca_end();
+            return opened == 0 ? 0 : 1;
+        });
+        const bool usable = std::string(term) == "xterm-256color";
+        EXPECT_TRUE(exitedWith(run, usable ? 0 : 1)) << term << ": status " << run.status;
+    }
+}
+
+// The picture: a black top half over a white bottom half.
+std::vector<unsigned int> halfWhitePicture() {
+    std::vector<unsigned int> pixels(320 * 200, 0u);
+    std::fill(pixels.begin() + 100 * 320, pixels.end(), 0xFFFFFFu);
+    return pixels;
+}
+
+TEST(CacaConsole, ASmallerTerminalGetsTheWholePictureScaledNotCut) {
+    if (!haveDriver("ncurses")) GTEST_SKIP() << "libcaca without its ncurses driver";
+    const ChildRun run = runOnTerminal(
+        [] {
+            setenv("TERM", "xterm-256color", 1);
+            setenv("CACA_DRIVER", "ncurses", 1);
+            if (caca_init() != 0) return 10;
+            caca_canvas_t* canvas = caca_get_canvas(consoleDisplay());
+            if (caca_get_canvas_height(canvas) != 25) return 11;
+            std::vector<unsigned int> pixels = halfWhitePicture();
+            caca_dither_t* bitmap =
+                caca_create_bitmap(32, 320, 200, 4 * 320, 0xFF0000, 0xFF00, 0xFF, 0);
+            caca_draw_bitmap(0, 0, 80, 50, bitmap, pixels.data());
+            // The bottom row shows the white half; a picture cut at the
+            // terminal's edge would end in its black upper half there.
+            int result = 0;
+            for (int x : {0, 40, 79}) {
+                if (cellAt(canvas, x, 24) == cellAt(canvas, x, 0)) result = 1;
+                if (cellAt(canvas, x, 10) != cellAt(canvas, x, 0)) result = 2;
+            }
+            caca_free_bitmap(bitmap);
+            caca_end();
+            return result;
+        },
+        25);
+    EXPECT_TRUE(exitedWith(run, 0)) << "status " << run.status
+                                    << " (1: bottom row not white, 2: top half not black)";
+}
+
+}  // namespace
