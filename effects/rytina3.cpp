@@ -13,6 +13,6 @@ void Rytina3::draw() {
         // becomes a float.
         const float darkening = static_cast<float>(3LL * amount) * progress;
         const int level = truncToInt(darkening + 127.0f);
-        return blend3(pixel, 0x000000u, pixel, level);
+        return blend3(pixel, pixel, 0x000000u, level);
     });
 }

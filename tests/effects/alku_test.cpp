@@ -51,8 +51,8 @@ TEST_F(AlkuTest, BeforeItGrowsTheAsteroidIsOneWhiteMarker) {
 
 TEST_F(AlkuTest, TheAsteroidGrowsFromATenthToSixTenthsWhileItSwaysAndTumbles) {
     // Progress t and the scale it gives: none until 0.1, full from 0.6.
-    for (auto [t, scale] : {std::pair{0.05f, 0.0f}, std::pair{0.1f, 0.0f}, std::pair{0.35f, 0.5f},
-                            std::pair{0.6f, 1.0f}, std::pair{0.9f, 1.0f}}) {
+    for (auto [t, scale] : {std::pair{0.05f, 0.0f}, std::pair{0.1f, 0.0f}, std::pair{0.15f, 0.1f},
+                            std::pair{0.35f, 0.5f}, std::pair{0.6f, 1.0f}, std::pair{0.9f, 1.0f}}) {
         drawAt(static_cast<int>(t * 49000.0f + 0.5f));
         const Mesh& mesh = *alku->mesh;
         EXPECT_NEAR(mesh.scale, scale, 1e-5) << t;
