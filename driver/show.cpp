@@ -6,12 +6,16 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "driver/data_folder.h"
 #include "driver/schedule.h"
 #include "engine/vrl.h"
 #include "platform/console_input.h"
+#include "platform/frame_display.h"
+#include "platform/truecolor_console.h"
 #include "platform/win_console.h"
 
 namespace {
@@ -69,21 +73,84 @@ caca_dither_t* openConsole() {
     return bitmap;
 }
 
-void runFrames(caca_dither_t* bitmap) {
+// The classic picture: libcaca's characters at 80 x 50, no frame-rate cap
+// unless one was asked for.
+class CacaDisplay : public FrameDisplay {
+public:
+    CacaDisplay(caca_dither_t* bitmap, int framesPerSecond) : bitmap_(bitmap), pacer_(framesPerSecond) {}
+    void setTitle(const char* title) override { caca_set_window_title(title); }
+    void present(const std::uint32_t* frame) override {
+        if (bitmap_) caca_draw_bitmap(0, 0, 80, 50, bitmap_, const_cast<std::uint32_t*>(frame));
+        caca_refresh();
+    }
+    void waitForNextFrame() override { pacer_.wait(); }
+
+private:
+    caca_dither_t* bitmap_;
+    FramePacer pacer_;
+};
+
+// The truecolor picture takes the terminal the way the console does: the
+// engine's messages wait, keys go through the input pump. An error text
+// when the terminal cannot be taken over.
+std::string openTruecolor(TruecolorConsole& console) {
+    std::string error = console.open();
+    if (!error.empty()) return error;
+    vrlHoldMessages(1);
+    consoleInputPump().attach(&console);
+    vrlSetKeySource(pumpConsoleInput);
+    console.setTitle(kOpeningTitle);
+    return {};
+}
+
+void closeTruecolor(TruecolorConsole& console) {
+    consoleInputPump().attach(nullptr);
+    console.close();
+}
+
+void runFrames(FrameDisplay& display) {
     char title[256];
     bool ended = false;
     while (!ended) {
         vrlUpdateTimer();
         vrlCheckControls(1000.0f);
         std::snprintf(title, sizeof title, "time = %d", vrlGetModulePosition());
-        caca_set_window_title(title);
+        display.setTitle(title);
         if (frameEndsShow(vrlGetModulePosition(), GetAsyncKeyState(VK_ESCAPE))) ended = true;
         // The frame that ends the show is still drawn.
         std::memset(vrlGetFrameBuffer(), 0, 320 * 200 * 4);
         vrlRun();
-        if (bitmap) caca_draw_bitmap(0, 0, 80, 50, bitmap, vrlGetFrameBuffer());
-        caca_refresh();
+        display.present(vrlGetFrameBuffer());
+        display.waitForNextFrame();
     }
+}
+
+void startSong(const ShowSettings& settings) {
+    vrlInitTimer();
+    vrlPlaySong(1);
+    // Effects catch up from there as they do after a seek.
+    if (settings.startMs > 0) vrlSeek(settings.startMs);
+}
+
+// The truecolor show; false when the terminal could not be taken over
+// (said on stderr), so the caller falls back to the classic picture.
+bool playTruecolor(const ShowSettings& settings) {
+    const int fps = settings.framesPerSecond > 0 ? settings.framesPerSecond : kTruecolorDefaultFps;
+    TruecolorConsole console(settings.cells, fps);
+    const std::string error = openTruecolor(console);
+    if (!error.empty()) {
+        std::fprintf(stderr, "vesper-glint: %s; showing the libcaca picture instead\n", error.c_str());
+        return false;
+    }
+    try {
+        startSong(settings);
+        runFrames(console);
+    } catch (...) {
+        closeTruecolor(console);
+        throw;
+    }
+    closeTruecolor(console);
+    return true;
 }
 
 // The show reads its content by plain names from its working folder, so it
@@ -119,16 +186,15 @@ int runShow(const ShowSettings& settings) {
     caca_dither_t* bitmap = nullptr;
     bool consoleOpen = false;
     try {
-        if (loadShow()) {
+        if (!loadShow()) {
+            progress("\n");  // ends the loading line; no console was opened
+        } else if (!wantsTruecolor(settings.display, std::getenv("COLORTERM")) ||
+                   !playTruecolor(settings)) {
             bitmap = openConsole();
             consoleOpen = true;
-            vrlInitTimer();
-            vrlPlaySong(1);
-            // Effects catch up from there as they do after a seek.
-            if (settings.startMs > 0) vrlSeek(settings.startMs);
-            runFrames(bitmap);
-        } else {
-            progress("\n");  // ends the loading line; no console was opened
+            startSong(settings);
+            CacaDisplay display(bitmap, settings.framesPerSecond);
+            runFrames(display);
         }
     } catch (const char* message) {
         vrlMsg("%s", message);

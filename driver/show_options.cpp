@@ -15,7 +15,8 @@ Content is searched in: --data DIR, else $VESPER_GLINT_DATA, else show/ beside
 the program (a build tree), else share/vesper-glint under its install prefix.
 The archive it packs goes into that folder, or into $XDG_CACHE_HOME/vesper-glint
 (default ~/.cache/vesper-glint) when the folder is read-only.
-CACA_DRIVER chooses libcaca's output driver when --driver is not given.)";
+CACA_DRIVER chooses libcaca's output driver when --driver is not given.
+--display auto takes the truecolor picture when COLORTERM is truecolor or 24bit.)";
 
 bool allDigits(const std::string& text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -58,11 +59,48 @@ void declareShowOptions(CLI::App& app, ShowSettings& settings) {
            },
            "libcaca's output driver instead of CACA_DRIVER: " + driverList())
         ->type_name("NAME");
+    app.add_option_function<std::string>(
+           "--display",
+           [&settings](const std::string& name) {
+               if (name == "caca") settings.display = DisplayChoice::Caca;
+               else if (name == "truecolor") settings.display = DisplayChoice::Truecolor;
+               else if (name == "auto") settings.display = DisplayChoice::Auto;
+               else refuseValue("option --display takes caca, truecolor or auto, not \"" + name + "\"");
+           },
+           "caca (default): libcaca's characters; truecolor: 24-bit colour cells filling the "
+           "terminal; auto: truecolor where the terminal says it has 24-bit colour")
+        ->type_name("NAME");
+    app.add_option_function<std::string>(
+           "--cells",
+           [&settings](const std::string& name) {
+               if (name == "half") settings.cells = CellShape::HalfBlock;
+               else if (name == "quadrant") settings.cells = CellShape::Quadrant;
+               else if (name == "sextant") settings.cells = CellShape::Sextant;
+               else refuseValue("option --cells takes half, quadrant or sextant, not \"" + name + "\"");
+           },
+           "the truecolor picture's cells: half (default, 1 x 2 pixels a cell), quadrant (2 x 2) "
+           "or sextant (2 x 3)")
+        ->type_name("SHAPE");
+    app.add_option_function<std::string>(
+           "--fps",
+           [&settings](const std::string& text) {
+               const std::string error =
+                   parseWholeNumber("--fps", text, 1, 1000, settings.framesPerSecond);
+               if (!error.empty()) refuseValue(error);
+           },
+           "at most N frames a second (default: 60 for truecolor, no cap for libcaca)")
+        ->type_name("N");
     for (CLI::Option* option : app.get_options())
         option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
 }
 
 }  // namespace
+
+bool wantsTruecolor(DisplayChoice choice, const char* colorterm) {
+    if (choice != DisplayChoice::Auto) return choice == DisplayChoice::Truecolor;
+    const std::string value = colorterm ? colorterm : "";
+    return value == "truecolor" || value == "24bit";
+}
 
 std::string parseSongPosition(const std::string& text, int& ms) {
     const std::string range = "option --start needs a position from 0 to " +

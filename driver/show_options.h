@@ -4,12 +4,28 @@
 #include <string>
 #include <vector>
 
+#include "render/cell_picture.h"
+
+// Which picture the show draws: libcaca's characters, our own 24-bit colour
+// cells, or the second where the terminal says it shows 24-bit colour.
+enum class DisplayChoice { Caca, Truecolor, Auto };
+
 struct ShowSettings {
     std::string dataFolder;  // --data; empty: search (driver/data_folder.h)
     int startMs = 0;         // --start
     bool mute = false;       // --mute: no audio device, the steady clock
     std::string driver;      // --driver: libcaca's output driver; empty: its own choice
+    DisplayChoice display = DisplayChoice::Caca;  // --display
+    CellShape cells = CellShape::HalfBlock;       // --cells, for the truecolor picture
+    int framesPerSecond = 0;  // --fps; 0: none for libcaca, 60 for truecolor
 };
+
+// The truecolor picture's frame-rate cap when --fps is not given.
+constexpr int kTruecolorDefaultFps = 60;
+
+// True when the choice, with the terminal's COLORTERM value (null when
+// unset), means the truecolor picture.
+bool wantsTruecolor(DisplayChoice choice, const char* colorterm);
 
 struct ShowCommandLine {
     ShowSettings settings;

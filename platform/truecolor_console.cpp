@@ -1,25 +1,31 @@
 #include "platform/truecolor_console.h"
 
-#include <thread>
+#include <chrono>
 #include <vector>
-
-#include "engine/vrl.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 long long nowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
 }  // namespace
 
+ConsoleInput consoleInputForTerminalKey(TerminalKey key) {
+    switch (key) {
+        case TerminalKey::Escape: return ConsoleInput::Escape;
+        case TerminalKey::Interrupt: return ConsoleInput::CtrlC;
+        case TerminalKey::Left: return ConsoleInput::Left;
+        case TerminalKey::Right: return ConsoleInput::Right;
+        case TerminalKey::Space: return ConsoleInput::Space;
+    }
+    return ConsoleInput::Other;
+}
+
 TruecolorConsole::TruecolorConsole(CellShape shape, int framesPerSecond)
-    : shape_(shape),
-      framePeriod_(std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) /
-                   std::max(framesPerSecond, 1)) {}
+    : shape_(shape), pacer_(framesPerSecond) {}
 
 std::string TruecolorConsole::open() {
     std::string error = terminal_.open();
@@ -30,32 +36,22 @@ std::string TruecolorConsole::open() {
 
 void TruecolorConsole::close() { terminal_.close(); }
 
-int TruecolorConsole::pumpKeys(int* keys, int capacity) {
+void TruecolorConsole::readKeys() {
     input_.clear();
     terminal_.readInput(input_);
     std::vector<TerminalKey> pressed;
     const long long now = nowMs();
     keyParser_.feed(input_, now, pressed);
     keyParser_.flush(now, pressed);
-    int count = 0;
-    for (TerminalKey key : pressed) {
-        int engineKey = 0;
-        switch (key) {
-            case TerminalKey::Escape: escapePressed_ = true; break;
-            case TerminalKey::Interrupt: interrupted_ = true; break;
-            case TerminalKey::Left: engineKey = VRL_KEY_LEFT; break;
-            case TerminalKey::Right: engineKey = VRL_KEY_RIGHT; break;
-            case TerminalKey::Space: engineKey = VRL_KEY_SPACE; break;
-        }
-        if (engineKey && count < capacity) keys[count++] = engineKey;
-    }
-    return count;
+    for (TerminalKey key : pressed) keys_.push_back(consoleInputForTerminalKey(key));
 }
 
-bool TruecolorConsole::takeEscapePress() {
-    const bool pressed = escapePressed_;
-    escapePressed_ = false;
-    return pressed;
+std::optional<ConsoleInput> TruecolorConsole::next() {
+    if (keys_.empty()) readKeys();
+    if (keys_.empty()) return std::nullopt;
+    const ConsoleInput key = keys_.front();
+    keys_.pop_front();
+    return key;
 }
 
 void TruecolorConsole::refit() {
@@ -77,11 +73,4 @@ void TruecolorConsole::present(const std::uint32_t* frame) {
     terminal_.sendFrame(bytes);
     ++stats_.framesSent;
     stats_.bytesSent += static_cast<long long>(bytes.size());
-}
-
-void TruecolorConsole::waitForNextFrame() {
-    const auto now = Clock::now();
-    if (nextFrame_ < now - framePeriod_) nextFrame_ = now;  // late: start over
-    nextFrame_ += framePeriod_;
-    std::this_thread::sleep_until(nextFrame_);
 }

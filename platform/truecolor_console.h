@@ -1,15 +1,19 @@
 #pragma once
 // The show's second display: the frame as 24-bit colour cells filling the
 // terminal, drawn by our own converter and encoder on a raw terminal. It
-// offers the frame loop what the libcaca console does (title, keys, one
-// picture per frame) and adds a cap on the frame rate, since a terminal
-// that cannot keep up would otherwise fall ever further behind the song.
-#include <chrono>
+// offers the frame loop what the libcaca console does (title, keys through
+// the input pump, one picture per frame) and adds a cap on the frame rate,
+// since a terminal that cannot keep up would otherwise fall ever further
+// behind the song.
 #include <cstdint>
+#include <deque>
 #include <optional>
 #include <string>
 
 #include "platform/cell_encoder.h"
+#include "platform/console_input.h"
+#include "platform/frame_display.h"
+#include "platform/frame_pacer.h"
 #include "platform/key_parser.h"
 #include "platform/raw_terminal.h"
 #include "render/cell_converter.h"
@@ -21,39 +25,34 @@ struct TruecolorStats {
     long long bytesSent = 0;
 };
 
-class TruecolorConsole {
+// What a key read from the terminal means to the show.
+ConsoleInput consoleInputForTerminalKey(TerminalKey key);
+
+class TruecolorConsole : public FrameDisplay, public ConsoleInputSource {
 public:
     TruecolorConsole(CellShape shape, int framesPerSecond);
 
     // An error text, empty on success.
     std::string open();
     void close();
-    RawTerminal& terminal() { return terminal_; }
 
-    void setTitle(const char* title) { title_ = title; }
+    void setTitle(const char* title) override { title_ = title; }
+    // Draws the frame unless the terminal is still busy with the last one,
+    // re-fitting the picture after a resize.
+    void present(const std::uint32_t* frame) override;
+    void waitForNextFrame() override { pacer_.wait(); }
 
-    // Reads the keyboard. Left, Right and Space go to `keys` as engine keys;
-    // Escape and Ctrl+C are remembered. Returns the count of engine keys.
-    int pumpKeys(int* keys, int capacity);
-    // Escape pressed since the last call; clears it.
-    bool takeEscapePress();
-    bool interruptPressed() const { return interrupted_; }
-
-    // Draws the frame (320 x 200, frame layout) unless the terminal is still
-    // busy with the last one, re-fitting the picture after a resize.
-    void present(const std::uint32_t* frame);
-    // Sleeps until the frame-rate cap allows the next frame. A loop that
-    // is late starts a fresh schedule rather than rushing to catch up.
-    void waitForNextFrame();
+    // The keys typed since the last call, one at a time; never waits.
+    std::optional<ConsoleInput> next() override;
 
     const TruecolorStats& stats() const { return stats_; }
 
 private:
     void refit();
+    void readKeys();
 
     CellShape shape_;
-    std::chrono::steady_clock::duration framePeriod_;
-    std::chrono::steady_clock::time_point nextFrame_{};
+    FramePacer pacer_;
     RawTerminal terminal_;
     KeyParser keyParser_;
     CellEncoder encoder_;
@@ -61,7 +60,6 @@ private:
     CellArea area_;
     std::string title_;
     std::string input_;
-    bool escapePressed_ = false;
-    bool interrupted_ = false;
+    std::deque<ConsoleInput> keys_;
     TruecolorStats stats_;
 };

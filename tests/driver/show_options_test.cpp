@@ -24,6 +24,9 @@ TEST(ShowOptions, NoOptionsChangeNothing) {
     EXPECT_FALSE(none.settings.mute);
     EXPECT_EQ(none.settings.dataFolder, "");
     EXPECT_EQ(none.settings.driver, "");
+    EXPECT_EQ(none.settings.display, DisplayChoice::Caca);
+    EXPECT_EQ(none.settings.cells, CellShape::HalfBlock);
+    EXPECT_EQ(none.settings.framesPerSecond, 0);
 }
 
 TEST(ShowOptions, EveryOptionLandsInTheSettings) {
@@ -34,13 +37,35 @@ TEST(ShowOptions, EveryOptionLandsInTheSettings) {
     EXPECT_EQ(all.settings.dataFolder, "/some/where");
     EXPECT_EQ(all.settings.driver, "ncurses");
     EXPECT_EQ(parse({"--start=1000", "--start", "2000"}).settings.startMs, 2000);
+
+    const ShowCommandLine picture = parse({"--display", "truecolor", "--cells=sextant", "--fps", "30"});
+    ASSERT_EQ(picture.error, "");
+    EXPECT_EQ(picture.settings.display, DisplayChoice::Truecolor);
+    EXPECT_EQ(picture.settings.cells, CellShape::Sextant);
+    EXPECT_EQ(picture.settings.framesPerSecond, 30);
+    EXPECT_EQ(parse({"--display=auto"}).settings.display, DisplayChoice::Auto);
+    EXPECT_EQ(parse({"--display=truecolor", "--display=caca"}).settings.display, DisplayChoice::Caca);
+    EXPECT_EQ(parse({"--cells", "quadrant"}).settings.cells, CellShape::Quadrant);
+    EXPECT_EQ(parse({"--cells", "sextant", "--cells", "half"}).settings.cells, CellShape::HalfBlock);
+}
+
+TEST(ShowOptions, AutoDisplayFollowsTheTerminalsColourDepth) {
+    for (const char* deep : {"truecolor", "24bit"}) {
+        EXPECT_TRUE(wantsTruecolor(DisplayChoice::Auto, deep)) << deep;
+        EXPECT_FALSE(wantsTruecolor(DisplayChoice::Caca, deep)) << "an explicit choice wins";
+    }
+    for (const char* shallow : {"", "yes", "256", "TRUECOLOR", "truecolor "})
+        EXPECT_FALSE(wantsTruecolor(DisplayChoice::Auto, shallow)) << shallow;
+    EXPECT_FALSE(wantsTruecolor(DisplayChoice::Auto, nullptr));
+    EXPECT_TRUE(wantsTruecolor(DisplayChoice::Truecolor, nullptr));
 }
 
 TEST(ShowOptions, HelpAndVersionArePrintedNotPlayed) {
     const ShowCommandLine help = parse({"--help"});
     EXPECT_EQ(help.error, "");
     for (const char* part : {"Usage: vesper-glint", "--start", "--mute", "--data", "--driver", "--version",
-                             "VESPER_GLINT_DATA", "CACA_DRIVER", "Escape"})
+                             "VESPER_GLINT_DATA", "CACA_DRIVER", "Escape", "--display",
+                             "--cells", "--fps", "COLORTERM"})
         EXPECT_NE(help.print.find(part), std::string::npos) << part;
     EXPECT_EQ(parse({"-h"}).print, help.print);
     EXPECT_EQ(parse({"--version"}).print, "vesper-glint " VG_VERSION "\n");
@@ -66,6 +91,12 @@ TEST(ShowOptions, BadOptionsGiveOneLineThatSaysWhatIsWrong) {
         {{"--start", "1:30:00"}, "minutes:seconds"},
         {{"--data", ""}, "option --data needs a folder name"},
         {{"--driver", "teletype"}, "no driver \"teletype\""},
+        {{"--display", "vga"}, "caca, truecolor or auto, not \"vga\""},
+        {{"--display"}, "option --display needs a value"},
+        {{"--cells", "braille"}, "half, quadrant or sextant, not \"braille\""},
+        {{"--fps", "0"}, "between 1 and 1000"},
+        {{"--fps", "fast"}, "needs a whole number"},
+        {{"--fps", "99999999999"}, "needs a whole number"},
     };
     for (const Case& c : cases) {
         const ShowCommandLine result = parse(c.args);

@@ -26,6 +26,7 @@
 #include "tools/capture/stage_times.h"
 #include "tools/capture/stats.h"
 #include "tools/capture/stats_report.h"
+#include "tools/capture/truecolor_picture.h"
 #include "tools/capture/video_writer.h"
 #include "tools/capture/workload_check.h"
 #include "tools/capture/written_summary.h"
@@ -77,6 +78,8 @@ public:
         session_.emplace(registrar_);
         rows_ = session_->timeline();
         blocks_ = findBlocks(rows_);
+        if (options_.truecolor)
+            truecolor_.emplace(options_.cells, options_.terminalColumns, options_.terminalRows);
         positions_ = framePositions(options_);
         chooseSheetFrames();
         std::unique_ptr<VideoWriter> video;
@@ -166,7 +169,7 @@ private:
             job.measure.effectsMicros = session_->renderFrame(job.ms);
         }
         const auto ditherStart = std::chrono::steady_clock::now();
-        picture_.draw(session_->frameBuffer());
+        drawPicture(job.ms);
         const auto ditherEnd = std::chrono::steady_clock::now();
         times_.add(Stage::Dither, ditherEnd - ditherStart);
         job.measure.ditherMicros =
@@ -174,14 +177,47 @@ private:
         job.measure.energy = session_->energy();
 
         StageTimer timer(times_, Stage::Conversion);
-        job.cells = picture_.cells();
-        if (!drawableCellByCell(job.cells)) job.fullPicture = picture_.render();
+        if (truecolor_) {
+            if (needsPicture(onSheet)) job.fullPicture = truecolor_->render();
+        } else {
+            job.cells = picture_.cells();
+            if (!drawableCellByCell(job.cells)) job.fullPicture = picture_.render();
+        }
         if (outputs_->needsFrameBuffer(onSheet))
             job.frameBuffer.assign(session_->frameBuffer(),
                                    session_->frameBuffer() + kFrameWidth * kFrameHeight);
-        if (options_.ansiText) job.ansi = picture_.exportText("ansi");
+        if (options_.ansiText) job.ansi = ansiText();
         if (options_.utf8Text) job.utf8 = picture_.exportText("utf8");
         return job;
+    }
+
+    // The picture beside the FrameBuffer, libcaca's or the truecolor one.
+    void drawPicture(int ms) {
+        if (!truecolor_) {
+            picture_.draw(session_->frameBuffer());
+            return;
+        }
+        char title[32];
+        std::snprintf(title, sizeof title, "time = %d", ms);
+        truecolor_->draw(session_->frameBuffer(), title);
+    }
+    std::string ansiText() const { return truecolor_ ? truecolor_->ansiText() : picture_.exportText("ansi"); }
+    bool needsPicture(bool onSheet) const {
+        return options_.charPng || onSheet || !options_.videoFile.empty() || !options_.statsFile.empty();
+    }
+
+    // What the truecolor frames would have sent a terminal, one after the
+    // other at the capture's frame rate.
+    std::string truecolorBytesLine() const {
+        const FrameBytes bytes = summarizeFrameBytes(truecolor_->frameBytes());
+        const CellArea& area = truecolor_->area();
+        char line[256];
+        std::snprintf(line, sizeof line,
+                      "truecolor %d x %d cells in a %d x %d terminal: bytes per frame median %lld, "
+                      "p99 %lld, mean %.0f over %lld frames\n",
+                      area.columns, area.rows, options_.terminalColumns, options_.terminalRows,
+                      bytes.median, bytes.p99, bytes.mean, bytes.frames);
+        return line;
     }
 
     // Where the picture changes scene: every block's start but the first.
@@ -220,6 +256,7 @@ private:
             if (!error.empty()) status = fail(1, error);
             else written_.push_back(options_.statsFile);
             std::fputs(statsTable(report).c_str(), stdout);
+            if (truecolor_) std::fputs(truecolorBytesLine().c_str(), stdout);
         }
         return status;
     }
@@ -240,6 +277,7 @@ private:
     EffectRegistrar registrar_;
     std::optional<ShowSession> session_;
     CharacterPicture picture_;
+    std::optional<TruecolorPicture> truecolor_;
     std::vector<TimelineRow> rows_;
     std::vector<ScheduleBlock> blocks_;
     std::vector<int> positions_;

@@ -70,10 +70,12 @@ std::string FrameOutputs::take(FrameJob& job) {
         StageTimer timer(times_, Stage::Writing);
         if (options_.framePng)
             error = writePng(frameFileName(options_.outDir, "frame", job.ms, "png"), frame);
+        // The truecolor picture's files are named apart from libcaca's.
+        const char* kind = options_.truecolor ? "cells" : "chars";
         if (error.empty() && options_.charPng)
-            error = writePng(frameFileName(options_.outDir, "chars", job.ms, "png"), picture);
+            error = writePng(frameFileName(options_.outDir, kind, job.ms, "png"), picture);
         if (error.empty() && options_.ansiText)
-            error = writeFrameText(frameFileName(options_.outDir, "chars", job.ms, "ans"), job.ansi);
+            error = writeFrameText(frameFileName(options_.outDir, kind, job.ms, "ans"), job.ansi);
         if (error.empty() && options_.utf8Text)
             error = writeFrameText(frameFileName(options_.outDir, "chars", job.ms, "txt"), job.utf8);
     }

@@ -14,6 +14,7 @@ constexpr int kLargestPositionMs = INT_MAX / 2;
 const char* const kPositions = "Positions";
 const char* const kOutputs = "Outputs (at least one)";
 const char* const kOther = "Other";
+const char* const kTruecolor = "Truecolor picture";
 
 void refuseIfWrong(const std::string& error) {
     if (!error.empty()) refuseValue(error);
@@ -115,6 +116,53 @@ void declareOutputs(CLI::App& app, CaptureOptions& o) {
         ->group(kOther);
 }
 
+std::string parseTerminalSize(const std::string& text, int& columns, int& rows) {
+    const std::size_t x = text.find('x');
+    const std::string wrong = "option --terminal needs COLUMNSxROWS from 1x1 to 1000x1000, not \"" + text + "\"";
+    if (x == std::string::npos) return wrong;
+    int c = 0, r = 0;
+    if (!parseWholeNumber("--terminal", text.substr(0, x), 1, 1000, c).empty() ||
+        !parseWholeNumber("--terminal", text.substr(x + 1), 1, 1000, r).empty())
+        return wrong;
+    columns = c;
+    rows = r;
+    return {};
+}
+
+// The truecolor picture's options, kept apart from the rest.
+void declareTruecolor(CLI::App& app, CaptureOptions& o) {
+    const std::vector<CLI::Option*> options = {
+        app.add_option_function<std::string>(
+               "--display",
+               [&o](const std::string& name) {
+                   if (name != "caca" && name != "truecolor")
+                       refuseValue("option --display takes caca or truecolor, not \"" + name + "\"");
+                   o.truecolor = name == "truecolor";
+               },
+               "the picture beside the FrameBuffer: caca (default, libcaca's characters) or "
+               "truecolor (24-bit colour cells as the show draws them with --display truecolor)")
+            ->type_name("NAME"),
+        app.add_option_function<std::string>(
+               "--cells",
+               [&o](const std::string& name) {
+                   if (name == "half") o.cells = CellShape::HalfBlock;
+                   else if (name == "quadrant") o.cells = CellShape::Quadrant;
+                   else if (name == "sextant") o.cells = CellShape::Sextant;
+                   else refuseValue("option --cells takes half, quadrant or sextant, not \"" + name + "\"");
+               },
+               "truecolor cells: half (default), quadrant or sextant")
+            ->type_name("SHAPE"),
+        app.add_option_function<std::string>(
+               "--terminal",
+               [&o](const std::string& text) {
+                   refuseIfWrong(parseTerminalSize(text, o.terminalColumns, o.terminalRows));
+               },
+               "the terminal the truecolor picture is fitted into; default 80x50")
+            ->type_name("COLSxROWS"),
+    };
+    for (CLI::Option* option : options) option->group(kTruecolor);
+}
+
 bool endsWith(const std::string& text, const std::string& suffix) {
     return text.size() >= suffix.size() &&
            text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
@@ -131,6 +179,8 @@ std::string checkCombination(const CaptureOptions& o) {
                std::to_string(o.startMs) + " ms)";
     if (!o.atMs.empty() && !o.videoFile.empty())
         return "--video needs a steady frame rate; use --start/--end instead of --at";
+    if (o.truecolor && o.utf8Text)
+        return "--utf8 has no colours to show the truecolor picture; use --ansi";
     if (!o.statsFile.empty() && !endsWith(o.statsFile, ".json") && !endsWith(o.statsFile, ".csv"))
         return "--stats writes JSON or CSV: the file name must end in .json or .csv";
     return {};
@@ -147,6 +197,7 @@ ParseResult parseOptions(const std::vector<std::string>& args) {
     app.set_version_flag("--version", "vesper-capture " VG_VERSION);
     declarePositions(app, result.options);
     declareOutputs(app, result.options);
+    declareTruecolor(app, result.options);
     for (CLI::Option* option : app.get_options())
         option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     const CommandLineOutcome outcome = parseCommandLine(app, args);

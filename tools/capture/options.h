@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "driver/schedule.h"
+#include "render/cell_picture.h"
 
 struct CaptureOptions {
     std::string showDir;  // the content folder (--data); empty: searched like the show's
@@ -27,6 +28,13 @@ struct CaptureOptions {
 
     std::string videoFile;  // MP4 of the character picture with the song
     std::string ffmpegProgram = "ffmpeg";
+
+    // The picture beside the FrameBuffer: libcaca's characters, or the
+    // truecolor cells as the show draws them in a terminal of this size.
+    bool truecolor = false;  // --display truecolor
+    CellShape cells = CellShape::HalfBlock;
+    int terminalColumns = 80;
+    int terminalRows = 50;
 
     std::string statsFile;  // .json or .csv; a table also goes to stdout
     bool quiet = false;     // no progress bar
