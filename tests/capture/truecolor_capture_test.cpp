@@ -127,6 +127,16 @@ public:
 
 void registerStripeShow() { vrlAddEffect(0, 1000, 10, "stripes", new StripeScene()); }
 
+class FlatScene : public Base {
+public:
+    void draw() override {
+        unsigned int* pixels = vrlGetFrameBuffer();
+        std::fill(pixels, pixels + 320 * 200, 0x00336699u);
+    }
+};
+
+void registerFlatShow() { vrlAddEffect(0, 1000, 10, "flat", new FlatScene()); }
+
 TEST(TruecolorCapture, ARunWritesCellPicturesAndCountsBytes) {
     const std::filesystem::path previous = std::filesystem::current_path();
     const std::filesystem::path folder =
@@ -154,6 +164,46 @@ TEST(TruecolorCapture, ARunWritesCellPicturesAndCountsBytes) {
     std::ifstream text(folder / "frames" / "cells-000500.ans");
     const std::string ansi{std::istreambuf_iterator<char>(text), {}};
     EXPECT_EQ(std::count(ansi.begin(), ansi.end(), '\n'), 13);
+    std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TruecolorCapture, AVideoShowsTheCellsAtTheVideoSize) {
+    const std::filesystem::path previous = std::filesystem::current_path();
+    const std::filesystem::path folder = std::filesystem::path(::testing::TempDir()) /
+                                         ("vg-capture-truecolor-video-" + std::to_string(getpid()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder / "show" / "resources");
+    // A stand-in encoder that keeps the raw frames it is given.
+    const std::filesystem::path encoder = folder / "keeping-ffmpeg";
+    std::ofstream(encoder) << "#!/bin/sh\nfor last; do :; done\ncat > \"$last\"\n";
+    std::filesystem::permissions(encoder, std::filesystem::perms::owner_all);
+    CaptureOptions options;
+    options.showDir = (folder / "show").string();
+    options.startMs = 0;
+    options.endMs = 100;
+    options.fps = 20;  // 0, 50, 100
+    options.truecolor = true;
+    options.terminalColumns = 33;
+    options.terminalRows = 7;
+    options.videoFile = (folder / "v.mp4").string();
+    options.ffmpegProgram = encoder.string();
+    options.quiet = true;
+    const int status = runCapture(options, registerFlatShow);
+    std::filesystem::current_path(previous);
+    ASSERT_EQ(status, 0);
+    std::ifstream video(folder / "v.mp4", std::ios::binary);
+    const std::string raw{std::istreambuf_iterator<char>(video), {}};
+    ASSERT_EQ(raw.size(), 3u * 640 * 400 * 3) << "three frames of 640 x 400 RGB";
+    // A flat frame stays exactly its colour through the cells and the resize.
+    for (std::size_t i = 0; i < raw.size(); i += 3 * 997)
+        ASSERT_EQ((std::vector<int>{static_cast<unsigned char>(raw[i]), static_cast<unsigned char>(raw[i + 1]),
+                                    static_cast<unsigned char>(raw[i + 2])}),
+                  (std::vector<int>{0x99, 0x66, 0x33}))
+            << "byte " << i;
     std::filesystem::remove_all(folder);
 }
 
