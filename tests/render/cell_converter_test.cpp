@@ -175,6 +175,9 @@ TEST(CellConverter, TwoColoursSplitTheWidestChannel) {
     EXPECT_EQ(cell.background, rgb(14, 0, 0));
     const std::uint32_t same[4] = {rgb(1, 2, 3), rgb(1, 2, 3), rgb(1, 2, 3), rgb(1, 2, 3)};
     EXPECT_EQ(twoColorCell(same, 4), solidCell(rgb(1, 2, 3)));
+    // A sub-cell exactly at the midpoint of the widest channel stays dark.
+    const std::uint32_t tie[4] = {rgb(0, 0, 0), rgb(1, 0, 0), rgb(2, 0, 0), rgb(2, 0, 0)};
+    EXPECT_EQ(twoColorCell(tie, 4), (Cell{rgb(2, 0, 0), rgb(1, 0, 0), 4 | 8}));
     // Means round to nearest for every count of sub-cells on each side.
     std::mt19937 random(4);
     for (int trial = 0; trial < 20000; ++trial) {
