@@ -111,7 +111,12 @@ private:
                 StageTimer timer(times_, Stage::ShowFrame);
                 session_->renderFrame(ms);
             }
-            if (!pipeline.submit(renderFrame(i))) {
+            if (!hasOutputs(i)) {
+                // A contact sheet's frames between its cells: the effects must
+                // still run (they carry state), the characters need not.
+                StageTimer timer(times_, Stage::ShowFrame);
+                session_->renderFrame(positions_[i]);
+            } else if (!pipeline.submit(renderFrame(i))) {
                 pipeline.abandon();
                 bar.finish();
                 return fail(1, pipeline.error());
@@ -122,6 +127,11 @@ private:
         bar.finish();
         if (!error.empty()) return fail(1, error);
         return finishOutputs();
+    }
+
+    bool hasOutputs(std::size_t index) const {
+        return options_.writesPerFrameFiles() || !options_.videoFile.empty() ||
+               !options_.statsFile.empty() || sheetFrames_.count(index) > 0;
     }
 
     const char* dropped() const {

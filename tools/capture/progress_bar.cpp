@@ -53,7 +53,8 @@ std::string ProgressBar::pace(long done, std::chrono::steady_clock::time_point n
     const double seconds = std::chrono::duration<double>(now - first.when).count();
     const long frames = done - first.done;
     char text[64];
-    if (seconds <= 0.0 || frames <= 0) {
+    // Too little time gone for a rate worth showing.
+    if (seconds < 0.5 || frames <= 0) {
         std::snprintf(text, sizeof text, "-- fps  -- left");
         return text;
     }
