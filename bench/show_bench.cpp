@@ -6,6 +6,9 @@
 //   clock, clear the frame, run the timeline, dither to 80 x 50 characters.
 // - WholeFrame: the same with the whole schedule registered, walking
 //   through the show, for the total the viewer waits per frame.
+// - ToolkitShare: the two costliest full-frame toolkit operations, blur4
+//   and drawShaded (SSE2 and plain twin), timed in turn with the bare frame
+//   loop in the same run, as a share of that loop's median ("*_share").
 // Frame costs are reported as the median and 99th percentile of individually
 // timed frames ("median_us", "p99_us").
 #include <benchmark/benchmark.h>
@@ -15,12 +18,17 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <cmath>
 #include <filesystem>
+#include <random>
 #include <vector>
 
 #include "driver/schedule.h"
 #include "engine/random.h"
 #include "engine/vrl.h"
+#include "render/deform_grid.h"
+#include "render/pixel_ops.h"
+#include "render/plain_twins.h"
 #include "platform/caca_console.h"
 
 namespace {
@@ -114,5 +122,67 @@ BENCHMARK(FrameLoop)->Unit(benchmark::kMicrosecond)->Iterations(3000);
 // The whole show at about 30 frames a second.
 void WholeFrame(benchmark::State& state) { timeFrames(state, true, 33); }
 BENCHMARK(WholeFrame)->Unit(benchmark::kMicrosecond)->Iterations(kShowEndMs / 33);
+
+std::vector<unsigned int> noisePixels(int count, unsigned int seed) {
+    std::mt19937 generator(seed);
+    std::vector<unsigned int> pixels(count);
+    for (unsigned int& pixel : pixels) pixel = generator() & 0x00FFFFFFu;
+    return pixels;
+}
+
+// A swirl like the distortion effects make, levels over the whole ramp.
+DeformGrid swirl() {
+    DeformGrid grid;
+    for (int r = 0; r < DeformGrid::kRows; ++r) {
+        for (int c = 0; c < DeformGrid::kColumns; ++c) {
+            const float angle = 0.15f * static_cast<float>(r) + 0.1f * static_cast<float>(c);
+            grid.points[r * DeformGrid::kColumns + c] = {
+                static_cast<int>(r * 8 + 20 * std::sin(angle)),
+                static_cast<int>(c * 8 + 20 * std::cos(angle)),
+                static_cast<int>(127.5f + 127.5f * std::sin(angle * 1.7f))};
+        }
+    }
+    return grid;
+}
+
+template <typename Work>
+double timeOnce(Work work) {
+    const auto begin = Clock::now();
+    work();
+    return std::chrono::duration<double, std::micro>(Clock::now() - begin).count();
+}
+
+double median(std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void ToolkitShare(benchmark::State& state) {
+    enterShowDir();
+    startEngine(false);
+    Console console;
+    const DeformGrid grid = swirl();
+    const std::vector<unsigned int> texture = noisePixels(256 * 256, 7);
+    std::vector<unsigned int> target = noisePixels(320 * 200, 5);
+    std::vector<double> loop, blur, plainBlur, shaded;
+    int ms = 0;
+    for (auto _ : state) {
+        loop.push_back(drawFrame(console, ms));
+        ms = (ms + 17) % kShowEndMs;
+        blur.push_back(timeOnce([&] { blur4(320, 200, target.data()); }));
+        plainBlur.push_back(timeOnce([&] { plain::blur4(320, 200, target.data()); }));
+        shaded.push_back(timeOnce([&] { grid.drawShaded(texture.data(), target.data()); }));
+        benchmark::DoNotOptimize(target.data());
+    }
+    const double bare = median(loop);
+    state.counters["loop_median_us"] = bare;
+    state.counters["blur4_us"] = median(blur);
+    state.counters["blur4_share"] = median(blur) / bare;
+    state.counters["blur4_plain_share"] = median(plainBlur) / bare;
+    state.counters["drawShaded_us"] = median(shaded);
+    state.counters["drawShaded_share"] = median(shaded) / bare;
+    vrlShutDown();
+}
+BENCHMARK(ToolkitShare)->Unit(benchmark::kMicrosecond)->Iterations(2000);
 
 }  // namespace

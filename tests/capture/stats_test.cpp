@@ -67,6 +67,22 @@ TEST(CaptureStats, FramesAreKeptApartByBlockAndOutside) {
     EXPECT_EQ(stats[1].frames, 2);
 }
 
+TEST(CaptureStats, TheWholeFrameAddsEffectsAndDitherOfTheSameFrame) {
+    // The slowest effects and the slowest dither fall on different frames:
+    // no frame took 90 + 9 us, so the whole frame's worst is 90 + 1.
+    StatsCollector collector(1);
+    for (int i = 0; i < 10; ++i) {
+        FrameMeasure m;
+        m.effectsMicros = i == 3 ? 90.0 : 10.0;
+        m.ditherMicros = i == 7 ? 9.0 : 1.0;
+        collector.add(0, m);
+    }
+    const BlockStats stats = collector.summarize().at(0);
+    EXPECT_EQ(stats.effects.p99 + stats.dither.p99, 99.0);
+    EXPECT_EQ(stats.wholeFrame.p99, 91.0);
+    EXPECT_EQ(stats.wholeFrame.median, 11.0);
+}
+
 FrameMeasure withPicture(double frameLuminance, double structure) {
     FrameMeasure m;
     m.frameLuminance = frameLuminance;
@@ -107,6 +123,7 @@ TEST(CaptureStatsReport, TableCsvAndJsonCarryTheSameFigures) {
     s.beats = {61, 30, 2, 1, 0};
     s.effects = {1234.7, 2000.0};
     s.dither = {800.0, 950.25};
+    s.wholeFrame = {2100.0, 2900.75};
     s.blackShare = 0.125;
     s.structure = 0.8124;
     s.structureFrames = 60;
@@ -122,7 +139,7 @@ TEST(CaptureStatsReport, TableCsvAndJsonCarryTheSameFigures) {
               std::string::npos);
     EXPECT_NE(csv.find(",black_share,structure_kept\n"), std::string::npos) << csv;
     EXPECT_NE(csv.find("\n0,1000,Alku,61,12.35,6.50,61,30,2,1,0,1234.7,2000.0,800.0,950.2,"
-                       "0.1250,0.812\n"),
+                       "2100.0,2900.8,0.1250,0.812\n"),
               std::string::npos)
         << csv;
     EXPECT_NE(csv.find("\n,,(no effect),1,"), std::string::npos) << csv;
@@ -145,7 +162,7 @@ TEST(CaptureStatsReport, TableCsvAndJsonCarryTheSameFigures) {
     EXPECT_NE(table.find("0-1000"), std::string::npos);
     EXPECT_NE(table.find("1235"), std::string::npos);  // microseconds, rounded
     EXPECT_NE(table.find("62 frames"), std::string::npos);
-    EXPECT_TRUE(std::regex_search(table, std::regex(R"(950 +12\.5 +0\.812\n)"))) << table;
+    EXPECT_TRUE(std::regex_search(table, std::regex(R"(950 +2901 +12\.5 +0\.812\n)"))) << table;
 }
 
 }  // namespace

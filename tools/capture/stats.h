@@ -31,6 +31,7 @@ struct BlockStats {
     std::array<int, kBeatThresholds.size()> beats{};  // frames with energy strictly above
     CostSummary effects;
     CostSummary dither;
+    CostSummary wholeFrame;  // effects + dither, frame by frame
     // Picture figures: the share of black frames (0..1), and the mean
     // structure kept over the frames that had structure (NaN if none had).
     double blackShare = 0.0;

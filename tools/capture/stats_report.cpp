@@ -130,6 +130,7 @@ std::string statsJson(const StatsReport& report) {
                 (t ? ", " : "") + jsonString(thresholdName(t)) + ": " + std::to_string(s.beats[t]);
         out += "}, \"effects_cost\": " + jsonCost(s.effects);
         out += ", \"dither_cost\": " + jsonCost(s.dither);
+        out += ", \"frame_cost\": " + jsonCost(s.wholeFrame);
         out += ", \"picture\": " + jsonPicture(s) + "}";
     }
     return out + "\n  ],\n  \"song\": " + songJson(report.song) + "\n}\n";
@@ -141,7 +142,8 @@ std::string statsCsv(const StatsReport& report) {
     for (std::size_t t = 0; t < kBeatThresholds.size(); ++t)
         header.push_back(std::string("over_").append(thresholdName(t)));
     for (const char* name :
-         {"effects_median_us", "effects_p99_us", "dither_median_us", "dither_p99_us"})
+         {"effects_median_us", "effects_p99_us", "dither_median_us", "dither_p99_us",
+          "frame_median_us", "frame_p99_us"})
         header.push_back(name);
     for (const std::string& name : pictureHeader()) header.push_back(name);
     std::string out = csvLine(header);
@@ -155,7 +157,8 @@ std::string statsCsv(const StatsReport& report) {
         fields.push_back(format("%.2f", s.frameLuminance));
         fields.push_back(format("%.2f", s.characterLuminance));
         for (int count : s.beats) fields.push_back(std::to_string(count));
-        for (double cost : {s.effects.median, s.effects.p99, s.dither.median, s.dither.p99})
+        for (double cost : {s.effects.median, s.effects.p99, s.dither.median, s.dither.p99,
+                            s.wholeFrame.median, s.wholeFrame.p99})
             fields.push_back(format("%.1f", cost));
         for (const std::string& field : pictureFields(s)) fields.push_back(field);
         out += csvLine(fields);
@@ -169,7 +172,7 @@ std::string statsTable(const StatsReport& report) {
     std::vector<std::string> header = {"block ms", "scene", "frames", "FB luma", "char luma"};
     for (std::size_t t = 0; t < kBeatThresholds.size(); ++t)
         header.push_back(std::string(">").append(thresholdName(t)));
-    for (const char* name : {"fx med us", "fx p99 us", "dither med", "dither p99"})
+    for (const char* name : {"fx med us", "fx p99 us", "dither med", "dither p99", "frame p99"})
         header.push_back(name);
     for (const std::string& name : pictureTableHeader()) header.push_back(name);
     lines.push_back(header);
@@ -180,7 +183,8 @@ std::string statsTable(const StatsReport& report) {
             std::to_string(s.frames), format("%.1f", s.frameLuminance),
             format("%.1f", s.characterLuminance)};
         for (int count : s.beats) line.push_back(std::to_string(count));
-        for (double cost : {s.effects.median, s.effects.p99, s.dither.median, s.dither.p99})
+        for (double cost :
+             {s.effects.median, s.effects.p99, s.dither.median, s.dither.p99, s.wholeFrame.p99})
             line.push_back(format("%.0f", cost));
         for (const std::string& field : pictureTableFields(s)) line.push_back(field);
         lines.push_back(line);
