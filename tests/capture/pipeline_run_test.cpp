@@ -86,6 +86,22 @@ TEST_F(PipelineRun, OneThreadOrTwoWriteTheSameBytes) {
     EXPECT_EQ(threaded.at("v.mp4").size(), 13u * 640 * 400 * 3);
 }
 
+TEST_F(PipelineRun, ProgressTellsTheRateAndTheEndSaysWhatWasWritten) {
+    const fs::path sheet = scratch_ / "sheet.png";
+    const Outcome outcome = run("--data '" + show_.string() +
+                                    "' --start 0 --end 2500 --sheet '" + sheet.string() + "'",
+                                scratch_);
+    ASSERT_EQ(outcome.status, 0) << outcome.errors;
+    // Not a terminal: a line every tenth, the later ones with a rate.
+    EXPECT_NE(outcome.errors.find("100%  frame 151/151  at 2500 ms  "), std::string::npos)
+        << outcome.errors;
+    EXPECT_NE(outcome.errors.find(" fps  0:00 left\n"), std::string::npos) << outcome.errors;
+    EXPECT_NE(outcome.errors.find("vesper-capture: wrote " + sheet.string() + " ("),
+              std::string::npos)
+        << outcome.errors;
+    EXPECT_NE(outcome.errors.find(" kB) in "), std::string::npos) << outcome.errors;
+}
+
 pid_t start(const std::vector<std::string>& args) {
     std::vector<char*> argv;
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));

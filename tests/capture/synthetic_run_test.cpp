@@ -146,7 +146,7 @@ TEST_F(SyntheticRun, StatsPerBlockAreExact) {
     const auto& black = csv[2];
     const auto& song = csv[3];
     const auto& outside = csv[4];
-    ASSERT_EQ(white.size(), 17u);
+    ASSERT_EQ(white.size(), 19u);
 
     EXPECT_EQ((std::vector<std::string>(white.begin(), white.begin() + 5)),
               (std::vector<std::string>{"0", "1000", "white", "10", "255.00"}));
@@ -167,10 +167,15 @@ TEST_F(SyntheticRun, StatsPerBlockAreExact) {
     // black one, and both blocks of black frames look the same.
     EXPECT_GT(std::stod(white[5]), std::stod(black[5]) + 50.0);
     EXPECT_EQ(black[5], song[5]);
-    // Costs: medians never above the p99.
-    for (const auto* row : {&white, &black})
-        for (int column : {11, 13})
+    // Costs: medians never above the p99; the whole frame costs at least
+    // its effects, and (ten frames: the p99 is the largest) at most effects
+    // and dither at their worst.
+    for (const auto* row : {&white, &black}) {
+        for (int column : {11, 13, 15})
             EXPECT_LE(std::stod((*row)[column]), std::stod((*row)[column + 1]));
+        EXPECT_GE(std::stod((*row)[16]), std::stod((*row)[12]));
+        EXPECT_LE(std::stod((*row)[16]), std::stod((*row)[12]) + std::stod((*row)[14]) + 0.2);
+    }
 }
 
 TEST_F(SyntheticRun, PictureFiguresPerBlockAreExact) {

@@ -25,6 +25,7 @@ ProgressBar::ProgressBar(std::FILE* out, long total, bool enabled)
 void ProgressBar::update(long done, int positionMs) {
     if (!enabled_ || total_ <= 0) return;
     const auto now = std::chrono::steady_clock::now();
+    remember(done, now);
     const double fraction = static_cast<double>(done) / static_cast<double>(total_);
     if (terminal_) {
         if (done < total_ && now - lastDraw_ < std::chrono::milliseconds(100)) return;
@@ -44,17 +45,20 @@ void ProgressBar::update(long done, int positionMs) {
                  positionMs, pace(done, now).c_str());
 }
 
-std::string ProgressBar::pace(long done, std::chrono::steady_clock::time_point now) {
-    // The rate over the last few seconds, not since the start: scenes differ
-    // in cost, and the time left should follow the frames being made now.
+// The rate over the last few seconds, not since the start: scenes differ in
+// cost, and the time left should follow the frames being made now.
+void ProgressBar::remember(long done, std::chrono::steady_clock::time_point now) {
     samples_.push_back({now, done});
-    while (samples_.size() > 2 && now - samples_.front().when > kPaceWindow) samples_.pop_front();
+    while (samples_.size() > 2 && now - samples_[1].when >= kPaceWindow) samples_.pop_front();
+}
+
+std::string ProgressBar::pace(long done, std::chrono::steady_clock::time_point now) const {
     const Sample& first = samples_.front();
     const double seconds = std::chrono::duration<double>(now - first.when).count();
     const long frames = done - first.done;
     char text[64];
-    // Too little time gone for a rate worth showing.
-    if (seconds < 0.5 || frames <= 0) {
+    // Too little done yet for a rate worth showing.
+    if (seconds <= 0.0 || frames <= 0 || (frames < 10 && seconds < 0.5)) {
         std::snprintf(text, sizeof text, "-- fps  -- left");
         return text;
     }

@@ -19,7 +19,8 @@ private:
         long done;
     };
     // "58 fps  3:12 left".
-    std::string pace(long done, std::chrono::steady_clock::time_point now);
+    void remember(long done, std::chrono::steady_clock::time_point now);
+    std::string pace(long done, std::chrono::steady_clock::time_point now) const;
 
     std::FILE* out_;
     long total_;
