@@ -10,6 +10,7 @@
 
 #include "tools/capture/character_picture.h"
 #include "tools/capture/frame_outputs.h"
+#include "tools/capture/picture_figures.h"
 
 namespace {
 
@@ -53,6 +54,19 @@ TEST(GlyphCache, DrawsTheFontRenderersBytes) {
         // The video's frame as the old way made it: the whole picture resampled.
         const RgbImage video = videoSize.draw(cells, kCharColumns, kCharRows);
         EXPECT_EQ(video.rgb, resizeArea(rendered, kVideoWidth, kVideoHeight).rgb);
+
+        // The statistics' figures from the cell lights, to the last bit.
+        const std::vector<double> measured = characterCellLuminance(rendered);
+        const int cellPixels = fontSize.cellWidth() * fontSize.cellHeight();
+        std::uint64_t thousandths = 0;
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            const CellLight& light = fontSize.light(cells[i]);
+            EXPECT_EQ(light.luminance / cellPixels, measured[i]) << "cell " << i;
+            thousandths += light.luminanceThousandths;
+        }
+        EXPECT_EQ(static_cast<double>(thousandths) / 1000.0 /
+                      (static_cast<double>(cellPixels) * static_cast<double>(cells.size())),
+                  meanLuminance(rendered));
     }
     // Noise alone needs many colour pairs; they are made once each.
     EXPECT_GT(fontSize.size(), 16u);

@@ -55,6 +55,22 @@ RgbImage FrameOutputs::videoFrame(const FrameJob& job) {
     return videoCells_.draw(job.cells, kCharColumns, kCharRows);
 }
 
+// The picture figures from the cache's cell lights: the very doubles that
+// measuring the drawn picture gives, without drawing it.
+void FrameOutputs::measureCharacters(FrameJob& job) {
+    const int cellPixels = pictureCells_.cellWidth() * pictureCells_.cellHeight();
+    std::vector<double> cells(job.cells.size());
+    std::uint64_t thousandths = 0;
+    for (std::size_t i = 0; i < job.cells.size(); ++i) {
+        const CellLight& light = pictureCells_.light(job.cells[i]);
+        cells[i] = light.luminance / cellPixels;
+        thousandths += light.luminanceThousandths;
+    }
+    const double pixels = static_cast<double>(cellPixels) * static_cast<double>(job.cells.size());
+    job.measure.characterLuminance = static_cast<double>(thousandths) / 1000.0 / pixels;
+    job.measure.structure = cellCorrelation(frameCellLuminance(job.frameBuffer.data()), cells);
+}
+
 std::string FrameOutputs::take(FrameJob& job) {
     const bool onSheet = !job.sheetLabel.empty();
     RgbImage frame;
@@ -63,7 +79,8 @@ std::string FrameOutputs::take(FrameJob& job) {
         frame = imageFromFrameBuffer(job.frameBuffer.data(), kFrameWidth, kFrameHeight);
     }
     RgbImage picture;
-    if (options_.charPng || onSheet || !options_.statsFile.empty()) picture = characters(job);
+    const bool statsFromPicture = !options_.statsFile.empty() && job.fullPicture;
+    if (options_.charPng || onSheet || statsFromPicture) picture = characters(job);
 
     std::string error;
     {
@@ -93,8 +110,12 @@ std::string FrameOutputs::take(FrameJob& job) {
     if (!options_.statsFile.empty()) {
         StageTimer timer(times_, Stage::Conversion);
         job.measure.frameLuminance = meanLuminance(job.frameBuffer.data(), kFrameWidth * kFrameHeight);
-        job.measure.characterLuminance = meanLuminance(picture);
-        job.measure.structure = structureKept(job.frameBuffer.data(), picture);
+        if (statsFromPicture) {
+            job.measure.characterLuminance = meanLuminance(picture);
+            job.measure.structure = structureKept(job.frameBuffer.data(), picture);
+        } else {
+            measureCharacters(job);
+        }
         stats_.add(job.block, job.measure);
     }
     return {};

@@ -59,6 +59,7 @@ public:
 private:
     RgbImage characters(const FrameJob& job);
     RgbImage videoFrame(const FrameJob& job);
+    void measureCharacters(FrameJob& job);
 
     const CaptureOptions& options_;
     GlyphCache pictureCells_;

@@ -1,5 +1,7 @@
 #include "tools/capture/glyph_cache.h"
 
+#include "tools/capture/picture_figures.h"
+
 #include <caca.h>
 
 #include <cstring>
@@ -38,15 +40,31 @@ void GlyphCache::renderBlock(const CharacterCell& cell, std::uint8_t* out) {
     std::memcpy(out, glyph.rgb.data(), glyph.rgb.size());
 }
 
-const std::uint8_t* GlyphCache::block(const CharacterCell& cell) {
+std::size_t GlyphCache::blockIndex(const CharacterCell& cell) {
     const std::size_t blockBytes = static_cast<std::size_t>(cellWidth_) * cellHeight_ * 3;
-    const auto [slot, added] = blockOffset_.try_emplace(cellKey(cell), blocks_.size());
+    const auto [slot, added] = blockOffset_.try_emplace(cellKey(cell), lights_.size());
     if (added) {
         blocks_.resize(blocks_.size() + blockBytes);
-        renderBlock(cell, blocks_.data() + slot->second);
+        std::uint8_t* pixels = blocks_.data() + slot->second * blockBytes;
+        renderBlock(cell, pixels);
+        CellLight light;
+        for (std::size_t i = 0; i < blockBytes; i += 3) {
+            light.luminance += pixelLuminance(pixels[i], pixels[i + 1], pixels[i + 2]);
+            light.luminanceThousandths += lumaThousandths(pixels[i], pixels[i + 1], pixels[i + 2]);
+        }
+        lights_.push_back(light);
     }
-    return blocks_.data() + slot->second;
+    return slot->second;
 }
+
+const std::uint8_t* GlyphCache::block(const CharacterCell& cell) {
+    const std::size_t blockBytes = static_cast<std::size_t>(cellWidth_) * cellHeight_ * 3;
+    // The index first: making a block may move the storage.
+    const std::size_t index = blockIndex(cell);
+    return blocks_.data() + index * blockBytes;
+}
+
+const CellLight& GlyphCache::light(const CharacterCell& cell) { return lights_[blockIndex(cell)]; }
 
 RgbImage GlyphCache::draw(const std::vector<CharacterCell>& cells, int columns, int rows) {
     RgbImage image(columns * cellWidth_, rows * cellHeight_);

@@ -19,6 +19,14 @@ struct CharacterCell {
     std::uint32_t attribute = 0;  // the console's colour pair and style
 };
 
+// The light of one drawn cell, for the picture figures: the sum of its
+// pixels' luminance added row by row (as over a whole picture, so the same
+// double), and the same in exact thousandths.
+struct CellLight {
+    double luminance = 0.0;
+    std::uint64_t luminanceThousandths = 0;
+};
+
 class GlyphCache {
 public:
     // cellWidth x cellHeight: the pixels of one cell in the pictures drawn,
@@ -27,12 +35,15 @@ public:
 
     // A picture of columns x rows cells, row after row.
     RgbImage draw(const std::vector<CharacterCell>& cells, int columns, int rows);
+    // The light of each cell as draw() would show it, without drawing.
+    const CellLight& light(const CharacterCell& cell);
     int cellWidth() const { return cellWidth_; }
     int cellHeight() const { return cellHeight_; }
     std::size_t size() const { return blockOffset_.size(); }
 
 private:
     const std::uint8_t* block(const CharacterCell& cell);
+    std::size_t blockIndex(const CharacterCell& cell);
     void renderBlock(const CharacterCell& cell, std::uint8_t* out);
 
     const caca_font* font_;
@@ -45,7 +56,8 @@ private:
     };
     std::unique_ptr<caca_canvas, CanvasFree> oneCell_;
     std::vector<std::uint8_t> blocks_;  // RGB cells, one after another
-    std::unordered_map<std::uint64_t, std::size_t> blockOffset_;
+    std::vector<CellLight> lights_;     // one a block, in the same order
+    std::unordered_map<std::uint64_t, std::size_t> blockOffset_;  // key to block index
 };
 
 // Characters a cell cannot draw alone (those two cells wide): a picture

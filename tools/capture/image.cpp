@@ -4,11 +4,6 @@
 
 namespace {
 
-// Luma weights in thousandths, so sums stay exact integers.
-std::uint64_t lumaTimes1000(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
-    return 299u * r + 587u * g + 114u * b;
-}
-
 // Resamples along one axis. `count` lines of `srcLength` samples become lines
 // of `dstLength`; `stride`/`step` describe how samples lie in memory. A source
 // sample i covers [i * dst, (i + 1) * dst) and a target sample x covers
@@ -93,7 +88,7 @@ double meanLuminance(const RgbImage& image) {
     if (count == 0) return 0.0;
     std::uint64_t sum = 0;
     for (std::size_t i = 0; i < count; ++i)
-        sum += lumaTimes1000(image.rgb[i * 3], image.rgb[i * 3 + 1], image.rgb[i * 3 + 2]);
+        sum += lumaThousandths(image.rgb[i * 3], image.rgb[i * 3 + 1], image.rgb[i * 3 + 2]);
     return static_cast<double>(sum) / 1000.0 / static_cast<double>(count);
 }
 
@@ -102,7 +97,7 @@ double meanLuminance(const std::uint32_t* frameBuffer, int pixelCount) {
     std::uint64_t sum = 0;
     for (int i = 0; i < pixelCount; ++i) {
         const std::uint32_t p = frameBuffer[i];
-        sum += lumaTimes1000(p & 0xFF, (p >> 8) & 0xFF, (p >> 16) & 0xFF);
+        sum += lumaThousandths(p & 0xFF, (p >> 8) & 0xFF, (p >> 16) & 0xFF);
     }
     return static_cast<double>(sum) / 1000.0 / pixelCount;
 }

@@ -33,6 +33,11 @@ void blit(RgbImage& target, const RgbImage& source, int x, int y);
 
 void fill(RgbImage& image, std::uint8_t r, std::uint8_t g, std::uint8_t b);
 
+// Luma weights in thousandths, so sums stay exact integers.
+inline std::uint64_t lumaThousandths(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
+    return 299u * r + 587u * g + 114u * b;
+}
+
 // Mean of 0.299 R + 0.587 G + 0.114 B over all pixels, 0 to 255.
 double meanLuminance(const RgbImage& image);
 double meanLuminance(const std::uint32_t* frameBuffer, int pixelCount);

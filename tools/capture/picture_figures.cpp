@@ -13,8 +13,6 @@ constexpr int kFrameHeight = 200;
 constexpr int kCellWidth = kFrameWidth / kCharColumns;
 constexpr int kCellHeight = kFrameHeight / kCharRows;
 
-double luma(double r, double g, double b) { return 0.299 * r + 0.587 * g + 0.114 * b; }
-
 // Below this variance (in luminance squared) the cells count as all alike:
 // far under one step of 8-bit light, so only rounding is ignored.
 constexpr double kFlatVariance = 1e-9;
@@ -27,7 +25,7 @@ std::vector<double> frameCellLuminance(const std::uint32_t* frameBuffer) {
         for (int x = 0; x < kFrameWidth; ++x) {
             const std::uint32_t p = frameBuffer[y * kFrameWidth + x];
             cells[(y / kCellHeight) * kCharColumns + x / kCellWidth] +=
-                luma(p & 0xFF, (p >> 8) & 0xFF, (p >> 16) & 0xFF);
+                pixelLuminance(p & 0xFF, (p >> 8) & 0xFF, (p >> 16) & 0xFF);
         }
     }
     for (double& cell : cells) cell /= kCellWidth * kCellHeight;
@@ -42,7 +40,7 @@ std::vector<double> characterCellLuminance(const RgbImage& characters) {
     for (int y = 0; y < cellHeight * kCharRows; ++y) {
         for (int x = 0; x < cellWidth * kCharColumns; ++x) {
             const std::uint8_t* c = characters.pixel(x, y);
-            cells[(y / cellHeight) * kCharColumns + x / cellWidth] += luma(c[0], c[1], c[2]);
+            cells[(y / cellHeight) * kCharColumns + x / cellWidth] += pixelLuminance(c[0], c[1], c[2]);
         }
     }
     for (double& cell : cells) cell /= cellWidth * cellHeight;
