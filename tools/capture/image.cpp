@@ -30,6 +30,15 @@ void resampleAxis(const std::uint8_t* src, std::uint8_t* dst, int srcLength, int
     }
 }
 
+// Resamples the rows of `across` (columns already at their new count).
+RgbImage resampleRows(const RgbImage& across, int height) {
+    const int width = across.width;
+    RgbImage result(width, height);
+    resampleAxis(across.rgb.data(), result.rgb.data(), across.height, height, width, 3, 3,
+                 static_cast<std::size_t>(width) * 3, static_cast<std::size_t>(width) * 3);
+    return result;
+}
+
 }  // namespace
 
 RgbImage imageFromFrameBuffer(const std::uint32_t* pixels, int width, int height) {
@@ -53,14 +62,14 @@ RgbImage resizeArea(const RgbImage& source, int width, int height) {
     if (source.width == width && source.height == height) return source;
     if (width <= 0 || height <= 0 || source.width <= 0 || source.height <= 0)
         return RgbImage(std::max(width, 0), std::max(height, 0));
+    // An axis that keeps its length would come out as it went in: skipped.
+    if (source.width == width) return resampleRows(source, height);
     RgbImage across(width, source.height);
     resampleAxis(source.rgb.data(), across.rgb.data(), source.width, width, source.height,
                  static_cast<std::size_t>(source.width) * 3, static_cast<std::size_t>(width) * 3, 3,
                  3);
-    RgbImage result(width, height);
-    resampleAxis(across.rgb.data(), result.rgb.data(), source.height, height, width, 3, 3,
-                 static_cast<std::size_t>(width) * 3, static_cast<std::size_t>(width) * 3);
-    return result;
+    if (source.height == height) return across;
+    return resampleRows(across, height);
 }
 
 void blit(RgbImage& target, const RgbImage& source, int x, int y) {
