@@ -26,6 +26,7 @@
 #include "tools/capture/stage_times.h"
 #include "tools/capture/stats.h"
 #include "tools/capture/stats_report.h"
+#include "tools/capture/thread_clock.h"
 #include "tools/capture/truecolor_picture.h"
 #include "tools/capture/video_writer.h"
 #include "tools/capture/workload_check.h"
@@ -178,12 +179,12 @@ private:
             StageTimer timer(times_, Stage::ShowFrame);
             job.measure.effectsMicros = session_->renderFrame(job.ms);
         }
-        const auto ditherStart = std::chrono::steady_clock::now();
-        drawPicture(job.ms);
-        const auto ditherEnd = std::chrono::steady_clock::now();
-        times_.add(Stage::Dither, ditherEnd - ditherStart);
-        job.measure.ditherMicros =
-            std::chrono::duration<double, std::micro>(ditherEnd - ditherStart).count();
+        const double ditherCpuStart = threadMicros();
+        {
+            StageTimer timer(times_, Stage::Dither);
+            drawPicture(job.ms);
+        }
+        job.measure.ditherMicros = threadMicros() - ditherCpuStart;
         job.measure.energy = session_->energy();
 
         StageTimer timer(times_, Stage::Conversion);

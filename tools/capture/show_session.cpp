@@ -6,6 +6,7 @@
 #include "driver/schedule.h"
 #include "effects/loudness.h"
 #include "engine/vrl.h"
+#include "tools/capture/thread_clock.h"
 
 namespace {
 
@@ -42,10 +43,9 @@ double ShowSession::renderFrame(int ms) {
     vrlSetPosition(ms);
     vrlUpdateTimer();
     std::memset(vrlGetFrameBuffer(), 0, kWidth * kHeight * 4);
-    const auto begin = std::chrono::steady_clock::now();
+    const double begin = threadMicros();
     vrlRun();
-    const auto end = std::chrono::steady_clock::now();
-    return std::chrono::duration<double, std::micro>(end - begin).count();
+    return threadMicros() - begin;
 }
 
 const unsigned int* ShowSession::frameBuffer() const { return vrlGetFrameBuffer(); }

@@ -17,7 +17,7 @@ public:
     ShowSession& operator=(const ShowSession&) = delete;
 
     // The show's frame: latch `ms`, clear the FrameBuffer, draw every active
-    // effect. Returns how long the effects took, in microseconds.
+    // effect. Returns the processor time the effects took, in microseconds.
     double renderFrame(int ms);
 
     const unsigned int* frameBuffer() const;
