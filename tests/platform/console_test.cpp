@@ -13,7 +13,10 @@
 #include <utility>
 #include <vector>
 
+#include "engine/vrl.h"
 #include "platform/caca_console.h"
+#include "platform/console_input.h"
+#include "platform/truecolor_console.h"
 #include "platform/win_console.h"
 
 namespace {
@@ -34,25 +37,41 @@ struct ChildRun {
 };
 
 // Runs `body` in a child whose standard input and output are a fresh
-// pseudo-terminal of 80 columns and `rows` rows, reading the terminal's side as it goes so a
-// display that writes much never blocks. The child's exit status is
-// body's result.
-ChildRun runOnTerminal(const std::function<int()>& body, unsigned short rows = 50) {
+// pseudo-terminal of 80 columns and `rows` rows, reading the terminal's
+// side as it goes so a display that writes much never blocks. Each time the
+// child calls its `ready` the next of `typed` is typed into the terminal.
+// The child's exit status is body's result.
+using Ready = std::function<void()>;
+ChildRun runOnTerminal(const std::function<int(const Ready&)>& body, unsigned short rows = 50,
+                       std::vector<std::string> typed = {}) {
     ChildRun run;
     winsize size{};
     size.ws_col = 80;
     size.ws_row = rows;
+    int readyPipe[2];
+    if (pipe(readyPipe) != 0) return run;
     int master = -1;
     std::fflush(nullptr);
     const pid_t child = forkpty(&master, nullptr, nullptr, &size);
-    if (child == 0) _exit(body());
+    if (child == 0) {
+        close(readyPipe[0]);
+        _exit(body([&] { (void)!write(readyPipe[1], "r", 1); }));
+    }
+    close(readyPipe[1]);
     if (child < 0) return run;
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    fcntl(readyPipe[0], F_SETFL, fcntl(readyPipe[0], F_GETFL) | O_NONBLOCK);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    std::size_t nextTyped = 0;
     char buffer[4096];
     for (;;) {
         ssize_t got;
         while ((got = read(master, buffer, sizeof buffer)) > 0) run.written.append(buffer, got);
+        char signal;
+        if (read(readyPipe[0], &signal, 1) == 1 && nextTyped < typed.size()) {
+            const std::string& keys = typed[nextTyped++];
+            if (write(master, keys.data(), keys.size()) != static_cast<ssize_t>(keys.size())) break;
+        }
         if (waitpid(child, &run.status, WNOHANG) == child) break;
         if (std::chrono::steady_clock::now() > deadline) {
             kill(child, SIGKILL);
@@ -64,6 +83,7 @@ ChildRun runOnTerminal(const std::function<int()>& body, unsigned short rows = 5
     ssize_t got;
     while ((got = read(master, buffer, sizeof buffer)) > 0) run.written.append(buffer, got);
     close(master);
+    close(readyPipe[0]);
     return run;
 }
 
@@ -72,7 +92,7 @@ bool exitedWith(const ChildRun& run, int code) {
 }
 
 TEST(TerminalCursor, HiddenAndShownAgainOnTheTerminal) {
-    const ChildRun run = runOnTerminal([] {
+    const ChildRun run = runOnTerminal([](const Ready&) {
         CONSOLE_CURSOR_INFO cursor{1, FALSE};
         if (!SetConsoleCursorInfo(GetStdHandle(STD_OUTPUT_HANDLE), &cursor)) return 1;
         std::fputs("|", stdout);
@@ -93,7 +113,7 @@ TEST(TerminalCursor, OnlyTheStandardOutputHandleIsAConsole) {
 TEST(CacaConsole, TheTerminalDriverStartsOnAKnownTerminalAndRefusesADumbOne) {
     if (!haveDriver("ncurses")) GTEST_SKIP() << "libcaca without its ncurses driver";
     for (const char* term : {"xterm-256color", "dumb", "nosuchterm"}) {
-        const ChildRun run = runOnTerminal([term] {
+        const ChildRun run = runOnTerminal([term](const Ready&) {
             setenv("TERM", term, 1);
             setenv("CACA_DRIVER", "ncurses", 1);
             const int opened = caca_init();
@@ -115,7 +135,7 @@ std::vector<unsigned int> halfWhitePicture() {
 TEST(CacaConsole, ASmallerTerminalGetsTheWholePictureScaledNotCut) {
     if (!haveDriver("ncurses")) GTEST_SKIP() << "libcaca without its ncurses driver";
     const ChildRun run = runOnTerminal(
-        [] {
+        [](const Ready&) {
             setenv("TERM", "xterm-256color", 1);
             setenv("CACA_DRIVER", "ncurses", 1);
             if (caca_init() != 0) return 10;
@@ -139,6 +159,56 @@ TEST(CacaConsole, ASmallerTerminalGetsTheWholePictureScaledNotCut) {
         25);
     EXPECT_TRUE(exitedWith(run, 0)) << "status " << run.status
                                     << " (1: bottom row not white, 2: top half not black)";
+}
+
+TEST(TruecolorConsole, EveryKeyTypedReachesThePumpInOrder) {
+    // A burst of arrows, Space, keys the show does not use and a lone
+    // Escape; then, on its own, Ctrl+C (a byte, not a signal, in raw mode).
+    std::string burst;
+    for (int i = 0; i < 100; ++i) burst += "\x1b[C";
+    burst += "\x1b[D x\x1b[A\x1b[1;5D\x1b";
+    std::vector<int> expected(100, VRL_KEY_RIGHT);
+    expected.insert(expected.end(), {VRL_KEY_LEFT, VRL_KEY_SPACE, VRL_KEY_LEFT});
+    const ChildRun run = runOnTerminal(
+        [&expected](const Ready& ready) {
+            TruecolorConsole console(CellShape::HalfBlock, 0);
+            if (!console.open().empty()) return 10;
+            InputPump pump;
+            pump.attach(&console);
+            ready();
+            std::vector<int> keys;
+            for (int wait = 0; wait < 400 && keys.size() < expected.size(); ++wait) {
+                int batch[32];
+                const int count = pump.takeEngineKeys(batch, 32);
+                keys.insert(keys.end(), batch, batch + count);
+                if (count == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            if (keys != expected) return 1;
+            // The lone Escape counts once nothing has followed it for a while.
+            std::this_thread::sleep_for(std::chrono::milliseconds(2 * KeyParser::kEscapeTimeoutMs));
+            if (!pump.takeEscapePress()) return 2;
+            if (pump.quitRequested()) return 3;
+            ready();
+            for (int wait = 0; wait < 400 && !pump.quitRequested(); ++wait) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                pump.drain();
+            }
+            const bool quit = pump.quitRequested();
+            console.close();
+            return quit ? 0 : 4;
+        },
+        50, {burst, "\x03"});
+    EXPECT_TRUE(exitedWith(run, 0)) << "status " << run.status
+                                    << " (1: keys lost or reordered, 2: no Escape, 3: Escape read as a quit,"
+                                       " 4: Ctrl+C not a quit)";
+}
+
+TEST(TruecolorConsole, TerminalKeysMeanWhatTheShowExpects) {
+    EXPECT_EQ(consoleInputForTerminalKey(TerminalKey::Escape), ConsoleInput::Escape);
+    EXPECT_EQ(consoleInputForTerminalKey(TerminalKey::Interrupt), ConsoleInput::CtrlC);
+    EXPECT_EQ(consoleInputForTerminalKey(TerminalKey::Left), ConsoleInput::Left);
+    EXPECT_EQ(consoleInputForTerminalKey(TerminalKey::Right), ConsoleInput::Right);
+    EXPECT_EQ(consoleInputForTerminalKey(TerminalKey::Space), ConsoleInput::Space);
 }
 
 }  // namespace
