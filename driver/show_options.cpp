@@ -78,7 +78,7 @@ void declareShowOptions(CLI::App& app, ShowSettings& settings) {
                else if (name == "sextant") settings.cells = CellShape::Sextant;
                else refuseValue("option --cells takes half, quadrant or sextant, not \"" + name + "\"");
            },
-           "the truecolor picture's cells: half (default, 1 x 2 pixels a cell), quadrant (2 x 2) "
+           "the truecolor picture's cells: half (default, upper and lower half of a cell), quadrant (2 x 2) "
            "or sextant (2 x 3)")
         ->type_name("SHAPE");
     app.add_option_function<std::string>(

@@ -168,3 +168,13 @@ void RawTerminal::sendFrame(std::string_view bytes) {
     pending_.append(bytes);
     writePending();
 }
+
+void RawTerminal::sendPendingUntil(std::chrono::steady_clock::time_point deadline) {
+    using Clock = std::chrono::steady_clock;
+    while (open_ && !writePending()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) return;
+        pollfd waiting{output_, POLLOUT, 0};
+        if (poll(&waiting, 1, static_cast<int>(left.count())) <= 0) return;
+    }
+}

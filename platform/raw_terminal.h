@@ -6,6 +6,7 @@
 // modes and screen exactly as they were.
 #include <termios.h>
 
+#include <chrono>
 #include <string>
 #include <string_view>
 
@@ -47,6 +48,10 @@ public:
     // One write of a whole frame. What the terminal does not take at once
     // is kept and sent by readyForFrame() before any later frame.
     void sendFrame(std::string_view bytes);
+    // Keeps handing the rest of the last frame to the terminal as fast as it
+    // takes it, until all is sent or `deadline` comes. Without this a frame
+    // larger than the terminal's buffer would go out one buffer a frame.
+    void sendPendingUntil(std::chrono::steady_clock::time_point deadline);
 
 private:
     bool writePending();

@@ -1,6 +1,7 @@
 #include "platform/truecolor_console.h"
 
 #include <chrono>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -73,4 +74,10 @@ void TruecolorConsole::present(const std::uint32_t* frame) {
     terminal_.sendFrame(bytes);
     ++stats_.framesSent;
     stats_.bytesSent += static_cast<long long>(bytes.size());
+}
+
+void TruecolorConsole::waitForNextFrame() {
+    const auto due = pacer_.nextFrameAfter(FramePacer::Clock::now());
+    terminal_.sendPendingUntil(due);
+    std::this_thread::sleep_until(due);
 }

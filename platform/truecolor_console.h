@@ -40,7 +40,8 @@ public:
     // Draws the frame unless the terminal is still busy with the last one,
     // re-fitting the picture after a resize.
     void present(const std::uint32_t* frame) override;
-    void waitForNextFrame() override { pacer_.wait(); }
+    // Sends what the terminal has not taken yet while it waits.
+    void waitForNextFrame() override;
 
     // The keys typed since the last call, one at a time; never waits.
     std::optional<ConsoleInput> next() override;
