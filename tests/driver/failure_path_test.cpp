@@ -79,6 +79,25 @@ TEST_F(ShowProgram, AConsoleThatDoesNotStartIsReportedAndTheShowStillExitsZero) 
     }
 }
 
+TEST_F(ShowProgram, TruecolorWithoutATerminalSaysSoAndFallsBackToTheConsole) {
+    for (const char* display : {"truecolor", "auto"}) {
+        const ShowRun show = run("--mute --display " + std::string(display) + " --data " + quoted(VG_SHOW_DIR),
+                                 "COLORTERM=truecolor CACA_DRIVER=no-such-driver");
+        EXPECT_EQ(show.status, 0) << display;
+        EXPECT_EQ(show.out, "Loading.....\n") << display;
+        EXPECT_NE(show.err.find("the truecolor picture needs one terminal on standard input and output; "
+                                "showing the libcaca picture instead"),
+                  std::string::npos)
+            << show.err;
+        EXPECT_NE(show.err.find("Couldn't initialize LibCaCa"), std::string::npos) << show.err;
+    }
+    // Without COLORTERM, auto never tries the truecolor picture.
+    const ShowRun plain = run("--mute --display auto --data " + quoted(VG_SHOW_DIR),
+                              "COLORTERM= CACA_DRIVER=no-such-driver");
+    EXPECT_EQ(plain.err.find("truecolor"), std::string::npos) << plain.err;
+    EXPECT_NE(plain.err.find("Couldn't initialize LibCaCa"), std::string::npos) << plain.err;
+}
+
 TEST_F(ShowProgram, HelpVersionAndBadOptionsNeverLoadTheShow) {
     const ShowRun help = run("--help");
     EXPECT_EQ(help.status, 0);
