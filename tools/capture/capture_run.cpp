@@ -189,7 +189,7 @@ private:
 
         StageTimer timer(times_, Stage::Conversion);
         if (truecolor_) {
-            if (needsPicture(onSheet)) job.fullPicture = truecolor_->render();
+            if (needsPicture(onSheet)) job.truecolorCells = truecolor_->cells();
         } else {
             job.cells = picture_.cells();
             if (!drawableCellByCell(job.cells)) job.fullPicture = picture_.render();

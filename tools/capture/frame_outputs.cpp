@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tools/capture/cell_image.h"
 #include "tools/capture/character_picture.h"
 #include "tools/capture/output_file.h"
 #include "tools/capture/picture_figures.h"
@@ -72,6 +73,10 @@ void FrameOutputs::measureCharacters(FrameJob& job) {
 }
 
 std::string FrameOutputs::take(FrameJob& job) {
+    if (job.truecolorCells) {
+        StageTimer timer(times_, Stage::Drawing);
+        job.fullPicture = renderCells(*job.truecolorCells);
+    }
     const bool onSheet = !job.sheetLabel.empty();
     RgbImage frame;
     if (options_.framePng || onSheet) {

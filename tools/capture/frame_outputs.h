@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "render/cell_picture.h"
 #include "tools/capture/contact_sheet.h"
 #include "tools/capture/glyph_cache.h"
 #include "tools/capture/image.h"
@@ -36,6 +37,8 @@ struct FrameJob {
     std::vector<CharacterCell> cells;
     // Drawn by the full renderer when the cells cannot be drawn one by one.
     std::optional<RgbImage> fullPicture;
+    // The truecolor picture's cells, drawn into fullPicture on the output side.
+    std::optional<CellPicture> truecolorCells;
     std::vector<std::uint32_t> frameBuffer;  // only when an output needs it
     std::string ansi;                        // only when asked for
     std::string utf8;
