@@ -44,6 +44,7 @@
 #include "effects/tunnel.h"
 #include "effects/valo.h"
 #include "effects/zoom.h"
+#include "engine/frame.h"
 #include "engine/vrl.h"
 
 namespace fs = std::filesystem;
@@ -133,7 +134,7 @@ void prepareEngine() {
     vrlHoldMessages(1);  // the placeholder notices would flood the report
     vrlUseManualClock(1);
     vrlInitSound();
-    vrlInitFrameBuffer(320, 200);
+    vrlInitFrameBuffer(kFrameWidth, kFrameHeight);
 }
 
 // The same loudness spread over bins 0..510, as a song would.
@@ -153,7 +154,7 @@ double threadCpuMicros() {
 
 // Something like a scene for the overlays to work on.
 void fillBusyFrame(unsigned int* frame) {
-    for (int i = 0; i < 320 * 200; ++i) frame[i] = (static_cast<unsigned int>(i) * 2654435761u) & 0x00FFFFFFu;
+    for (int i = 0; i < kFramePixels; ++i) frame[i] = (static_cast<unsigned int>(i) * 2654435761u) & 0x00FFFFFFu;
 }
 
 void drawEffect(benchmark::State& state, const EffectCase& effectCase) {

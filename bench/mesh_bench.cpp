@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "engine/frame.h"
 #include "render/mesh.h"
 
 namespace {
@@ -95,9 +96,9 @@ void transformAndRender(benchmark::State& state) {
     Mesh mesh;
     mesh.load(sphereFile());
     if (mesh.faceCount != 1280) state.SkipWithError("sphere did not load with 1280 faces");
-    std::vector<std::uint32_t> texture(256 * 256);
+    std::vector<std::uint32_t> texture(kTexturePixels);
     for (std::size_t i = 0; i < texture.size(); ++i) texture[i] = static_cast<std::uint32_t>(i * 2654435761u);
-    std::vector<std::uint32_t> picture(320 * 200, 0);
+    std::vector<std::uint32_t> picture(kFramePixels, 0);
     mesh.setRenderMode(mode);
     mesh.setTexture(texture.data());
     mesh.setPosition(NORVALE_VIRELLO::Vector(0.0f, 0.0f, 2.5f));

@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr int kPixels = kScreenWidth * kScreenHeight;
+constexpr int kPixels = kFramePixels;
 
 std::vector<unsigned int> randomPixels(int count, unsigned int seed) {
     std::mt19937 generator(seed);
@@ -96,7 +96,7 @@ BENCHMARK(BM_Blend3);
 template <typename Draw>
 void runSprite(benchmark::State& state, Draw draw) {
     std::vector<unsigned int> frame = randomPixels(kPixels, 3);
-    const std::vector<unsigned int> source = randomPixels(256 * 256, 4);
+    const std::vector<unsigned int> source = randomPixels(kTexturePixels, 4);
     for (auto _ : state) {
         draw(source.data(), frame.data());
         benchmark::DoNotOptimize(frame.data());
@@ -107,28 +107,28 @@ void runSprite(benchmark::State& state, Draw draw) {
 
 void BM_BlitScaledAdd(benchmark::State& state) {
     runSprite(state, [](const unsigned int* s, unsigned int* f) {
-        blitScaledAdd(0, 0, 256, 256, kScreenWidth, kScreenHeight, s, f);
+        blitScaledAdd(0, 0, kTextureSide, kTextureSide, kFrameWidth, kFrameHeight, s, f);
     });
 }
 BENCHMARK(BM_BlitScaledAdd);
 
 void BM_BlitScaledSub(benchmark::State& state) {
     runSprite(state, [](const unsigned int* s, unsigned int* f) {
-        blitScaledSub(0, 0, 256, 256, kScreenWidth, kScreenHeight, s, f);
+        blitScaledSub(0, 0, kTextureSide, kTextureSide, kFrameWidth, kFrameHeight, s, f);
     });
 }
 BENCHMARK(BM_BlitScaledSub);
 
 void BM_BlitScaled(benchmark::State& state) {
     runSprite(state, [](const unsigned int* s, unsigned int* f) {
-        blitScaled(0, 0, 256, 256, kScreenWidth, kScreenHeight, s, f);
+        blitScaled(0, 0, kTextureSide, kTextureSide, kFrameWidth, kFrameHeight, s, f);
     });
 }
 BENCHMARK(BM_BlitScaled);
 
 void BM_BlitScaledAddFade(benchmark::State& state) {
     runSprite(state, [](const unsigned int* s, unsigned int* f) {
-        blitScaledAddFade(0, 0, 256, 256, kScreenWidth, kScreenHeight, s, f, 100);
+        blitScaledAddFade(0, 0, kTextureSide, kTextureSide, kFrameWidth, kFrameHeight, s, f, 100);
     });
 }
 BENCHMARK(BM_BlitScaledAddFade);
@@ -136,7 +136,7 @@ BENCHMARK(BM_BlitScaledAddFade);
 void BM_Blur4(benchmark::State& state) {
     std::vector<unsigned int> frame = randomPixels(kPixels, 5);
     for (auto _ : state) {
-        blur4(kScreenWidth, kScreenHeight, frame.data());
+        blur4(kFrameWidth, kFrameHeight, frame.data());
         benchmark::DoNotOptimize(frame.data());
         benchmark::ClobberMemory();
     }
@@ -146,7 +146,7 @@ BENCHMARK(BM_Blur4);
 
 void BM_CopyPhotoWindow(benchmark::State& state) {
     const std::vector<unsigned int> photo = randomPixels(640 * 480, 6);
-    std::vector<unsigned int> window(256 * 256);
+    std::vector<unsigned int> window(kTexturePixels);
     int x = 0;
     for (auto _ : state) {
         copyPhotoWindow(x, 300, photo.data(), window.data());  // wraps both ways at times
@@ -154,7 +154,7 @@ void BM_CopyPhotoWindow(benchmark::State& state) {
         benchmark::DoNotOptimize(window.data());
         benchmark::ClobberMemory();
     }
-    reportPixels(state, 256 * 256);
+    reportPixels(state, kTexturePixels);
 }
 BENCHMARK(BM_CopyPhotoWindow);
 
@@ -176,7 +176,7 @@ DeformGrid& swirlGrid() {
 
 void BM_DrawShaded(benchmark::State& state) {
     const DeformGrid& grid = swirlGrid();
-    const std::vector<unsigned int> texture = randomPixels(256 * 256, 7);
+    const std::vector<unsigned int> texture = randomPixels(kTexturePixels, 7);
     std::vector<unsigned int> frame(kPixels);
     for (auto _ : state) {
         grid.drawShaded(texture.data(), frame.data());
@@ -189,7 +189,7 @@ BENCHMARK(BM_DrawShaded);
 
 void BM_DrawHalfBlend(benchmark::State& state) {
     const DeformGrid& grid = swirlGrid();
-    const std::vector<unsigned int> texture = randomPixels(256 * 256, 8);
+    const std::vector<unsigned int> texture = randomPixels(kTexturePixels, 8);
     std::vector<unsigned int> frame = randomPixels(kPixels, 9);
     for (auto _ : state) {
         grid.drawHalfBlend(texture.data(), frame.data());

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "driver/schedule.h"
+#include "engine/frame.h"
 #include "engine/random.h"
 #include "engine/vrl.h"
 #include "render/deform_grid.h"
@@ -37,7 +38,7 @@ using Clock = std::chrono::steady_clock;
 
 struct Console {
     caca_canvas_t* canvas = caca_create_canvas(80, 50);
-    caca_dither_t* bitmap = caca_create_bitmap(32, 320, 200, 1280, 0xFF, 0xFF00, 0xFF0000, 0);
+    caca_dither_t* bitmap = caca_create_bitmap(32, kFrameWidth, kFrameHeight, kFrameBytesPerRow, 0xFF, 0xFF00, 0xFF0000, 0);
     ~Console() {
         caca_free_bitmap(bitmap);
         caca_free_canvas(canvas);
@@ -50,7 +51,7 @@ void startEngine(bool withSchedule) {
     vrlSetLogging(0);
     vrlMakePAK("resources/", "datafile.pak");
     vrlSetupInstances();
-    vrlInitFrameBuffer(320, 200);
+    vrlInitFrameBuffer(kFrameWidth, kFrameHeight);
     vrlUseManualClock(1);
     vrlInitSound();
     vrlReadPak("datafile.pak");
@@ -64,7 +65,7 @@ double drawFrame(Console& console, int ms) {
     const auto begin = Clock::now();
     vrlSetPosition(ms);
     vrlUpdateTimer();
-    std::memset(vrlGetFrameBuffer(), 0, 320 * 200 * 4);
+    std::memset(vrlGetFrameBuffer(), 0, kFramePixels * sizeof(unsigned int));
     vrlRun();
     caca_dither_bitmap(console.canvas, 0, 0, 80, 50, console.bitmap, vrlGetFrameBuffer());
     return std::chrono::duration<double, std::micro>(Clock::now() - begin).count();

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "driver/schedule.h"
+#include "engine/frame.h"
 #include "platform/caca_console.h"
 #include "platform/cell_encoder.h"
 #include "render/cell_converter.h"
@@ -29,7 +30,7 @@
 
 namespace {
 
-constexpr int kPixels = 320 * 200;
+constexpr int kPixels = kFramePixels;
 constexpr int kRunStarts[] = {20000, 60000, 90000, 110000, 135000, 155000,
                               175000, 205000, 230000, 260000, 290000, 320000};
 constexpr int kFramesPerRun = 15;
@@ -121,7 +122,7 @@ void CacaDither(benchmark::State& state) {
         return;
     }
     caca_canvas_t* canvas = caca_create_canvas(80, 50);
-    caca_dither_t* bitmap = caca_create_bitmap(32, 320, 200, 1280, 0xFF, 0xFF00, 0xFF0000, 0);
+    caca_dither_t* bitmap = caca_create_bitmap(32, kFrameWidth, kFrameHeight, kFrameBytesPerRow, 0xFF, 0xFF00, 0xFF0000, 0);
     std::size_t next = 0;
     for (auto _ : state) {
         caca_dither_bitmap(canvas, 0, 0, 80, 50, bitmap, const_cast<std::uint32_t*>((*frames)[next].data()));

@@ -12,6 +12,7 @@
 
 #include "driver/data_folder.h"
 #include "driver/schedule.h"
+#include "engine/frame.h"
 #include "engine/vrl.h"
 #include "platform/console_input.h"
 #include "platform/frame_display.h"
@@ -38,7 +39,7 @@ bool loadShow() {
     progress("Loading.");
     if (quitRequested()) return false;
     vrlSetupInstances();
-    vrlInitFrameBuffer(320, 200);
+    vrlInitFrameBuffer(kFrameWidth, kFrameHeight);
     vrlInitSound();
     progress(".");
     if (quitRequested()) return false;
@@ -48,9 +49,9 @@ bool loadShow() {
     vrlLoadSong("kelmuth.ogg");
     progress(".");
     if (quitRequested()) return false;
-    vrlAddRenderToTexture(320, 200, "renderToTexture00");
-    vrlAddRenderToTexture(320, 200, "renderToTexture01");
-    vrlAddRenderToTexture(256, 256, "renderToTexture02");
+    vrlAddRenderToTexture(kFrameWidth, kFrameHeight, "renderToTexture00");
+    vrlAddRenderToTexture(kFrameWidth, kFrameHeight, "renderToTexture01");
+    vrlAddRenderToTexture(kTextureSide, kTextureSide, "renderToTexture02");
     registerSchedule(quitRequested);
     if (quitRequested()) return false;
     vrlInitEffects();
@@ -66,7 +67,7 @@ caca_dither_t* openConsole() {
     vrlSetKeySource(pumpConsoleInput);
     caca_set_delay(0);
     caca_set_window_title(kOpeningTitle);
-    caca_dither_t* bitmap = caca_create_bitmap(32, 320, 200, 1280, 0xFF, 0xFF00, 0xFF0000, 0);
+    caca_dither_t* bitmap = caca_create_bitmap(32, kFrameWidth, kFrameHeight, kFrameBytesPerRow, 0xFF, 0xFF00, 0xFF0000, 0);
     ShowCursor(FALSE);
     CONSOLE_CURSOR_INFO cursor = {1, FALSE};
     SetConsoleCursorInfo(GetStdHandle(STD_OUTPUT_HANDLE), &cursor);
@@ -118,7 +119,7 @@ void runFrames(FrameDisplay& display) {
         display.setTitle(title);
         if (frameEndsShow(vrlGetModulePosition(), GetAsyncKeyState(VK_ESCAPE))) ended = true;
         // The frame that ends the show is still drawn.
-        std::memset(vrlGetFrameBuffer(), 0, 320 * 200 * 4);
+        std::memset(vrlGetFrameBuffer(), 0, kFramePixels * sizeof(unsigned int));
         vrlRun();
         display.present(vrlGetFrameBuffer());
         display.waitForNextFrame();

@@ -26,7 +26,7 @@ float asteroidScale(float progress) {
 
 }  // namespace
 
-Alku::Alku() : mesh(std::make_unique<Mesh>()), gridTexture(kWindowSize * kWindowSize) {
+Alku::Alku() : mesh(std::make_unique<Mesh>()), gridTexture(kTexturePixels) {
     mesh->load("asteroid1.obj");
     grabRandomWindow(gridTexture.data());
 }

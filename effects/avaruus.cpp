@@ -62,7 +62,7 @@ void Avaruus::draw() {
         driftFlares();
     }
     drawFlares(frame);
-    for (int i = 0; i < 320 * 200; ++i) frame[i] = subSaturate(frame[i], kGreenCut);
+    for (int i = 0; i < kFramePixels; ++i) frame[i] = subSaturate(frame[i], kGreenCut);
 }
 
 void Avaruus::drawFlares(unsigned int* frame) const {

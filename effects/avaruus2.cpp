@@ -53,7 +53,7 @@ Avaruus2::Avaruus2()
     rotateFlares();
     checkFlareImage();
     grid = std::make_unique<DeformGrid>();
-    greyTexture.resize(256 * 256);
+    greyTexture.resize(kTexturePixels);
     makeGreyTexture();
 }
 

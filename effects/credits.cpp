@@ -17,8 +17,8 @@ using NORVALE_VIRELLO::Vector;
 namespace {
 
 constexpr std::array<const char*, 2> kCreditPictures = {"credits1.jpg", "credits2.jpg"};
-constexpr float kCentreX = 160.0f;
-constexpr float kCentreY = 100.0f;
+constexpr float kCentreX = kFrameCentreX;
+constexpr float kCentreY = kFrameCentreY;
 
 }  // namespace
 
@@ -53,7 +53,7 @@ void Credits::draw() {
 void Credits::drawStatic(unsigned int* frame) const {
     // Exactly one draw per pixel, in order: the generator's sequence for the
     // rest of the show depends on it.
-    for (int i = 0; i < 320 * 200; ++i)
+    for (int i = 0; i < kFramePixels; ++i)
         frame[i] = static_cast<unsigned int>(nextRandom() & 63) * 0x010101u;
 }
 
@@ -82,10 +82,11 @@ void Credits::drawPicture(float progress, unsigned int* frame) const {
     if (!(scale > 0.0f) || picture == nullptr) return;
     const int width = static_cast<int>(picture->getWidth());
     const int height = static_cast<int>(picture->getHeight());
-    // The height follows the width (a 4:3 picture on the 320 x 200 screen),
-    // not the picture's own height.
+    // The height follows the width (a 4:3 picture on the frame), not the
+    // picture's own height.
     const float drawnWidth = static_cast<float>(picture->getWidth()) * scale;
-    const float drawnHeight = drawnWidth * 0.75f * 200.0f / 320.0f;
+    const float drawnHeight =
+        drawnWidth * 0.75f * static_cast<float>(kFrameHeight) / static_cast<float>(kFrameWidth);
     const int x = truncToInt(kCentreX - drawnWidth * 0.5f);
     const int y = truncToInt(kCentreY - drawnHeight * 0.5f);
     const int dstWidth = truncToInt(drawnWidth);

@@ -26,7 +26,7 @@ float randomSign() { return (nextRandom() & 1) ? 1.0f : -1.0f; }
 
 }  // namespace
 
-Distort::Distort() : grid(std::make_unique<DeformGrid>()), gridTexture(kWindowSize * kWindowSize) {
+Distort::Distort() : grid(std::make_unique<DeformGrid>()), gridTexture(kTexturePixels) {
     grabRandomWindow(gridTexture.data());
 }
 

@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "engine/frame.h"
 #include "engine/vrl.h"
 #include "render/float_to_int.h"
 #include "render/pixel_ops.h"
@@ -24,9 +25,12 @@ bool isValid(int projected) { return projected != INT_MIN; }
 FlareFootprint projectFlare(const Vector3& centre, float size) {
     float depth = centre.z + kViewerDistance;
     if (depth > -0.0001f && depth < 0.0001f) depth = 1.0f;
-    const int x0 = truncToInt(256.0f * centre.x / depth + 160.0f);
-    const int y0 = truncToInt(256.0f * centre.y / depth + 100.0f);
-    const int x1 = truncToInt(256.0f * (centre.x + size) / depth + 160.0f);
+    const float scale = kProjectionScale;
+    const float centreX = kFrameCentreX;
+    const float centreY = kFrameCentreY;
+    const int x0 = truncToInt(scale * centre.x / depth + centreX);
+    const int y0 = truncToInt(scale * centre.y / depth + centreY);
+    const int x1 = truncToInt(scale * (centre.x + size) / depth + centreX);
     FlareFootprint footprint;
     footprint.visible = isValid(x0) && isValid(y0) && isValid(x1);
     footprint.centreX = x0;

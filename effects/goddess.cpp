@@ -49,9 +49,9 @@ void Goddess::draw() {
         const Texture* picture = vrlGetTexture(kPictures[imageIndex]);
         const int width = static_cast<int>(picture->getWidth());
         const int height = static_cast<int>(picture->getHeight());
-        centreX = randomCentre(width, kScreenWidth);
+        centreX = randomCentre(width, kFrameWidth);
         spriteScale = 1.0f;
-        centreY = randomCentre(height, kScreenHeight);
+        centreY = randomCentre(height, kFrameHeight);
         sinceSwitch = 0;
     }
 
@@ -61,7 +61,8 @@ void Goddess::draw() {
     // The drawn height follows from the width: the pictures keep the
     // frame's 4:3 look whatever their own shape.
     const float drawnWidth = static_cast<float>(width) * spriteScale;
-    const float drawnHeight = drawnWidth * 0.75f * 200.0f / 320.0f;
+    const float drawnHeight =
+        drawnWidth * 0.75f * static_cast<float>(kFrameHeight) / static_cast<float>(kFrameWidth);
     const int x = truncToInt(static_cast<float>(centreX) - drawnWidth * 0.5f);
     const int y = truncToInt(static_cast<float>(centreY) - drawnHeight * 0.5f);
     blitScaledAdd(x, y, width, height, truncToInt(drawnWidth), truncToInt(drawnHeight),

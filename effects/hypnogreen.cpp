@@ -25,5 +25,5 @@ void Hypnogreen::draw() {
     flash = fadeFlash(flash, elapsed, kFlashFallPerMs);
 
     const int weight = truncToInt(flash * kMaxTintWeight);
-    for (int i = 0; i < 320 * 200; ++i) frame[i] = blendColor(kTint, frame[i], weight);
+    for (int i = 0; i < kFramePixels; ++i) frame[i] = blendColor(kTint, frame[i], weight);
 }

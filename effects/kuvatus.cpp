@@ -18,15 +18,15 @@ constexpr int kMeshCount = 6;
 constexpr const char* kMeshFiles[kMeshCount] = {"asteroid1.obj", "asteroid2.obj", "asteroid3.obj",
                                                 "asteroid1.obj", "asteroid2.obj", "asteroid3.obj"};
 // The background window's corner stays where a 640 x 480 photo covers it.
-constexpr int kWindowColumns = 320;
-constexpr int kWindowRows = 280;
+constexpr int kWindowColumns = kPhotoWidth - kFrameWidth;
+constexpr int kWindowRows = kPhotoHeight - kFrameHeight;
 
 // A random value in [-span / 2, span / 2) from one draw.
 float randomCentred(float span) { return (randomUnit() - 0.5f) * span; }
 
 }  // namespace
 
-Kuvatus::Kuvatus() : meshTexture(kWindowSize * kWindowSize) {
+Kuvatus::Kuvatus() : meshTexture(kTexturePixels) {
     photo = vrlGetTexture(kPhotoTable[0]);
     refreshMeshTexture();
     for (const char* file : kMeshFiles) {
@@ -92,18 +92,18 @@ void Kuvatus::drawBackground(unsigned int* frame) const {
     const int height = static_cast<int>(photo->getHeight());
     const unsigned int* pixels = photo->getImgData();
     if (width <= 0 || height <= 0) {
-        std::fill(frame, frame + kScreenWidth * kScreenHeight, 0u);
+        std::fill(frame, frame + kFramePixels, 0u);
         return;
     }
-    const bool rowsWrap = windowX + kScreenWidth > width;
-    for (int y = 0; y < kScreenHeight; ++y) {
+    const bool rowsWrap = windowX + kFrameWidth > width;
+    for (int y = 0; y < kFrameHeight; ++y) {
         const unsigned int* row = pixels + static_cast<size_t>((windowY + y) % height) * width;
-        unsigned int* out = frame + y * kScreenWidth;
+        unsigned int* out = frame + y * kFrameWidth;
         if (!rowsWrap) {
-            std::copy(row + windowX, row + windowX + kScreenWidth, out);
+            std::copy(row + windowX, row + windowX + kFrameWidth, out);
             continue;
         }
-        for (int x = 0; x < kScreenWidth; ++x) out[x] = row[(windowX + x) % width];
+        for (int x = 0; x < kFrameWidth; ++x) out[x] = row[(windowX + x) % width];
     }
 }
 

@@ -25,7 +25,7 @@ int clampLevel(int level) { return level < 0 ? 0 : (level > 255 ? 255 : level); 
 
 }  // namespace
 
-Kuvatus2::Kuvatus2() : grid(std::make_unique<DeformGrid>()), gridTexture(kWindowSize * kWindowSize) {
+Kuvatus2::Kuvatus2() : grid(std::make_unique<DeformGrid>()), gridTexture(kTexturePixels) {
     grabRandomWindow(gridTexture.data());
 }
 

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr int kFramePixels = kScreenWidth * kScreenHeight;
 constexpr unsigned int kGreyStep = 0x010101u;  // one step in red, green and blue
 
 }  // namespace

@@ -17,6 +17,8 @@ namespace {
 constexpr float kBeatEnergy = 0.5f;
 constexpr RippleLens kRauhaLens = {0.0004461f, 0.0017f, true};
 constexpr unsigned int kWhite = 0x00FFFFFFu;
+// The traces plot the lowest 200 spectrum values, wrapping along the frame.
+constexpr int kTraceBins = 200;
 
 // Weight the picture keeps under the traces: 255 (traces all but invisible)
 // at the start, falling to 0 (pure white traces) at a third of the span.
@@ -28,16 +30,16 @@ int traceWeight(float progress) {
 
 // Whitens the five pixels of `column` centred on `row`, if the band fits.
 void markColumn(unsigned int* frame, int column, std::int64_t row, int weight) {
-    if (row < 5 || row > 195) return;
+    if (row < 5 || row > kFrameHeight - 5) return;
     for (std::int64_t y = row - 2; y <= row + 2; ++y) {
-        unsigned int& pixel = frame[y * 320 + column];
+        unsigned int& pixel = frame[y * kFrameStride + column];
         pixel = blendColor(pixel, kWhite, weight);
     }
 }
 
 }  // namespace
 
-Rauha::Rauha() : grid(std::make_unique<DeformGrid>()), gridTexture(256 * 256) {
+Rauha::Rauha() : grid(std::make_unique<DeformGrid>()), gridTexture(kTexturePixels) {
     grabRandomWindow(gridTexture.data());
 }
 
@@ -59,10 +61,12 @@ void Rauha::drawTraces(const float* spectrum, int position, unsigned int* frame)
     const float progress = intervalProgress(*this);
     const int weight = traceWeight(progress);
     const int scroll = position >> 5;  // the traces move one column per 32 ms
-    for (int x = 0; x < 320; ++x) {
-        // Both indices stay in 0..199 even for a negative song position.
-        const int lowerIndex = static_cast<int>(((static_cast<std::int64_t>(x) + scroll) % 200 + 200) % 200);
-        const int upperIndex = static_cast<int>(std::abs(static_cast<std::int64_t>(x) - scroll) % 200);
+    for (int x = 0; x < kFrameWidth; ++x) {
+        // Both indices stay in 0..kTraceBins-1 even for a negative song position.
+        const std::int64_t ahead = static_cast<std::int64_t>(x) + scroll;
+        const std::int64_t behind = static_cast<std::int64_t>(x) - scroll;
+        const int lowerIndex = static_cast<int>((ahead % kTraceBins + kTraceBins) % kTraceBins);
+        const int upperIndex = static_cast<int>(std::abs(behind) % kTraceBins);
         // In 64 bits: a huge or invalid spectrum value must not overflow the row.
         const std::int64_t lowerRow = 185 - static_cast<std::int64_t>(truncToInt(spectrum[lowerIndex] * 666.0f));
         const std::int64_t upperRow = 15 + static_cast<std::int64_t>(truncToInt(spectrum[upperIndex] * 666.0f));

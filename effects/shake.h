@@ -3,11 +3,10 @@
 // random byte, scaled by the loudness of the frame, and a class's own mix
 // turns that amount into a new pixel.
 #include "effects/loudness.h"
+#include "engine/frame.h"
 #include "engine/random.h"
 #include "engine/vrl.h"
 #include "render/float_to_int.h"
-
-constexpr int kShakePixels = 320 * 200;
 
 // The unclamped look: the grey amount is added as a plain 32-bit sum, so a
 // channel that passes 255 carries into the next one and the pixel wraps.
@@ -27,11 +26,11 @@ void shakeFrame(float divisor, bool unclamped, Mix mix) {
     unsigned int* frame = vrlGetFrameBuffer();
     const float sum = spectrumSum();
     if (divisor == 0.0f) {
-        for (int i = 0; i < kShakePixels; ++i) nextRandom();
+        for (int i = 0; i < kFramePixels; ++i) nextRandom();
         return;
     }
     const float level = sum / divisor;
-    for (int i = 0; i < kShakePixels; ++i) {
+    for (int i = 0; i < kFramePixels; ++i) {
         const int amount = truncToInt(static_cast<float>(nextRandom() & 255) * level);
         frame[i] = unclamped ? addGreyCarrying(frame[i], amount) : mix(frame[i], amount);
     }

@@ -37,14 +37,14 @@ float clampBrightness(float brightness) {
 }  // namespace
 
 Tunnel::Tunnel()
-    : grid(std::make_unique<DeformGrid>()), gridTexture(256 * 256), mesh(std::make_unique<Mesh>()) {
+    : grid(std::make_unique<DeformGrid>()), gridTexture(kTexturePixels), mesh(std::make_unique<Mesh>()) {
     grabRandomWindow(gridTexture.data());
     flash = 0.0f;
     mesh->load("asteroid2.obj");
     mesh->fitUnitSphere();
     // Cleared rather than left as it comes: it is rewritten before the mesh
     // first reads it, but a known start keeps every run identical.
-    meshTexture.assign(256 * 256, 0u);
+    meshTexture.assign(kTexturePixels, 0u);
 }
 
 Tunnel::~Tunnel() = default;
@@ -105,8 +105,8 @@ void Tunnel::fillTunnel(float t, float flashLevel) {
 
             GridPoint& point = grid->points[r * grid->columns + c];
             const float along = 0.2f * hit.z;  // kept in single precision before scaling
-            point.texY = truncToInt(along * 256.0f) & 255;
-            point.texX = truncToInt(256.0f * std::fabs(std::atan2(hit.y, hit.x)) / kPi) & 255;
+            point.texY = truncToInt(along * kTextureSideF) & 255;
+            point.texX = truncToInt(kTextureSideF * std::fabs(std::atan2(hit.y, hit.x)) / kPi) & 255;
             const float brightness =
                 (0.5f + 0.5f * std::sin(0.4f * distance + 107.0f * tau)) * (1.0f - 0.02f * distance);
             point.level = truncToInt(255.0f * clampBrightness(brightness));

@@ -41,9 +41,9 @@ int rayLevel(float distance, float flashLevel) {
 
 Valo::Valo()
     : grid(std::make_unique<DeformGrid>()),
-      photoBuffer(256 * 256),
+      photoBuffer(kTexturePixels),
       mesh(std::make_unique<Mesh>()),
-      feedbackTexture(256 * 256, 0u) {
+      feedbackTexture(kTexturePixels, 0u) {
     grabRandomWindow(photoBuffer.data());
     // The tunnel starts lined with the photo, not black: the first flash
     // then lights colour, and a black start would feed back only black.
@@ -103,8 +103,8 @@ void Valo::fillValo(float t, float flashLevel) {
             const Vector hit = origin + direction * distance;
 
             GridPoint& point = grid->points[r * grid->columns + c];
-            point.texY = truncToInt(256.0f * 0.2f * hit.z) & 255;
-            point.texX = truncToInt(256.0f * std::fabs(std::atan2(hit.y, hit.x)) / kPi) & 255;
+            point.texY = truncToInt(kTextureSideF * 0.2f * hit.z) & 255;
+            point.texX = truncToInt(kTextureSideF * std::fabs(std::atan2(hit.y, hit.x)) / kPi) & 255;
             point.level = rayLevel(distance, flashLevel);
             eye.x += columnStep;
         }

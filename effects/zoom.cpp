@@ -16,8 +16,8 @@ namespace {
 
 constexpr float kBeatEnergy = 0.75f;
 constexpr int kStepMs = 20;
-constexpr int kPictureSize = 320 * 200;
-constexpr int kSpriteSide = 256;
+constexpr int kPictureSize = kFramePixels;
+constexpr int kSpriteSide = kTextureSide;
 
 // Source rows 5..189 and columns 8..303 stretched over the whole picture,
 // in 16.16 fixed point: a magnification of about 1.081 per step.
@@ -69,10 +69,10 @@ void Zoom::makeSprite(unsigned int* image) {
 }
 
 void Zoom::zoomStep(const unsigned int* source, unsigned int* target) {
-    for (int r = 0; r < 200; ++r) {
-        const unsigned int* sourceRow = source + ((kZoomFirstRow + r * kZoomStep) >> 16) * 320;
-        unsigned int* targetRow = target + r * 320;
-        for (int c = 0; c < 320; ++c)
+    for (int r = 0; r < kFrameHeight; ++r) {
+        const unsigned int* sourceRow = source + ((kZoomFirstRow + r * kZoomStep) >> 16) * kFrameStride;
+        unsigned int* targetRow = target + r * kFrameStride;
+        for (int c = 0; c < kFrameWidth; ++c)
             targetRow[c] = addSaturate(sourceRow[(kZoomFirstColumn + c * kZoomStep) >> 16], kWarmth);
     }
 }
@@ -98,7 +98,7 @@ void Zoom::dealOnBeat() {
 
 void Zoom::feedbackStep(unsigned int* source, unsigned int* target) {
     useA = !useA;
-    blur4(320, 200, source);
+    blur4(kFrameWidth, kFrameHeight, source);
     zoomStep(source, target);
     stepClock -= kStepMs;
     for (int i = 0; i < spriteCount; ++i) {

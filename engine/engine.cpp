@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/archive.h"
+#include "engine/frame.h"
 #include "engine/messages.h"
 #include "engine/ogg_pages.h"
 #include "engine/resource_packing.h"
@@ -36,7 +37,7 @@ struct Engine {
     std::string packedName;
     PackedResources packed;
     std::map<std::string, std::unique_ptr<Texture>> textures;
-    std::vector<unsigned int> frameBuffer = std::vector<unsigned int>(320 * 200, 0u);
+    std::vector<unsigned int> frameBuffer = std::vector<unsigned int>(kFramePixels, 0u);
     std::map<std::string, std::vector<unsigned int>> renderTargets;
 
     bool manualClock = false;
@@ -151,9 +152,12 @@ void vrlReadPak(const char* file) {
 void vrlSetupInstances() {}
 
 void vrlInitFrameBuffer(int width, int height) {
-    width = std::max(width, 1);
-    height = std::max(height, 1);
-    engine().frameBuffer.assign(static_cast<std::size_t>(width) * height, 0u);
+    // Every effect draws kFrameWidth x kFrameHeight pixels whatever was
+    // asked: a smaller buffer would be written past its end.
+    if (width != kFrameWidth || height != kFrameHeight)
+        vrlMsg("Frame buffer %d x %d asked for; the show draws %d x %d", width, height, kFrameWidth,
+               kFrameHeight);
+    engine().frameBuffer.assign(kFramePixels, 0u);
 }
 
 void vrlInitSound() {

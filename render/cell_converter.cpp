@@ -2,10 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/frame.h"
 namespace {
-
-constexpr int kFrameWidth = 320;
-constexpr int kFrameHeight = 200;
 
 std::uint32_t channelOf(std::uint32_t color, int channel) { return color >> (8 * channel) & 0xFF; }
 

@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "engine/frame.h"
 #include "render/plain_twins.h"
 #include "render/simd.h"
 
 namespace {
-
-constexpr int kTargetWidth = 320;
 
 // Interpolation runs on unsigned 32-bit values: coordinates may be any
 // integer and wrap around, and unsigned arithmetic makes that wrap defined.
@@ -114,11 +113,11 @@ void walkCellPlain(int column, int row, const GridPoint* points, const unsigned 
     PlainQuantity x = plainQuantity(left.x, right.x, leftStep.x, rightStep.x);
     PlainQuantity level = plainQuantity(left.level, right.level, leftStep.level, rightStep.level);
 
-    unsigned int* out = target + row * DeformGrid::kCellSize * kTargetWidth +
+    unsigned int* out = target + row * DeformGrid::kCellSize * kFrameStride +
                         column * DeformGrid::kCellSize;
     for (int pixelRow = 0; pixelRow < DeformGrid::kCellSize; ++pixelRow) {
         for (int j = 0; j < 8; ++j) drawPixel(texelAt(texture, y.value[j], x.value[j]), level.value[j], out + j);
-        out += kTargetWidth;
+        out += kFrameStride;
         nextRow(y);
         nextRow(x);
         nextRow(level);
@@ -326,11 +325,11 @@ void walkCell(int column, int row, const GridPoint* points, const unsigned int* 
     CellQuantity x = cellQuantity(left.x, right.x, leftStep.x, rightStep.x);
     CellQuantity level = cellQuantity(left.level, right.level, leftStep.level, rightStep.level);
 
-    unsigned int* out = target + row * DeformGrid::kCellSize * kTargetWidth +
+    unsigned int* out = target + row * DeformGrid::kCellSize * kFrameStride +
                         column * DeformGrid::kCellSize;
     for (int pixelRow = 0; pixelRow < DeformGrid::kCellSize; ++pixelRow) {
         drawRow(fetchRow(texture, y.value, x.value), level.value, out);
-        out += kTargetWidth;
+        out += kFrameStride;
         nextRow(y);
         nextRow(x);
         nextRow(level);
@@ -340,7 +339,7 @@ void walkCell(int column, int row, const GridPoint* points, const unsigned int* 
 #endif
 
 // Cell rows top to bottom, cells left to right; the loop bounds never pass
-// the point array or the 320 x 200 target, whatever the two counts say.
+// the point array or the frame-sized target, whatever the two counts say.
 template <typename DrawCell>
 void forEachCell(int columns, int rows, DrawCell drawCell) {
     const int pointRows = std::min(rows, DeformGrid::kRows);

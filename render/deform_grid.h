@@ -6,6 +6,7 @@
 // cell corners once per frame; the grid then interpolates the three values
 // across each cell in 8.8 fixed point and samples a 256 x 256 texture that
 // repeats in both directions. All per-pixel work is integer.
+#include "engine/frame.h"
 
 struct GridPoint {
     int texY;   // texture row; only bits 0-7 pick the row, the texture repeats
@@ -15,9 +16,9 @@ struct GridPoint {
 
 class DeformGrid {
 public:
-    static constexpr int kColumns = 41;  // point columns (40 cells across)
-    static constexpr int kRows = 26;     // point rows (25 cells down)
     static constexpr int kCellSize = 8;
+    static constexpr int kColumns = kFrameWidth / kCellSize + 1;  // 41 point columns, 40 cells across
+    static constexpr int kRows = kFrameHeight / kCellSize + 1;    // 26 point rows, 25 cells down
 
     DeformGrid() = default;
 
@@ -34,7 +35,7 @@ public:
     void drawHalfBlend(const unsigned int* texture, unsigned int* target) const;
 
     // One cell (column 0..39, row 0..24) of a 41-wide point array into a
-    // 320-wide target.
+    // frame-sized target.
     static void drawCellShaded(int column, int row, const GridPoint* points,
                                const unsigned int* texture, unsigned int* target);
     static void drawCellHalfBlend(int column, int row, const GridPoint* points,

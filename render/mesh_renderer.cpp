@@ -19,19 +19,19 @@
 #include <limits>
 #include <utility>
 
+#include "engine/frame.h"
 #include "render/float_to_int.h"
 
 using NORVALE_VIRELLO::Vector;
 
 namespace {
 
-constexpr int kWidth = 320;
-constexpr int kHeight = 200;
-// textureSpan's own clip window, narrower than the screen.
+// textureSpan's own clip window, narrower than the frame.
 constexpr int kTextureTopRow = 5;
-constexpr int kTextureBottomRow = 195;
+constexpr int kTextureBottomRow = kFrameHeight - 5;
 constexpr int kTextureLeftColumn = 1;
-constexpr int kTextureRightColumn = 318;
+constexpr int kTextureRightColumn = kFrameWidth - 2;
+constexpr int kMarkerSide = 5;
 constexpr std::uint32_t kWhite = 0x00FFFFFFu;
 constexpr float kDepthFactor = 0.3333f;  // deliberately not 1/3: sort keys must match
 
@@ -112,7 +112,7 @@ template <bool kTextured, typename DrawSpan>
 void walkRows(int firstRow, int endRow, EdgePoint& shortEdge, const EdgePoint& shortSlope,
               EdgePoint& longEdge, const EdgePoint& longSlope, DrawSpan& drawSpan) {
     const std::int64_t first = std::max<std::int64_t>(firstRow, 0);
-    const std::int64_t end = std::min<std::int64_t>(endRow, kHeight);
+    const std::int64_t end = std::min<std::int64_t>(endRow, kFrameHeight);
     if (first < end) {
         EdgePoint s = advance<kTextured>(shortEdge, shortSlope, first - firstRow);
         EdgePoint l = advance<kTextured>(longEdge, longSlope, first - firstRow);
@@ -166,8 +166,8 @@ Corner texturedCorner(const MeshVertex& vertex) {
     return {vertex.screenX, vertex.screenY, vertex.u, vertex.v};
 }
 
-int projectAxis(float coordinate, float depth, double centre) {
-    return truncToInt(static_cast<double>(coordinate) * 256.0 / depth + centre);
+int projectAxis(float coordinate, float depth, int centre) {
+    return truncToInt(static_cast<double>(coordinate) * kProjectionScale / depth + centre);
 }
 
 // Environment mapping: the view normal's x and y pick the texel.
@@ -191,21 +191,22 @@ std::uint32_t shadedColour(const MeshFace& face, float light) {
 // The white 5 x 5 block that marks a face's first corner.
 void drawMarker(const MeshVertex& corner, std::uint32_t* frameBuffer) {
     const int x = corner.screenX, y = corner.screenY;
-    if (x < 1 || x > 314 || y < 1 || y > 194) return;
-    for (int row = y; row < y + 5; ++row)
-        std::fill_n(frameBuffer + row * kWidth + x, 5, kWhite);
+    if (x < 1 || x > kFrameWidth - kMarkerSide - 1 || y < 1 || y > kFrameHeight - kMarkerSide - 1) return;
+    for (int row = y; row < y + kMarkerSide; ++row)
+        std::fill_n(frameBuffer + row * kFrameStride + x, kMarkerSide, kWhite);
 }
 
 }  // namespace
 
 void fillSpan(int x1, int x2, int y, std::uint32_t colour, std::uint32_t* frameBuffer) {
-    if (y < 0 || y >= kHeight || x1 == x2) return;
+    if (y < 0 || y >= kFrameHeight || x1 == x2) return;
     int lo = std::min(x1, x2);
     int hi = std::max(x1, x2);
-    if (hi < 0 || lo >= kWidth) return;
+    if (hi < 0 || lo >= kFrameWidth) return;
     lo = std::max(lo, 0);
-    hi = std::min(hi, kWidth - 1);  // the right end is exclusive: column 319 stays
-    if (lo < hi) std::fill(frameBuffer + y * kWidth + lo, frameBuffer + y * kWidth + hi, colour);
+    hi = std::min(hi, kFrameWidth - 1);  // the right end is exclusive: the last column stays
+    std::uint32_t* row = frameBuffer + y * kFrameStride;
+    if (lo < hi) std::fill(row + lo, row + hi, colour);
 }
 
 void fillTriangle(const MeshVertex& a, const MeshVertex& b, const MeshVertex& c,
@@ -233,10 +234,10 @@ void textureSpan(int x1, int x2, int y, int u1, int u2, int v1, int v2,
     if (first > last) return;
     Fixed u = Fixed{u1} * 256 + du * (first - std::int64_t{x1});
     Fixed v = Fixed{v1} * 256 + dv * (first - std::int64_t{x1});
-    std::uint32_t* row = frameBuffer + y * kWidth;
+    std::uint32_t* row = frameBuffer + y * kFrameStride;
     for (int x = first; x <= last; ++x) {
         // Both coordinates wrap, so texture coordinates outside 0..1 stay inside the texture.
-        row[x] = texels[((v >> 8) & 255) * 256 + ((u >> 8) & 255)];
+        row[x] = texels[((v >> 8) & 255) * kTextureSide + ((u >> 8) & 255)];
         u += du;
         v += dv;
     }
@@ -260,8 +261,8 @@ void Mesh::transform() {
     }
     for (std::size_t k = 0; k < count; ++k) {
         MeshVertex& view = viewVertices[k];
-        view.screenX = projectAxis(view.position.x, view.position.z, 160.0);
-        view.screenY = projectAxis(view.position.y, view.position.z, 100.0);
+        view.screenX = projectAxis(view.position.x, view.position.z, kFrameCentreX);
+        view.screenY = projectAxis(view.position.y, view.position.z, kFrameCentreY);
         if (renderMode == kEnvironment) {
             view.u = environmentCoordinate(view.normal.x);
             view.v = environmentCoordinate(view.normal.y);

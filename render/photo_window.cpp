@@ -34,16 +34,16 @@ void copyPhotoWindow(int x, int y, const unsigned int* photo, unsigned int* wind
     if (photo == nullptr || photoWidth <= 0 || photoHeight <= 0) {
         vrlMsg("copyPhotoWindow: empty photo (%d x %d), window left black\n", photoWidth,
                photoHeight);
-        for (int i = 0; i < kWindowSize * kWindowSize; ++i) window[i] = 0;
+        for (int i = 0; i < kTexturePixels; ++i) window[i] = 0;
         return;
     }
     const int firstColumn = wrapIndex(x, photoWidth);
     int row = wrapIndex(y, photoHeight);
-    for (int i = 0; i < kWindowSize; ++i) {
+    for (int i = 0; i < kTextureSide; ++i) {
         const unsigned int* source = photo + static_cast<std::int64_t>(row) * photoWidth;
-        unsigned int* destination = window + i * kWindowSize;
+        unsigned int* destination = window + i * kTextureSide;
         int column = firstColumn;
-        for (int j = 0; j < kWindowSize; ++j) {
+        for (int j = 0; j < kTextureSide; ++j) {
             destination[j] = source[column];
             if (++column == photoWidth) column = 0;
         }

@@ -2,9 +2,10 @@
 // Random 256 x 256 windows out of the show's five photographs.
 #include <array>
 
+#include "engine/frame.h"
 #include "engine/texture.h"
 
-constexpr int kWindowSize = 256;  // a window buffer is kWindowSize^2 pixels
+// A window buffer is kTextureSide x kTextureSide pixels.
 constexpr int kPhotoWidth = 640;  // the size every photograph of the show has
 constexpr int kPhotoHeight = 480;
 

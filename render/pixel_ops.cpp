@@ -22,21 +22,21 @@ void walkSprite(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dst
     if (srcWidth <= 0 || srcHeight <= 0 || dstWidth <= 0 || dstHeight <= 0) return;
     const std::int64_t left = x;
     const std::int64_t top = y;
-    if (top + dstHeight <= 0 || top >= kScreenHeight) return;
-    if (left + dstWidth <= 0 || left >= kScreenWidth) return;
+    if (top + dstHeight <= 0 || top >= kFrameHeight) return;
+    if (left + dstWidth <= 0 || left >= kFrameWidth) return;
 
     const std::int64_t stepY = std::int64_t{srcHeight} * 256 / dstHeight;
     const std::int64_t stepX = std::int64_t{srcWidth} * 256 / dstWidth;
     const std::int64_t rowBegin = std::max<std::int64_t>(top, 0);
-    const std::int64_t rowEnd = std::min<std::int64_t>(top + dstHeight, kScreenHeight - 1);
+    const std::int64_t rowEnd = std::min<std::int64_t>(top + dstHeight, kFrameHeight - 1);
     const std::int64_t columnBegin = std::max<std::int64_t>(left, 0);
-    const std::int64_t columnEnd = std::min<std::int64_t>(left + dstWidth, kScreenWidth - 1);
+    const std::int64_t columnEnd = std::min<std::int64_t>(left + dstWidth, kFrameWidth - 1);
 
     std::int64_t rowAccumulator = (rowBegin - top) * stepY;
     const std::int64_t columnStart = (columnBegin - left) * stepX;
     for (std::int64_t row = rowBegin; row < rowEnd; ++row) {
         const unsigned int* sourceRow = source + (rowAccumulator >> 8) * srcWidth;
-        unsigned int* destinationRow = destination + row * kScreenWidth;
+        unsigned int* destinationRow = destination + row * kFrameStride;
         std::int64_t columnAccumulator = columnStart;
         std::int64_t column = columnBegin;
 #if VG_SIMD
@@ -169,9 +169,9 @@ struct FourSums {
     __m128i second;
 };
 
-FourSums sumUpDownRight(const unsigned int* buffer, std::int64_t i) {
-    const __m128i up = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buffer + i - kScreenWidth));
-    const __m128i down = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buffer + i + kScreenWidth));
+FourSums sumUpDownRight(const unsigned int* buffer, std::int64_t i, std::int64_t stride) {
+    const __m128i up = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buffer + i - stride));
+    const __m128i down = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buffer + i + stride));
     const __m128i right = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buffer + i + 1));
     const __m128i zero = _mm_setzero_si128();
     return {_mm_add_epi16(_mm_add_epi16(_mm_unpacklo_epi8(up, zero), _mm_unpacklo_epi8(down, zero)),
@@ -201,9 +201,8 @@ FourResults blurFour(const FourSums& sums, WidePixel left) {
 
 // One pixel: the three neighbours not yet blurred by this pass, and the
 // left one that was.
-WidePixel blurOne(const unsigned int* buffer, std::int64_t i, WidePixel left) {
-    return blurWithLeft(widen(buffer[i - kScreenWidth]) + widen(buffer[i + kScreenWidth]) + widen(buffer[i + 1]),
-                        left);
+WidePixel blurOne(const unsigned int* buffer, std::int64_t i, std::int64_t stride, WidePixel left) {
+    return blurWithLeft(widen(buffer[i - stride]) + widen(buffer[i + stride]) + widen(buffer[i + 1]), left);
 }
 
 template <bool Wide>
@@ -211,16 +210,18 @@ void blurInPlace(int width, int height, unsigned int* buffer) {
     // Two negative sizes multiply to a positive count, but describe no
     // buffer; they are treated like any other empty area.
     if (width <= 0 || height <= 0) return;
-    const std::int64_t count = std::int64_t{width} * height;
-    if (count <= 642) return;
-    const std::int64_t first = 322;
-    const std::int64_t last = count - 321;
+    // Rows follow each other with no gap, so the row above and below are
+    // `width` pixels away.
+    const std::int64_t stride = width;
+    const std::int64_t first = stride + 2;
+    const std::int64_t last = stride * height - stride - 1;
+    if (first > last) return;
     WidePixel left = widen(buffer[first - 1]) & kWideColourMask;
     std::int64_t i = first;
 #if VG_SIMD
     // Four pixels at a time; the few left over one by one.
     for (; Wide && i + 3 <= last; i += 4) {
-        const FourResults blurred = blurFour(sumUpDownRight(buffer, i), left);
+        const FourResults blurred = blurFour(sumUpDownRight(buffer, i, stride), left);
         const WidePixel(&p)[4] = blurred.pixels;
         left = p[3];
         // Top lanes are zero, so packing with unsigned saturation is exact.
@@ -229,7 +230,7 @@ void blurInPlace(int width, int height, unsigned int* buffer) {
     }
 #endif
     for (; i <= last; ++i) {
-        left = blurOne(buffer, i, left);
+        left = blurOne(buffer, i, stride, left);
         buffer[i] = narrow(left);
     }
 }

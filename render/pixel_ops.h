@@ -1,20 +1,18 @@
 #pragma once
 // The pixel operations the effects share: saturating byte arithmetic,
-// colour mixes, scaled sprite draws into a 320 x 200 picture, an in-place
+// colour mixes, scaled sprite draws into a frame-sized picture, an in-place
 // blur and random photo windows. Pixels are 32-bit, red in bits 0-7, green
 // in 8-15, blue in 16-23. Nothing here keeps state between calls.
+#include "engine/frame.h"
 #include "render/color_mix.h"
 #include "render/photo_window.h"
 #include "render/saturate.h"
 
-constexpr int kScreenWidth = 320;
-constexpr int kScreenHeight = 200;
-
 // Scaled sprite draws. The srcWidth x srcHeight source is stretched to
-// dstWidth x dstHeight with its top-left corner at (x, y) of a 320 x 200
-// destination, stepping through the source in 8.8 fixed point. Clipping
-// stops one short of the right and bottom edges: column 319 and row 199 are
-// never written. A zero or negative size draws nothing.
+// dstWidth x dstHeight with its top-left corner at (x, y) of a frame-sized
+// destination (engine/frame.h), stepping through the source in 8.8 fixed
+// point. Clipping stops one short of the right and bottom edges: the last
+// column and row are never written. A zero or negative size draws nothing.
 void blitScaledAdd(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dstHeight,
                    const unsigned int* source, unsigned int* destination);
 void blitScaledSub(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dstHeight,
@@ -26,7 +24,9 @@ void blitScaled(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dst
 void blitScaledAddFade(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dstHeight,
                        const unsigned int* source, unsigned int* destination, int w);
 
-// In-place average of the four neighbours over a buffer whose rows are 320
-// pixels apart. Runs from index 322 to width * height - 321 in order, so
-// the up and left neighbours are already blurred by this pass.
+// In-place average of the four neighbours over a width x height buffer with
+// no gap between rows. Runs from row 1, column 2 (index width + 2) to the
+// last pixel of the next-to-last row (width * height - width - 1) in order,
+// so the up and left neighbours are already blurred by this pass; a pixel at
+// the end of a row takes the next row's first as its right neighbour.
 void blur4(int width, int height, unsigned int* buffer);

@@ -390,25 +390,34 @@ TEST(Blur4, UsesThisPassResultsForUpAndLeftAndWrapsAtRowEnds) {
     EXPECT_EQ(buffer[2 * kWidth + 319], 63u << 8);
 }
 
-TEST(Blur4, WalksExactlyFrom322ToCountMinus321) {
+TEST(Blur4, WalksFromRowOneColumnTwoToTheEndOfTheNextToLastRow) {
     // A flat picture blurs to itself, but a processed pixel loses its top
     // byte: that marks exactly which indices the pass touched.
     const unsigned int flat = 0xFF808080u;
     std::vector<unsigned int> buffer(kPixels, flat);
-    blur4(321, 2, buffer.data());  // 642 pixels: too few
+    blur4(320, 2, buffer.data());  // no row between the first and the last
     blur4(-320, -200, buffer.data());
     blur4(-1, 1000, buffer.data());
     EXPECT_EQ(std::count(buffer.begin(), buffer.end(), flat), kPixels);
 
-    blur4(321, 3, buffer.data());  // 963 pixels: only index 322 .. 642
+    blur4(320, 3, buffer.data());  // only row 1, from column 2: index 322 .. 639
     for (int i = 0; i < 1000; ++i)
-        ASSERT_EQ(buffer[i], i >= 322 && i <= 642 ? 0x00808080u : flat) << i;
+        ASSERT_EQ(buffer[i], i >= 322 && i <= 639 ? 0x00808080u : flat) << i;
 
-    // A narrow width still reads rows 320 apart and stops at its count.
-    std::fill(buffer.begin(), buffer.end(), flat);
-    blur4(100, 200, buffer.data());
-    for (int i = 0; i < kPixels; ++i)
-        ASSERT_EQ(buffer[i], i >= 322 && i <= 19679 ? 0x00808080u : flat) << i;
+    // Other widths: rows are `width` apart, from index width + 2 to
+    // width * height - width - 1, and nothing outside width * height moves.
+    for (const int width : {100, 321}) {
+        std::fill(buffer.begin(), buffer.end(), flat);
+        blur4(width, 150, buffer.data());
+        for (int i = 0; i < kPixels; ++i)
+            ASSERT_EQ(buffer[i], i >= width + 2 && i <= width * 149 - 1 ? 0x00808080u : flat)
+                << width << " " << i;
+    }
+    // The pixel above a bright one in a narrow buffer is `width` before it.
+    std::vector<unsigned int> narrow(100 * 10, 0u);
+    narrow[5 * 100 + 50] = 0xFCu;
+    blur4(100, 10, narrow.data());
+    EXPECT_EQ(narrow[4 * 100 + 50], 0x3Fu);
 }
 
 // ---------------------------------------------------------------------------

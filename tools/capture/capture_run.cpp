@@ -196,7 +196,7 @@ private:
         }
         if (outputs_->needsFrameBuffer(onSheet))
             job.frameBuffer.assign(session_->frameBuffer(),
-                                   session_->frameBuffer() + kFrameWidth * kFrameHeight);
+                                   session_->frameBuffer() + kFramePixels);
         if (options_.ansiText) job.ansi = ansiText();
         if (options_.utf8Text) job.utf8 = picture_.exportText("utf8");
         return job;

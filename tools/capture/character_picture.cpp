@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "engine/frame.h"
+
 namespace {
 
 caca_font_t* loadFirstBuiltInFont() {
@@ -21,7 +23,7 @@ caca_font_t* loadFirstBuiltInFont() {
 CharacterPicture::CharacterPicture()
     : canvas_(caca_create_canvas(kCharColumns, kCharRows)),
       // The very bitmap the show makes, so both draw the same characters.
-      dither_(caca_create_bitmap(32, 320, 200, 1280, 0xFF, 0xFF00, 0xFF0000, 0)),
+      dither_(caca_create_bitmap(32, kFrameWidth, kFrameHeight, kFrameBytesPerRow, 0xFF, 0xFF00, 0xFF0000, 0)),
       font_(loadFirstBuiltInFont()) {
     if (!canvas_ || !dither_) throw std::runtime_error("cannot create libcaca canvas or bitmap");
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "engine/frame.h"
 #include "tools/capture/text_label.h"
 
 namespace {
@@ -35,7 +36,7 @@ std::string positionLabel(int ms, const std::string& scene) {
 ContactSheet::ContactSheet(int columns, int pictureWidth)
     : columns_(columns < 1 ? 1 : columns),
       pictureWidth_(pictureWidth),
-      pictureHeight_(pictureWidth * 200 / 320) {}
+      pictureHeight_(pictureWidth * kFrameHeight / kFrameWidth) {}
 
 int ContactSheet::cellWidth() const { return 2 * pictureWidth_ + kPictureGap; }
 

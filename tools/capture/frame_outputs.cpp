@@ -114,7 +114,7 @@ std::string FrameOutputs::take(FrameJob& job) {
     }
     if (!options_.statsFile.empty()) {
         StageTimer timer(times_, Stage::Conversion);
-        job.measure.frameLuminance = meanLuminance(job.frameBuffer.data(), kFrameWidth * kFrameHeight);
+        job.measure.frameLuminance = meanLuminance(job.frameBuffer.data(), kFramePixels);
         if (statsFromPicture) {
             job.measure.characterLuminance = meanLuminance(picture);
             job.measure.structure = structureKept(job.frameBuffer.data(), picture);

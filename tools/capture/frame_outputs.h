@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/frame.h"
 #include "render/cell_picture.h"
 #include "tools/capture/contact_sheet.h"
 #include "tools/capture/glyph_cache.h"
@@ -19,10 +20,6 @@
 #include "tools/capture/video_writer.h"
 
 class CharacterPicture;
-
-// The show's FrameBuffer.
-constexpr int kFrameWidth = 320;
-constexpr int kFrameHeight = 200;
 
 // The video shows the characters as an 80 x 50 console of 8 x 8 cells would.
 constexpr int kVideoWidth = 640;

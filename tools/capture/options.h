@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "driver/schedule.h"
+#include "engine/frame.h"
 #include "render/cell_picture.h"
 
 struct CaptureOptions {
@@ -24,7 +25,7 @@ struct CaptureOptions {
     std::string sheetFile;  // contact sheet PNG
     int sheetEveryMs = 5000;
     int sheetColumns = 4;
-    int sheetPictureWidth = 320;  // each picture of a cell; height follows 320:200
+    int sheetPictureWidth = kFrameWidth;  // each picture of a cell; height follows 320:200
 
     std::string videoFile;  // MP4 of the character picture with the song
     std::string ffmpegProgram = "ffmpeg";

@@ -4,12 +4,11 @@
 #include <cmath>
 #include <limits>
 
+#include "engine/frame.h"
 #include "tools/capture/character_picture.h"
 
 namespace {
 
-constexpr int kFrameWidth = 320;
-constexpr int kFrameHeight = 200;
 constexpr int kCellWidth = kFrameWidth / kCharColumns;
 constexpr int kCellHeight = kFrameHeight / kCharRows;
 
@@ -23,7 +22,7 @@ std::vector<double> frameCellLuminance(const std::uint32_t* frameBuffer) {
     std::vector<double> cells(kCharColumns * kCharRows, 0.0);
     for (int y = 0; y < kFrameHeight; ++y) {
         for (int x = 0; x < kFrameWidth; ++x) {
-            const std::uint32_t p = frameBuffer[y * kFrameWidth + x];
+            const std::uint32_t p = frameBuffer[y * kFrameStride + x];
             cells[(y / kCellHeight) * kCharColumns + x / kCellWidth] +=
                 pixelLuminance(p & 0xFF, (p >> 8) & 0xFF, (p >> 16) & 0xFF);
         }

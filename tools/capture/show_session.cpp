@@ -5,30 +5,24 @@
 
 #include "driver/schedule.h"
 #include "effects/loudness.h"
+#include "engine/frame.h"
 #include "engine/vrl.h"
 #include "tools/capture/thread_clock.h"
-
-namespace {
-
-constexpr int kWidth = 320;
-constexpr int kHeight = 200;
-
-}  // namespace
 
 ShowSession::ShowSession(EffectRegistrar registrar) {
     vrlSetLogging(1);
     vrlHoldMessages(0);
     vrlMakePAK("resources/", "datafile.pak");
     vrlSetupInstances();
-    vrlInitFrameBuffer(kWidth, kHeight);
+    vrlInitFrameBuffer(kFrameWidth, kFrameHeight);
     // Before the sound starts up, so no audio device is opened.
     vrlUseManualClock(1);
     vrlInitSound();
     vrlReadPak("datafile.pak");
     vrlLoadSong("kelmuth.ogg");
-    vrlAddRenderToTexture(320, 200, "renderToTexture00");
-    vrlAddRenderToTexture(320, 200, "renderToTexture01");
-    vrlAddRenderToTexture(256, 256, "renderToTexture02");
+    vrlAddRenderToTexture(kFrameWidth, kFrameHeight, "renderToTexture00");
+    vrlAddRenderToTexture(kFrameWidth, kFrameHeight, "renderToTexture01");
+    vrlAddRenderToTexture(kTextureSide, kTextureSide, "renderToTexture02");
     if (registrar)
         registrar();
     else
@@ -42,7 +36,7 @@ ShowSession::~ShowSession() { vrlShutDown(); }
 double ShowSession::renderFrame(int ms) {
     vrlSetPosition(ms);
     vrlUpdateTimer();
-    std::memset(vrlGetFrameBuffer(), 0, kWidth * kHeight * 4);
+    std::memset(vrlGetFrameBuffer(), 0, kFramePixels * sizeof(unsigned int));
     const double begin = threadMicros();
     vrlRun();
     return threadMicros() - begin;
