@@ -14,8 +14,7 @@ using NORVALE_VIRELLO::Vector;
 namespace {
 
 constexpr float kBeatEnergy = 0.65f;
-constexpr int kMeshCount = 6;
-constexpr const char* kMeshFiles[kMeshCount] = {"asteroid1.obj", "asteroid2.obj", "asteroid3.obj",
+constexpr const char* kMeshFiles[Kuvatus::kAsteroidCount] = {"asteroid1.obj", "asteroid2.obj", "asteroid3.obj",
                                                 "asteroid1.obj", "asteroid2.obj", "asteroid3.obj"};
 // The background window's corner stays where a 640 x 480 photo covers it.
 constexpr int kWindowColumns = kPhotoWidth - kFrameWidth;
@@ -26,15 +25,15 @@ float randomCentred(float span) { return (randomUnit() - 0.5f) * span; }
 
 }  // namespace
 
-Kuvatus::Kuvatus() : meshTexture(kTexturePixels) {
+Kuvatus::Kuvatus() {
     photo = vrlGetTexture(kPhotoTable[0]);
     refreshMeshTexture();
-    for (const char* file : kMeshFiles) {
-        auto mesh = std::make_unique<Mesh>();
-        mesh->load(file);
+    for (int i = 0; i < kAsteroidCount; ++i) {
+        std::unique_ptr<Mesh>& mesh = asteroids[i].mesh;
+        mesh = std::make_unique<Mesh>();
+        mesh->load(kMeshFiles[i]);
         mesh->setRenderMode(Mesh::kEnvironment);
         mesh->setTexture(meshTexture.data());
-        meshes.push_back(std::move(mesh));
     }
     scatterMeshes();
 }
@@ -51,18 +50,15 @@ void Kuvatus::refreshMeshTexture() {
 }
 
 void Kuvatus::scatterMeshes() {
-    const size_t count = meshes.size();
-    for (std::vector<float>* values : {&offsetX, &offsetY, &offsetZ, &spinA, &spinB, &spinC})
-        values->clear();
-    for (size_t i = 0; i < count; ++i) {
-        offsetX.push_back(randomCentred(3.0f));
-        offsetY.push_back(randomCentred(3.0f));
-        offsetZ.push_back(randomCentred(3.0f));
-        spinA.push_back(randomCentred(100.0f));
-        spinB.push_back(randomCentred(100.0f));
-        spinC.push_back(randomCentred(100.0f));
+    for (KuvatusAsteroid& asteroid : asteroids) {
+        asteroid.offsetX = randomCentred(3.0f);
+        asteroid.offsetY = randomCentred(3.0f);
+        asteroid.offsetZ = randomCentred(3.0f);
+        asteroid.spinA = randomCentred(100.0f);
+        asteroid.spinB = randomCentred(100.0f);
+        asteroid.spinC = randomCentred(100.0f);
+        asteroid.mesh->setPosition(Vector(asteroid.offsetX, asteroid.offsetY, asteroid.offsetZ));
     }
-    for (size_t i = 0; i < count; ++i) meshes[i]->setPosition(Vector(offsetX[i], offsetY[i], offsetZ[i]));
 }
 
 void Kuvatus::redeal() {
@@ -98,7 +94,7 @@ void Kuvatus::drawBackground(unsigned int* frame) const {
     const bool rowsWrap = windowX + kFrameWidth > width;
     for (int y = 0; y < kFrameHeight; ++y) {
         const unsigned int* row = pixels + static_cast<size_t>((windowY + y) % height) * width;
-        unsigned int* out = frame + y * kFrameWidth;
+        unsigned int* out = frame + y * kFrameStride;
         if (!rowsWrap) {
             std::copy(row + windowX, row + windowX + kFrameWidth, out);
             continue;
@@ -111,12 +107,12 @@ void Kuvatus::drawMeshes(float p, unsigned int* frame) {
     Matrix groupTurn;
     groupTurn.makeRotation(p * groupRateA, p * groupRateB, p * groupRateC);
     std::vector<Mesh*> sorted;
-    sorted.reserve(meshes.size());
-    for (size_t i = 0; i < meshes.size(); ++i) {
-        Mesh& mesh = *meshes[i];
-        const Vector offset(offsetX[i], offsetY[i], offsetZ[i]);
+    sorted.reserve(asteroids.size());
+    for (KuvatusAsteroid& asteroid : asteroids) {
+        Mesh& mesh = *asteroid.mesh;
+        const Vector offset(asteroid.offsetX, asteroid.offsetY, asteroid.offsetZ);
         mesh.setPosition(offset * groupTurn + Vector(0.0f, 0.0f, 3.0f));
-        mesh.setRotation(p * spinA[i], p * spinB[i], -p * spinC[i]);
+        mesh.setRotation(p * asteroid.spinA, p * asteroid.spinB, -p * asteroid.spinC);
         sorted.push_back(&mesh);
     }
     // Painter's order: the farthest mesh first.

@@ -39,7 +39,6 @@ float clampBrightness(float brightness) {
 Tunnel::Tunnel()
     : grid(std::make_unique<DeformGrid>()), gridTexture(kTexturePixels), mesh(std::make_unique<Mesh>()) {
     grabRandomWindow(gridTexture.data());
-    flash = 0.0f;
     mesh->load("asteroid2.obj");
     mesh->fitUnitSphere();
     // Cleared rather than left as it comes: it is rewritten before the mesh

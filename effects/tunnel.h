@@ -28,6 +28,4 @@ public:
     static inline int lastPosition = 0;
 
     void fillTunnel(float t, float flashLevel);
-
-private:
 };

@@ -31,6 +31,4 @@ public:
     static inline int lastPosition = 0;
 
     void fillValo(float t, float flashLevel);
-
-private:
 };

@@ -16,8 +16,6 @@ namespace {
 
 constexpr float kBeatEnergy = 0.75f;
 constexpr int kStepMs = 20;
-constexpr int kPictureSize = kFramePixels;
-constexpr int kSpriteSide = kTextureSide;
 
 // Source rows 5..189 and columns 8..303 stretched over the whole picture,
 // in 16.16 fixed point: a magnification of about 1.081 per step.
@@ -28,29 +26,8 @@ constexpr unsigned int kWarmth = 0x000103;  // +3 red, +1 green per step
 
 }  // namespace
 
-Zoom::Zoom()
-    : pictureA(kPictureSize, 0u),
-      pictureB(kPictureSize, 0u),
-      sprites(15),
-      baseX(15, 0),
-      baseY(15, 0),
-      spriteWidth(15, kSpriteSide),
-      spriteHeight(15, kSpriteSide),
-      velocityX(15, 0),
-      velocityY(15, 0),
-      travelX(15, 0),
-      travelY(15, 0),
-      mesh(std::make_unique<Mesh>()) {
-    useA = true;
-    spriteCount = 15;
-    for (std::vector<unsigned int>& sprite : sprites) {
-        sprite.resize(kSpriteSide * kSpriteSide);
-        makeSprite(sprite.data());
-    }
-    inverted = false;
-    // Cleared so that the texture has a known start; it is rewritten every
-    // frame before the mesh reads it.
-    meshTexture.assign(kSpriteSide * kSpriteSide, 0u);
+Zoom::Zoom() : mesh(std::make_unique<Mesh>()) {
+    for (ZoomSprite& sprite : sprites) makeSprite(sprite.image.data());
     mesh->load("asteroid3.obj");
 }
 
@@ -64,7 +41,7 @@ void Zoom::makeSprite(unsigned int* image) {
                     static_cast<int>(photo->getHeight()));
     // A tone from black (0) through the photo (127) to white (254).
     const int level = nextRandom() % 255;
-    for (int i = 0; i < kSpriteSide * kSpriteSide; ++i)
+    for (int i = 0; i < kTexturePixels; ++i)
         image[i] = blend3(0u, image[i], 0xFFFFFFu, level);
 }
 
@@ -78,16 +55,16 @@ void Zoom::zoomStep(const unsigned int* source, unsigned int* target) {
 }
 
 void Zoom::dealOnBeat() {
-    for (int i = 0; i < spriteCount; ++i) {
-        makeSprite(sprites[i].data());
-        baseX[i] = nextRandom() % 240 + 40;
-        baseY[i] = nextRandom() % 120 + 25;
-        travelX[i] = 0;
-        travelY[i] = 0;
-        velocityX[i] = (nextRandom() % 1000 - 500) * 3;
-        velocityY[i] = (nextRandom() % 750 - 375) * 3;
-        spriteWidth[i] = nextRandom() % 64 + 16;
-        spriteHeight[i] = nextRandom() % 64 + 16;
+    for (ZoomSprite& sprite : sprites) {
+        makeSprite(sprite.image.data());
+        sprite.baseX = nextRandom() % 240 + 40;
+        sprite.baseY = nextRandom() % 120 + 25;
+        sprite.travelX = 0;
+        sprite.travelY = 0;
+        sprite.velocityX = (nextRandom() % 1000 - 500) * 3;
+        sprite.velocityY = (nextRandom() % 750 - 375) * 3;
+        sprite.width = nextRandom() % 64 + 16;
+        sprite.height = nextRandom() % 64 + 16;
     }
     inverted = !inverted;
     meshZ = 2.0f * randomUnit() + 1.5f;
@@ -101,13 +78,13 @@ void Zoom::feedbackStep(unsigned int* source, unsigned int* target) {
     blur4(kFrameWidth, kFrameHeight, source);
     zoomStep(source, target);
     stepClock -= kStepMs;
-    for (int i = 0; i < spriteCount; ++i) {
+    for (ZoomSprite& sprite : sprites) {
         // Travel wraps instead of overflowing after hours of one beatless scene.
-        travelX[i] = wrapAdd(travelX[i], velocityX[i]);
-        travelY[i] = wrapAdd(travelY[i], velocityY[i]);
-        blitScaled((travelX[i] >> 8) + baseX[i] - spriteWidth[i] / 2,
-                   (travelY[i] >> 8) + baseY[i] - spriteHeight[i] / 2, kSpriteSide, kSpriteSide,
-                   spriteWidth[i], spriteHeight[i], sprites[i].data(), target);
+        sprite.travelX = wrapAdd(sprite.travelX, sprite.velocityX);
+        sprite.travelY = wrapAdd(sprite.travelY, sprite.velocityY);
+        blitScaled((sprite.travelX >> 8) + sprite.baseX - sprite.width / 2,
+                   (sprite.travelY >> 8) + sprite.baseY - sprite.height / 2, kTextureSide, kTextureSide,
+                   sprite.width, sprite.height, sprite.image.data(), target);
     }
 }
 
@@ -128,7 +105,7 @@ void Zoom::draw() {
     mesh->setScale(1.0f);
     drawMesh(position, target);
 
-    for (int i = 0; i < kPictureSize; ++i) frame[i] = inverted ? target[i] ^ 0xFFFFFFu : target[i];
+    for (int i = 0; i < kFramePixels; ++i) frame[i] = inverted ? target[i] ^ 0xFFFFFFu : target[i];
 }
 
 void Zoom::drawMesh(int position, unsigned int* target) {

@@ -6,35 +6,45 @@
 // beat (energy above 0.75) re-deals the sprites, flips the picture between
 // normal and inverted colours and may bring in a tumbling mesh that is drawn
 // into the feedback picture, so it trails too.
+#include <array>
 #include <memory>
 #include <vector>
 
 #include "engine/base.h"
+#include "engine/frame.h"
 
 class Mesh;
 
+// One toned photo window that flies from where the last beat put it.
+struct ZoomSprite {
+    std::vector<unsigned int> image = std::vector<unsigned int>(kTexturePixels);  // 256 x 256
+    int baseX = 0;  // centre at the last beat
+    int baseY = 0;
+    int width = kTextureSide;  // drawn size in pixels
+    int height = kTextureSide;
+    int velocityX = 0;  // travel per step, 8.8 fixed point
+    int velocityY = 0;
+    int travelX = 0;  // travel since the last beat, 8.8 fixed point
+    int travelY = 0;
+};
+
 class Zoom : public NORVALE_VIRELLO::Base {
 public:
+    static constexpr int kSpriteCount = 15;
+
     Zoom();
     ~Zoom() override;
     void draw() override;
 
     bool useA = true;  // pictureA is the source of the next frame
-    std::vector<unsigned int> pictureA;  // 320 x 200
-    std::vector<unsigned int> pictureB;  // 320 x 200
-    int spriteCount = 15;
-    std::vector<std::vector<unsigned int>> sprites;  // 256 x 256 each
-    std::vector<int> baseX;         // sprite centre at the last beat
-    std::vector<int> baseY;
-    std::vector<int> spriteWidth;   // drawn size in pixels
-    std::vector<int> spriteHeight;
-    std::vector<int> velocityX;     // travel per step, 8.8 fixed point
-    std::vector<int> velocityY;
-    std::vector<int> travelX;       // travel since the last beat, 8.8 fixed point
-    std::vector<int> travelY;
-    bool inverted = false;          // the frame is shown with inverted colours
+    std::vector<unsigned int> pictureA = std::vector<unsigned int>(kFramePixels, 0u);
+    std::vector<unsigned int> pictureB = std::vector<unsigned int>(kFramePixels, 0u);
+    std::array<ZoomSprite, kSpriteCount> sprites;
+    bool inverted = false;  // the frame is shown with inverted colours
     std::unique_ptr<Mesh> mesh;
-    std::vector<unsigned int> meshTexture;  // 256 x 256 crop of the target picture
+    // A crop of the target picture, rewritten every frame before the mesh
+    // reads it; cleared so that it has a known start.
+    std::vector<unsigned int> meshTexture = std::vector<unsigned int>(kTexturePixels, 0u);
 
     // Shared by every instance for the whole run.
     static inline int lastPosition = 0;  // song position at the previous frame

@@ -43,7 +43,7 @@ protected:
 
 TEST_F(KuvatusTest, UntilTheFirstBeatTheFirstPhotoShowsFromItsCorner) {
     EXPECT_EQ(kuvatus->photo, vrlGetTexture("kuva1.jpg"));
-    EXPECT_EQ(kuvatus->meshes.size(), 6u);
+    EXPECT_EQ(kuvatus->asteroids.size(), 6u);
     drawAt(50000);
     EXPECT_TRUE(frameShowsPhoto(*kuvatus->photo, 0, 0));
 }
@@ -104,12 +104,12 @@ void expectDealt(const Kuvatus& kuvatus, const Deal& deal) {
     EXPECT_EQ(kuvatus.meshTexture, deal.meshTexture);
     for (size_t i = 0; i < 6; ++i) {
         const float* u = &deal.units[i * 6];
-        EXPECT_EQ(kuvatus.offsetX[i], (u[0] - 0.5f) * 3.0f) << i;
-        EXPECT_EQ(kuvatus.offsetY[i], (u[1] - 0.5f) * 3.0f) << i;
-        EXPECT_EQ(kuvatus.offsetZ[i], (u[2] - 0.5f) * 3.0f) << i;
-        EXPECT_EQ(kuvatus.spinA[i], (u[3] - 0.5f) * 100.0f) << i;
-        EXPECT_EQ(kuvatus.spinB[i], (u[4] - 0.5f) * 100.0f) << i;
-        EXPECT_EQ(kuvatus.spinC[i], (u[5] - 0.5f) * 100.0f) << i;
+        EXPECT_EQ(kuvatus.asteroids[i].offsetX, (u[0] - 0.5f) * 3.0f) << i;
+        EXPECT_EQ(kuvatus.asteroids[i].offsetY, (u[1] - 0.5f) * 3.0f) << i;
+        EXPECT_EQ(kuvatus.asteroids[i].offsetZ, (u[2] - 0.5f) * 3.0f) << i;
+        EXPECT_EQ(kuvatus.asteroids[i].spinA, (u[3] - 0.5f) * 100.0f) << i;
+        EXPECT_EQ(kuvatus.asteroids[i].spinB, (u[4] - 0.5f) * 100.0f) << i;
+        EXPECT_EQ(kuvatus.asteroids[i].spinC, (u[5] - 0.5f) * 100.0f) << i;
     }
     EXPECT_EQ(kuvatus.groupRateA, (deal.units[36] - 0.5f) * 50.0f);
     EXPECT_EQ(kuvatus.groupRateB, (deal.units[37] - 0.5f) * 50.0f);
@@ -127,7 +127,7 @@ TEST_F(KuvatusTest, EveryBeatReDealsEverythingInOrder) {
         EXPECT_EQ(randomState(), after);
         EXPECT_TRUE(frameShowsPhoto(*kuvatus->photo, kuvatus->windowX, kuvatus->windowY));
     }
-    EXPECT_EQ(kuvatus->offsetX.size(), 6u);
+    EXPECT_EQ(kuvatus->asteroids.size(), 6u);
 }
 
 TEST_F(KuvatusTest, ASmallPhotoIsRepeatedNotReadPastItsEnd) {
@@ -162,15 +162,16 @@ TEST_F(KuvatusTest, EachAsteroidTurnsWithTheGroupAboutAPointThreeUnitsAhead) {
     drawAt(ms);
     Matrix group;
     group.makeRotation(p * 1.0f, p * -2.0f, p * 3.0f);
-    for (size_t i = 0; i < kuvatus->meshes.size(); ++i) {
-        const Mesh& mesh = *kuvatus->meshes[i];
+    for (size_t i = 0; i < kuvatus->asteroids.size(); ++i) {
+        const KuvatusAsteroid& asteroid = kuvatus->asteroids[i];
+        const Mesh& mesh = *asteroid.mesh;
         const Vector expected =
-            Vector(kuvatus->offsetX[i], kuvatus->offsetY[i], kuvatus->offsetZ[i]) * group + Vector(0.0f, 0.0f, 3.0f);
+            Vector(asteroid.offsetX, asteroid.offsetY, asteroid.offsetZ) * group + Vector(0.0f, 0.0f, 3.0f);
         EXPECT_NEAR(mesh.position.x, expected.x, 1e-5) << i;
         EXPECT_NEAR(mesh.position.y, expected.y, 1e-5) << i;
         EXPECT_NEAR(mesh.position.z, expected.z, 1e-5) << i;
         Matrix spin;
-        spin.makeRotation(p * kuvatus->spinA[i], p * kuvatus->spinB[i], -p * kuvatus->spinC[i]);
+        spin.makeRotation(p * asteroid.spinA, p * asteroid.spinB, -p * asteroid.spinC);
         expectSameMatrix(mesh.rotation, spin, "spin");
     }
 }
@@ -179,13 +180,14 @@ TEST_F(KuvatusTest, NearerAsteroidsAreDrawnOverFartherOnes) {
     // Mesh 0 two units ahead in green, mesh 1 four units ahead in red, both
     // on the view axis; the others behind the viewer, where nothing draws.
     const std::vector<unsigned int> green(256 * 256, 0x00FF00u), red(256 * 256, 0x0000FFu);
-    for (size_t i = 0; i < kuvatus->meshes.size(); ++i) {
-        kuvatus->offsetX[i] = kuvatus->offsetY[i] = 0.0f;
-        kuvatus->offsetZ[i] = i == 0 ? -1.0f : i == 1 ? 1.0f : -10.0f;
-        kuvatus->spinA[i] = kuvatus->spinB[i] = kuvatus->spinC[i] = 0.0f;
+    for (size_t i = 0; i < kuvatus->asteroids.size(); ++i) {
+        KuvatusAsteroid& asteroid = kuvatus->asteroids[i];
+        asteroid.offsetX = asteroid.offsetY = 0.0f;
+        asteroid.offsetZ = i == 0 ? -1.0f : i == 1 ? 1.0f : -10.0f;
+        asteroid.spinA = asteroid.spinB = asteroid.spinC = 0.0f;
     }
-    kuvatus->meshes[0]->setTexture(green.data());
-    kuvatus->meshes[1]->setTexture(red.data());
+    kuvatus->asteroids[0].mesh->setTexture(green.data());
+    kuvatus->asteroids[1].mesh->setTexture(red.data());
     drawAt(70000);
     EXPECT_EQ(fixture::frame()[100 * fixture::kWidth + 160], 0x00FF00u);
     // Half as large on screen, the far one lies wholly behind the near one.

@@ -121,22 +121,22 @@ TEST_F(ZoomTest, ABeatDealsSpritesAndMeshFromTheGeneratorInOrder) {
     drawAt(211000);
 
     resetRandom(123);
-    for (int i = 0; i < zoom.spriteCount; ++i) {
+    for (int i = 0; i < Zoom::kSpriteCount; ++i) {
         // The sprite: a photo window toned from black through the photo to white.
         const Texture* photo = vrlGetTexture(kPhotoTable[nextRandom() % 5]);
         const int column = nextRandom() % 640, row = nextRandom() % 480;
         const int tone = nextRandom() % 255;
         const unsigned int corner = photo->getImgData()[row % photo->getHeight() * photo->getWidth() +
                                                         column % photo->getWidth()];
-        EXPECT_EQ(zoom.sprites[i][0], blend3(0u, corner, 0xFFFFFFu, tone)) << i;
-        EXPECT_EQ(zoom.baseX[i], nextRandom() % 240 + 40) << i;
-        EXPECT_EQ(zoom.baseY[i], nextRandom() % 120 + 25) << i;
-        EXPECT_EQ(zoom.velocityX[i], (nextRandom() % 1000 - 500) * 3) << i;
-        EXPECT_EQ(zoom.velocityY[i], (nextRandom() % 750 - 375) * 3) << i;
-        EXPECT_EQ(zoom.spriteWidth[i], nextRandom() % 64 + 16) << i;
-        EXPECT_EQ(zoom.spriteHeight[i], nextRandom() % 64 + 16) << i;
-        EXPECT_EQ(zoom.travelX[i], 0);
-        EXPECT_EQ(zoom.travelY[i], 0);
+        EXPECT_EQ(zoom.sprites[i].image[0], blend3(0u, corner, 0xFFFFFFu, tone)) << i;
+        EXPECT_EQ(zoom.sprites[i].baseX, nextRandom() % 240 + 40) << i;
+        EXPECT_EQ(zoom.sprites[i].baseY, nextRandom() % 120 + 25) << i;
+        EXPECT_EQ(zoom.sprites[i].velocityX, (nextRandom() % 1000 - 500) * 3) << i;
+        EXPECT_EQ(zoom.sprites[i].velocityY, (nextRandom() % 750 - 375) * 3) << i;
+        EXPECT_EQ(zoom.sprites[i].width, nextRandom() % 64 + 16) << i;
+        EXPECT_EQ(zoom.sprites[i].height, nextRandom() % 64 + 16) << i;
+        EXPECT_EQ(zoom.sprites[i].travelX, 0);
+        EXPECT_EQ(zoom.sprites[i].travelY, 0);
     }
     EXPECT_EQ(Zoom::meshZ, 2.0f * randomUnit() + 1.5f);
     EXPECT_EQ(Zoom::showMesh, randomUnit() < 0.45f);
@@ -147,14 +147,14 @@ TEST_F(ZoomTest, ABeatDealsSpritesAndMeshFromTheGeneratorInOrder) {
 TEST_F(ZoomTest, ASpriteIsCentredOnItsPathWithItsOwnWidthAndHeight) {
     Zoom::lastPosition = 212000;
     Zoom::stepClock = 0;
-    for (int i = 0; i < zoom.spriteCount; ++i) zoom.baseX[i] = -1000;  // all off screen
-    std::fill(zoom.sprites[3].begin(), zoom.sprites[3].end(), 0xFFFFFFu);
-    zoom.baseX[3] = 100;
-    zoom.baseY[3] = 60;
-    zoom.spriteWidth[3] = 40;
-    zoom.spriteHeight[3] = 20;
-    zoom.velocityX[3] = 512;   // two pixels right per step
-    zoom.velocityY[3] = -256;  // one pixel up
+    for (ZoomSprite& sprite : zoom.sprites) sprite.baseX = -1000;  // all off screen
+    std::fill(zoom.sprites[3].image.begin(), zoom.sprites[3].image.end(), 0xFFFFFFu);
+    zoom.sprites[3].baseX = 100;
+    zoom.sprites[3].baseY = 60;
+    zoom.sprites[3].width = 40;
+    zoom.sprites[3].height = 20;
+    zoom.sprites[3].velocityX = 512;   // two pixels right per step
+    zoom.sprites[3].velocityY = -256;  // one pixel up
     drawAt(212021);  // one step: the black picture zoomed and warmed, then the sprite
     const fixture::Box box = fixture::changedBox(fixture::frame(), 0x000103u);
     EXPECT_EQ(box.left, 102 - 20);
