@@ -23,14 +23,10 @@ Avaruus::Avaruus()
     : flarePositions(80), flareSizes(80), flareRotated(80), flareVelocities(80) {
     flareCount = 80;
     for (int i = 0; i < flareCount; ++i) {
+        const PlacedFlare flare = placeRandomFlare(5.0f, 5.0f);
+        flarePositions[i] = flare.position;
+        flareSizes[i] = flare.size;
         // One statement per draw: the order of draws is part of the show.
-        const float theta = randomUnit() * 2.0f * 3.141592f;
-        const float phi = randomUnit() * 2.0f * 3.141592f;
-        const float radius = randomUnit() * 5.0f + 2.0f;
-        flarePositions[i] = Vector3(std::sin(theta) * std::sin(phi), std::sin(theta) * std::cos(phi),
-                                    std::cos(theta)) *
-                            radius;
-        flareSizes[i] = randomUnit() * 5.0f + 2.6f;
         const float a = randomUnit() - 0.5f;
         const float b = randomUnit() - 0.5f;
         const float c = randomUnit() - 0.5f;

@@ -37,14 +37,9 @@ Avaruus2::Avaruus2()
     : flarePositions(100), flareSizes(100), flareRotated(100), angleStep(0.01f, -0.005f, -0.00771f) {
     flareCount = 100;
     for (int i = 0; i < flareCount; ++i) {
-        // One statement per draw: the order of draws is part of the show.
-        const float theta = randomUnit() * 2.0f * 3.141592f;
-        const float phi = randomUnit() * 2.0f * 3.141592f;
-        const float radius = randomUnit() * 8.0f + 2.0f;
-        flarePositions[i] = Vector3(std::sin(theta) * std::sin(phi), std::sin(theta) * std::cos(phi),
-                                    std::cos(theta)) *
-                            radius;
-        flareSizes[i] = randomUnit() * 6.0f + 2.6f;
+        const PlacedFlare flare = placeRandomFlare(8.0f, 6.0f);
+        flarePositions[i] = flare.position;
+        flareSizes[i] = flare.size;
         randomUnit();  // two draws per flare that the cloud does not use
         randomUnit();
     }

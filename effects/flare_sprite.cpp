@@ -1,6 +1,7 @@
 #include "effects/flare_sprite.h"
 
 #include <climits>
+#include <cmath>
 
 #include "engine/frame.h"
 #include "engine/vrl.h"
@@ -55,6 +56,18 @@ void drawFlareSprite(int index, std::int64_t centreX, std::int64_t centreY, std:
         blitScaledAdd(x, y, kFlareSide, kFlareSide, side, side, pixels, frame);
     else
         blitScaledSub(x, y, kFlareSide, kFlareSide, side, side, pixels, frame);
+}
+
+PlacedFlare placeRandomFlare(float radiusSpan, float sizeSpan) {
+    // One statement per draw: the order of draws is part of the show.
+    const float theta = randomUnit() * 2.0f * 3.141592f;
+    const float phi = randomUnit() * 2.0f * 3.141592f;
+    const float radius = randomUnit() * radiusSpan + 2.0f;
+    PlacedFlare flare;
+    flare.position =
+        Vector3(std::sin(theta) * std::sin(phi), std::sin(theta) * std::cos(phi), std::cos(theta)) * radius;
+    flare.size = randomUnit() * sizeSpan + 2.6f;
+    return flare;
 }
 
 const Texture* flareImage() {

@@ -35,3 +35,12 @@ void drawFlareSprite(int index, std::int64_t centreX, std::int64_t centreY, std:
 const NORVALE_VIRELLO::Texture* flareImage();
 // Says once, when a cloud is built, that the flare image is unusable.
 void checkFlareImage();
+
+// A new flare of a cloud: a random direction, a distance from the centre of
+// 2 up to 2 + radiusSpan and a size of 2.6 up to 2.6 + sizeSpan. Four
+// draws, in this order: two angles, the distance, the size.
+struct PlacedFlare {
+    NORVALE_VIRELLO::Vector3 position;
+    float size = 0.0f;
+};
+PlacedFlare placeRandomFlare(float radiusSpan, float sizeSpan);
