@@ -6,6 +6,8 @@ namespace NORVALE_VIRELLO {
 
 class Base {
 public:
+    // Cleared by init and read by nobody: no effect here needs a per-effect
+    // mark. Kept because it is part of the class every effect derives from.
     bool flag = false;
     float time = 0.0f;          // song position of the current frame, ms
     unsigned int startTime = 0;  // interval of the effect, ms
@@ -17,6 +19,9 @@ public:
     // Stores the position in time.
     virtual void update(float position);
     virtual void draw() = 0;
+    // Does nothing and is never called: effects free what they own in their
+    // destructors, which the engine runs at vrlShutDown. Kept as the slot an
+    // effect that must let go early would override.
     virtual void release();
 };
 
