@@ -90,7 +90,11 @@ void vrlHoldMessages(int hold);
 // Keys the engine understands. The console layer pumps its input once per
 // frame and hands the engine what it saw through this source.
 enum vrlKey { VRL_KEY_LEFT = 1, VRL_KEY_RIGHT = 2, VRL_KEY_SPACE = 3 };
-using vrlKeySource = int (*)(int* keys, int capacity);  // returns count
+// The source writes at most `capacity` keys and returns how many; a count
+// out of 0..capacity is clamped. vrlCheckControls asks again while a batch
+// comes back full, so a burst is taken whole and in order. Null (the
+// default) means no keys.
+using vrlKeySource = int (*)(int* keys, int capacity);
 void vrlSetKeySource(vrlKeySource source);
 
 // Muted: call before vrlLoadSong. The song is read for its spectrum but no
@@ -116,8 +120,9 @@ struct vrlTimelineEntry {
     NORVALE_VIRELLO::Base* effect;
 };
 int vrlGetEffectCount();
-const vrlTimelineEntry* vrlGetEffectEntry(int index);  // registration order
+// Registration order; null for an index out of 0..count-1.
+const vrlTimelineEntry* vrlGetEffectEntry(int index);
 
 int vrlIsAudioLive();    // a sound device is playing the song
 int vrlGetSongLength();  // ms, 0 without a song
-int vrlIsPaused();
+int vrlIsPaused();      // Space toggles it; a seek keeps it
