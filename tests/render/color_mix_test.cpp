@@ -1,0 +1,131 @@
+#include "render/pixel_ops.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdint>
+#include <random>
+
+#include "render/plain_twins.h"
+#include "tests/render/pixel_test_support.h"
+
+namespace {
+
+using namespace pixel_test;
+
+// ---------------------------------------------------------------------------
+// Saturating arithmetic
+
+TEST(Saturate, ClampsEachByteIncludingTheTopOne) {
+    // Bytes from low to high: 0x10 + 0x20, 0x01 + 0xFF, 0x80 + 0x90, 0xFF + 0x01.
+    EXPECT_EQ(addSaturate(0xFF800110u, 0x0190FF20u), 0xFFFFFF30u);
+    EXPECT_EQ(addSaturateScalar(0xFF800110u, 0x0190FF20u), 0xFFFFFF30u);
+    // The second argument is taken from the first; each byte stops at zero.
+    EXPECT_EQ(subSaturate(0x108005FFu, 0x20400501u), 0x004000FEu);
+    EXPECT_EQ(subSaturateScalar(0x108005FFu, 0x20400501u), 0x004000FEu);
+}
+
+TEST(Saturate, PackedAndScalarAgreeOnEveryBytePairAndRandomPixels) {
+    if (!kSimdBuild) GTEST_SKIP() << "this build has only the scalar path";
+    // Every pair of byte values, in every byte position.
+    for (unsigned int a = 0; a < 256; ++a) {
+        for (unsigned int b = 0; b < 256; ++b) {
+            const unsigned int left = a | b << 8 | (a ^ 0x5Au) << 16 | (255 - a) << 24;
+            const unsigned int right = b | a << 8 | (b ^ 0xA5u) << 16 | (255 - b) << 24;
+            ASSERT_EQ(addSaturate(left, right), addSaturateScalar(left, right)) << a << " " << b;
+            ASSERT_EQ(subSaturate(left, right), subSaturateScalar(left, right)) << a << " " << b;
+        }
+    }
+    std::mt19937 generator(7);
+    for (int i = 0; i < 1000000; ++i) {
+        const unsigned int a = generator();
+        const unsigned int b = generator();
+        ASSERT_EQ(addSaturate(a, b), addSaturateScalar(a, b)) << std::hex << a << " " << b;
+        ASSERT_EQ(subSaturate(a, b), subSaturateScalar(a, b)) << std::hex << a << " " << b;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Colour mixes
+
+TEST(BlendColor, FullWeightKeeps255Of256AndDropsTheTopByte) {
+    const unsigned int a = 0xFF804020u;
+    const unsigned int b = 0x7F10FF08u;
+    // w = 255: a alone, each channel times 255/256 (rounded down).
+    EXPECT_EQ(blendColor(a, b, 255), pixelOf(0x20 * 255 / 256, 0x40 * 255 / 256, 0x80 * 255 / 256));
+    // w = 0: b alone, likewise.
+    EXPECT_EQ(blendColor(a, b, 0), pixelOf(0x08 * 255 / 256, 0xFF * 255 / 256, 0x10 * 255 / 256));
+    EXPECT_EQ(blendColor(0x00FFFFFFu, 0x00FFFFFFu, 100), 0x00FEFEFEu);
+}
+
+TEST(BlendColor, PackedChannelsMatchAChannelByChannelMix) {
+    std::mt19937 generator(11);
+    for (int w = 0; w <= 255; ++w) {
+        for (int i = 0; i < 200; ++i) {
+            const unsigned int a = generator();
+            const unsigned int b = generator();
+            const unsigned int mixed = blendColor(a, b, w);
+            for (int c = 0; c < 3; ++c) {
+                const unsigned int expected =
+                    (channel(a, c) * w + channel(b, c) * (255 - w)) / 256;
+                ASSERT_EQ(channel(mixed, c), expected) << "w " << w << " channel " << c;
+            }
+            ASSERT_EQ(channel(mixed, 3), 0u);
+        }
+    }
+}
+
+TEST(Blend3, RampRunsThroughTheMiddleColourWithoutAJump) {
+    const unsigned int c1 = pixelOf(255, 0, 40);
+    const unsigned int c2 = pixelOf(0, 255, 200);
+    const unsigned int c3 = pixelOf(90, 30, 255);
+    EXPECT_EQ(blend3(c1, c2, c3, 0), pixelOf(254, 0, 40 * 255 / 256));
+    for (unsigned int level : {127u, 128u}) {
+        const unsigned int middle = blend3(c1, c2, c3, static_cast<int>(level));
+        for (int c = 0; c < 3; ++c)
+            EXPECT_NEAR(static_cast<int>(channel(middle, c)), static_cast<int>(channel(c2, c)), 3)
+                << "level " << level << " channel " << c;
+    }
+    const unsigned int end = blend3(c1, c2, c3, 254);
+    for (int c = 0; c < 3; ++c)
+        EXPECT_NEAR(static_cast<int>(channel(end, c)), static_cast<int>(channel(c3, c)), 3);
+
+    // Two steps of weight per level: no channel moves by more than 2 at once.
+    for (int level = 1; level <= 254; ++level) {
+        const unsigned int before = blend3(c1, c2, c3, level - 1);
+        const unsigned int after = blend3(c1, c2, c3, level);
+        for (int c = 0; c < 3; ++c)
+            ASSERT_LE(std::abs(static_cast<int>(channel(after, c)) - static_cast<int>(channel(before, c))), 2)
+                << "level " << level << " channel " << c;
+    }
+}
+
+// A weight reduced modulo 2^32 and the formula's products taken modulo
+// 2^32, written independently with 64-bit arithmetic.
+unsigned int wrappedScale(unsigned int pixel, std::int64_t weight) {
+    const std::int64_t modulus = std::int64_t{1} << 32;
+    const std::uint64_t k = static_cast<std::uint64_t>(((weight % modulus) + modulus) % modulus);
+    const std::uint64_t redBlue = (std::uint64_t{pixel & 0x00FF00FFu} * k) % modulus;
+    const std::uint64_t green = (std::uint64_t{pixel & 0x0000FF00u} * k) % modulus;
+    return static_cast<unsigned int>(((redBlue >> 8) & 0x00FF00FFu) + ((green >> 8) & 0x0000FF00u));
+}
+
+TEST(Blend3, LevelsOutsideTheRampWrapTheWeightsAround) {
+    // Pure red at level 255: the weight 255 - 256 wraps to 2^32 - 1, which
+    // turns 0xFF into 0xFFFFFF01 and, shifted and masked, red plus blue.
+    EXPECT_EQ(blend3(0, 0x000000FFu, 0, 255), 0x00FF00FFu);
+
+    std::mt19937 generator(5);
+    for (int level : {255, 256, 258, 300, 1000, 100000, INT_MAX, -1, INT_MIN}) {
+        for (int i = 0; i < 100; ++i) {
+            const unsigned int c1 = generator(), c2 = generator(), c3 = generator();
+            const std::int64_t twice = 2 * std::int64_t{level};
+            const unsigned int expected =
+                level <= 127 ? wrappedScale(c1, 255 - twice) + wrappedScale(c2, twice)
+                             : wrappedScale(c2, 255 - (twice - 254)) + wrappedScale(c3, twice - 254);
+            ASSERT_EQ(blend3(c1, c2, c3, level), expected) << "level " << level;
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,205 @@
+#include "render/pixel_ops.h"
+
+#include <gtest/gtest.h>
+
+#include <turbojpeg.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "engine/random.h"
+#include "engine/vrl.h"
+#include "render/photo_window.h"
+#include "tests/render/pixel_test_support.h"
+
+namespace {
+
+using namespace pixel_test;
+
+// ---------------------------------------------------------------------------
+// Photo windows
+
+// Photo pixel naming its own place: row in bits 12-23, column in bits 0-11.
+std::vector<unsigned int> numberedPhoto(int width, int height) {
+    std::vector<unsigned int> photo(static_cast<size_t>(width) * height);
+    for (int r = 0; r < height; ++r)
+        for (int c = 0; c < width; ++c) photo[r * width + c] = static_cast<unsigned int>(r << 12 | c);
+    return photo;
+}
+
+unsigned int photoRow(unsigned int pixel) { return pixel >> 12; }
+unsigned int photoColumn(unsigned int pixel) { return pixel & 0xFFFu; }
+
+TEST(CopyPhotoWindow, WrapsAroundBothEdgesOfTheFullSizePhoto) {
+    const std::vector<unsigned int> photo = numberedPhoto(640, 480);
+    std::vector<unsigned int> window(256 * 256, kUntouched);
+    copyPhotoWindow(600, 400, photo.data(), window.data());
+    EXPECT_EQ(photoColumn(window[0]), 600u);
+    EXPECT_EQ(photoColumn(window[39]), 639u);
+    EXPECT_EQ(photoColumn(window[40]), 0u);
+    EXPECT_EQ(photoColumn(window[255]), 215u);
+    EXPECT_EQ(photoRow(window[0]), 400u);
+    EXPECT_EQ(photoRow(window[79 * 256]), 479u);
+    EXPECT_EQ(photoRow(window[80 * 256]), 0u);
+    EXPECT_EQ(photoRow(window[255 * 256 + 255]), 175u);
+    EXPECT_EQ(window[255 * 256 + 255], photo[175 * 640 + 215]);
+}
+
+TEST(CopyPhotoWindow, AnyPhotoSizeWrapsAroundItsOwnEdges) {
+    struct Size {
+        int width, height;
+    };
+    for (const Size size : {Size{100, 50}, Size{1, 1}, Size{37, 300}, Size{700, 20}, Size{640, 480}}) {
+        // Exactly the photo's size: the sanitizer build catches any read past it.
+        const std::vector<unsigned int> photo = numberedPhoto(size.width, size.height);
+        for (const int x : {0, 5, 639, -1, -1000, INT_MAX, INT_MIN}) {
+            for (const int y : {0, 7, 479, -3, INT_MAX, INT_MIN}) {
+                std::vector<unsigned int> window(256 * 256, kUntouched);
+                copyPhotoWindow(x, y, photo.data(), window.data(), size.width, size.height);
+                const std::int64_t startColumn =
+                    ((std::int64_t{x} % size.width) + size.width) % size.width;
+                const std::int64_t startRow =
+                    ((std::int64_t{y} % size.height) + size.height) % size.height;
+                for (int i = 0; i < 256; i += 15) {
+                    for (int j = 0; j < 256; j += 17) {
+                        ASSERT_EQ(photoColumn(window[i * 256 + j]), (startColumn + j) % size.width)
+                            << size.width << "x" << size.height << " at " << x << "," << y;
+                        ASSERT_EQ(photoRow(window[i * 256 + j]), (startRow + i) % size.height)
+                            << size.width << "x" << size.height << " at " << x << "," << y;
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(CopyPhotoWindow, AnEmptyPhotoGivesABlackWindow) {
+    std::vector<unsigned int> window(256 * 256, kUntouched);
+    copyPhotoWindow(3, 4, nullptr, window.data(), 640, 480);
+    EXPECT_EQ(std::count(window.begin(), window.end(), 0u), 256 * 256);
+    const unsigned int pixel = 0x123456u;
+    std::fill(window.begin(), window.end(), kUntouched);
+    copyPhotoWindow(3, 4, &pixel, window.data(), 0, 480);
+    EXPECT_EQ(std::count(window.begin(), window.end(), 0u), 256 * 256);
+}
+
+// ---------------------------------------------------------------------------
+// Random draws and the engine's photographs
+
+TEST(RandomUnit, MapsTheGeneratorOntoZeroToBelowOne) {
+    resetRandom();
+    EXPECT_EQ(randomUnit(), static_cast<float>(41 / 32767.0));  // the first draw is 41
+
+    // The draw 32767 is the one that gives 0.
+    resetRandom();
+    int drawsBefore = 0;
+    while (nextRandom() != 32767) ++drawsBefore;
+    resetRandom();
+    for (int i = 0; i < drawsBefore; ++i) nextRandom();
+    EXPECT_EQ(randomUnit(), 0.0f);
+
+    const float largest = static_cast<float>(32766 / 32767.0);
+    for (int i = 0; i < 100000; ++i) {
+        const float u = randomUnit();
+        ASSERT_GE(u, 0.0f);
+        ASSERT_LE(u, largest);
+    }
+}
+
+// The five photographs as small pictures of different sizes (one wider than
+// 640, one of a single pixel), packed into an archive the engine reads.
+class Photos : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        namespace fs = std::filesystem;
+        char pattern[] = "/tmp/vg-photos-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        directory_ = pattern;
+        const fs::path pictures = directory_ / "resources";
+        fs::create_directories(pictures);
+        const int sizes[5][2] = {{100, 50}, {640, 480}, {37, 300}, {700, 20}, {1, 1}};
+        for (int i = 0; i < 5; ++i)
+            writeJpeg(pictures / kPhotoTable[i], sizes[i][0], sizes[i][1]);
+        const std::string archive = (directory_ / "photos.pak").string();
+        vrlMakePAK((pictures.string() + "/").c_str(), archive.c_str());
+        vrlReadPak(archive.c_str());
+    }
+
+    static void TearDownTestSuite() {
+        std::error_code ignored;
+        std::filesystem::remove_all(directory_, ignored);
+    }
+
+    static void writeJpeg(const std::filesystem::path& path, int width, int height) {
+        std::vector<unsigned int> pixels(static_cast<size_t>(width) * height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) pixels[y * width + x] = pixelOf(x * 7 & 255, y * 5 & 255, 90);
+        tjhandle handle = tjInitCompress();
+        unsigned char* jpeg = nullptr;
+        unsigned long size = 0;
+        ASSERT_EQ(tjCompress2(handle, reinterpret_cast<const unsigned char*>(pixels.data()), width,
+                              0, height, TJPF_RGBX, &jpeg, &size, TJSAMP_444, 95, 0),
+                  0);
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(jpeg), size);
+        tjFree(jpeg);
+        tjDestroy(handle);
+    }
+
+    static inline std::filesystem::path directory_;
+};
+
+TEST_F(Photos, TheTestPicturesAreTheOnesInUse) {
+    // Guards the tests below: with placeholders every photo would be 640 x 480.
+    EXPECT_EQ(vrlGetTexture("kuva1.jpg")->getWidth(), 100u);
+    EXPECT_EQ(vrlGetTexture("kuva25.jpg")->getHeight(), 1u);
+}
+
+TEST_F(Photos, TextureCopyWrapsAtTheTexturesOwnSize) {
+    const NORVALE_VIRELLO::Texture& photo = *vrlGetTexture("kuva20.jpg");  // 37 x 300
+    std::vector<unsigned int> window(256 * 256);
+    copyPhotoWindow(630, 470, photo, window.data());
+    // 630 % 37 = 1 and 470 % 300 = 170; column 36 wraps to 0 after 35 pixels.
+    EXPECT_EQ(window[0], photo.getImgData()[170 * 37 + 1]);
+    EXPECT_EQ(window[36], photo.getImgData()[170 * 37 + 0]);
+    EXPECT_EQ(window[130 * 256], photo.getImgData()[0 * 37 + 1]);
+}
+
+TEST_F(Photos, RandomPhotoPicksByOneDrawModuloFive) {
+    resetRandom();
+    EXPECT_EQ(randomPhoto(), vrlGetTexture("kuva4.jpg"));  // 41 % 5 = 1
+    resetRandom();
+    nextRandom();
+    const std::uint32_t afterOneDraw = randomState();
+    resetRandom();
+    randomPhoto();
+    EXPECT_EQ(randomState(), afterOneDraw);
+}
+
+TEST_F(Photos, GrabRandomWindowDrawsPhotoColumnRowAndWrapsInsideThePhoto) {
+    std::vector<unsigned int> window(256 * 256), expected(256 * 256);
+    std::vector<int> photosSeen(5, 0);
+    for (std::uint32_t start = 1; start < 200; ++start) {
+        resetRandom(start * 2654435761u);
+        const int photo = nextRandom() % 5;
+        const int x = nextRandom() % 640;
+        const int y = nextRandom() % 480;
+        const std::uint32_t afterThreeDraws = randomState();
+        NORVALE_VIRELLO::Texture* texture = vrlGetTexture(kPhotoTable[photo]);
+        const int width = static_cast<int>(texture->getWidth());
+        const int height = static_cast<int>(texture->getHeight());
+        for (int i = 0; i < 256; ++i)
+            for (int j = 0; j < 256; ++j)
+                expected[i * 256 + j] = texture->getImgData()[(y + i) % height * width + (x + j) % width];
+        ++photosSeen[photo];
+
+        resetRandom(start * 2654435761u);
+        grabRandomWindow(window.data());
+        ASSERT_EQ(window, expected) << "photo " << photo << " at " << x << "," << y;
+        ASSERT_EQ(randomState(), afterThreeDraws);
+    }
+    for (int i = 0; i < 5; ++i) EXPECT_GT(photosSeen[i], 0) << kPhotoTable[i];
+}
+
+}  // namespace
