@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "bench/swirl_grid.h"
 #include "render/deform_grid.h"
 #include "render/pixel_ops.h"
 
@@ -158,24 +159,8 @@ void BM_CopyPhotoWindow(benchmark::State& state) {
 }
 BENCHMARK(BM_CopyPhotoWindow);
 
-// A swirl like the distortion effects make: every point moves, levels span
-// the whole ramp (255 included) so both shading branches are taken.
-DeformGrid& swirlGrid() {
-    static DeformGrid grid;
-    for (int r = 0; r < DeformGrid::kRows; ++r) {
-        for (int c = 0; c < DeformGrid::kColumns; ++c) {
-            const float angle = 0.15f * static_cast<float>(r) + 0.1f * static_cast<float>(c);
-            grid.points[r * DeformGrid::kColumns + c] = {
-                static_cast<int>(r * 8 + 20 * std::sin(angle)),
-                static_cast<int>(c * 8 + 20 * std::cos(angle)),
-                static_cast<int>(127.5f + 127.5f * std::sin(angle * 1.7f))};
-        }
-    }
-    return grid;
-}
-
 void BM_DrawShaded(benchmark::State& state) {
-    const DeformGrid& grid = swirlGrid();
+    const DeformGrid grid = swirlGrid();
     const std::vector<unsigned int> texture = randomPixels(kTexturePixels, 7);
     std::vector<unsigned int> frame(kPixels);
     for (auto _ : state) {
@@ -188,7 +173,7 @@ void BM_DrawShaded(benchmark::State& state) {
 BENCHMARK(BM_DrawShaded);
 
 void BM_DrawHalfBlend(benchmark::State& state) {
-    const DeformGrid& grid = swirlGrid();
+    const DeformGrid grid = swirlGrid();
     const std::vector<unsigned int> texture = randomPixels(kTexturePixels, 8);
     std::vector<unsigned int> frame = randomPixels(kPixels, 9);
     for (auto _ : state) {

@@ -23,6 +23,7 @@
 #include <random>
 #include <vector>
 
+#include "bench/swirl_grid.h"
 #include "driver/schedule.h"
 #include "engine/frame.h"
 #include "engine/random.h"
@@ -131,21 +132,6 @@ std::vector<unsigned int> noisePixels(int count, unsigned int seed) {
     return pixels;
 }
 
-// A swirl like the distortion effects make, levels over the whole ramp.
-DeformGrid swirl() {
-    DeformGrid grid;
-    for (int r = 0; r < DeformGrid::kRows; ++r) {
-        for (int c = 0; c < DeformGrid::kColumns; ++c) {
-            const float angle = 0.15f * static_cast<float>(r) + 0.1f * static_cast<float>(c);
-            grid.points[r * DeformGrid::kColumns + c] = {
-                static_cast<int>(r * 8 + 20 * std::sin(angle)),
-                static_cast<int>(c * 8 + 20 * std::cos(angle)),
-                static_cast<int>(127.5f + 127.5f * std::sin(angle * 1.7f))};
-        }
-    }
-    return grid;
-}
-
 template <typename Work>
 double timeOnce(Work work) {
     const auto begin = Clock::now();
@@ -162,7 +148,7 @@ void ToolkitShare(benchmark::State& state) {
     enterShowDir();
     startEngine(false);
     Console console;
-    const DeformGrid grid = swirl();
+    const DeformGrid grid = swirlGrid();
     const std::vector<unsigned int> texture = noisePixels(256 * 256, 7);
     std::vector<unsigned int> target = noisePixels(320 * 200, 5);
     std::vector<double> loop, blur, plainBlur, shaded;
