@@ -8,6 +8,7 @@
 #include "engine/vector.h"
 #include "engine/vrl.h"
 #include "render/mesh.h"
+#include "render/fixed_point.h"
 #include "render/pixel_ops.h"
 
 using NORVALE_VIRELLO::Vector;
@@ -47,10 +48,10 @@ void Zoom::makeSprite(unsigned int* image) {
 
 void Zoom::zoomStep(const unsigned int* source, unsigned int* target) {
     for (int r = 0; r < kFrameHeight; ++r) {
-        const unsigned int* sourceRow = source + ((kZoomFirstRow + r * kZoomStep) >> 16) * kFrameStride;
+        const unsigned int* sourceRow = source + wholeOfFraction16(kZoomFirstRow + r * kZoomStep) * kFrameStride;
         unsigned int* targetRow = target + r * kFrameStride;
         for (int c = 0; c < kFrameWidth; ++c)
-            targetRow[c] = addSaturate(sourceRow[(kZoomFirstColumn + c * kZoomStep) >> 16], kWarmth);
+            targetRow[c] = addSaturate(sourceRow[wholeOfFraction16(kZoomFirstColumn + c * kZoomStep)], kWarmth);
     }
 }
 
@@ -82,8 +83,8 @@ void Zoom::feedbackStep(unsigned int* source, unsigned int* target) {
         // Travel wraps instead of overflowing after hours of one beatless scene.
         sprite.travelX = wrapAdd(sprite.travelX, sprite.velocityX);
         sprite.travelY = wrapAdd(sprite.travelY, sprite.velocityY);
-        blitScaled((sprite.travelX >> 8) + sprite.baseX - sprite.width / 2,
-                   (sprite.travelY >> 8) + sprite.baseY - sprite.height / 2, kTextureSide, kTextureSide,
+        blitScaled(wholeOfFraction8(sprite.travelX) + sprite.baseX - sprite.width / 2,
+                   wholeOfFraction8(sprite.travelY) + sprite.baseY - sprite.height / 2, kTextureSide, kTextureSide,
                    sprite.width, sprite.height, sprite.image.data(), target);
     }
 }

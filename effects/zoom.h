@@ -22,9 +22,9 @@ struct ZoomSprite {
     int baseY = 0;
     int width = kTextureSide;  // drawn size in pixels
     int height = kTextureSide;
-    int velocityX = 0;  // travel per step, 8.8 fixed point
+    int velocityX = 0;  // travel per step, 24.8 fixed point
     int velocityY = 0;
-    int travelX = 0;  // travel since the last beat, 8.8 fixed point
+    int travelX = 0;  // travel since the last beat, 24.8 fixed point
     int travelY = 0;
 };
 

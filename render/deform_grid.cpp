@@ -4,16 +4,15 @@
 #include <cstdint>
 
 #include "engine/frame.h"
+#include "render/fixed_point.h"
 #include "render/plain_twins.h"
 #include "render/simd.h"
 
 namespace {
 
-// Interpolation runs on unsigned 32-bit values: coordinates may be any
+// Interpolation runs on unsigned 24.8 values: coordinates may be any
 // integer and wrap around, and unsigned arithmetic makes that wrap defined.
-using Fixed = std::uint32_t;
-
-Fixed toFixed(int whole) { return static_cast<Fixed>(whole) * 256u; }
+using Fixed = Fixed24_8;
 
 // One eighth of an edge's run from one point row to the next, per pixel row.
 Fixed edgeStep(int from, int to) { return (static_cast<Fixed>(to) - static_cast<Fixed>(from)) * 32u; }
@@ -24,7 +23,7 @@ Fixed spanStep(Fixed left, Fixed right) {
     return static_cast<Fixed>(static_cast<std::int32_t>(right - left) >> 3);
 }
 
-// Interpolated texture row, column and level (all 8.8) at one point of a cell.
+// Interpolated texture row, column and level (all 24.8) at one point of a cell.
 struct Sample {
     Fixed y;
     Fixed x;
@@ -32,7 +31,7 @@ struct Sample {
 };
 
 Sample startOf(const GridPoint& point) {
-    return {toFixed(point.texY), toFixed(point.texX), toFixed(point.level)};
+    return {toFixed24_8(point.texY), toFixed24_8(point.texX), toFixed24_8(point.level)};
 }
 
 Sample edgeStepOf(const GridPoint& top, const GridPoint& bottom) {
@@ -68,15 +67,16 @@ void nextRow(PlainQuantity& quantity) {
     for (int j = 0; j < 8; ++j) quantity.value[j] += quantity.perRow[j];
 }
 
+// Row y's whole part, masked to the texture, already sits at y * 256 in 24.8.
 unsigned int texelAt(const unsigned int* texture, Fixed y, Fixed x) {
-    return texture[(y & 0xFF00u) | (x >> 8 & 0xFFu)];
+    return texture[(y & 0xFF00u) | (wholeOfFraction8(x) & 0xFFu)];
 }
 
 unsigned int channel(unsigned int pixel, int shift) { return pixel >> shift & 0xFFu; }
 
 // drawShaded's level ramp (see shadeFactors below for the one expression).
 unsigned int shadePixel(unsigned int texel, Fixed level) {
-    const int whole = std::clamp(static_cast<std::int32_t>(level) >> 8, 0, 255);
+    const int whole = std::clamp(wholeOfFraction8(static_cast<std::int32_t>(level)), 0, 255);
     const int twice = 2 * whole;
     const unsigned int toWhite = static_cast<unsigned int>(std::max(twice - 254, 0));
     const unsigned int weight = static_cast<unsigned int>(std::min(twice, std::max(509 - twice, 0)));

@@ -4,8 +4,8 @@
 // The 320 x 200 frame is cut into 40 x 25 cells of 8 x 8 pixels. An effect
 // writes a texture coordinate and a brightness level at each of the 41 x 26
 // cell corners once per frame; the grid then interpolates the three values
-// across each cell in 8.8 fixed point and samples a 256 x 256 texture that
-// repeats in both directions. All per-pixel work is integer.
+// across each cell in 24.8 fixed point (render/fixed_point.h) and samples a
+// 256 x 256 texture that repeats in both directions. All per-pixel work is integer.
 #include "engine/frame.h"
 
 struct GridPoint {

@@ -20,6 +20,7 @@
 #include <utility>
 
 #include "engine/frame.h"
+#include "render/fixed_point.h"
 #include "render/float_to_int.h"
 
 using NORVALE_VIRELLO::Vector;
@@ -100,8 +101,8 @@ EdgePoint advance(const EdgePoint& point, const EdgePoint& slope, std::int64_t s
 }
 
 SpanEnd spanEnd(const EdgePoint& point) {
-    return {saturateToInt(point.x >> 16), saturateToInt(point.u >> 16),
-            saturateToInt(point.v >> 16)};
+    return {saturateToInt(wholeOfFraction16(point.x)), saturateToInt(wholeOfFraction16(point.u)),
+            saturateToInt(wholeOfFraction16(point.v))};
 }
 
 SpanEnd spanEnd(const Corner& corner) { return {corner.x, corner.u, corner.v}; }
@@ -237,7 +238,7 @@ void textureSpan(int x1, int x2, int y, int u1, int u2, int v1, int v2,
     std::uint32_t* row = frameBuffer + y * kFrameStride;
     for (int x = first; x <= last; ++x) {
         // Both coordinates wrap, so texture coordinates outside 0..1 stay inside the texture.
-        row[x] = texels[((v >> 8) & 255) * kTextureSide + ((u >> 8) & 255)];
+        row[x] = texels[(wholeOfFraction8(v) & 255) * kTextureSide + (wholeOfFraction8(u) & 255)];
         u += du;
         v += dv;
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "render/fixed_point.h"
 #include "render/plain_twins.h"
 #include "render/simd.h"
 
@@ -11,7 +12,7 @@ namespace {
 // The walk every sprite draw shares; `combine(destinationPixel, sourcePixel)`
 // gives the pixel to write. Sizes are checked before any division, and the
 // setup runs in 64 bits so that far-off positions cannot overflow; inside the
-// clipped rectangle the 8.8 source accumulators stay below size * 256.
+// clipped rectangle the 24.8 source accumulators stay below size * 256.
 // With `Wide`, a combine that also offers `four(destination, source)` on
 // four packed pixels gets the row four columns at a time.
 template <bool Wide, typename Combine>
@@ -35,17 +36,17 @@ void walkSprite(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dst
     std::int64_t rowAccumulator = (rowBegin - top) * stepY;
     const std::int64_t columnStart = (columnBegin - left) * stepX;
     for (std::int64_t row = rowBegin; row < rowEnd; ++row) {
-        const unsigned int* sourceRow = source + (rowAccumulator >> 8) * srcWidth;
+        const unsigned int* sourceRow = source + wholeOfFraction8(rowAccumulator) * srcWidth;
         unsigned int* destinationRow = destination + row * kFrameStride;
         std::int64_t columnAccumulator = columnStart;
         std::int64_t column = columnBegin;
 #if VG_SIMD
         if constexpr (Wide && requires(__m128i pixels) { combine.four(pixels, pixels); }) {
             for (; column + 4 <= columnEnd; column += 4) {
-                const unsigned int s0 = sourceRow[columnAccumulator >> 8];
-                const unsigned int s1 = sourceRow[(columnAccumulator + stepX) >> 8];
-                const unsigned int s2 = sourceRow[(columnAccumulator + 2 * stepX) >> 8];
-                const unsigned int s3 = sourceRow[(columnAccumulator + 3 * stepX) >> 8];
+                const unsigned int s0 = sourceRow[wholeOfFraction8(columnAccumulator)];
+                const unsigned int s1 = sourceRow[wholeOfFraction8(columnAccumulator + stepX)];
+                const unsigned int s2 = sourceRow[wholeOfFraction8(columnAccumulator + 2 * stepX)];
+                const unsigned int s3 = sourceRow[wholeOfFraction8(columnAccumulator + 3 * stepX)];
                 columnAccumulator += 4 * stepX;
                 __m128i* out = reinterpret_cast<__m128i*>(destinationRow + column);
                 const __m128i sources = _mm_setr_epi32(static_cast<int>(s0), static_cast<int>(s1),
@@ -56,7 +57,7 @@ void walkSprite(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dst
 #endif
         for (; column < columnEnd; ++column) {
             destinationRow[column] =
-                combine(destinationRow[column], sourceRow[columnAccumulator >> 8]);
+                combine(destinationRow[column], sourceRow[wholeOfFraction8(columnAccumulator)]);
             columnAccumulator += stepX;
         }
         rowAccumulator += stepY;
