@@ -1,5 +1,9 @@
 #include "effects/zoom.h"
 
+#include <algorithm>
+#include <array>
+#include <span>
+
 #include "effects/elapsed_time.h"
 #include "effects/frame_crop.h"
 #include "effects/loudness.h"
@@ -28,22 +32,37 @@ constexpr unsigned int kWarmth = 0x000103;  // +3 red, +1 green per step
 }  // namespace
 
 Zoom::Zoom() : mesh(std::make_unique<Mesh>()) {
-    for (ZoomSprite& sprite : sprites) makeSprite(sprite.image.data());
+    for (ZoomSprite& sprite : sprites) paintSprite(drawSpriteLook(), sprite);
     mesh->load("asteroid3.obj");
 }
 
 Zoom::~Zoom() = default;
 
-void Zoom::makeSprite(unsigned int* image) {
-    NORVALE_VIRELLO::Texture* photo = randomPhoto();
-    const int x = nextRandom() % 640;
-    const int y = nextRandom() % 480;
-    copyPhotoWindow(x, y, photo->getImgData(), image, static_cast<int>(photo->getWidth()),
-                    static_cast<int>(photo->getHeight()));
-    // A tone from black (0) through the photo (127) to white (254).
-    const int level = nextRandom() % 255;
-    for (int i = 0; i < kTexturePixels; ++i)
-        image[i] = blend3(0u, image[i], 0xFFFFFFu, level);
+Zoom::SpriteLook Zoom::drawSpriteLook() {
+    SpriteLook look;
+    look.photo = randomPhoto();
+    look.x = nextRandom() % 640;
+    look.y = nextRandom() % 480;
+    look.level = nextRandom() % 255;
+    return look;
+}
+
+// A beat deals fifteen sprites drawn at 16..79 pixels; toning whole 256 x 256
+// windows for them cost a millisecond and a half, making only the texels the
+// draws read costs a few per cent of that.
+void Zoom::paintSprite(const SpriteLook& look, ZoomSprite& sprite) {
+    std::array<int, kTextureSide> rows{};
+    std::array<int, kTextureSide> columns{};
+    const int width = std::clamp(sprite.width, 1, kTextureSide);
+    const int height = std::clamp(sprite.height, 1, kTextureSide);
+    for (int k = 0; k < height; ++k) rows[k] = scaledSourceIndex(k, kTextureSide, height);
+    for (int k = 0; k < width; ++k) columns[k] = scaledSourceIndex(k, kTextureSide, width);
+    sprite.image.resize(static_cast<std::size_t>(width) * height);
+    sprite.imageWidth = width;
+    sprite.imageHeight = height;
+    copyPhotoWindowTexels(look.x, look.y, *look.photo, std::span(rows).first(height),
+                          std::span(columns).first(width), sprite.image.data());
+    for (unsigned int& texel : sprite.image) texel = blend3(0u, texel, 0xFFFFFFu, look.level);
 }
 
 void Zoom::zoomStep(const unsigned int* source, unsigned int* target) {
@@ -57,7 +76,7 @@ void Zoom::zoomStep(const unsigned int* source, unsigned int* target) {
 
 void Zoom::dealOnBeat() {
     for (ZoomSprite& sprite : sprites) {
-        makeSprite(sprite.image.data());
+        const SpriteLook look = drawSpriteLook();
         sprite.baseX = nextRandom() % 240 + 40;
         sprite.baseY = nextRandom() % 120 + 25;
         sprite.travelX = 0;
@@ -66,6 +85,7 @@ void Zoom::dealOnBeat() {
         sprite.velocityY = (nextRandom() % 750 - 375) * 3;
         sprite.width = nextRandom() % 64 + 16;
         sprite.height = nextRandom() % 64 + 16;
+        paintSprite(look, sprite);
     }
     inverted = !inverted;
     meshZ = 2.0f * randomUnit() + 1.5f;
@@ -84,7 +104,7 @@ void Zoom::feedbackStep(unsigned int* source, unsigned int* target) {
         sprite.travelX = wrapAdd(sprite.travelX, sprite.velocityX);
         sprite.travelY = wrapAdd(sprite.travelY, sprite.velocityY);
         blitScaled(wholeOfFraction8(sprite.travelX) + sprite.baseX - sprite.width / 2,
-                   wholeOfFraction8(sprite.travelY) + sprite.baseY - sprite.height / 2, kTextureSide, kTextureSide,
+                   wholeOfFraction8(sprite.travelY) + sprite.baseY - sprite.height / 2, sprite.imageWidth, sprite.imageHeight,
                    sprite.width, sprite.height, sprite.image.data(), target);
     }
 }

@@ -12,12 +12,17 @@
 
 #include "engine/base.h"
 #include "engine/frame.h"
+#include "engine/texture.h"
 
 class Mesh;
 
 // One toned photo window that flies from where the last beat put it.
 struct ZoomSprite {
-    std::vector<unsigned int> image = std::vector<unsigned int>(kTexturePixels);  // 256 x 256
+    // The toned window as drawn: a beat keeps only the texels a draw at its
+    // width x height reads, so the image is imageWidth x imageHeight.
+    std::vector<unsigned int> image = std::vector<unsigned int>(kTexturePixels);
+    int imageWidth = kTextureSide;
+    int imageHeight = kTextureSide;
     int baseX = 0;  // centre at the last beat
     int baseY = 0;
     int width = kTextureSide;  // drawn size in pixels
@@ -54,7 +59,18 @@ public:
     static inline float meshY = 0.0f;
     static inline float meshZ = 3.5f;
 
-    static void makeSprite(unsigned int* image);
+    // A sprite's photo window and tone, drawn from the generator in the show's
+    // order before the beat draws the sprite's size.
+    struct SpriteLook {
+        const NORVALE_VIRELLO::Texture* photo;
+        int x;
+        int y;
+        int level;  // 0 black, 127 the photo, 254 white
+    };
+    static SpriteLook drawSpriteLook();
+    // The toned window at the sprite's drawn size: texel for texel what a
+    // draw of the whole 256 x 256 window at that size would show.
+    static void paintSprite(const SpriteLook& look, ZoomSprite& sprite);
     static void zoomStep(const unsigned int* source, unsigned int* target);
 
 private:

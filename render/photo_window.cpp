@@ -1,6 +1,8 @@
 #include "render/photo_window.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "engine/random.h"
 #include "engine/vrl.h"
@@ -48,6 +50,26 @@ void copyPhotoWindow(int x, int y, const unsigned int* photo, unsigned int* wind
             if (++column == photoWidth) column = 0;
         }
         if (++row == photoHeight) row = 0;
+    }
+}
+
+void copyPhotoWindowTexels(int x, int y, const NORVALE_VIRELLO::Texture& photo, std::span<const int> rows,
+                           std::span<const int> columns, unsigned int* out) {
+    const unsigned int* pixels = photo.getImgData();
+    const int width = static_cast<int>(photo.getWidth());
+    const int height = static_cast<int>(photo.getHeight());
+    if (pixels == nullptr || width <= 0 || height <= 0) {
+        vrlMsg("copyPhotoWindow: empty photo (%d x %d), window left black\n", width, height);
+        std::fill_n(out, rows.size() * columns.size(), 0u);
+        return;
+    }
+    std::vector<int> photoColumns(columns.size());
+    for (std::size_t j = 0; j < columns.size(); ++j)
+        photoColumns[j] = wrapIndex(std::int64_t{x} + columns[j], width);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const int photoRow = wrapIndex(std::int64_t{y} + rows[i], height);
+        const unsigned int* source = pixels + static_cast<std::int64_t>(photoRow) * width;
+        for (std::size_t j = 0; j < columns.size(); ++j) *out++ = source[photoColumns[j]];
     }
 }
 

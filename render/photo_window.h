@@ -1,6 +1,7 @@
 #pragma once
 // Random 256 x 256 windows out of the show's five photographs.
 #include <array>
+#include <span>
 
 #include "engine/frame.h"
 #include "engine/texture.h"
@@ -32,6 +33,13 @@ void copyPhotoWindow(int x, int y, const unsigned int* photo, unsigned int* wind
 // The same for a texture, at its own size: the form to use for anything
 // fetched by name, since a replaced picture may be smaller than 640 x 480.
 void copyPhotoWindow(int x, int y, const NORVALE_VIRELLO::Texture& photo, unsigned int* window);
+
+// Only some texels of that window: out[i * columns.size() + j] is row
+// rows[i], column columns[j] (each 0..255) of what copyPhotoWindow(x, y,
+// photo) gives, fallback included. For a caller that draws the window small
+// and so needs a few thousand of its 65536 texels.
+void copyPhotoWindowTexels(int x, int y, const NORVALE_VIRELLO::Texture& photo, std::span<const int> rows,
+                           std::span<const int> columns, unsigned int* out);
 
 // Fills an effect's window buffer from a random photo at a random place:
 // randomPhoto(), then x = draw % 640, then y = draw % 480.

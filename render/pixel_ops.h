@@ -3,6 +3,8 @@
 // colour mixes, scaled sprite draws into a frame-sized picture, an in-place
 // blur and random photo windows. Pixels are 32-bit, red in bits 0-7, green
 // in 8-15, blue in 16-23. Nothing here keeps state between calls.
+#include <cstdint>
+
 #include "engine/frame.h"
 #include "render/color_mix.h"
 #include "render/photo_window.h"
@@ -13,6 +15,14 @@
 // destination (engine/frame.h), stepping through the source in 8.8 fixed
 // point. Clipping stops one short of the right and bottom edges: the last
 // column and row are never written. A zero or negative size draws nothing.
+// The source row (or column) a scaled draw reads for its k-th drawn row
+// (column), 0 <= k < dstSize: the same whatever the position and clipping,
+// so a caller can make just the texels a draw of that size will read.
+inline int scaledSourceIndex(int k, int srcSize, int dstSize) {
+    const std::int64_t step = std::int64_t{srcSize} * 256 / dstSize;
+    return static_cast<int>(k * step >> 8);
+}
+
 void blitScaledAdd(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dstHeight,
                    const unsigned int* source, unsigned int* destination);
 void blitScaledSub(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dstHeight,

@@ -137,6 +137,17 @@ TEST_F(ZoomTest, ABeatDealsSpritesAndMeshFromTheGeneratorInOrder) {
         EXPECT_EQ(zoom.sprites[i].height, nextRandom() % 64 + 16) << i;
         EXPECT_EQ(zoom.sprites[i].travelX, 0);
         EXPECT_EQ(zoom.sprites[i].travelY, 0);
+
+        // Kept at its drawn size, the sprite draws exactly as its whole toned window would.
+        const ZoomSprite& sprite = zoom.sprites[i];
+        std::vector<unsigned int> window(256 * 256);
+        copyPhotoWindow(column, row, *photo, window.data());
+        for (unsigned int& texel : window) texel = blend3(0u, texel, 0xFFFFFFu, tone);
+        std::vector<unsigned int> whole(fixture::kPixels, 0u), kept(fixture::kPixels, 0u);
+        blitScaled(-7, 3, 256, 256, sprite.width, sprite.height, window.data(), whole.data());
+        blitScaled(-7, 3, sprite.imageWidth, sprite.imageHeight, sprite.width, sprite.height,
+                   sprite.image.data(), kept.data());
+        ASSERT_EQ(kept, whole) << i;
     }
     EXPECT_EQ(Zoom::meshZ, 2.0f * randomUnit() + 1.5f);
     EXPECT_EQ(Zoom::showMesh, randomUnit() < 0.45f);

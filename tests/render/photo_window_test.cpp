@@ -5,8 +5,11 @@
 #include <turbojpeg.h>
 #include <unistd.h>
 
+#include <climits>
 #include <filesystem>
 #include <fstream>
+#include <span>
+#include <utility>
 #include <vector>
 
 #include "engine/random.h"
@@ -75,6 +78,28 @@ TEST(CopyPhotoWindow, AnyPhotoSizeWrapsAroundItsOwnEdges) {
     }
 }
 
+TEST(CopyPhotoWindow, SomeTexelsAreTheWholeWindowsAtTheListedRowsAndColumns) {
+    std::vector<int> every(256);
+    for (int i = 0; i < 256; ++i) every[i] = i;
+    const std::vector<int> some = {0, 3, 3, 255, 128, 17};  // any order, repeats allowed
+    for (const auto& [width, height] : {std::pair{640, 480}, std::pair{37, 300}, std::pair{700, 1}}) {
+        const NORVALE_VIRELLO::Texture photo(width, height, numberedPhoto(width, height));
+        for (const auto& [x, y] : {std::pair{600, 400}, std::pair{-5, INT_MAX}, std::pair{INT_MIN, 7}}) {
+            std::vector<unsigned int> window(256 * 256);
+            copyPhotoWindow(x, y, photo, window.data());
+            std::vector<unsigned int> texels(256 * 256, kUntouched);
+            copyPhotoWindowTexels(x, y, photo, every, every, texels.data());
+            ASSERT_EQ(texels, window) << width << "x" << height << " at " << x << "," << y;
+
+            std::vector<unsigned int> picked(some.size() * 2, kUntouched);
+            copyPhotoWindowTexels(x, y, photo, some, std::span(some).first(2), picked.data());
+            for (std::size_t i = 0; i < some.size(); ++i)
+                for (std::size_t j = 0; j < 2; ++j)
+                    ASSERT_EQ(picked[i * 2 + j], window[some[i] * 256 + some[j]]) << i << "," << j;
+        }
+    }
+}
+
 TEST(CopyPhotoWindow, AnEmptyPhotoGivesABlackWindow) {
     std::vector<unsigned int> window(256 * 256, kUntouched);
     copyPhotoWindow(3, 4, nullptr, window.data(), 640, 480);
@@ -83,6 +108,12 @@ TEST(CopyPhotoWindow, AnEmptyPhotoGivesABlackWindow) {
     std::fill(window.begin(), window.end(), kUntouched);
     copyPhotoWindow(3, 4, &pixel, window.data(), 0, 480);
     EXPECT_EQ(std::count(window.begin(), window.end(), 0u), 256 * 256);
+    const NORVALE_VIRELLO::Texture empty(0, 0, {});
+    const std::vector<int> rows = {0, 1, 2};
+    std::fill(window.begin(), window.end(), kUntouched);
+    copyPhotoWindowTexels(3, 4, empty, rows, rows, window.data());
+    EXPECT_EQ(std::count(window.begin(), window.begin() + 9, 0u), 9);
+    EXPECT_EQ(window[9], kUntouched);
 }
 
 // ---------------------------------------------------------------------------

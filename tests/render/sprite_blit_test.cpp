@@ -145,6 +145,9 @@ TEST(SpriteScaling, EveryPixelComesFromItsProportionalPlaceAndNeverPastTheSource
                 }
                 const std::int64_t sourceRow = (row - y) * stepY >> 8;
                 const std::int64_t sourceColumn = (column - x) * stepX >> 8;
+                // What a caller making only the read texels is told.
+                ASSERT_EQ(sourceRow, scaledSourceIndex(row - y, srcHeight, dstHeight));
+                ASSERT_EQ(sourceColumn, scaledSourceIndex(column - x, srcWidth, dstWidth));
                 ASSERT_LT(sourceRow, srcHeight);
                 ASSERT_LT(sourceColumn, srcWidth);
                 ASSERT_EQ(got, source[sourceRow * srcWidth + sourceColumn])
