@@ -4,6 +4,8 @@
 // every beat threshold but above Alku's window refresh, so Alku pays for a
 // refresh every frame; the "Beats" cases and Goddess get a beat on every
 // frame. Kuvatus is measured where its asteroids show (from 61001 ms).
+// The "Loud" overlays get levels spread over their whole colour ramp, as in
+// the show's loudest moments.
 // Overlays draw over a busy frame, not over black. Each case reports the
 // median and the 99th percentile of the frames' CPU times in microseconds
 // ("median_us", "p99_us").
@@ -76,11 +78,13 @@ const EffectCase kCases[] = {
     {"Kuvatus", 61001, 49000, 81500, kQuiet, []() -> Base* { return new Kuvatus(); }},
     {"KuvatusBeats", 61001, 49000, 81500, kLoud, []() -> Base* { return new Kuvatus(); }},
     {"Rytina2", 49000, 49000, 81500, kQuiet, []() -> Base* { return new Rytina2(30.0f, false); }},
+    {"Rytina2Loud", 49000, 49000, 81500, kLoud, []() -> Base* { return new Rytina2(30.0f, false); }},
     {"Kuvatus2", 81500, 81500, 100000, kQuiet, []() -> Base* { return new Kuvatus2(); }},
     {"Distort", 100000, 100000, 122000, kQuiet, []() -> Base* { return new Distort(); }},
     {"DistortBeats", 100000, 100000, 122000, kLoud, []() -> Base* { return new Distort(); }},
     {"Goddess", 100000, 100000, 122000, kLoud, []() -> Base* { return new Goddess(); }},
     {"Rytina3", 162000, 162000, 193000, kQuiet, []() -> Base* { return new Rytina3(20.0f, false); }},
+    {"Rytina3Loud", 162000, 162000, 193000, kLoud, []() -> Base* { return new Rytina3(20.0f, false); }},
     {"Rauha", 122000, 122000, 150000, kQuiet, []() -> Base* { return new Rauha(); }},
     {"Avaruus2", 150000, 150000, 162000, kQuiet, []() -> Base* { return new Avaruus2(); }},
     {"Tunnel", 162000, 162000, 193000, kQuiet, []() -> Base* { return new Tunnel(); }},

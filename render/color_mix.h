@@ -18,6 +18,13 @@ inline unsigned int scaleColor(unsigned int p, unsigned int k) {
            (((p & kGreenMask) * k) >> 8 & kGreenMask);
 }
 
+// `whenTrue` if the condition holds, else `whenFalse`, through an all-ones
+// or all-zeros mask so that the compiler has no branch to emit.
+inline unsigned int selectByMask(bool condition, unsigned int whenTrue, unsigned int whenFalse) {
+    const unsigned int mask = 0u - static_cast<unsigned int>(condition);
+    return (whenTrue & mask) | (whenFalse & ~mask);
+}
+
 // a with weight w, b with weight 255 - w, over 256.
 inline unsigned int blendColor(unsigned int a, unsigned int b, int w) {
     const unsigned int weightA = static_cast<unsigned int>(w);
@@ -32,9 +39,16 @@ inline unsigned int blendColor(unsigned int a, unsigned int b, int w) {
 // A three-colour ramp: c1 at level 0, c2 around 127/128, c3 at 254. Levels
 // beyond 254 (which one overlay feeds it) wrap the weights around and give
 // scattered colours; that is part of the look, so they are not clamped.
+//
+// The overlays call this once per pixel with a random level, so a branch on
+// the half would be mispredicted about every other pixel. Both halves are
+// the same mix, (from, 255 - w) + (to, w), so the half's colours and weight
+// are picked through a mask and the mix is done once.
 inline unsigned int blend3(unsigned int c1, unsigned int c2, unsigned int c3, int level) {
     const unsigned int twice = 2u * static_cast<unsigned int>(level);
-    if (level <= 127) return scaleColor(c1, 255u - twice) + scaleColor(c2, twice);
-    const unsigned int t = twice - 254u;
-    return scaleColor(c2, 255u - t) + scaleColor(c3, t);
+    const bool lowerHalf = level <= 127;
+    const unsigned int toWeight = twice - selectByMask(lowerHalf, 0u, 254u);
+    const unsigned int from = selectByMask(lowerHalf, c1, c2);
+    const unsigned int to = selectByMask(lowerHalf, c2, c3);
+    return scaleColor(from, 255u - toWeight) + scaleColor(to, toWeight);
 }

@@ -110,6 +110,28 @@ unsigned int wrappedScale(unsigned int pixel, std::int64_t weight) {
     return static_cast<unsigned int>(((redBlue >> 8) & 0x00FF00FFu) + ((green >> 8) & 0x0000FF00u));
 }
 
+// The ramp written the plain way: pick the half by level, then mix.
+unsigned int referenceBlend3(unsigned int c1, unsigned int c2, unsigned int c3, int level) {
+    const std::int64_t twice = 2 * std::int64_t{level};
+    if (level <= 127) return wrappedScale(c1, 255 - twice) + wrappedScale(c2, twice);
+    return wrappedScale(c2, 255 - (twice - 254)) + wrappedScale(c3, twice - 254);
+}
+
+TEST(Blend3, EveryLevelAroundTheRampPicksTheRightHalf) {
+    // Both halves are always computed and one is selected, so every level
+    // on both sides of 127/128, past 254 and below 0 must still give the
+    // half the level asks for. Colours with full, empty and mixed channels
+    // (top byte included, which the mix drops).
+    const unsigned int colours[][3] = {{0x00000000u, 0x00FFFFFFu, 0x00FFFFFFu},
+                                       {0x00000000u, 0x00804020u, 0x00FFFFFFu},
+                                       {0xFF123456u, 0x80FEDCBAu, 0x00000000u},
+                                       {0x00FF0000u, 0x0000FF00u, 0x000000FFu}};
+    for (const auto& c : colours)
+        for (int level = -300; level <= 600; ++level)
+            ASSERT_EQ(blend3(c[0], c[1], c[2], level), referenceBlend3(c[0], c[1], c[2], level))
+                << "level " << level << " colours " << std::hex << c[0] << " " << c[1] << " " << c[2];
+}
+
 TEST(Blend3, LevelsOutsideTheRampWrapTheWeightsAround) {
     // Pure red at level 255: the weight 255 - 256 wraps to 2^32 - 1, which
     // turns 0xFF into 0xFFFFFF01 and, shifted and masked, red plus blue.
