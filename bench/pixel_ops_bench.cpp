@@ -95,7 +95,7 @@ BENCHMARK(BM_Blend3);
 
 // A full-screen sprite from a 256 x 256 source, the size the effects use.
 template <typename Draw>
-void runSprite(benchmark::State& state, Draw draw) {
+void runSprite(benchmark::State& state, Draw draw, int pixelsWritten = 319 * 199) {
     std::vector<unsigned int> frame = randomPixels(kPixels, 3);
     const std::vector<unsigned int> source = randomPixels(kTexturePixels, 4);
     for (auto _ : state) {
@@ -103,7 +103,7 @@ void runSprite(benchmark::State& state, Draw draw) {
         benchmark::DoNotOptimize(frame.data());
         benchmark::ClobberMemory();
     }
-    reportPixels(state, 319 * 199);  // the pixels a full-screen sprite writes
+    reportPixels(state, pixelsWritten);  // 319 x 199 for a full-screen sprite
 }
 
 void BM_BlitScaledAdd(benchmark::State& state) {
@@ -119,6 +119,22 @@ void BM_BlitScaledSub(benchmark::State& state) {
     });
 }
 BENCHMARK(BM_BlitScaledSub);
+
+// A flare as the space scene draws it near its end: the 64 x 64 image grown
+// to 150 x 150, half of them added and half taken away.
+void BM_FlareAdd(benchmark::State& state) {
+    runSprite(state, [](const unsigned int* s, unsigned int* f) {
+        blitScaledAdd(85, 25, 64, 64, 150, 150, s, f);
+    }, 150 * 150);
+}
+BENCHMARK(BM_FlareAdd);
+
+void BM_FlareSub(benchmark::State& state) {
+    runSprite(state, [](const unsigned int* s, unsigned int* f) {
+        blitScaledSub(85, 25, 64, 64, 150, 150, s, f);
+    }, 150 * 150);
+}
+BENCHMARK(BM_FlareSub);
 
 void BM_BlitScaled(benchmark::State& state) {
     runSprite(state, [](const unsigned int* s, unsigned int* f) {

@@ -10,6 +10,10 @@ struct GridPoint;
 
 namespace plain {
 
+void blitScaledAdd(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dstHeight,
+                   const unsigned int* source, unsigned int* destination);
+void blitScaledSub(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dstHeight,
+                   const unsigned int* source, unsigned int* destination);
 void blitScaledAddFade(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dstHeight,
                        const unsigned int* source, unsigned int* destination, int w);
 void blur4(int width, int height, unsigned int* buffer);
