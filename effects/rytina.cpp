@@ -6,7 +6,7 @@
 Rytina::Rytina(float divisor, bool unclamped) : unclamped(unclamped), divisor(divisor) {}
 
 void Rytina::draw() {
-    shakeFrame(divisor, unclamped, [](unsigned int pixel, int amount) {
-        return addSaturate(pixel, static_cast<unsigned int>(amount) * 0x010101u);
-    });
+    shakeFrame(
+        divisor, unclamped, [](int amount) { return static_cast<unsigned int>(amount) * 0x010101u; },
+        [](unsigned int pixel, unsigned int grey) { return addSaturate(pixel, grey); });
 }

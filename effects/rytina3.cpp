@@ -8,11 +8,13 @@ Rytina3::Rytina3(float divisor, bool unclamped) : unclamped(unclamped), divisor(
 
 void Rytina3::draw() {
     const float progress = intervalProgress(*this);
-    shakeFrame(divisor, unclamped, [progress](unsigned int pixel, int amount) {
-        // 3n is formed wide: a huge amount must not overflow before it
-        // becomes a float.
-        const float darkening = static_cast<float>(3LL * amount) * progress;
-        const int level = truncToInt(darkening + 127.0f);
-        return blend3(pixel, pixel, 0x000000u, level);
-    });
+    shakeFrame(
+        divisor, unclamped,
+        [progress](int amount) {
+            // 3n is formed wide: a huge amount must not overflow before it
+            // becomes a float.
+            const float darkening = static_cast<float>(3LL * amount) * progress;
+            return truncToInt(darkening + 127.0f);
+        },
+        [](unsigned int pixel, int level) { return blend3(pixel, pixel, 0x000000u, level); });
 }

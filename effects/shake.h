@@ -2,6 +2,8 @@
 // The per-pixel walk shared by the Rytina overlays: each pixel gets one
 // random byte, scaled by the loudness of the frame, and a class's own mix
 // turns that amount into a new pixel.
+#include <array>
+
 #include "effects/loudness.h"
 #include "engine/frame.h"
 #include "engine/random.h"
@@ -16,22 +18,39 @@ inline unsigned int addGreyCarrying(unsigned int pixel, int amount) {
 
 // Shakes the FrameBuffer: level = spectrum sum / divisor; per pixel
 // n = trunc((draw & 255) * level), then the pixel becomes
-// addGreyCarrying(pixel, n) when `unclamped`, else mix(pixel, n).
+// addGreyCarrying(pixel, n) when `unclamped`, else apply(pixel, shade(n)).
+//
+// n takes one of 256 values in a frame, so n and shade(n) are worked out
+// once per frame into a table and the per-pixel work is a draw, a lookup and
+// the mix; the draws come a row at a time (nextRandoms), in the same order, one per
+// pixel of the buffer.
 //
 // A divisor of 0 would make the level infinite (or NaN in silence); such an
 // overlay leaves the frame alone, but still takes its one draw per pixel so
 // that later effects see the same random numbers.
-template <typename Mix>
-void shakeFrame(float divisor, bool unclamped, Mix mix) {
+template <typename Shade, typename Apply>
+void shakeFrame(float divisor, bool unclamped, Shade shade, Apply apply) {
     unsigned int* frame = vrlGetFrameBuffer();
     const float sum = spectrumSum();
+    std::array<int, kFrameStride> draws;
     if (divisor == 0.0f) {
-        for (int i = 0; i < kFramePixels; ++i) nextRandom();
+        for (int start = 0; start < kFramePixels; start += kFrameStride) nextRandoms(draws.data(), kFrameStride);
         return;
     }
     const float level = sum / divisor;
-    for (int i = 0; i < kFramePixels; ++i) {
-        const int amount = truncToInt(static_cast<float>(nextRandom() & 255) * level);
-        frame[i] = unclamped ? addGreyCarrying(frame[i], amount) : mix(frame[i], amount);
+    std::array<int, 256> amounts;
+    std::array<decltype(shade(0)), 256> shades;
+    for (int byte = 0; byte < 256; ++byte) {
+        amounts[byte] = truncToInt(static_cast<float>(byte) * level);
+        shades[byte] = shade(amounts[byte]);
+    }
+    for (int start = 0; start < kFramePixels; start += kFrameStride) {
+        nextRandoms(draws.data(), kFrameStride);
+        unsigned int* pixels = frame + start;
+        if (unclamped) {
+            for (int i = 0; i < kFrameStride; ++i) pixels[i] = addGreyCarrying(pixels[i], amounts[draws[i] & 255]);
+        } else {
+            for (int i = 0; i < kFrameStride; ++i) pixels[i] = apply(pixels[i], shades[draws[i] & 255]);
+        }
     }
 }
