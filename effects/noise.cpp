@@ -1,5 +1,7 @@
 #include "effects/noise.h"
 
+#include <array>
+
 #include "engine/random.h"
 #include "engine/vrl.h"
 #include "render/pixel_ops.h"
@@ -18,8 +20,13 @@ void Noise::draw() {
     // adds nothing, like amplitude 1, and still takes one draw per pixel so
     // that the effects after it see the same random numbers.
     const int bound = amplitude < 1 ? 1 : amplitude;
-    for (int i = 0; i < kFramePixels; ++i) {
-        const unsigned int grey = static_cast<unsigned int>(nextRandom() % bound);
-        frame[i] = addSaturate(frame[i], grey * kGreyStep);
+    std::array<int, kFrameStride> draws;  // a row's draws at once: see nextRandoms
+    for (int start = 0; start < kFramePixels; start += kFrameStride) {
+        nextRandoms(draws.data(), kFrameStride);
+        unsigned int* pixels = frame + start;
+        for (int i = 0; i < kFrameStride; ++i) {
+            const unsigned int grey = static_cast<unsigned int>(draws[i] % bound);
+            pixels[i] = addSaturate(pixels[i], grey * kGreyStep);
+        }
     }
 }
