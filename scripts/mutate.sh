@@ -9,7 +9,9 @@
 # back. A slip is killed when the tests fail (or crash, or hang past
 # $TIMEOUT seconds), survives when they pass, and is left out of the count
 # when it does not compile. Ends with the tally per area and every survivor.
-# --check only verifies that every slip still matches the source.
+# --check only verifies that every slip is well formed and still matches the
+# source: it builds nothing, edits nothing, and exits non-zero when a slip is
+# stale (a ctest runs it, so the list cannot fall behind the code unnoticed).
 #
 # Slow (one rebuild and one test run per slip), so it is not part of CI.
 # Run it in a clean checkout: it edits tracked files while it works, and puts
@@ -24,6 +26,7 @@ list=${MUTANTS:-scripts/mutants.txt}
 check_only=0
 if [ "${1:-}" = "--check" ]; then check_only=1; shift; fi
 patterns=("$@")
+[ -f "$list" ] || { echo "mutate.sh: no list $list" >&2; exit 2; }
 
 work=$(mktemp -d)
 restore_file=""
@@ -58,6 +61,13 @@ while IFS= read -r line || [ -n "$line" ]; do
     selected "$line" || continue
     target=${line%%: *}
     rest=${line#*: }
+    # Without the arrow the whole rest would be taken as both sides, and a
+    # slip that changes nothing always survives: both are mistakes in the list.
+    if [[ "$line" != *": "* || "$rest" != *" ==>"* ]]; then
+        echo "STALE     $line  (not of the form file: original ==> replacement)"
+        stale=$((stale + 1))
+        continue
+    fi
     original=${rest%% ==>*}
     replacement=${rest#* ==>}
     replacement=${replacement# }
@@ -65,6 +75,11 @@ while IFS= read -r line || [ -n "$line" ]; do
     nth=1
     [[ "$target" == *@* ]] && nth=${target##*@}
     area=${file%%/*}
+    if [ "$original" = "$replacement" ]; then
+        echo "STALE     $line  (the replacement is the original)"
+        stale=$((stale + 1))
+        continue
+    fi
 
     found=0
     [ -f "$file" ] && found=$(count_in "$original" "$file")
