@@ -93,22 +93,26 @@ TEST(RytinaFamily, EachPixelGetsItsOwnMixOfTheScaledRandomAmount) {
     // Loudness 0.1 (sum 3 over divisor 30): a draw whose low byte is b gives
     // the amount n = trunc(b * 0.1), and each class mixes n in its own way;
     // Rytina3 by its progress, here 0.6 of its interval.
+    // Unclamped (any class), n is added as grey carrying between channels.
     fixture::setSpectrumSum(3.0f);
     fillVariedFrame();
     const auto before = fixture::snapshot();
-    for (int kind : {1, 2, 3}) {
-        auto effect = makeShake(kind, 30.0f, false);
-        const auto after = shakeVaried(*effect, 0, 10000, 6000);
-        resetRandom(99);
-        for (int i = 0; i < fixture::kPixels; ++i) {
-            const int n = truncToInt(static_cast<float>(nextRandom() & 255) * 0.1f);
-            const unsigned int expected =
-                kind == 1   ? addSaturate(before[i], n * 0x010101u)
-                : kind == 2 ? blend3(0u, before[i], 0xFFFFFFu, 6 * n)
-                            : blend3(before[i], before[i], 0u, truncToInt(3.0f * n * 0.6f + 127.0f));
-            ASSERT_EQ(after[i], expected) << "class " << kind << ", pixel " << i << ", amount " << n;
+    for (int kind : {1, 2, 3})
+        for (bool unclamped : {false, true}) {
+            auto effect = makeShake(kind, 30.0f, unclamped);
+            const auto after = shakeVaried(*effect, 0, 10000, 6000);
+            resetRandom(99);
+            for (int i = 0; i < fixture::kPixels; ++i) {
+                const int n = truncToInt(static_cast<float>(nextRandom() & 255) * 0.1f);
+                const unsigned int expected =
+                    unclamped   ? addGreyCarrying(before[i], n)
+                    : kind == 1 ? addSaturate(before[i], n * 0x010101u)
+                    : kind == 2 ? blend3(0u, before[i], 0xFFFFFFu, 6 * n)
+                                : blend3(before[i], before[i], 0u, truncToInt(3.0f * n * 0.6f + 127.0f));
+                ASSERT_EQ(after[i], expected)
+                    << "class " << kind << (unclamped ? " unclamped" : "") << ", pixel " << i << ", amount " << n;
+            }
         }
-    }
 }
 
 TEST(RytinaFamily, UnclampedAddCarriesIntoTheNextChannel) {
