@@ -21,9 +21,9 @@ inline unsigned int addGreyCarrying(unsigned int pixel, int amount) {
 // addGreyCarrying(pixel, n) when `unclamped`, else apply(pixel, shade(n)).
 //
 // n takes one of 256 values in a frame, so n and shade(n) are worked out
-// once per frame into a table and the per-pixel work is a draw, a lookup and
-// the mix; the draws come a row at a time (nextRandoms), in the same order, one per
-// pixel of the buffer.
+// once per frame into a table and the per-pixel work is a draw, a lookup
+// and the mix. The draws, one per pixel of the buffer in order, come a row
+// at a time (nextRandoms).
 //
 // A divisor of 0 would make the level infinite (or NaN in silence); such an
 // overlay leaves the frame alone, but still takes its one draw per pixel so

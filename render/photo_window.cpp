@@ -16,6 +16,13 @@ int wrapIndex(std::int64_t value, int size) {
     return static_cast<int>(remainder < 0 ? remainder + size : remainder);
 }
 
+// A photo with no pixels gives a black window; said each time it happens.
+bool isEmptyPhoto(const unsigned int* photo, int width, int height) {
+    if (photo != nullptr && width > 0 && height > 0) return false;
+    vrlMsg("copyPhotoWindow: empty photo (%d x %d), window left black\n", width, height);
+    return true;
+}
+
 }  // namespace
 
 NORVALE_VIRELLO::Texture* randomPhoto() {
@@ -33,10 +40,8 @@ void copyPhotoWindow(int x, int y, const unsigned int* photo, unsigned int* wind
 
 void copyPhotoWindow(int x, int y, const unsigned int* photo, unsigned int* window,
                      int photoWidth, int photoHeight) {
-    if (photo == nullptr || photoWidth <= 0 || photoHeight <= 0) {
-        vrlMsg("copyPhotoWindow: empty photo (%d x %d), window left black\n", photoWidth,
-               photoHeight);
-        for (int i = 0; i < kTexturePixels; ++i) window[i] = 0;
+    if (isEmptyPhoto(photo, photoWidth, photoHeight)) {
+        std::fill_n(window, kTexturePixels, 0u);
         return;
     }
     const int firstColumn = wrapIndex(x, photoWidth);
@@ -63,8 +68,7 @@ void copyPhotoWindowTexels(int x, int y, const NORVALE_VIRELLO::Texture& photo, 
     const unsigned int* pixels = photo.getImgData();
     const int width = static_cast<int>(photo.getWidth());
     const int height = static_cast<int>(photo.getHeight());
-    if (pixels == nullptr || width <= 0 || height <= 0) {
-        vrlMsg("copyPhotoWindow: empty photo (%d x %d), window left black\n", width, height);
+    if (isEmptyPhoto(pixels, width, height)) {
         std::fill_n(out, rows.size() * columns.size(), 0u);
         return;
     }

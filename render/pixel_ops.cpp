@@ -26,8 +26,8 @@ void walkSprite(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dst
     if (top + dstHeight <= 0 || top >= kFrameHeight) return;
     if (left + dstWidth <= 0 || left >= kFrameWidth) return;
 
-    const std::int64_t stepY = std::int64_t{srcHeight} * 256 / dstHeight;
-    const std::int64_t stepX = std::int64_t{srcWidth} * 256 / dstWidth;
+    const std::int64_t stepY = scaledStep(srcHeight, dstHeight);
+    const std::int64_t stepX = scaledStep(srcWidth, dstWidth);
     const std::int64_t rowBegin = std::max<std::int64_t>(top, 0);
     const std::int64_t rowEnd = std::min<std::int64_t>(top + dstHeight, kFrameHeight - 1);
     const std::int64_t columnBegin = std::max<std::int64_t>(left, 0);

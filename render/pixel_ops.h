@@ -12,17 +12,9 @@
 
 // Scaled sprite draws. The srcWidth x srcHeight source is stretched to
 // dstWidth x dstHeight with its top-left corner at (x, y) of a frame-sized
-// destination (engine/frame.h), stepping through the source in 8.8 fixed
-// point. Clipping stops one short of the right and bottom edges: the last
+// destination (engine/frame.h), stepping through the source in 24.8 fixed
+// point (scaledStep below). Clipping stops one short of the right and bottom edges: the last
 // column and row are never written. A zero or negative size draws nothing.
-// The source row (or column) a scaled draw reads for its k-th drawn row
-// (column), 0 <= k < dstSize: the same whatever the position and clipping,
-// so a caller can make just the texels a draw of that size will read.
-inline int scaledSourceIndex(int k, int srcSize, int dstSize) {
-    const std::int64_t step = std::int64_t{srcSize} * 256 / dstSize;
-    return static_cast<int>(k * step >> 8);
-}
-
 void blitScaledAdd(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dstHeight,
                    const unsigned int* source, unsigned int* destination);
 void blitScaledSub(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dstHeight,
@@ -33,6 +25,16 @@ void blitScaled(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dst
 // added sprite, w = 255 the old picture (both at 255/256).
 void blitScaledAddFade(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dstHeight,
                        const unsigned int* source, unsigned int* destination, int w);
+
+// The source step of a scaled draw, 24.8 fixed point: srcSize * 256 / dstSize.
+inline std::int64_t scaledStep(int srcSize, int dstSize) { return std::int64_t{srcSize} * 256 / dstSize; }
+
+// The source row (or column) a scaled draw reads for its k-th drawn row
+// (column), 0 <= k < dstSize: the same whatever the position and clipping,
+// so a caller can make just the texels a draw of that size will read.
+inline int scaledSourceIndex(int k, int srcSize, int dstSize) {
+    return static_cast<int>(k * scaledStep(srcSize, dstSize) >> 8);
+}
 
 // In-place average of the four neighbours over a width x height buffer with
 // no gap between rows. Runs from row 1, column 2 (index width + 2) to the
