@@ -236,11 +236,14 @@ void blurInPlace(int width, int height, unsigned int* buffer) {
     // Two negative sizes multiply to a positive count, but describe no
     // buffer; they are treated like any other empty area.
     if (width <= 0 || height <= 0) return;
-    // Rows follow each other with no gap, so the row above and below are
-    // `width` pixels away.
-    const std::int64_t stride = width;
+    // The width and height only say how long the run is: rows always lie a
+    // frame's stride apart, whatever the width. Starting a row and two
+    // pixels in and stopping a row and a pixel short of the run's end keeps
+    // every neighbour inside the run.
+    const std::int64_t stride = kFrameStride;
+    const std::int64_t count = std::int64_t{width} * height;
     const std::int64_t first = stride + 2;
-    const std::int64_t last = stride * height - stride - 1;
+    const std::int64_t last = count - stride - 1;
     if (first > last) return;
     WidePixel left = widen(buffer[first - 1]) & kWideColourMask;
     std::int64_t i = first;

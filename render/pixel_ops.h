@@ -36,9 +36,12 @@ inline int scaledSourceIndex(int k, int srcSize, int dstSize) {
     return static_cast<int>(k * scaledStep(srcSize, dstSize) >> 8);
 }
 
-// In-place average of the four neighbours over a width x height buffer with
-// no gap between rows. Runs from row 1, column 2 (index width + 2) to the
-// last pixel of the next-to-last row (width * height - width - 1) in order,
-// so the up and left neighbours are already blurred by this pass; a pixel at
-// the end of a row takes the next row's first as its right neighbour.
+// In-place average of the four neighbours over the first width * height
+// pixels of a buffer whose rows are kFrameStride pixels apart whatever the
+// width: a pixel's neighbours are the pixels 1 and kFrameStride before and
+// after it. Runs from index kFrameStride + 2 to width * height -
+// kFrameStride - 1 in order, so the up and left neighbours are already
+// blurred by this pass; a pixel at the end of a frame row takes the next
+// row's first as its right neighbour. Fewer than 2 * kFrameStride + 3
+// pixels are left alone.
 void blur4(int width, int height, unsigned int* buffer);

@@ -96,15 +96,18 @@ TEST(PlainTwins, AddAndSubtractSpritesAgreeForEverySizeAndPlacement) {
 TEST(PlainTwins, BlurAgreesOnRandomBuffersOfEverySize) {
     skipWithoutSimd();
     std::mt19937 generator(22);
-    // The show's frame, and areas whose pixel count leaves each remainder
-    // of the four-at-a-time walk.
-    const int heights[] = {200, 3, 4, 5, 6, 7, 50, 101};
-    for (int height : heights) {
-        const std::vector<unsigned int> start = randomPixels(generator, 320 * height);
+    // The show's frame, areas whose pixel count leaves each remainder of the
+    // four-at-a-time walk, and widths other than a frame row's.
+    const struct {
+        int width, height;
+    } sizes[] = {{320, 200}, {320, 3}, {320, 4}, {320, 5}, {320, 6}, {320, 7},
+                 {320, 50},  {320, 101}, {100, 30}, {643, 1}, {17, 100}, {644, 1}};
+    for (const auto [width, height] : sizes) {
+        const std::vector<unsigned int> start = randomPixels(generator, width * height);
         std::vector<unsigned int> simd = start, plainPath = start;
-        blur4(320, height, simd.data());
-        plain::blur4(320, height, plainPath.data());
-        ASSERT_EQ(simd, plainPath) << "height " << height;
+        blur4(width, height, simd.data());
+        plain::blur4(width, height, plainPath.data());
+        ASSERT_EQ(simd, plainPath) << width << "x" << height;
     }
 }
 
