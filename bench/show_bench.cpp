@@ -25,6 +25,7 @@
 
 #include "bench/swirl_grid.h"
 #include "driver/schedule.h"
+#include "driver/show_loading.h"
 #include "engine/frame.h"
 #include "engine/random.h"
 #include "engine/vrl.h"
@@ -46,19 +47,16 @@ struct Console {
     }
 };
 
+void registerNothing() {}
+
 void startEngine(bool withSchedule) {
     vrlShutDown();
     resetRandom();
-    vrlSetLogging(0);
-    vrlMakePAK("resources/", "datafile.pak");
-    vrlSetupInstances();
-    vrlInitFrameBuffer(kFrameWidth, kFrameHeight);
-    vrlUseManualClock(1);
-    vrlInitSound();
-    vrlReadPak("datafile.pak");
-    vrlLoadSong("kelmuth.ogg");
-    if (withSchedule) registerSchedule();
-    vrlInitEffects();
+    ShowLoading loading;
+    loading.manualClock = true;
+    loading.logging = false;
+    if (!withSchedule) loading.registerEffects = registerNothing;
+    loadShow(loading);
     vrlInitTimer();
 }
 

@@ -12,8 +12,10 @@
 
 #include "driver/data_folder.h"
 #include "driver/schedule.h"
+#include "driver/show_loading.h"
 #include "engine/frame.h"
 #include "engine/vrl.h"
+#include "platform/caca_display.h"
 #include "platform/console_input.h"
 #include "platform/frame_display.h"
 #include "platform/truecolor_console.h"
@@ -27,36 +29,6 @@ const char* const kOpeningTitle = "\"Vesper Glint \" by Norvale @ Glyphfest XIII
 void progress(const char* dots) {
     std::printf("%s", dots);
     std::fflush(stdout);
-}
-
-// Start-up until the console opens. A quit request (Ctrl+C, a quit signal)
-// is looked at between the steps and between the effects being made; the
-// signal also interrupts a step that waits in a read or an open. Returns
-// false when loading stopped for it.
-bool loadShow() {
-    vrlSetLogging(1);
-    vrlMakePAK("resources/", "datafile.pak");
-    progress("Loading.");
-    if (quitRequested()) return false;
-    vrlSetupInstances();
-    vrlInitFrameBuffer(kFrameWidth, kFrameHeight);
-    vrlInitSound();
-    progress(".");
-    if (quitRequested()) return false;
-    vrlReadPak("datafile.pak");
-    progress(".");
-    if (quitRequested()) return false;
-    vrlLoadSong("kelmuth.ogg");
-    progress(".");
-    if (quitRequested()) return false;
-    vrlAddRenderToTexture(kFrameWidth, kFrameHeight, "renderToTexture00");
-    vrlAddRenderToTexture(kFrameWidth, kFrameHeight, "renderToTexture01");
-    vrlAddRenderToTexture(kTextureSide, kTextureSide, "renderToTexture02");
-    registerSchedule(quitRequested);
-    if (quitRequested()) return false;
-    vrlInitEffects();
-    progress(".\n");
-    return !quitRequested();
 }
 
 caca_dither_t* openConsole() {
@@ -73,23 +45,6 @@ caca_dither_t* openConsole() {
     SetConsoleCursorInfo(GetStdHandle(STD_OUTPUT_HANDLE), &cursor);
     return bitmap;
 }
-
-// The classic picture: libcaca's characters at 80 x 50, no frame-rate cap
-// unless one was asked for.
-class CacaDisplay : public FrameDisplay {
-public:
-    CacaDisplay(caca_dither_t* bitmap, int framesPerSecond) : bitmap_(bitmap), pacer_(framesPerSecond) {}
-    void setTitle(const char* title) override { caca_set_window_title(title); }
-    void present(const std::uint32_t* frame) override {
-        if (bitmap_) caca_draw_bitmap(0, 0, 80, 50, bitmap_, const_cast<std::uint32_t*>(frame));
-        caca_refresh();
-    }
-    void waitForNextFrame() override { pacer_.wait(); }
-
-private:
-    caca_dither_t* bitmap_;
-    FramePacer pacer_;
-};
 
 // The truecolor picture takes the terminal the way the console does: the
 // engine's messages wait, keys go through the input pump. An error text
@@ -187,7 +142,13 @@ int runShow(const ShowSettings& settings) {
     caca_dither_t* bitmap = nullptr;
     bool consoleOpen = false;
     try {
-        if (!loadShow()) {
+        ShowLoading loading;
+        // Ctrl+C or a quit signal while loading ends the show before the
+        // console opens; the signal also interrupts a step that waits in a
+        // read or an open.
+        loading.quitRequested = quitRequested;
+        loading.progress = progress;
+        if (!loadShow(loading)) {
             progress("\n");  // ends the loading line; no console was opened
         } else if (!wantsTruecolor(settings.display, std::getenv("COLORTERM")) ||
                    !playTruecolor(settings)) {

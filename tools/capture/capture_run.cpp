@@ -76,7 +76,12 @@ public:
         : options_(options), registrar_(registrar) {}
 
     int run() {
-        session_.emplace(registrar_);
+        ShowLoading loading;
+        loading.registerEffects = registrar_;
+        // Ctrl+C while the pictures and meshes load stops there too.
+        loading.quitRequested = quitSignalArrived;
+        session_.emplace(loading);
+        if (!session_->loaded()) return fail(130, "interrupted while loading; nothing was written");
         rows_ = session_->timeline();
         blocks_ = findBlocks(rows_);
         if (options_.truecolor)

@@ -9,26 +9,11 @@
 #include "engine/vrl.h"
 #include "tools/capture/thread_clock.h"
 
-ShowSession::ShowSession(EffectRegistrar registrar) {
-    vrlSetLogging(1);
+ShowSession::ShowSession(ShowLoading loading) {
     vrlHoldMessages(0);
-    vrlMakePAK("resources/", "datafile.pak");
-    vrlSetupInstances();
-    vrlInitFrameBuffer(kFrameWidth, kFrameHeight);
-    // Before the sound starts up, so no audio device is opened.
-    vrlUseManualClock(1);
-    vrlInitSound();
-    vrlReadPak("datafile.pak");
-    vrlLoadSong("kelmuth.ogg");
-    vrlAddRenderToTexture(kFrameWidth, kFrameHeight, "renderToTexture00");
-    vrlAddRenderToTexture(kFrameWidth, kFrameHeight, "renderToTexture01");
-    vrlAddRenderToTexture(kTextureSide, kTextureSide, "renderToTexture02");
-    if (registrar)
-        registrar();
-    else
-        registerSchedule();
-    vrlInitEffects();
-    vrlInitTimer();
+    loading.manualClock = true;
+    loaded_ = loadShow(loading);
+    if (loaded_) vrlInitTimer();
 }
 
 ShowSession::~ShowSession() { vrlShutDown(); }

@@ -3,15 +3,16 @@
 // show's start-up sequence, then one call per frame.
 #include <vector>
 
+#include "driver/show_loading.h"
 #include "tools/capture/blocks.h"
 
 using EffectRegistrar = void (*)();
 
 class ShowSession {
 public:
-    // Runs the show's start-up in the current working directory, with
-    // `registrar` (the show's schedule by default) registering the effects.
-    explicit ShowSession(EffectRegistrar registrar = nullptr);
+    // Runs the show's start-up in the current working directory on the
+    // manual clock, whatever `loading` says of the clock.
+    explicit ShowSession(ShowLoading loading = {});
     ~ShowSession();
     ShowSession(const ShowSession&) = delete;
     ShowSession& operator=(const ShowSession&) = delete;
@@ -20,9 +21,15 @@ public:
     // effect. Returns the processor time the effects took, in microseconds.
     double renderFrame(int ms);
 
+    // False when the loading's quit check stopped the start-up: no frame
+    // may then be drawn.
+    bool loaded() const { return loaded_; }
     const unsigned int* frameBuffer() const;
     // The effects' loudness at the latched position.
     float energy() const;
     // The registered effects, labelled by class where the show's table is used.
     std::vector<TimelineRow> timeline() const;
+
+private:
+    bool loaded_ = false;
 };

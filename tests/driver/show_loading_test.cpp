@@ -1,0 +1,108 @@
+#include "driver/show_loading.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "engine/vrl.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// What the hooks saw; plain globals because the hooks are plain functions.
+std::string printed;
+int questionsAsked = 0;
+int quitFromQuestion = 0;  // 0: never
+int registrations = 0;
+
+void collect(const char* text) { printed += text; }
+
+bool quitAtSetQuestion() {
+    ++questionsAsked;
+    return quitFromQuestion != 0 && questionsAsked >= quitFromQuestion;
+}
+
+class Dot : public NORVALE_VIRELLO::Base {
+public:
+    void draw() override {}
+};
+
+void registerOneDot() {
+    ++registrations;
+    vrlAddEffect(0, 1000, 1, "dot", new Dot);
+}
+
+// Loading in a scratch folder with an empty resources/: the engine packs
+// and reads an empty archive and goes on without song and pictures.
+class ShowLoadingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/vg-loading-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        scratch_ = pattern;
+        fs::create_directory(scratch_ / "resources");
+        previous_ = fs::current_path();
+        fs::current_path(scratch_);
+        vrlShutDown();
+        printed.clear();
+        questionsAsked = quitFromQuestion = registrations = 0;
+    }
+    void TearDown() override {
+        vrlShutDown();
+        fs::current_path(previous_);
+        fs::remove_all(scratch_);
+    }
+
+    static ShowLoading hooked() {
+        ShowLoading loading;
+        loading.manualClock = true;
+        loading.logging = false;
+        loading.quitRequested = quitAtSetQuestion;
+        loading.progress = collect;
+        loading.registerEffects = registerOneDot;
+        return loading;
+    }
+
+private:
+    fs::path scratch_, previous_;
+};
+
+TEST_F(ShowLoadingTest, RunsEveryStepOnTheCallersClockAndEffects) {
+    ASSERT_TRUE(loadShow(hooked()));
+    EXPECT_EQ(printed, "Loading.....\n");
+    EXPECT_EQ(registrations, 1);
+    ASSERT_EQ(vrlGetEffectCount(), 1);
+    // vrlInitEffects ran: the effect holds its interval.
+    EXPECT_EQ(vrlGetEffectEntry(0)->effect->endTime, 1000u);
+    // The manual clock took: the position is the one set, not a heard one.
+    vrlInitTimer();
+    vrlSetPosition(1234);
+    vrlUpdateTimer();
+    EXPECT_EQ(vrlGetModulePosition(), 1234);
+}
+
+TEST_F(ShowLoadingTest, StopsAtTheStepWhereTheQuitCheckFirstSaysSo) {
+    // The loading line up to each question, and whether the effects were
+    // made by then.
+    const struct {
+        const char* printed;
+        int registrations;
+    } stops[] = {{"Loading.", 0}, {"Loading..", 0}, {"Loading...", 0},
+                 {"Loading....", 0}, {"Loading....", 1}, {"Loading.....\n", 1}};
+    for (int question = 1; question <= 6; ++question) {
+        vrlShutDown();
+        printed.clear();
+        questionsAsked = registrations = 0;
+        quitFromQuestion = question;
+        EXPECT_FALSE(loadShow(hooked())) << question;
+        EXPECT_EQ(questionsAsked, question);
+        EXPECT_EQ(printed, stops[question - 1].printed) << question;
+        EXPECT_EQ(registrations, stops[question - 1].registrations) << question;
+    }
+}
+
+}  // namespace
