@@ -10,8 +10,8 @@
 
 #include "tools/capture/stats_report.h"
 #include "tools/capture/stats_song.h"
-#include "tools/gen/song_ogg.h"
-#include "tools/gen/song_random.h"
+#include "tools/gen/song/song_ogg.h"
+#include "tools/gen/song/song_random.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-#include "tools/gen/mesh_asteroid.h"
+#include "tools/gen/meshes/mesh_asteroid.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include "tests/content/generated_files.h"
 #include "tools/gen/generator.h"
-#include "tools/gen/picture_grade.h"
-#include "tools/gen/picture_noise.h"
+#include "tools/gen/noise.h"
+#include "tools/gen/pictures/picture_grade.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <cmath>
 #include <vector>
 
-#include "tools/gen/song_calibration.h"
-#include "tools/gen/song_loudness.h"
-#include "tools/gen/song_novelty.h"
-#include "tools/gen/song_random.h"
+#include "tools/gen/song/song_calibration.h"
+#include "tools/gen/song/song_random.h"
+#include "tools/song_analysis/song_loudness.h"
+#include "tools/song_analysis/song_novelty.h"
 
 namespace {
 

@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "engine/spectrum.h"
-#include "tools/gen/song_calibration.h"
-#include "tools/gen/song_dsp.h"
-#include "tools/gen/song_limiter.h"
-#include "tools/gen/song_random.h"
-#include "tools/gen/song_reverb.h"
+#include "tools/gen/song/song_calibration.h"
+#include "tools/gen/song/song_dsp.h"
+#include "tools/gen/song/song_limiter.h"
+#include "tools/gen/song/song_random.h"
+#include "tools/gen/song/song_reverb.h"
+#include "tools/song_analysis/song_audio.h"
 
 namespace {
 

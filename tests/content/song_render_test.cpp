@@ -5,10 +5,11 @@
 #include <cmath>
 #include <string>
 
-#include "tools/gen/song_loudness.h"
-#include "tools/gen/song_mix.h"
-#include "tools/gen/song_ogg.h"
-#include "tools/gen/song_score.h"
+#include "tools/gen/song/song_mix.h"
+#include "tools/gen/song/song_ogg.h"
+#include "tools/gen/song/song_score.h"
+#include "tools/song_analysis/song_decode.h"
+#include "tools/song_analysis/song_loudness.h"
 
 namespace {
 

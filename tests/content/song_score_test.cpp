@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "tools/gen/song_arrangement.h"
-#include "tools/gen/song_score.h"
+#include "tools/gen/song/song_arrangement.h"
+#include "tools/gen/song/song_score.h"
 
 namespace {
 

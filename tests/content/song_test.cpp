@@ -7,11 +7,13 @@
 #include <filesystem>
 #include <string>
 
-#include "tools/gen/song_calibration.h"
 #include "driver/schedule.h"
-#include "tools/gen/song_loudness.h"
-#include "tools/gen/song_novelty.h"
-#include "tools/gen/song_ogg.h"
+#include "tools/gen/song/song_calibration.h"
+#include "tools/gen/song/song_ogg.h"
+#include "tools/song_analysis/song_audio.h"
+#include "tools/song_analysis/song_decode.h"
+#include "tools/song_analysis/song_loudness.h"
+#include "tools/song_analysis/song_novelty.h"
 
 namespace {
 

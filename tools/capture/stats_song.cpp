@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "tools/gen/song_calibration.h"
-#include "tools/gen/song_loudness.h"
-#include "tools/gen/song_ogg.h"
+#include "tools/song_analysis/song_audio.h"
+#include "tools/song_analysis/song_decode.h"
+#include "tools/song_analysis/song_loudness.h"
 
 namespace {
 

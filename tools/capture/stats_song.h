@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/gen/song_novelty.h"
+#include "tools/song_analysis/song_novelty.h"
 
 struct SongFigures {
     bool measured = false;
