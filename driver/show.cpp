@@ -18,6 +18,7 @@
 #include "platform/caca_display.h"
 #include "platform/console_input.h"
 #include "platform/frame_display.h"
+#include "platform/signal_guard.h"
 #include "platform/truecolor_console.h"
 #include "platform/win_console.h"
 
@@ -67,7 +68,13 @@ void closeTruecolor(TruecolorConsole& console) {
 void runFrames(FrameDisplay& display) {
     char title[256];
     bool ended = false;
+    unsigned continues = continuedCount();
     while (!ended) {
+        // Stopped and continued: the show goes on where it was.
+        if (continuedCount() != continues) {
+            continues = continuedCount();
+            vrlContinueAfterStop();
+        }
         vrlUpdateTimer();
         vrlCheckControls(1000.0f);
         std::snprintf(title, sizeof title, "time = %d", vrlGetModulePosition());

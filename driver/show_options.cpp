@@ -9,7 +9,8 @@
 namespace {
 
 const char* const kFooter = R"(While it plays: Escape ends the show, Left and Right seek one second back
-and forward, Space pauses and resumes, Ctrl+C ends it like Escape.
+and forward, Space pauses and resumes, Ctrl+C ends it like Escape, Ctrl+Z
+stops it (the terminal is the shell's again) until fg goes on where it was.
 
 Content is searched in: --data DIR, else $VESPER_GLINT_DATA, else show/ beside
 the program (a build tree), else share/vesper-glint under its install prefix.

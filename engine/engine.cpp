@@ -285,6 +285,11 @@ void vrlMuteSound(int mute) { engine().muted = mute != 0; }
 
 void vrlSeek(int ms) { engine().clock.seekTo(ms); }
 
+void vrlContinueAfterStop() {
+    Engine& e = engine();
+    if (e.clock.source() == SongClock::Source::Steady) e.clock.seekTo(e.latchedMs);
+}
+
 void vrlUseManualClock(int manual) {
     engine().manualClock = manual != 0;
     if (manual) engine().clock.useManual();

@@ -102,6 +102,11 @@ void vrlSetKeySource(vrlKeySource source);
 void vrlMuteSound(int mute);
 // Moves the song and the show to `ms` (clamped at 0), as the seek keys do.
 void vrlSeek(int ms);
+// The process was stopped (SIGTSTP, SIGSTOP) and has just been continued:
+// the time it stood still must not count. The steady clock goes on from the
+// latched position; the sound device stood still with the process, and its
+// clock counts what was heard, so it needs nothing.
+void vrlContinueAfterStop();
 
 // The manual clock: call before vrlInitSound. No audio device is opened; the
 // position only moves through vrlSetPosition. Spectrum and textures work as

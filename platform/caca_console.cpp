@@ -19,7 +19,16 @@ struct Console {
     caca_canvas_t* canvas = nullptr;
     caca_display_t* display = nullptr;
     std::optional<CacaInputSource> input;
+    bool onTerminal = false;     // a curses driver, not a window
+    std::string enterBytes;      // what taking the terminal again sends
+    unsigned continues = 0;      // continuedCount() last seen
 };
+
+// libcaca's terminal driver sets its own window title first ("caca for
+// ncurses") and never puts the old one back; the title stack around it
+// does.
+constexpr std::string_view kPushTitle = "\x1b[22;0t";
+constexpr std::string_view kPopTitle = "\x1b[23;0t";
 
 // One console per process, like the terminal it stands for.
 Console g_console;
@@ -45,19 +54,49 @@ bool haveTerminal() {
            std::strcmp(term, "dumb") != 0;
 }
 
+void writeToTerminal(std::string_view bytes) {
+    std::fflush(stdout);
+    while (!bytes.empty()) {
+        const ssize_t written = write(STDOUT_FILENO, bytes.data(), bytes.size());
+        if (written <= 0) return;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+}
+
 // Arms the signal guard with the terminal as it is now, before curses
-// changes it. False when terminfo does not know the terminal type.
+// changes it, and pushes the title. False when terminfo does not know the
+// terminal type.
 bool prepareTerminalRestore() {
     const char* term = std::getenv("TERM");
-    const std::optional<std::string> bytes = cursesRestoreBytes(term, STDOUT_FILENO);
+    const std::optional<CursesTerminalBytes> bytes = cursesTerminalBytes(term, STDOUT_FILENO);
     if (!bytes) {
         vrlMsg("Terminal type \"%s\" is unknown (no terminfo entry)", term);
         return false;
     }
     termios modes{};
     const bool haveModes = tcgetattr(STDOUT_FILENO, &modes) == 0;
-    armTerminalRestore(STDOUT_FILENO, haveModes ? &modes : nullptr, *bytes);
+    armTerminalRestore(STDOUT_FILENO, haveModes ? &modes : nullptr,
+                       bytes->restore + std::string(kPopTitle));
+    g_console.enterBytes = std::string(kPushTitle) + bytes->enter;
+    writeToTerminal(kPushTitle);
     return true;
+}
+
+// Once curses has set its modes: a stop gives the terminal back, continuing
+// sets those modes again and takes the screen back.
+void prepareTerminalResume() {
+    armTerminalResume(g_console.enterBytes);
+    g_console.continues = continuedCount();
+}
+
+// After a continue curses still believes its picture is on the screen, which
+// was cleared (or written over by the shell): have the next refresh send
+// every cell.
+void redrawAfterStop() {
+    if (!g_console.onTerminal || continuedCount() == g_console.continues) return;
+    g_console.continues = continuedCount();
+    setDisplayModesAgain();
+    cursesRedrawWhole();
 }
 
 }  // namespace
@@ -67,7 +106,8 @@ int caca_init() {
     // libcaca's terminal drivers end the whole process when there is no
     // usable terminal, so ask before handing it over: no terminal is a
     // console that does not start, which the show reports and survives.
-    if (wantsTerminalDriver() && (!haveTerminal() || !prepareTerminalRestore())) return -1;
+    const bool onTerminal = wantsTerminalDriver();
+    if (onTerminal && (!haveTerminal() || !prepareTerminalRestore())) return -1;
     g_console.canvas = caca_create_canvas(0, 0);
     if (g_console.canvas)
         g_console.display = g_driver.empty()
@@ -77,7 +117,9 @@ int caca_init() {
         caca_end();
         return -1;
     }
-    g_console.input.emplace(g_console.display);
+    g_console.onTerminal = onTerminal;
+    if (onTerminal) prepareTerminalResume();
+    g_console.input.emplace(g_console.display, onTerminal);
     consoleInputPump().attach(&*g_console.input);
     return 0;
 }
@@ -106,7 +148,9 @@ void caca_draw_bitmap(int x1, int y1, int x2, int y2, caca_dither_t* bitmap, voi
 }
 
 void caca_refresh() {
-    if (g_console.display) caca_refresh_display(g_console.display);
+    if (!g_console.display) return;
+    redrawAfterStop();
+    caca_refresh_display(g_console.display);
 }
 
 void caca_free_bitmap(caca_dither_t* bitmap) {
@@ -117,8 +161,9 @@ void caca_end() {
     if (g_console.input) consoleInputPump().attach(nullptr);
     if (g_console.display) caca_free_display(g_console.display);
     if (g_console.canvas) caca_free_canvas(g_console.canvas);
+    // The display gave the terminal back itself, all but the title.
+    if (terminalRestoreArmed() && !g_console.enterBytes.empty()) writeToTerminal(kPopTitle);
     g_console = Console{};
-    // The display gave the terminal back itself.
     disarmTerminalRestore();
 }
 

@@ -10,9 +10,13 @@ ConsoleInput consoleInputForCacaKey(int key);
 
 class CacaInputSource : public ConsoleInputSource {
 public:
-    explicit CacaInputSource(caca_display_t* display) : display_(display) {}
+    // `terminal`: the display draws on the terminal of standard input, whose
+    // hang-up reads as a closed window.
+    CacaInputSource(caca_display_t* display, bool terminal) : display_(display), terminal_(terminal) {}
     std::optional<ConsoleInput> next() override;
 
 private:
     caca_display_t* display_;
+    bool terminal_;
+    bool hangUpSaid_ = false;
 };

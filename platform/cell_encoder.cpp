@@ -115,6 +115,7 @@ char* drawCell(CellEncoder::Pen& pen, const Cell& wanted, const Utf8Glyph* glyph
 void CellEncoder::invalidate() {
     valid_ = false;
     pen_ = Pen{};
+    titleSent_ = false;  // a terminal given back meanwhile shows another
 }
 
 bool CellEncoder::showsSameLayout(const CellPicture& picture, int column, int row) const {

@@ -34,6 +34,8 @@ void InputPump::drain() {
         if (*input == ConsoleInput::Escape) escapePressed_ = true;
         if (*input == ConsoleInput::CtrlC || *input == ConsoleInput::WindowClosed)
             quitInput_ = true;
+        // Returns once the shell has continued the show.
+        if (*input == ConsoleInput::CtrlZ) stopLikeTheSuspendKey();
         const int engineKey = engineKeyFor(*input);
         if (engineKey && engineKeys_.size() < kMaxWaitingKeys) engineKeys_.push_back(engineKey);
     }

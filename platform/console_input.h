@@ -8,7 +8,7 @@
 #include <optional>
 
 // What the show tells apart; everything else is Other.
-enum class ConsoleInput { Escape, Left, Right, Space, CtrlC, WindowClosed, Other };
+enum class ConsoleInput { Escape, Left, Right, Space, CtrlC, CtrlZ, WindowClosed, Other };
 
 class ConsoleInputSource {
 public:
@@ -28,7 +28,8 @@ public:
     // Null detaches. Either way what waited from the old source is forgotten.
     void attach(ConsoleInputSource* source);
     // Reads all the source has now: Left, Right and Space wait for the
-    // engine; Escape, Ctrl+C and a closed window are remembered.
+    // engine; Escape, Ctrl+C and a closed window are remembered; Ctrl+Z
+    // stops the process there and then, as the terminal's suspend key.
     void drain();
     // Drains, then hands out up to `capacity` waiting engine keys (vrlKey
     // values), oldest first; the rest wait for the next call. Matches

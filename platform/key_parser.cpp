@@ -4,6 +4,7 @@ namespace {
 
 constexpr unsigned char kEsc = 0x1B;
 constexpr unsigned char kCtrlC = 0x03;
+constexpr unsigned char kCtrlZ = 0x1A;
 // Longer control sequences than any key's are garbage; give up on them.
 constexpr int kLongestSequence = 32;
 
@@ -71,6 +72,7 @@ void KeyParser::take(unsigned char byte, std::vector<TerminalKey>& keys) {
 void KeyParser::takeGround(unsigned char byte, std::vector<TerminalKey>& keys) {
     if (byte == ' ') keys.push_back(TerminalKey::Space);
     if (byte == kCtrlC) keys.push_back(TerminalKey::Interrupt);
+    if (byte == kCtrlZ) keys.push_back(TerminalKey::Suspend);
 }
 
 void KeyParser::takeSequenceEnd(unsigned char final, std::vector<TerminalKey>& keys) {

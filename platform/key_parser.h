@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-enum class TerminalKey { Escape, Left, Right, Space, Interrupt };
+enum class TerminalKey { Escape, Left, Right, Space, Interrupt, Suspend };
 
 class KeyParser {
 public:

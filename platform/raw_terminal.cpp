@@ -37,12 +37,16 @@ bool sameDevice(int a, int b) {
     return fstat(a, &first) == 0 && fstat(b, &second) == 0 && first.st_rdev == second.st_rdev;
 }
 
-int openOwnDescriptor() {
-    // A descriptor of our own, so non-blocking writes do not change the
-    // descriptor the shell shares with us.
-    const char* name = ttyname(STDOUT_FILENO);
-    const int fd = open(name ? name : "/dev/tty", O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    return fd;
+// A descriptor of our own for the terminal on `shared`, so making it
+// non-blocking does not change the descriptor the shell shares with us.
+int openOwnDescriptor(int shared, int access) {
+    const char* name = ttyname(shared);
+    return open(name ? name : "/dev/tty", access | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+}
+
+void closeDescriptor(int& fd) {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
 }
 
 // Writes all of `bytes`, waiting for the terminal up to `timeoutMs` in all.
@@ -75,6 +79,11 @@ termios rawModes(termios modes) {
 
 }  // namespace
 
+bool terminalHungUp(int fd) {
+    pollfd waiting{fd, POLLIN, 0};
+    return poll(&waiting, 1, 0) > 0 && (waiting.revents & (POLLHUP | POLLERR | POLLNVAL));
+}
+
 RawTerminal::~RawTerminal() { close(); }
 
 std::string RawTerminal::open() {
@@ -82,17 +91,26 @@ std::string RawTerminal::open() {
     if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO) || !sameDevice(STDIN_FILENO, STDOUT_FILENO))
         return "the truecolor picture needs one terminal on standard input and output";
     if (tcgetattr(STDIN_FILENO, &saved_) != 0) return "cannot read the terminal's modes";
-    output_ = openOwnDescriptor();
-    if (output_ < 0) return "cannot open the terminal for writing";
+    output_ = openOwnDescriptor(STDOUT_FILENO, O_WRONLY);
+    input_ = openOwnDescriptor(STDIN_FILENO, O_RDONLY);
+    if (output_ < 0 || input_ < 0) {
+        closeDescriptor(output_);
+        closeDescriptor(input_);
+        return "cannot open the terminal for reading and writing";
+    }
     // A fatal signal from here on puts the modes and the screen back.
     armTerminalRestore(STDOUT_FILENO, &saved_, kRestoreBytes);
     const termios raw = rawModes(saved_);
     if (tcsetattr(STDIN_FILENO, TCSANOW, &raw) != 0) {
         disarmTerminalRestore();
-        ::close(output_);
-        output_ = -1;
+        closeDescriptor(output_);
+        closeDescriptor(input_);
         return "cannot switch the terminal to raw input";
     }
+    // A stop gives all of it back the same way; continuing takes it again.
+    armTerminalResume(kEnterBytes);
+    continues_ = continuedCount();
+    gone_ = false;
     struct sigaction action = {};
     action.sa_handler = onResize;
     sigemptyset(&action.sa_mask);
@@ -114,8 +132,8 @@ void RawTerminal::close() {
     tcsetattr(STDIN_FILENO, TCSADRAIN, &saved_);
     disarmTerminalRestore();
     sigaction(SIGWINCH, &g_previousResizeAction, nullptr);
-    ::close(output_);
-    output_ = -1;
+    closeDescriptor(output_);
+    closeDescriptor(input_);
 }
 
 std::string_view RawTerminal::restoreBytes() { return kRestoreBytes; }
@@ -137,14 +155,32 @@ bool RawTerminal::takeResize() {
     return true;
 }
 
+bool RawTerminal::resumedAfterStop() {
+    if (!open_ || continuedCount() == continues_) return false;
+    continues_ = continuedCount();
+    setDisplayModesAgain();
+    return true;
+}
+
 void RawTerminal::readInput(std::string& bytes) {
-    if (!open_) return;
+    if (!open_ || gone_) return;
+    pollfd waiting{input_, POLLIN, 0};
+    if (poll(&waiting, 1, 0) < 0) return;
     char buffer[256];
     for (;;) {
-        const ssize_t count = read(STDIN_FILENO, buffer, sizeof buffer);
-        if (count <= 0) return;
-        bytes.append(buffer, static_cast<std::size_t>(count));
+        const ssize_t count = read(input_, buffer, sizeof buffer);
+        if (count > 0) {
+            bytes.append(buffer, static_cast<std::size_t>(count));
+            continue;
+        }
+        // With no byte waiting a raw read returns 0 or EAGAIN; EIO is a
+        // terminal whose other side has closed.
+        if (count < 0 && errno == EIO) gone_ = true;
+        if (count < 0 && errno == EINTR) continue;
+        break;
     }
+    // What came before the hang-up still counts.
+    if (terminalHungUp(input_)) gone_ = true;
 }
 
 bool RawTerminal::writePending() {

@@ -1,14 +1,20 @@
 #pragma once
-// The terminal as the truecolor picture drives it, without libcaca: raw
-// input read without waiting, the alternate screen with the cursor hidden,
-// output that never makes the frame loop wait, and the window size with a
-// flag for every resize. Closing (or destroying) it puts back the terminal
-// modes and screen exactly as they were.
+// The terminal as the pictures drawn without libcaca drive it: raw input
+// read without waiting, the alternate screen with the cursor hidden, output
+// that never makes the frame loop wait, and the window size with a flag for
+// every resize. Closing (or destroying) it puts back the terminal modes and
+// screen exactly as they were; so does a stop (SIGTSTP, Ctrl+Z), after
+// which continuing takes the terminal over again (platform/signal_guard.h).
 #include <termios.h>
 
 #include <chrono>
 #include <string>
 #include <string_view>
+
+// True when the terminal on `fd` has hung up: its window or pane closed,
+// which a show started without a controlling terminal (setsid) is never
+// sent SIGHUP for.
+bool terminalHungUp(int fd);
 
 struct TerminalSize {
     int columns = 80;
@@ -37,9 +43,17 @@ public:
     TerminalSize size() const;
     // True once after each change of the window size.
     bool takeResize();
+    // True once after the process was stopped and continued: raw input is
+    // set again (after a SIGSTOP the shell may have changed the modes), and
+    // what was on the screen is gone, so the next frame must be drawn whole.
+    bool resumedAfterStop();
 
-    // Appends whatever input is waiting; never waits.
+    // Appends whatever input is waiting; never waits, whatever the
+    // terminal's modes.
     void readInput(std::string& bytes);
+    // True once the terminal has hung up (its window closed) or its input
+    // fails for good: nobody is left to watch.
+    bool gone() const { return gone_; }
 
     // True when the last frame has been handed to the terminal whole, so a
     // new one may be sent. While the terminal is slow to take it, the
@@ -57,7 +71,12 @@ private:
     bool writePending();
 
     bool open_ = false;
-    int output_ = -1;  // our own non-blocking descriptor of the terminal
+    bool gone_ = false;
+    // Our own non-blocking descriptors of the terminal, so neither a
+    // shell's modes nor its blocking descriptors can make a call wait.
+    int output_ = -1;
+    int input_ = -1;
+    unsigned continues_ = 0;  // continuedCount() last seen
     termios saved_{};
     std::string pending_;
 };

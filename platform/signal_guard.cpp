@@ -44,6 +44,22 @@ RestoreSlot g_restore;
 std::atomic<bool> g_armed{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
+// What a continue after a stop sets and writes again. `modes` are read when
+// the resume is armed and again at each stop, so they are the display's own.
+struct ResumeSlot {
+    bool haveModes = false;
+    termios modes{};
+    char bytes[kMaxRestoreBytes] = {};
+    std::size_t length = 0;
+};
+ResumeSlot g_resume;
+std::atomic<bool> g_resumeArmed{false};
+// True from a stop's restore until the continue has taken the terminal
+// again: a fatal signal meanwhile must not restore a second time.
+std::atomic<bool> g_givenBack{false};
+std::atomic<unsigned> g_continued{0};
+static_assert(std::atomic<unsigned>::is_always_lock_free);
+
 // A crash from running out of stack still needs a stack for its handler.
 alignas(16) char g_alternateStack[64 * 1024];
 
@@ -66,6 +82,56 @@ void onQuitSignal(int signal) {
         pthread_kill(g_mainThread, signal);
     errno = savedErrno;
 }
+
+// Ran by a stop: the terminal as before the display, the restore kept.
+bool giveTerminalBack() {
+    if (!g_armed.load() || g_givenBack.exchange(true)) return false;
+    if (g_resumeArmed.load()) g_resume.haveModes = tcgetattr(g_restore.fd, &g_resume.modes) == 0;
+    writeAll(g_restore.fd, g_restore.bytes, g_restore.length);
+    if (g_restore.haveModes) tcsetattr(g_restore.fd, TCSANOW, &g_restore.modes);
+    return true;
+}
+
+// Ran on continuing. Continued in the background, setting the modes raises
+// SIGTTOU, which stops the process again until it is in the foreground.
+void takeTerminalAgain() {
+    if (!g_givenBack.exchange(false) || !g_armed.load() || !g_resumeArmed.load()) return;
+    if (g_resume.haveModes) tcsetattr(g_restore.fd, TCSANOW, &g_resume.modes);
+    writeAll(g_restore.fd, g_resume.bytes, g_resume.length);
+}
+
+// Stops the process by the signal's default action, then puts this handler
+// back. In an orphaned process group the kernel drops the stop, since no
+// shell is left to continue it; the show then simply goes on.
+void stopByDefaultAction(int signal) {
+    struct sigaction ours {}, fallback {};
+    fallback.sa_handler = SIG_DFL;
+    sigemptyset(&fallback.sa_mask);
+    sigaction(signal, &fallback, &ours);
+    sigset_t only, previous;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    pthread_sigmask(SIG_UNBLOCK, &only, &previous);
+    raise(signal);
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    sigaction(signal, &ours, nullptr);
+}
+
+void onStopSignal(int signal) {
+    const int savedErrno = errno;
+    // On the main thread, the only one that draws: no frame is being
+    // written while the terminal is given back and taken again.
+    if (g_mainThreadKnown.load() && !pthread_equal(pthread_self(), g_mainThread)) {
+        pthread_kill(g_mainThread, signal);
+    } else {
+        const bool gaveBack = giveTerminalBack();
+        stopByDefaultAction(signal);
+        if (gaveBack) takeTerminalAgain();
+    }
+    errno = savedErrno;
+}
+
+void onContinue(int) { g_continued.fetch_add(1); }
 
 void onFatalSignal(int signal) {
     restoreTerminalNow();
@@ -93,11 +159,15 @@ void useAlternateStack() {
     sigaltstack(&ours, nullptr);
 }
 
-void handle(int signal, void (*handler)(int), int flags) {
+void handle(int signal, void (*handler)(int), int flags, bool blockTerminalStops = true) {
     struct sigaction action {};
     action.sa_handler = handler;
     action.sa_flags = flags;
     sigfillset(&action.sa_mask);
+    if (!blockTerminalStops) {
+        sigdelset(&action.sa_mask, SIGTTOU);
+        sigdelset(&action.sa_mask, SIGTTIN);
+    }
     sigaction(signal, &action, nullptr);
 }
 
@@ -113,6 +183,11 @@ void installSignalGuard() {
     // No SA_RESTART: a quit must interrupt a read or open that waits.
     for (int signal : kQuitSignals) handle(signal, onQuitSignal, 0);
     for (int signal : kFatalSignals) handle(signal, onFatalSignal, SA_ONSTACK);
+    // A stop is not a quit: calls it interrupts carry on. Taking the
+    // terminal again from the background must stop the process, which a
+    // blocked SIGTTOU would not do: the modes would change under the shell.
+    handle(SIGTSTP, onStopSignal, SA_RESTART, false);
+    handle(SIGCONT, onContinue, SA_RESTART);
     std::atexit(restoreAtExit);
 }
 
@@ -122,6 +197,8 @@ void forgetQuitSignal() { g_quitSignal = 0; }
 
 bool armTerminalRestore(int fd, const termios* modes, std::string_view bytes) {
     g_armed = false;
+    g_resumeArmed = false;
+    g_givenBack = false;
     if (bytes.size() > kMaxRestoreBytes || fd < 0) return false;
     g_restore.fd = fd;
     g_restore.haveModes = modes != nullptr;
@@ -132,14 +209,44 @@ bool armTerminalRestore(int fd, const termios* modes, std::string_view bytes) {
     return true;
 }
 
-void disarmTerminalRestore() { g_armed = false; }
+bool armTerminalResume(std::string_view bytes) {
+    g_resumeArmed = false;
+    if (!g_armed.load() || bytes.size() > kMaxRestoreBytes) return false;
+    g_resume.haveModes = tcgetattr(g_restore.fd, &g_resume.modes) == 0;
+    std::memcpy(g_resume.bytes, bytes.data(), bytes.size());
+    g_resume.length = bytes.size();
+    g_resumeArmed = true;
+    return true;
+}
+
+void disarmTerminalRestore() {
+    g_armed = false;
+    g_resumeArmed = false;
+    g_givenBack = false;
+}
 
 bool terminalRestoreArmed() { return g_armed; }
 
 void restoreTerminalNow() {
     if (!g_armed.exchange(false)) return;
+    g_resumeArmed = false;
+    if (g_givenBack.exchange(false)) return;  // a stop already did
     writeAll(g_restore.fd, g_restore.bytes, g_restore.length);
     if (g_restore.haveModes) tcsetattr(g_restore.fd, TCSANOW, &g_restore.modes);
+}
+
+void setDisplayModesAgain() {
+    if (g_armed.load() && g_resumeArmed.load() && !g_givenBack.load() && g_resume.haveModes)
+        tcsetattr(g_restore.fd, TCSANOW, &g_resume.modes);
+}
+
+unsigned continuedCount() { return g_continued.load(); }
+
+void stopLikeTheSuspendKey() {
+    // The whole foreground job, like the terminal: a `make run` or a
+    // pipeline around the show stops with it, so the shell gets the
+    // terminal back.
+    kill(0, SIGTSTP);
 }
 
 std::span<const int> quitSignals() { return kQuitSignals; }

@@ -10,6 +10,13 @@
 // its default action, so the exit status still tells what happened. A library
 // that calls exit() while a display is open gets the same restore.
 //
+// Stop and continue (SIGTSTP, or Ctrl+Z through stopLikeTheSuspendKey) put
+// the terminal back the same way but keep the restore armed; the process
+// then stops. Continued in the foreground, it sets the display's modes again
+// and writes the display's enter bytes before any other code of it runs, so
+// whatever the program was writing lands on its own screen. SIGSTOP cannot
+// be caught: after it only the continue is seen (continuedCount).
+//
 // A display path registers its restore when it takes the terminal over and
 // clears it when it has given the terminal back normally.
 #include <termios.h>
@@ -36,12 +43,31 @@ void forgetQuitSignal();
 // kMaxRestoreBytes or `fd` is negative.
 constexpr std::size_t kMaxRestoreBytes = 512;
 bool armTerminalRestore(int fd, const termios* modes, std::string_view bytes);
+// What continuing after a stop writes to the armed terminal to take it over
+// again (alternate screen, hidden cursor, ...); call after
+// armTerminalRestore, once the display has set its own modes: they are read
+// here and set again on every continue. False (nothing armed for a resume)
+// when no restore is armed or `bytes` is longer than kMaxRestoreBytes.
+bool armTerminalResume(std::string_view bytes);
 void disarmTerminalRestore();
 bool terminalRestoreArmed();
 
 // Performs the armed restore once and disarms it; async-signal-safe. What the
 // handlers call; a display path may call it on an error path of its own.
 void restoreTerminalNow();
+
+// Sets the modes armTerminalResume read (or the last stop found) on the
+// armed terminal again: after a SIGSTOP the shell may have changed them.
+void setDisplayModesAgain();
+
+// How many times the process was continued after a stop. The frame loop and
+// the displays remember the count they saw: a new one means the time
+// stopped must not count and the screen must be drawn whole again.
+unsigned continuedCount();
+
+// Ctrl+Z read as a byte in raw mode: stops the process group, as the
+// terminal's suspend key would have.
+void stopLikeTheSuspendKey();
 
 std::span<const int> quitSignals();
 std::span<const int> fatalSignals();

@@ -27,7 +27,7 @@ std::string mouseOff() {
 
 }  // namespace
 
-std::optional<std::string> cursesRestoreBytes(const char* term, int fd) {
+std::optional<CursesTerminalBytes> cursesTerminalBytes(const char* term, int fd) {
     if (!term || !*term) return std::nullopt;
     TERMINAL* previous = cur_term;
     int status = 0;
@@ -37,13 +37,21 @@ std::optional<std::string> cursesRestoreBytes(const char* term, int fd) {
         set_curterm(previous);
         return std::nullopt;
     }
-    std::string bytes = mouseOff();
-    append(bytes, stringCapability("cnorm"));
-    append(bytes, stringCapability("op"));
-    append(bytes, stringCapability("sgr0"));
-    append(bytes, stringCapability("rmcup"));
-    append(bytes, stringCapability("rmkx"));
+    CursesTerminalBytes bytes;
+    bytes.restore = mouseOff();
+    append(bytes.restore, stringCapability("cnorm"));
+    append(bytes.restore, stringCapability("op"));
+    append(bytes.restore, stringCapability("sgr0"));
+    append(bytes.restore, stringCapability("rmcup"));
+    append(bytes.restore, stringCapability("rmkx"));
+    append(bytes.enter, stringCapability("smcup"));
+    append(bytes.enter, stringCapability("smkx"));
+    append(bytes.enter, stringCapability("civis"));
     del_curterm(cur_term);
     set_curterm(previous);
     return bytes;
+}
+
+void cursesRedrawWhole() {
+    if (curscr) clearok(curscr, TRUE);
 }

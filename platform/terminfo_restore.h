@@ -9,8 +9,21 @@
 #include <optional>
 #include <string>
 
-// Mouse reporting off, cursor shown (cnorm), colours and attributes reset
-// (op, sgr0), alternate screen left (rmcup), keypad transmit off (rmkx), for
-// terminal type `term` on the terminal `fd`. Nothing when terminfo has no
-// entry for `term`: curses would end the process on such a name.
-std::optional<std::string> cursesRestoreBytes(const char* term, int fd);
+struct CursesTerminalBytes {
+    // Mouse reporting off, cursor shown (cnorm), colours and attributes
+    // reset (op, sgr0), alternate screen left (rmcup), keypad transmit off
+    // (rmkx).
+    std::string restore;
+    // What continuing after a stop sends to be back where curses was:
+    // alternate screen (smcup), keypad transmit (smkx), cursor hidden
+    // (civis). Mouse reporting stays off: the show has no use for it.
+    std::string enter;
+};
+
+// Makes the next refresh of the curses screen open in this process send
+// every cell, as after a screen cleared behind its back. Nothing without one.
+void cursesRedrawWhole();
+
+// Both for terminal type `term` on the terminal `fd`. Nothing when terminfo
+// has no entry for `term`: curses would end the process on such a name.
+std::optional<CursesTerminalBytes> cursesTerminalBytes(const char* term, int fd);

@@ -18,6 +18,7 @@ ConsoleInput consoleInputForTerminalKey(TerminalKey key) {
     switch (key) {
         case TerminalKey::Escape: return ConsoleInput::Escape;
         case TerminalKey::Interrupt: return ConsoleInput::CtrlC;
+        case TerminalKey::Suspend: return ConsoleInput::CtrlZ;
         case TerminalKey::Left: return ConsoleInput::Left;
         case TerminalKey::Right: return ConsoleInput::Right;
         case TerminalKey::Space: return ConsoleInput::Space;
@@ -45,6 +46,10 @@ void TruecolorConsole::readKeys() {
     keyParser_.feed(input_, now, pressed);
     keyParser_.flush(now, pressed);
     for (TerminalKey key : pressed) keys_.push_back(consoleInputForTerminalKey(key));
+    if (terminal_.gone() && !goneSaid_) {
+        keys_.push_back(ConsoleInput::WindowClosed);
+        goneSaid_ = true;
+    }
 }
 
 std::optional<ConsoleInput> TruecolorConsole::next() {
@@ -64,7 +69,9 @@ void TruecolorConsole::refit() {
 
 void TruecolorConsole::present(const std::uint32_t* frame) {
     if (!terminal_.isOpen()) return;
-    if (terminal_.takeResize()) refit();
+    const bool resized = terminal_.takeResize();
+    const bool resumed = terminal_.resumedAfterStop();
+    if (resized || resumed) refit();
     if (!terminal_.readyForFrame()) {
         ++stats_.framesDropped;
         return;

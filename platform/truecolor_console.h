@@ -62,5 +62,6 @@ private:
     std::string title_;
     std::string input_;
     std::deque<ConsoleInput> keys_;
+    bool goneSaid_ = false;
     TruecolorStats stats_;
 };

@@ -150,6 +150,20 @@ TEST_F(SteadyClockTest, SpacePausesAndResumes) {
     EXPECT_GE(frame(), paused + 40);
 }
 
+TEST_F(SteadyClockTest, TheTimeTheProcessStoodStillDoesNotCount) {
+    const int before = frame();
+    sleepMs(300);  // stopped: no frame meanwhile
+    vrlContinueAfterStop();
+    EXPECT_LT(frame(), before + 100) << "the show jumped over the time it was stopped";
+    // A show paused with Space before the stop stays paused after it.
+    frame({VRL_KEY_SPACE});
+    const int paused = frame();
+    sleepMs(40);
+    vrlContinueAfterStop();
+    sleepMs(40);
+    EXPECT_EQ(frame(), paused);
+}
+
 namespace {
 
 // The steady clock's time, moved by hand.
