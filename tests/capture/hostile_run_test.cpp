@@ -16,24 +16,18 @@ using capture_program::run;
 
 namespace {
 
-class HostileCapture : public ::testing::Test {
+class HostileCapture : public capture_program::ProgramTest {
 protected:
     void SetUp() override {
-        scratch_ = fs::path(::testing::TempDir()) /
-                   ("vg-capture-hostile-" + std::to_string(getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(scratch_);
-        fs::create_directories(scratch_);
-        show_ = capture_program::showFolder(scratch_);
+        ProgramTest::SetUp();
         out_ = scratch_ / "out";
         fs::create_directories(out_);
     }
-    void TearDown() override { fs::remove_all(scratch_); }
     std::string showDir() const { return "--show-dir '" + show_.string() + "' --quiet "; }
     int filesIn(const fs::path& folder) const {
         return static_cast<int>(std::distance(fs::directory_iterator(folder), {}));
     }
-    fs::path scratch_, show_, out_;
+    fs::path out_;
 };
 
 TEST_F(HostileCapture, AFullDiskLeavesNoPartialFileAndSaysWhyAndWhich) {

@@ -18,37 +18,23 @@
 #include "tests/capture/program_run.h"
 
 namespace fs = std::filesystem;
+using capture_program::filesOf;
 using capture_program::Outcome;
-using capture_program::readFile;
 using capture_program::run;
 
 extern char** environ;
 
 namespace {
 
-class PipelineRun : public ::testing::Test {
+class PipelineRun : public capture_program::ProgramTest {
 protected:
     void SetUp() override {
-        scratch_ = fs::path(::testing::TempDir()) /
-                   ("vg-capture-pipeline-" + std::to_string(getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(scratch_);
-        fs::create_directories(scratch_);
-        show_ = capture_program::showFolder(scratch_);
+        ProgramTest::SetUp();
         // A stand-in encoder that keeps the raw frames it is given, so the
         // frames themselves are compared, not an encoder's choices.
         encoder_ = scratch_ / "keeping-ffmpeg";
         std::ofstream(encoder_) << "#!/bin/sh\nfor last; do :; done\ncat > \"$last\"\n";
         chmod(encoder_.c_str(), 0755);
-    }
-    void TearDown() override { fs::remove_all(scratch_); }
-
-    std::map<std::string, std::string> filesOf(const fs::path& folder) const {
-        std::map<std::string, std::string> files;
-        for (const auto& entry : fs::recursive_directory_iterator(folder))
-            if (entry.is_regular_file())
-                files[fs::relative(entry.path(), folder).string()] = readFile(entry.path());
-        return files;
     }
 
     // Every kind of output over a short range that crosses a scene change.
@@ -71,7 +57,7 @@ protected:
         return files;
     }
 
-    fs::path scratch_, show_, encoder_;
+    fs::path encoder_;
 };
 
 TEST_F(PipelineRun, OneThreadOrTwoWriteTheSameBytes) {

@@ -1,12 +1,16 @@
 #pragma once
 // Running the vesper-capture program itself in a test: each run a fresh
-// process with its own show folder.
+// process (the show's effects keep class-wide state that only a new process
+// resets) with its own show folder.
+#include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 
 namespace capture_program {
@@ -50,5 +54,32 @@ inline std::filesystem::path showFolder(const std::filesystem::path& scratch) {
     }
     return show;
 }
+
+// Every file under `folder`, by its path relative to it.
+inline std::map<std::string, std::string> filesOf(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        if (entry.is_regular_file())
+            files[std::filesystem::relative(entry.path(), folder).string()] = readFile(entry.path());
+    return files;
+}
+
+// A scratch folder per case (CTest runs cases side by side as separate
+// processes) holding a show folder of the case's own, so its archive is
+// packed where no other case reads one.
+class ProgramTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(std::filesystem::exists(kProgram)) << kProgram << " is not built";
+        scratch_ = std::filesystem::path(::testing::TempDir()) /
+                   ("vg-capture-" + std::to_string(getpid()) + "-" +
+                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(scratch_);
+        std::filesystem::create_directories(scratch_);
+        show_ = showFolder(scratch_);
+    }
+    void TearDown() override { std::filesystem::remove_all(scratch_); }
+    std::filesystem::path scratch_, show_;
+};
 
 }  // namespace capture_program
