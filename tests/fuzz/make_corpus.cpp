@@ -160,5 +160,26 @@ int main(int argc, char** argv) {
     put("mesh", "polygon-and-spaces", meshInput(1, {0, 0, 4, 0, 0, 0, 1},
                                                 "\tv  0 0 0\r\nv 1 0 0\r\nv 0 1 0\r\nv 1 1 0\r\n"
                                                 "f 1 2 3 4 1\r\n"));
+    // Lines that break a loader: bad indices, missing or absurd numbers.
+    put("mesh", "hostile-lines", meshInput(2, {0.3f, -0.2f, 3, 1, 2, 3, 1},
+                                           triangle + "f 0 1 2\nf -1 -2 -3\nf 999999999 1 2\nf 1\nvn nan 1 2\n"
+                                                      "v 1 2 3 0\nv 0 0 0 0\nvt 1e30 -1e30\nvt 3 -2\n"
+                                                      "v 1 2 3 1e-40\nf 1/2/3/4/5 //// 2\n"
+                                                      "f 2147483647 2147483648 -2147483648\n"
+                                                      "v 3.4e38 -3.4e38 1e-38\nv - + .\nf 1 1 1 1 1 1 1 1 1\n"
+                                                      "f 1/1/1 2/2/2 3/3/3 4/4/4\n"));
+    const std::string octahedron = "v 1 0 0\nv -1 0 0\nv 0 1 0\nv 0 -1 0\nv 0 0 1\nv 0 0 -1\n"
+                                    "vn 1 0 0\nvn -1 0 0\nvn 0 1 0\nvn 0 -1 0\nvn 0 0 1\nvn 0 0 -1\n"
+                                    "f 1 3 5\nf 3 2 5\nf 2 4 5\nf 4 1 5\nf 3 1 6\nf 2 3 6\nf 4 2 6\nf 1 4 6\n";
+    put("mesh", "no-texture-coordinates", meshInput(3, {0, 0, 3, 0.5f, 1, 1.5f, 1}, octahedron));
+    // Through the viewer's plane, and scaled to nothing, far beyond range or inside out.
+    put("mesh", "at-the-viewer", meshInput(1, {0, 0, 1e-31f, 0, 0, 0, 1}, octahedron));
+    put("mesh", "scale-zero", meshInput(2, {0, 0, 3, 0, 0, 0, 0}, octahedron));
+    put("mesh", "scale-huge", meshInput(3, {0, 0, 3, 1, 1, 1, 1e30f}, octahedron));
+    put("mesh", "scale-negative", meshInput(1, {0.5f, 0.5f, 2, 0, 0, 0, -1}, octahedron));
+    std::string noise;
+    std::uint32_t state = 1;
+    for (int i = 0; i < 300; ++i) noise.push_back(static_cast<char>((state = state * 214013u + 2531011u) >> 24));
+    put("mesh", "random-bytes", meshInput(2, {0, 0, 3, 0, 0, 0, 1}, noise));
     return 0;
 }
