@@ -6,8 +6,9 @@
 # For each slip of scripts/mutants.txt (or only those whose line contains one
 # of the patterns): apply it to the source, rebuild the tests of the file's
 # area (<area>_tests in $BUILD, default build/), run them, put the source
-# back. The area is the file's top folder, except that tools/gen is tested
-# by content_tests and tools/capture by capture_tests. A slip is killed when
+# back. The area is the file's top folder, except that tools/gen and
+# tools/song_analysis are tested by content_tests and tools/capture by
+# capture_tests. A slip is killed when
 # the tests fail (or crash, or hang past $TIMEOUT seconds), survives when
 # they pass, and is left out of the count when it does not compile. Ends
 # with the tally per area and every survivor.
@@ -75,7 +76,7 @@ selected() {
 # The test program that answers for a source file.
 area_of() {
     case "$1" in
-        tools/gen/*) echo content ;;
+        tools/gen/* | tools/song_analysis/*) echo content ;;
         tools/capture/*) echo capture ;;
         *) echo "${1%%/*}" ;;
     esac
