@@ -121,34 +121,6 @@ TEST(TextureSpan, CoordinatesOutsideTheTextureWrapBothWays) {
 
 // --- triangles --------------------------------------------------------------
 
-TEST(FillTriangle, ZeroHeightDrawsNothing) {
-    Picture picture = blankPicture();
-    fillTriangle(corner(10, 50), corner(100, 50), corner(200, 50), kColour, picture.data());
-    fillTriangle(corner(10, 50), corner(10, 50), corner(10, 50), kColour, picture.data());
-    textureTriangle(corner(10, 60), corner(100, 60), corner(50, 60), coordinateTexture().data(),
-                    picture.data());
-    EXPECT_EQ(std::count(picture.begin(), picture.end(), kBackground), kWidth * kHeight);
-}
-
-TEST(FillTriangle, FlatTopDrawsItsTopRowTwiceAndSkipsTheBottomRow) {
-    Picture once = blankPicture();
-    fillTriangle(corner(10, 10), corner(20, 10), corner(10, 20), kColour, once.data());
-    for (int y = 10; y <= 19; ++y) EXPECT_EQ(columnsWith(once, y, kColour), range(10, 19 - (y - 10)));
-    EXPECT_TRUE(columnsWith(once, 20, kColour).empty());
-    // Corner order does not matter.
-    Picture permuted = blankPicture();
-    fillTriangle(corner(10, 20), corner(10, 10), corner(20, 10), kColour, permuted.data());
-    EXPECT_EQ(once, permuted);
-}
-
-TEST(FillTriangle, FlatBottomDrawsTheBottomRowFromTheMiddleCorner) {
-    Picture picture = blankPicture();
-    fillTriangle(corner(10, 10), corner(10, 20), corner(20, 20), kColour, picture.data());
-    EXPECT_TRUE(columnsWith(picture, 10, kColour).empty());  // a span of no width
-    for (int y = 11; y <= 19; ++y) EXPECT_EQ(columnsWith(picture, y, kColour), range(10, y - 1));
-    EXPECT_EQ(columnsWith(picture, 20, kColour), range(10, 19));
-}
-
 TEST(FillTriangle, HugeCornersFillTheScreenWithoutWalkingEveryRow) {
     Picture picture = blankPicture();
     fillTriangle(corner(-2000000000, -2000000000), corner(2000000000, -2000000000),
@@ -156,21 +128,11 @@ TEST(FillTriangle, HugeCornersFillTheScreenWithoutWalkingEveryRow) {
     for (int y = 0; y < kHeight; ++y) ASSERT_EQ(columnsWith(picture, y, kColour), range(0, 318)) << y;
 }
 
-TEST(TextureTriangle, InterpolatesTextureAlongEdgesAndSpans) {
-    const std::vector<std::uint32_t> texels = coordinateTexture();
-    Picture picture = blankPicture();
-    textureTriangle(corner(10, 10, 0, 0), corner(50, 10, 40, 0), corner(10, 50, 0, 40),
-                    texels.data(), picture.data());
-    EXPECT_EQ(at(picture, 30, 10), texel(0, 20));   // the flat top, a to b
-    EXPECT_EQ(at(picture, 25, 20), texel(10, 15));  // ten rows down
-    EXPECT_EQ(at(picture, 40, 20), texel(10, 30));
-    EXPECT_EQ(at(picture, 41, 20), kBackground);
-    EXPECT_EQ(at(picture, 10, 50), kBackground);    // the bottom row of a pointed bottom
-}
-
 // The scan conversion as literally described, in 32 bits, walking every row
 // and column. The renderer clamps its loops to the screen; both must write
-// the same pixels for every triangle whose 32-bit walk does not overflow.
+// the same pixels for every triangle whose 32-bit walk does not overflow:
+// flat tops drawn twice, bottom rows left out, corners in any order,
+// triangles of no height.
 struct LiteralWalker {
     const std::uint32_t* texels;
     std::uint32_t colour;
