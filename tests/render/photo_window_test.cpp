@@ -35,21 +35,6 @@ std::vector<unsigned int> numberedPhoto(int width, int height) {
 unsigned int photoRow(unsigned int pixel) { return pixel >> 12; }
 unsigned int photoColumn(unsigned int pixel) { return pixel & 0xFFFu; }
 
-TEST(CopyPhotoWindow, WrapsAroundBothEdgesOfTheFullSizePhoto) {
-    const std::vector<unsigned int> photo = numberedPhoto(640, 480);
-    std::vector<unsigned int> window(256 * 256, kUntouched);
-    copyPhotoWindow(600, 400, photo.data(), window.data());
-    EXPECT_EQ(photoColumn(window[0]), 600u);
-    EXPECT_EQ(photoColumn(window[39]), 639u);
-    EXPECT_EQ(photoColumn(window[40]), 0u);
-    EXPECT_EQ(photoColumn(window[255]), 215u);
-    EXPECT_EQ(photoRow(window[0]), 400u);
-    EXPECT_EQ(photoRow(window[79 * 256]), 479u);
-    EXPECT_EQ(photoRow(window[80 * 256]), 0u);
-    EXPECT_EQ(photoRow(window[255 * 256 + 255]), 175u);
-    EXPECT_EQ(window[255 * 256 + 255], photo[175 * 640 + 215]);
-}
-
 TEST(CopyPhotoWindow, AnyPhotoSizeWrapsAroundItsOwnEdges) {
     struct Size {
         int width, height;
