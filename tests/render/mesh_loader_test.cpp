@@ -63,17 +63,6 @@ int countOccurrences(const std::string& text, const std::string& word) {
     return count;
 }
 
-TEST(MeshRecords, FreshMeshIsEmptyWithUnitScale) {
-    Mesh mesh;
-    EXPECT_EQ(mesh.scale, 1.0f);
-    EXPECT_EQ(mesh.vertexCount, 0);
-    EXPECT_EQ(mesh.faceCount, 0);
-    EXPECT_TRUE(mesh.vertices.empty());
-    EXPECT_TRUE(mesh.viewVertices.empty());
-    EXPECT_TRUE(mesh.faces.empty());
-    EXPECT_TRUE(mesh.drawList.empty());
-}
-
 TEST_F(MeshLoaderTest, VertexAndNormalLinesDivideByWOnlyOnFiveTokenLines) {
     const Mesh mesh = loadText(
         "v 1 2 3 2\n"        // four numbers: the fourth is w
