@@ -48,6 +48,21 @@ CommandLineOutcome parseCommandLine(CLI::App& app, const std::vector<std::string
 
 void refuseValue(const std::string& message) { throw CLI::ValidationError(message); }
 
+void refuseChoice(const std::string& option, const std::string& name, const std::vector<std::string_view>& names) {
+    std::string list;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) list += i + 1 == names.size() ? " or " : ", ";
+        list += names[i];
+    }
+    refuseValue("option " + option + " takes " + list + ", not \"" + name + "\"");
+}
+
+CellShape parseCellShape(const std::string& name) {
+    return chooseValue<CellShape>(
+        "--cells", name,
+        {{"half", CellShape::HalfBlock}, {"quadrant", CellShape::Quadrant}, {"sextant", CellShape::Sextant}});
+}
+
 std::string parseWholeNumber(const std::string& name, const std::string& text, int low, int high,
                              int& value) {
     const char* first = text.data();

@@ -3,15 +3,11 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "engine/absolute_path.h"
+
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string absolute(const std::string& path) {
-    std::error_code error;
-    const fs::path result = fs::absolute(path, error);
-    return error ? path : result.lexically_normal().string();
-}
 
 std::string joinedList(const std::vector<std::string>& folders) {
     std::string text;
@@ -33,12 +29,12 @@ DataSearch findDataFolder(const std::string& named, const char* environment,
     // A folder the user named is the only one tried: quietly playing other
     // content than the one asked for would hide the mistake.
     if (!named.empty()) {
-        search.looked = {absolute(named)};
+        search.looked = {absolutePath(named)};
     } else if (environment && *environment) {
-        search.looked = {absolute(environment)};
+        search.looked = {absolutePath(environment)};
     } else {
-        search.looked = {absolute(executableFolder + "/show"),
-                         absolute(executableFolder + "/" VG_INSTALLED_DATA_FROM_BIN)};
+        search.looked = {absolutePath(executableFolder + "/show"),
+                         absolutePath(executableFolder + "/" VG_INSTALLED_DATA_FROM_BIN)};
     }
     for (const std::string& folder : search.looked) {
         if (holdsShowContent(folder)) {

@@ -63,22 +63,17 @@ void declareShowOptions(CLI::App& app, ShowSettings& settings) {
     app.add_option_function<std::string>(
            "--display",
            [&settings](const std::string& name) {
-               if (name == "caca") settings.display = DisplayChoice::Caca;
-               else if (name == "truecolor") settings.display = DisplayChoice::Truecolor;
-               else if (name == "auto") settings.display = DisplayChoice::Auto;
-               else refuseValue("option --display takes caca, truecolor or auto, not \"" + name + "\"");
+               settings.display = chooseValue<DisplayChoice>("--display", name,
+                                                             {{"caca", DisplayChoice::Caca},
+                                                              {"truecolor", DisplayChoice::Truecolor},
+                                                              {"auto", DisplayChoice::Auto}});
            },
            "caca (default): libcaca's characters; truecolor: 24-bit colour cells filling the "
            "terminal; auto: truecolor where the terminal says it has 24-bit colour")
         ->type_name("NAME");
     app.add_option_function<std::string>(
            "--cells",
-           [&settings](const std::string& name) {
-               if (name == "half") settings.cells = CellShape::HalfBlock;
-               else if (name == "quadrant") settings.cells = CellShape::Quadrant;
-               else if (name == "sextant") settings.cells = CellShape::Sextant;
-               else refuseValue("option --cells takes half, quadrant or sextant, not \"" + name + "\"");
-           },
+           [&settings](const std::string& name) { settings.cells = parseCellShape(name); },
            "the truecolor picture's cells: half (default, upper and lower half of a cell), quadrant (2 x 2) "
            "or sextant (2 x 3)")
         ->type_name("SHAPE");

@@ -47,9 +47,9 @@ Zoom::SpriteLook Zoom::drawSpriteLook() {
     return look;
 }
 
-// A beat deals fifteen sprites drawn at 16..79 pixels; toning whole 256 x 256
-// windows for them cost a millisecond and a half, making only the texels the
-// draws read costs a few per cent of that.
+// A beat deals fifteen sprites drawn at only 16..79 pixels, so just the
+// texels the draws read are toned: most of a whole 256 x 256 window would be
+// work that never reaches the screen.
 void Zoom::paintSprite(const SpriteLook& look, ZoomSprite& sprite) {
     std::array<int, kTextureSide> rows{};
     std::array<int, kTextureSide> columns{};

@@ -3,17 +3,12 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "engine/absolute_path.h"
 #include "engine/archive.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string absolute(const std::string& path) {
-    std::error_code error;
-    const fs::path result = fs::absolute(path, error);
-    return error ? path : result.lexically_normal().string();
-}
 
 // The archive in the cache folder: reused when current, else packed anew.
 bool packIntoCache(const std::string& dir, const std::string& cacheFile, std::string& error) {
@@ -47,19 +42,19 @@ PackedResources packResources(const std::string& dir, const std::string& file) {
     std::string fileError;
     if (packDirectory(dir, file, fileError)) return {file, {}, {}};
 
-    const std::string refused = "Cannot write " + absolute(file) + " (" + fileError + ")";
+    const std::string refused = "Cannot write " + absolutePath(file) + " (" + fileError + ")";
     const std::string cacheFolder = userCacheFolder();
     std::string cacheError = "no cache folder: neither XDG_CACHE_HOME nor HOME is set";
     if (!cacheFolder.empty()) {
         const std::string cacheFile = cacheFolder + "/" + fs::path(file).filename().string();
         if (packIntoCache(dir, cacheFile, cacheError))
-            return {cacheFile, {}, refused + "; packed " + absolute(dir) + " into " + cacheFile + " instead"};
+            return {cacheFile, {}, refused + "; packed " + absolutePath(dir) + " into " + cacheFile + " instead"};
         cacheError = cacheFile + ": " + cacheError;
     }
     PackedResources inMemory;
     std::string memoryError;
     if (packDirectoryInMemory(dir, inMemory.bytes, memoryError)) {
-        inMemory.note = refused + " nor " + cacheError + "; packed " + absolute(dir) + " in memory instead";
+        inMemory.note = refused + " nor " + cacheError + "; packed " + absolutePath(dir) + " in memory instead";
         return inMemory;
     }
     return {file, {}, refused + " and cannot pack it in memory (" + memoryError + "); using " + file +

@@ -73,6 +73,8 @@ void vrlGetSpectrum(float* out, int count);
 NORVALE_VIRELLO::Texture* vrlGetTexture(const char* name);
 
 // --- messages and shutdown --------------------------------------------------
+// One printf-formatted line (the line break added when missing) to stderr,
+// or kept while held; nothing with logging off. Cut at 1023 bytes.
 void vrlMsg(const char* format, ...) __attribute__((format(printf, 1, 2)));
 // Like vrlMsg, but a text already said since start-up (or the last
 // vrlShutDown) is not said again: for faults met once per use, such as a
@@ -95,6 +97,8 @@ enum vrlKey { VRL_KEY_LEFT = 1, VRL_KEY_RIGHT = 2, VRL_KEY_SPACE = 3 };
 // comes back full, so a burst is taken whole and in order. Null (the
 // default) means no keys.
 using vrlKeySource = int (*)(int* keys, int capacity);
+// Where vrlCheckControls takes its keys from; null for none. vrlShutDown
+// forgets it.
 void vrlSetKeySource(vrlKeySource source);
 
 // Muted: call before vrlLoadSong. The song is read for its spectrum but no
@@ -124,6 +128,8 @@ struct vrlTimelineEntry {
     const char* name;
     NORVALE_VIRELLO::Base* effect;
 };
+// How many effects vrlAddEffect registered since start-up (or the last
+// vrlShutDown); 0 for none.
 int vrlGetEffectCount();
 // Registration order; null for an index out of 0..count-1.
 const vrlTimelineEntry* vrlGetEffectEntry(int index);

@@ -98,30 +98,44 @@ unsigned int halfBlendPixel(unsigned int texel, Fixed level, unsigned int target
     return ((shaded >> 1) & 0x007F7F7Fu) + ((target >> 1) & 0x007F7F7Fu);
 }
 
-// Walks the 8 x 8 pixels of cell (column, row), top to bottom;
-// `drawPixel(texel, level, out)` writes one pixel.
-template <typename DrawPixel>
-void walkCellPlain(int column, int row, const GridPoint* points, const unsigned int* texture,
-                   unsigned int* target, DrawPixel drawPixel) {
+// Walks the 8 x 8 pixels of cell (column, row), top to bottom, with the
+// same interpolation on either path: `makeQuantity(left, right, leftStep,
+// rightStep)` gives a quantity's values at the eight pixels of the first row
+// (plainQuantity one by one, cellQuantity in SSE2 lanes), nextRow moves it
+// down a row, and `drawRow(y, x, level, out)` writes one row of eight pixels.
+// Both are template arguments so that each path compiles to direct calls.
+template <auto makeQuantity, typename DrawRow>
+void walkCell(int column, int row, const GridPoint* points, unsigned int* target, DrawRow drawRow) {
     const GridPoint* topLeft = points + row * DeformGrid::kColumns + column;
     const GridPoint* bottomLeft = topLeft + DeformGrid::kColumns;
     const Sample left = startOf(topLeft[0]);
     const Sample right = startOf(topLeft[1]);
     const Sample leftStep = edgeStepOf(topLeft[0], bottomLeft[0]);
     const Sample rightStep = edgeStepOf(topLeft[1], bottomLeft[1]);
-    PlainQuantity y = plainQuantity(left.y, right.y, leftStep.y, rightStep.y);
-    PlainQuantity x = plainQuantity(left.x, right.x, leftStep.x, rightStep.x);
-    PlainQuantity level = plainQuantity(left.level, right.level, leftStep.level, rightStep.level);
+    auto y = makeQuantity(left.y, right.y, leftStep.y, rightStep.y);
+    auto x = makeQuantity(left.x, right.x, leftStep.x, rightStep.x);
+    auto level = makeQuantity(left.level, right.level, leftStep.level, rightStep.level);
 
     unsigned int* out = target + row * DeformGrid::kCellSize * kFrameStride +
                         column * DeformGrid::kCellSize;
     for (int pixelRow = 0; pixelRow < DeformGrid::kCellSize; ++pixelRow) {
-        for (int j = 0; j < 8; ++j) drawPixel(texelAt(texture, y.value[j], x.value[j]), level.value[j], out + j);
+        drawRow(y, x, level, out);
         out += kFrameStride;
         nextRow(y);
         nextRow(x);
         nextRow(level);
     }
+}
+
+// A cell of the plain path: `drawPixel(texel, level, out)` writes one pixel.
+template <typename DrawPixel>
+void walkCellPlain(int column, int row, const GridPoint* points, const unsigned int* texture,
+                   unsigned int* target, DrawPixel drawPixel) {
+    walkCell<plainQuantity>(
+        column, row, points, target,
+        [&](const PlainQuantity& y, const PlainQuantity& x, const PlainQuantity& level, unsigned int* out) {
+            for (int j = 0; j < 8; ++j) drawPixel(texelAt(texture, y.value[j], x.value[j]), level.value[j], out + j);
+        });
 }
 
 #if VG_SIMD
@@ -310,30 +324,15 @@ void nextRow(CellQuantity& quantity) {
     quantity.value.second = _mm_add_epi32(quantity.value.second, quantity.perRow.second);
 }
 
-// Walks the 8 x 8 pixels of cell (column, row), top to bottom;
-// `drawRow(texels, levels, out)` writes one row of eight pixels.
-template <typename DrawRow>
-void walkCell(int column, int row, const GridPoint* points, const unsigned int* texture,
-              unsigned int* target, DrawRow drawRow) {
-    const GridPoint* topLeft = points + row * DeformGrid::kColumns + column;
-    const GridPoint* bottomLeft = topLeft + DeformGrid::kColumns;
-    const Sample left = startOf(topLeft[0]);
-    const Sample right = startOf(topLeft[1]);
-    const Sample leftStep = edgeStepOf(topLeft[0], bottomLeft[0]);
-    const Sample rightStep = edgeStepOf(topLeft[1], bottomLeft[1]);
-    CellQuantity y = cellQuantity(left.y, right.y, leftStep.y, rightStep.y);
-    CellQuantity x = cellQuantity(left.x, right.x, leftStep.x, rightStep.x);
-    CellQuantity level = cellQuantity(left.level, right.level, leftStep.level, rightStep.level);
-
-    unsigned int* out = target + row * DeformGrid::kCellSize * kFrameStride +
-                        column * DeformGrid::kCellSize;
-    for (int pixelRow = 0; pixelRow < DeformGrid::kCellSize; ++pixelRow) {
-        drawRow(fetchRow(texture, y.value, x.value), level.value, out);
-        out += kFrameStride;
-        nextRow(y);
-        nextRow(x);
-        nextRow(level);
-    }
+// A cell of the SSE2 path: `drawRow(texels, levels, out)` writes one row of
+// eight pixels.
+template <auto drawRow>
+void walkCellWide(int column, int row, const GridPoint* points, const unsigned int* texture, unsigned int* target) {
+    walkCell<cellQuantity>(
+        column, row, points, target,
+        [&](const CellQuantity& y, const CellQuantity& x, const CellQuantity& level, unsigned int* out) {
+            drawRow(fetchRow(texture, y.value, x.value), level.value, out);
+        });
 }
 
 #endif
@@ -367,7 +366,7 @@ void plain::drawCellHalfBlend(int column, int row, const GridPoint* points, cons
 void DeformGrid::drawCellShaded(int column, int row, const GridPoint* points,
                                 const unsigned int* texture, unsigned int* target) {
 #if VG_SIMD
-    walkCell(column, row, points, texture, target, shadeRow);
+    walkCellWide<shadeRow>(column, row, points, texture, target);
 #else
     plain::drawCellShaded(column, row, points, texture, target);
 #endif
@@ -376,7 +375,7 @@ void DeformGrid::drawCellShaded(int column, int row, const GridPoint* points,
 void DeformGrid::drawCellHalfBlend(int column, int row, const GridPoint* points,
                                    const unsigned int* texture, unsigned int* target) {
 #if VG_SIMD
-    walkCell(column, row, points, texture, target, halfBlendRow);
+    walkCellWide<halfBlendRow>(column, row, points, texture, target);
 #else
     plain::drawCellHalfBlend(column, row, points, texture, target);
 #endif

@@ -27,6 +27,7 @@ TEST_F(CaptureProgram, SameArgumentsGiveTheSameBytes) {
             common + " --out '" + out.string() + "' --sheet '" + (out / "sheet.png").string() + "'",
             scratch_);
         ASSERT_EQ(outcome.status, 0) << outcome.errors;
+        EXPECT_EQ(outcome.errors, "") << "--quiet says nothing when all goes well";
     }
     const auto a = filesOf(scratch_ / "a");
     const auto b = filesOf(scratch_ / "b");
@@ -62,10 +63,11 @@ TEST_F(CaptureProgram, BadArgumentsFailWithAMessage) {
 }
 
 TEST_F(CaptureProgram, MissingContentIsReportedAndStillCapturedButNoContentIsRefused) {
-    // resources/ without the song or any picture: said, and captured anyway.
+    // resources/ without the song or any picture: said (unless --quiet), and
+    // captured anyway.
     fs::create_directories(scratch_ / "bare" / "resources");
     const Outcome outcome = run("--show-dir '" + (scratch_ / "bare").string() +
-                                           "' --at 1000 --frames --quiet --out '" +
+                                           "' --at 1000 --frames --out '" +
                                            (scratch_ / "bare-out").string() + "'",
                                        scratch_);
     EXPECT_EQ(outcome.status, 0) << outcome.errors;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/absolute_path.h"
+
 namespace {
 
 TEST(WrittenSummary, SizesAndDurationsInPlainWords) {

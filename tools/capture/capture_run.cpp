@@ -2,15 +2,14 @@
 
 #include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <optional>
 #include <set>
 
+#include "engine/absolute_path.h"
 #include "platform/signal_guard.h"
 #include "tools/capture/blocks.h"
 #include "tools/capture/character_picture.h"
@@ -44,13 +43,6 @@ int fail(int status, const std::string& message) {
     return status;
 }
 
-std::string writeText(const std::string& path, const std::string& text) {
-    return writeThroughTemporary(path, [&](std::FILE* file) -> std::string {
-        if (std::fwrite(text.data(), 1, text.size(), file) == text.size()) return {};
-        return std::strerror(errno);
-    });
-}
-
 std::string describePositions(const CaptureOptions& o) {
     if (!o.atMs.empty()) return std::to_string(o.atMs.size()) + " listed positions";
     return std::to_string(o.startMs) + "-" + std::to_string(o.endMs) + " ms at " +
@@ -80,6 +72,9 @@ public:
         loading.registerEffects = registrar_;
         // Ctrl+C while the pictures and meshes load stops there too.
         loading.quitRequested = quitSignalArrived;
+        // Quiet means nothing on the terminal but failures: not even the
+        // engine's messages (which the show itself keeps).
+        loading.logging = !options_.quiet;
         session_.emplace(loading);
         if (!session_->loaded()) return fail(130, "interrupted while loading; nothing was written");
         rows_ = session_->timeline();
@@ -268,7 +263,7 @@ private:
                                measureSongFigures(kSongFile, sceneChanges())};
             const bool json = options_.statsFile.ends_with(".json");
             const std::string error =
-                writeText(options_.statsFile, json ? statsJson(report) : statsCsv(report));
+                writeTextFile(options_.statsFile, json ? statsJson(report) : statsCsv(report));
             if (!error.empty()) status = fail(1, error);
             else written_.push_back(options_.statsFile);
             std::fputs(statsTable(report).c_str(), stdout);

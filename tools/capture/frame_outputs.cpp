@@ -1,8 +1,6 @@
 #include "tools/capture/frame_outputs.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "tools/capture/cell_image.h"
 #include "tools/capture/character_picture.h"
@@ -16,13 +14,6 @@ std::string frameFileName(const std::string& folder, const char* kind, int ms, c
     char name[64];
     std::snprintf(name, sizeof name, "/%s-%06d.%s", kind, ms, ext);
     return folder + name;
-}
-
-std::string writeFrameText(const std::string& path, const std::string& text) {
-    return writeThroughTemporary(path, [&](std::FILE* file) -> std::string {
-        if (std::fwrite(text.data(), 1, text.size(), file) == text.size()) return {};
-        return std::strerror(errno);
-    });
 }
 
 }  // namespace
@@ -97,9 +88,9 @@ std::string FrameOutputs::take(FrameJob& job) {
         if (error.empty() && options_.charPng)
             error = writePng(frameFileName(options_.outDir, kind, job.ms, "png"), picture);
         if (error.empty() && options_.ansiText)
-            error = writeFrameText(frameFileName(options_.outDir, kind, job.ms, "ans"), job.ansi);
+            error = writeTextFile(frameFileName(options_.outDir, kind, job.ms, "ans"), job.ansi);
         if (error.empty() && options_.utf8Text)
-            error = writeFrameText(frameFileName(options_.outDir, "chars", job.ms, "txt"), job.utf8);
+            error = writeTextFile(frameFileName(options_.outDir, "chars", job.ms, "txt"), job.utf8);
     }
     if (!error.empty()) return error;
 

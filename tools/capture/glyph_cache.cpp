@@ -1,11 +1,11 @@
 #include "tools/capture/glyph_cache.h"
 
-#include "tools/capture/picture_figures.h"
-
 #include <caca.h>
 
 #include <cstring>
 #include <stdexcept>
+
+#include "tools/capture/image.h"
 
 namespace {
 

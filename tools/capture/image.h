@@ -33,6 +33,10 @@ void blit(RgbImage& target, const RgbImage& source, int x, int y);
 
 void fill(RgbImage& image, std::uint8_t r, std::uint8_t g, std::uint8_t b);
 
+// 0.299 R + 0.587 G + 0.114 B: the weights of every luminance the capture
+// tool reports.
+inline double pixelLuminance(double r, double g, double b) { return 0.299 * r + 0.587 * g + 0.114 * b; }
+
 // Luma weights in thousandths, so sums stay exact integers.
 inline std::uint64_t lumaThousandths(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
     return 299u * r + 587u * g + 114u * b;

@@ -109,7 +109,8 @@ void declareOutputs(CLI::App& app, CaptureOptions& o) {
             ->type_name("FILE"),
     };
     for (CLI::Option* option : outputs) option->group(kOutputs);
-    flag(app, "--quiet", o.quiet, "no progress bar")->group(kOther);
+    flag(app, "--quiet", o.quiet, "no progress bar, engine messages or closing line; failures are still said")
+        ->group(kOther);
     flag(app, "--verbose", o.verbose, "at the end, the time each stage took")->group(kOther);
     flag(app, "--single-thread", o.singleThread,
          "write the outputs on the show's own thread (slower; the same bytes)")
@@ -135,21 +136,14 @@ void declareTruecolor(CLI::App& app, CaptureOptions& o) {
         app.add_option_function<std::string>(
                "--display",
                [&o](const std::string& name) {
-                   if (name != "caca" && name != "truecolor")
-                       refuseValue("option --display takes caca or truecolor, not \"" + name + "\"");
-                   o.truecolor = name == "truecolor";
+                   o.truecolor = chooseValue<bool>("--display", name, {{"caca", false}, {"truecolor", true}});
                },
                "the picture beside the FrameBuffer: caca (default, libcaca's characters) or "
                "truecolor (24-bit colour cells as the show draws them with --display truecolor)")
             ->type_name("NAME"),
         app.add_option_function<std::string>(
                "--cells",
-               [&o](const std::string& name) {
-                   if (name == "half") o.cells = CellShape::HalfBlock;
-                   else if (name == "quadrant") o.cells = CellShape::Quadrant;
-                   else if (name == "sextant") o.cells = CellShape::Sextant;
-                   else refuseValue("option --cells takes half, quadrant or sextant, not \"" + name + "\"");
-               },
+               [&o](const std::string& name) { o.cells = parseCellShape(name); },
                "truecolor cells: half (default), quadrant or sextant")
             ->type_name("SHAPE"),
         app.add_option_function<std::string>(
@@ -161,11 +155,6 @@ void declareTruecolor(CLI::App& app, CaptureOptions& o) {
             ->type_name("COLSxROWS"),
     };
     for (CLI::Option* option : options) option->group(kTruecolor);
-}
-
-bool endsWith(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() &&
-           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 // Rules that involve more than one option.
@@ -181,7 +170,7 @@ std::string checkCombination(const CaptureOptions& o) {
         return "--video needs a steady frame rate; use --start/--end instead of --at";
     if (o.truecolor && o.utf8Text)
         return "--utf8 has no colours to show the truecolor picture; use --ansi";
-    if (!o.statsFile.empty() && !endsWith(o.statsFile, ".json") && !endsWith(o.statsFile, ".csv"))
+    if (!o.statsFile.empty() && !o.statsFile.ends_with(".json") && !o.statsFile.ends_with(".csv"))
         return "--stats writes JSON or CSV: the file name must end in .json or .csv";
     return {};
 }

@@ -38,7 +38,7 @@ struct CaptureOptions {
     int terminalRows = 50;
 
     std::string statsFile;  // .json or .csv; a table also goes to stdout
-    bool quiet = false;     // no progress bar
+    bool quiet = false;     // nothing on stderr but failures
     bool verbose = false;   // a closing line of where the time went
     bool singleThread = false;  // outputs on the show's thread, not beside it
 

@@ -7,16 +7,11 @@
 #include <system_error>
 
 #include "driver/data_folder.h"
+#include "engine/absolute_path.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string absolute(const std::string& path) {
-    std::error_code ec;
-    fs::path result = fs::absolute(path, ec);
-    return ec ? path : result.lexically_normal().string();
-}
 
 std::string checkFileFolder(const std::string& option, const std::string& file) {
     if (file.empty()) return {};
@@ -47,7 +42,7 @@ std::string prepareOutputs(CaptureOptions& options) {
     if (!content.found()) return content.error;
     options.showDir = content.folder;
 
-    options.outDir = absolute(options.outDir);
+    options.outDir = absolutePath(options.outDir);
     if (options.writesPerFrameFiles()) {
         fs::create_directories(options.outDir, ec);
         if (!fs::is_directory(options.outDir, ec))
@@ -64,7 +59,7 @@ std::string prepareOutputs(CaptureOptions& options) {
          {FileOption{"--sheet", &options.sheetFile}, FileOption{"--video", &options.videoFile},
           FileOption{"--stats", &options.statsFile}}) {
         if (file.path->empty()) continue;
-        *file.path = absolute(*file.path);
+        *file.path = absolutePath(*file.path);
         std::string error = checkFileFolder(file.name, *file.path);
         if (!error.empty()) return error;
     }

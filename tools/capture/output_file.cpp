@@ -41,3 +41,10 @@ std::string writeThroughTemporary(const std::string& path,
     }
     return commitTemporary(temporary, path);
 }
+
+std::string writeTextFile(const std::string& path, const std::string& text) {
+    return writeThroughTemporary(path, [&](std::FILE* file) -> std::string {
+        if (std::fwrite(text.data(), 1, text.size(), file) == text.size()) return {};
+        return std::strerror(errno);
+    });
+}

@@ -17,6 +17,9 @@ std::string temporaryNameFor(const std::string& path);
 std::string writeThroughTemporary(const std::string& path,
                                   const std::function<std::string(std::FILE*)>& write);
 
+// `text` as the whole file, written the same way; the same returns.
+std::string writeTextFile(const std::string& path, const std::string& text);
+
 // Moves a finished temporary file to its target, or removes it. Returns an
 // error text or empty.
 std::string commitTemporary(const std::string& temporary, const std::string& path);

@@ -11,9 +11,6 @@ constexpr double kBlackFrameLuminance = 6.0;
 
 inline bool isBlackFrame(double meanLuminance) { return meanLuminance < kBlackFrameLuminance; }
 
-// 0.299 R + 0.587 G + 0.114 B, the weights of every figure here.
-inline double pixelLuminance(double r, double g, double b) { return 0.299 * r + 0.587 * g + 0.114 * b; }
-
 // Luminance of each of the 80 x 50 character cells, row after row: the mean
 // over the 4 x 4 FrameBuffer pixels (320 x 200) a cell stands for.
 std::vector<double> frameCellLuminance(const std::uint32_t* frameBuffer);

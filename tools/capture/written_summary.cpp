@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "engine/absolute_path.h"
+
 std::string describeSize(std::uintmax_t bytes) {
     const char* const units[] = {"bytes", "kB", "MB", "GB", "TB"};
     double size = static_cast<double>(bytes);
@@ -30,12 +32,6 @@ std::string describeDuration(std::chrono::steady_clock::duration took) {
         std::snprintf(text, sizeof text, "%ld min %ld s", whole / 60, whole % 60);
     }
     return text;
-}
-
-std::string absolutePath(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    return error ? path : absolute.lexically_normal().string();
 }
 
 std::string describeFile(const std::string& path) {

@@ -11,4 +11,3 @@ std::string describeSize(std::uintmax_t bytes);
 std::string describeDuration(std::chrono::steady_clock::duration took);
 // The path made absolute, then its size: "/home/me/show.mp4 (87.3 MB)".
 std::string describeFile(const std::string& path);
-std::string absolutePath(const std::string& path);

@@ -37,7 +37,6 @@ inline Color operator*(Color a, Color b) { return {a.r * b.r, a.g * b.g, a.b * b
 inline Color& operator+=(Color& a, Color b) { return a = a + b; }
 
 inline float clamp01(float v) { return std::clamp(v, 0.0f, 1.0f); }
-inline float mixf(float a, float b, float t) { return a + (b - a) * t; }
 inline Color mix(Color a, Color b, float t) { return a + (b + a * -1.0f) * t; }
 inline float smoothstep(float edge0, float edge1, float x) {
     const float t = clamp01((x - edge0) / (edge1 - edge0));

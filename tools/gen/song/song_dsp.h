@@ -131,6 +131,3 @@ private:
     float coefficient_ = 1.0f;
     float state_ = 0.0f;
 };
-
-// Soft saturation that keeps small signals linear and never passes +-1.
-inline float softClip(float x) { return std::tanh(x); }
