@@ -13,13 +13,13 @@
 #include "engine/vrl.h"
 #include "render/mesh.h"
 #include "render/mesh_loader.h"
-#include "tests/render/mesh_test_files.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
 class MeshLoaderTest : public ::testing::Test {
 protected:
-    MeshFileFolder files{"loader"};
+    ScratchFolder files{"mesh-loader"};
 
     Mesh loadText(const std::string& contents) {
         Mesh mesh;
@@ -169,13 +169,16 @@ void expectEmpty(const Mesh& mesh) {
 
 TEST_F(MeshLoaderTest, AMissingFileGivesAnEmptyMeshAndIsNamedOnce) {
     // Several effects load the same file; the user hears of it once.
-    const std::string path = files.pathOf("absent.obj");
+    const std::string path = (files / "absent.obj").string();
     Mesh first, second;
     EXPECT_EQ(loadAndCaptureMessages(first, path),
               "Cannot open mesh " + path + " (No such file or directory); it is not drawn\n");
     EXPECT_EQ(loadAndCaptureMessages(second, path), "");
     expectEmpty(first);
     expectEmpty(second);
+    // A valid file only says that it is parsed.
+    const std::string good = files.write("good.obj", kTriangleAttributes + "f 1 2 3\n");
+    EXPECT_EQ(loadAndCaptureMessages(first, good), "Parsing mesh " + good + "\n");
 }
 
 TEST_F(MeshLoaderTest, MeshesPastTheLimitsAreRefusedWholeWithAMessage) {
@@ -207,12 +210,6 @@ TEST_F(MeshLoaderTest, AFileLargerThanTheLimitIsNotEvenParsed) {
     const std::string messages = loadAndCaptureMessages(mesh, path);
     EXPECT_EQ(messages, "Mesh " + path + " is larger than 64 MB; it is not drawn\n");
     expectEmpty(mesh);
-}
-
-TEST_F(MeshLoaderTest, ValidFileReportsOnlyThatItIsParsed) {
-    Mesh mesh;
-    const std::string path = files.write("good.obj", kTriangleAttributes + "f 1 2 3\n");
-    EXPECT_EQ(loadAndCaptureMessages(mesh, path), "Parsing mesh " + path + "\n");
 }
 
 TEST_F(MeshLoaderTest, BadFacesAreDroppedAndReportedOnce) {
@@ -291,31 +288,6 @@ TEST(MeshLoaderHelpers, NumbersReadExactlyAsAStreamReadsThemInEveryForm) {
     }
 }
 
-TEST(MeshLoaderHelpers, FaceVertexFormsFillAllThreeNumbers) {
-    struct Case {
-        const char* token;
-        int vertex, texture, normal;
-    };
-    const Case cases[] = {{"5", 5, 0, 0},     {"5/6", 5, 6, 6},   {"5/6/7", 5, 6, 7},
-                          {"5//7", 5, 0, 7},  {"/6/7", 0, 6, 7},  {"junk", 0, 0, 0},
-                          {"8/x/9", 8, 0, 9}, {"3/", 3, 0, 0}};
-    for (const Case& c : cases) {
-        int vertex = -1, texture = -1, normal = -1;
-        parseFaceVertex(c.token, vertex, texture, normal);
-        EXPECT_EQ(vertex, c.vertex) << c.token;
-        EXPECT_EQ(texture, c.texture) << c.token;
-        EXPECT_EQ(normal, c.normal) << c.token;
-    }
-}
-
-TEST(MeshLoaderHelpers, SplitTokensAppendsAtAnyWhitespaceRun) {
-    std::vector<std::string> tokens = {"kept"};
-    splitTokens(" \tv  1.5\v-2\f3\r", tokens);
-    EXPECT_EQ(tokens, (std::vector<std::string>{"kept", "v", "1.5", "-2", "3"}));
-    splitTokens("   ", tokens);
-    EXPECT_EQ(tokens.size(), 5u);
-}
-
 TEST_F(MeshLoaderTest, ReadFileTextTakesUpToItsLimitAndNotAByteMore) {
     const std::string path = files.write("ten.txt", "V 1\n\nF 2\r\nx");
     std::string text = "stale";
@@ -323,17 +295,17 @@ TEST_F(MeshLoaderTest, ReadFileTextTakesUpToItsLimitAndNotAByteMore) {
     EXPECT_EQ(text, "V 1\n\nF 2\r\nx");
     EXPECT_EQ(readFileText(path, 10, text), FileRead::TooLarge);
     EXPECT_EQ(text, "");
-    EXPECT_EQ(readFileText(files.pathOf("absent.txt"), 11, text), FileRead::NotOpened);
+    EXPECT_EQ(readFileText((files / "absent.txt").string(), 11, text), FileRead::NotOpened);
 
     // A pipe has no size to ask in advance: its bytes are counted.
-    const std::string pipePath = files.pathOf("pipe.obj");
+    const std::string pipePath = (files / "pipe.obj").string();
     ASSERT_EQ(mkfifo(pipePath.c_str(), 0600), 0);
     std::thread writer([&] { files.write("pipe.obj", "V 1\n\nF 2\r\nx"); });
     EXPECT_EQ(readFileText(pipePath, 10, text), FileRead::TooLarge);
     writer.join();
 }
 
-TEST_F(MeshLoaderTest, FitUnitSphereScalesPositionsOnly) {
+TEST_F(MeshLoaderTest, FitUnitSphereScalesPositionsOnlyAndLeavesDegenerateMeshesAlone) {
     Mesh mesh = loadText("v 3 4 0\nv 0 0 1\nvn 0 2 0\nvn 1 0 0\nvt 0.5 0.5\nvt 1 1\nf 1 2 2\n");
     mesh.fitUnitSphere();
     expectVector(mesh.vertices[0].position, 0.6f, 0.8f, 0.0f);
@@ -341,9 +313,8 @@ TEST_F(MeshLoaderTest, FitUnitSphereScalesPositionsOnly) {
     expectVector(mesh.vertices[0].normal, 0.0f, 2.0f, 0.0f);
     EXPECT_EQ(mesh.vertices[0].u, 127);
     expectIndices(mesh.faces[0], 0, 1, 1);
-}
 
-TEST_F(MeshLoaderTest, FitUnitSphereLeavesDegenerateMeshesAlone) {
+    // Degenerate meshes are left alone.
     Mesh atOrigin = loadText("v 0 0 0\nv 0 0 0\n");
     atOrigin.fitUnitSphere();
     for (const MeshVertex& vertex : atOrigin.vertices) expectVector(vertex.position, 0, 0, 0);

@@ -12,7 +12,7 @@
 
 #include "render/mesh.h"
 #include "render/mesh_renderer.h"
-#include "tests/render/mesh_test_files.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -77,36 +77,6 @@ TEST(FillSpan, ClipsToTheScreenWithAnExclusiveRightEnd) {
     fillSpan(0, 1, 199, kColour, picture.data());
     EXPECT_EQ(std::count(picture.begin(), picture.end(), kColour), 319 + 7 + 1);
     EXPECT_EQ(columnsWith(picture, 199, kColour), std::vector<int>{0});
-}
-
-TEST(TextureSpan, WritesOnlyItsClipWindowButStepsAcrossTheRest) {
-    const std::vector<std::uint32_t> texels = coordinateTexture();
-    Picture picture = blankPicture();
-    for (int y = 0; y < kHeight; ++y) textureSpan(-40, 400, y, 0, 255, 9, 9, texels.data(), picture.data());
-    for (int y = 0; y < kHeight; ++y) {
-        const bool inside = y >= 5 && y <= 195;
-        EXPECT_EQ(at(picture, 0, y), kBackground);
-        EXPECT_EQ(at(picture, 319, y), kBackground);
-        EXPECT_EQ(at(picture, 1, y) != kBackground, inside) << y;
-        EXPECT_EQ(at(picture, 318, y) != kBackground, inside) << y;
-    }
-    // From x = -10 to 20 with u from 0 to 30, column 1 is eleven steps in.
-    textureSpan(20, -10, 100, 30, 0, 7, 7, texels.data(), picture.data());
-    EXPECT_EQ(at(picture, 1, 100), texel(7, 11));
-    EXPECT_EQ(at(picture, 20, 100), texel(7, 30));  // both ends inclusive
-    textureSpan(50, 50, 100, 0, 0, 0, 0, texels.data(), picture.data());
-    EXPECT_EQ(at(picture, 50, 100), texel(9, 90 * 148 >> 8));  // du = (255 << 8) / 440 = 148
-}
-
-TEST(TextureSpan, InterpolatesInEightEightFixedPoint) {
-    const std::vector<std::uint32_t> texels = coordinateTexture();
-    Picture picture = blankPicture();
-    // du = (100 << 8) / 3 = 8533: 0, 33, 66, 99 rather than a rounded 100.
-    textureSpan(10, 13, 50, 0, 100, 200, 0, texels.data(), picture.data());
-    EXPECT_EQ(at(picture, 10, 50), texel(200, 0));
-    EXPECT_EQ(at(picture, 11, 50), texel(133, 33));
-    EXPECT_EQ(at(picture, 12, 50), texel(66, 66));
-    EXPECT_EQ(at(picture, 13, 50), texel(0, 99));
 }
 
 TEST(TextureSpan, CoordinatesOutsideTheTextureWrapBothWays) {
@@ -228,7 +198,7 @@ TEST(TriangleWalk, ClampedLoopsMatchTheLiteralWalkOnRandomTriangles) {
 
 class MeshRenderTest : public ::testing::Test {
 protected:
-    MeshFileFolder files{"renderer"};
+    ScratchFolder files{"mesh-renderer"};
 
     struct Vertex {
         float x, y, z, nx, ny, nz, u, v;

@@ -2,12 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <turbojpeg.h>
-#include <unistd.h>
-
 #include <climits>
 #include <filesystem>
-#include <fstream>
+#include <memory>
 #include <span>
 #include <utility>
 #include <vector>
@@ -16,6 +13,8 @@
 #include "engine/vrl.h"
 #include "render/photo_window.h"
 #include "tests/render/pixel_test_support.h"
+#include "tests/support/jpeg.h"
+#include "tests/support/scratch_folder.h"
 
 namespace {
 
@@ -129,68 +128,31 @@ TEST(RandomUnit, MapsTheGeneratorOntoZeroToBelowOne) {
 class Photos : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        namespace fs = std::filesystem;
-        char pattern[] = "/tmp/vg-photos-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        directory_ = pattern;
-        const fs::path pictures = directory_ / "resources";
-        fs::create_directories(pictures);
+        folder_ = std::make_unique<ScratchFolder>("photos");
+        const std::filesystem::path pictures = *folder_ / "resources";
+        std::filesystem::create_directories(pictures);
         const int sizes[5][2] = {{100, 50}, {640, 480}, {37, 300}, {700, 20}, {1, 1}};
-        for (int i = 0; i < 5; ++i)
-            writeJpeg(pictures / kPhotoTable[i], sizes[i][0], sizes[i][1]);
-        const std::string archive = (directory_ / "photos.pak").string();
+        for (int i = 0; i < 5; ++i) {
+            const int width = sizes[i][0], height = sizes[i][1];
+            std::vector<unsigned int> pixels(static_cast<size_t>(width) * height);
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x) pixels[y * width + x] = pixelOf(x * 7 & 255, y * 5 & 255, 90);
+            writeFile(pictures / kPhotoTable[i], encodeJpeg(pixels, width, height));
+        }
+        const std::string archive = (*folder_ / "photos.pak").string();
         vrlMakePAK((pictures.string() + "/").c_str(), archive.c_str());
         vrlReadPak(archive.c_str());
     }
 
-    static void TearDownTestSuite() {
-        std::error_code ignored;
-        std::filesystem::remove_all(directory_, ignored);
-    }
+    static void TearDownTestSuite() { folder_.reset(); }
 
-    static void writeJpeg(const std::filesystem::path& path, int width, int height) {
-        std::vector<unsigned int> pixels(static_cast<size_t>(width) * height);
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) pixels[y * width + x] = pixelOf(x * 7 & 255, y * 5 & 255, 90);
-        tjhandle handle = tjInitCompress();
-        unsigned char* jpeg = nullptr;
-        unsigned long size = 0;
-        ASSERT_EQ(tjCompress2(handle, reinterpret_cast<const unsigned char*>(pixels.data()), width,
-                              0, height, TJPF_RGBX, &jpeg, &size, TJSAMP_444, 95, 0),
-                  0);
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(jpeg), size);
-        tjFree(jpeg);
-        tjDestroy(handle);
-    }
-
-    static inline std::filesystem::path directory_;
+    static inline std::unique_ptr<ScratchFolder> folder_;
 };
 
 TEST_F(Photos, TheTestPicturesAreTheOnesInUse) {
     // Guards the tests below: with placeholders every photo would be 640 x 480.
     EXPECT_EQ(vrlGetTexture("kuva1.jpg")->getWidth(), 100u);
     EXPECT_EQ(vrlGetTexture("kuva25.jpg")->getHeight(), 1u);
-}
-
-TEST_F(Photos, TextureCopyWrapsAtTheTexturesOwnSize) {
-    const NORVALE_VIRELLO::Texture& photo = *vrlGetTexture("kuva20.jpg");  // 37 x 300
-    std::vector<unsigned int> window(256 * 256);
-    copyPhotoWindow(630, 470, photo, window.data());
-    // 630 % 37 = 1 and 470 % 300 = 170; column 36 wraps to 0 after 35 pixels.
-    EXPECT_EQ(window[0], photo.getImgData()[170 * 37 + 1]);
-    EXPECT_EQ(window[36], photo.getImgData()[170 * 37 + 0]);
-    EXPECT_EQ(window[130 * 256], photo.getImgData()[0 * 37 + 1]);
-}
-
-TEST_F(Photos, RandomPhotoPicksByOneDrawModuloFive) {
-    resetRandom();
-    EXPECT_EQ(randomPhoto(), vrlGetTexture("kuva4.jpg"));  // 41 % 5 = 1
-    resetRandom();
-    nextRandom();
-    const std::uint32_t afterOneDraw = randomState();
-    resetRandom();
-    randomPhoto();
-    EXPECT_EQ(randomState(), afterOneDraw);
 }
 
 TEST_F(Photos, GrabRandomWindowDrawsPhotoColumnRowAndWrapsInsideThePhoto) {

@@ -28,66 +28,6 @@ std::vector<unsigned int> numberedSource(int width, int height) {
     return source;
 }
 
-struct Written {
-    int left = kWidth, top = kHeight, right = -1, bottom = -1;  // inclusive bounds
-};
-
-Written writtenArea(const std::vector<unsigned int>& frame) {
-    Written area;
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x)
-            if (frame[y * kWidth + x] != kUntouched) {
-                area.left = std::min(area.left, x);
-                area.right = std::max(area.right, x);
-                area.top = std::min(area.top, y);
-                area.bottom = std::max(area.bottom, y);
-            }
-    return area;
-}
-
-TEST(SpriteClipping, StopsOneShortOfTheRightAndBottomEdges) {
-    const std::vector<unsigned int> source = numberedSource(40, 20);
-    std::vector<unsigned int> frame = blankFrame();
-    blitScaled(300, 190, 40, 20, 40, 20, source.data(), frame.data());
-    const Written area = writtenArea(frame);
-    EXPECT_EQ(area.left, 300);
-    EXPECT_EQ(area.right, 318);
-    EXPECT_EQ(area.top, 190);
-    EXPECT_EQ(area.bottom, 198);
-    EXPECT_EQ(frame[190 * kWidth + 300], source[0]);
-    EXPECT_EQ(frame[198 * kWidth + 318], source[8 * 40 + 18]);
-
-    // Even a full-screen sprite leaves column 319 and row 199 alone.
-    const std::vector<unsigned int> screen = numberedSource(256, 200);
-    frame = blankFrame();
-    blitScaledAdd(0, 0, 256, 200, kWidth, kHeight, screen.data(), frame.data());
-    const Written full = writtenArea(frame);
-    EXPECT_EQ(full.left, 0);
-    EXPECT_EQ(full.top, 0);
-    EXPECT_EQ(full.right, 318);
-    EXPECT_EQ(full.bottom, 198);
-}
-
-TEST(SpriteClipping, NegativePositionsStartInsideTheSource) {
-    const std::vector<unsigned int> source = numberedSource(64, 64);
-    std::vector<unsigned int> frame = blankFrame();
-    blitScaled(-10, -5, 64, 64, 64, 64, source.data(), frame.data());
-    EXPECT_EQ(frame[0], source[5 * 64 + 10]);
-    EXPECT_EQ(frame[58 * kWidth + 53], source[63 * 64 + 63]);
-    EXPECT_EQ(frame[59 * kWidth + 0], kUntouched);
-    EXPECT_EQ(frame[0 * kWidth + 54], kUntouched);
-
-    // Doubled in size (step 128): ten columns off screen are five source columns.
-    const std::vector<unsigned int> small = numberedSource(32, 32);
-    frame = blankFrame();
-    blitScaled(-10, -6, 32, 32, 64, 64, small.data(), frame.data());
-    EXPECT_EQ(frame[0], small[3 * 32 + 5]);
-    EXPECT_EQ(frame[1], small[3 * 32 + 5]);
-    EXPECT_EQ(frame[2], small[3 * 32 + 6]);
-    EXPECT_EQ(frame[kWidth], small[3 * 32 + 5]);
-    EXPECT_EQ(frame[2 * kWidth], small[4 * 32 + 5]);
-}
-
 TEST(SpriteClipping, NothingIsDrawnForEmptyOrOffScreenSprites) {
     const std::vector<unsigned int> source = numberedSource(16, 16);
     struct Case {
