@@ -10,7 +10,6 @@
 #include "render/deform_grid.h"
 #include "render/float_to_int.h"
 #include "tests/effects/effect_fixture.h"
-#include "tests/effects/frame_diff.h"
 #include "tests/effects/grid_check.h"
 
 using NORVALE_VIRELLO::Texture;
@@ -116,12 +115,14 @@ TEST(Avaruus2Flares, FlaresAtOrThroughTheViewerNeverBreakTheFrame) {
     cloud.drawFlares(1.0f, 0.0f, fixture::frame());
     EXPECT_EQ(fixture::countDifferent(fixture::frame(), kGrey), 319 * 199);
 
-    // A zero depth is projected with depth 1: flare 0 is 12 pixels wide there.
+    // A zero depth is projected with depth 1: flare 0 is 12 pixels wide
+    // there; flare 1, behind the viewer, has no width and is not drawn.
     Avaruus2 single;
-    single.flareCount = 2;
+    single.flareCount = 3;
     single.flareRotated[0] = Vector3(0.0f, 0.0f, -15.0f);
     single.flareSizes[0] = 0.05f;
-    single.flareRotated[1] = Vector3(0.0f, 0.0f, 1000.0f);
+    single.flareRotated[1] = Vector3(0.0f, 0.0f, -20.0f);
+    single.flareRotated[2] = Vector3(0.0f, 0.0f, 1000.0f);
     fixture::fillFrame(kGrey);
     single.drawFlares(1.0f, 0.0f, fixture::frame());
     const auto box = fixture::changedBox(fixture::frame(), kGrey);

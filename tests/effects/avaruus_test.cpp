@@ -8,7 +8,6 @@
 #include "engine/random.h"
 #include "render/photo_window.h"
 #include "tests/effects/effect_fixture.h"
-#include "tests/effects/frame_diff.h"
 
 using NORVALE_VIRELLO::Vector3;
 
@@ -38,20 +37,6 @@ TEST_F(AvaruusTest, GreenPassTakesSixteenOffGreenOnly) {
         const unsigned int expected = value * 0x010001u + (value < 16 ? 0 : value - 16) * 0x100u;
         ASSERT_EQ(frame[i], expected) << i;
     }
-}
-
-TEST_F(AvaruusTest, FlaresBehindTheViewerDrawNothingAndZeroDepthUsesDepthOne) {
-    cloud.flareCount = 2;
-    Avaruus::stepClock = 0;
-    cloud.flareRotated[0] = Vector3(0.0f, 0.0f, -20.0f);        // behind: negative width
-    cloud.flareRotated[1] = Vector3(0.0f, 0.0f, -15.00005f);    // within 0.0001 of depth 0
-    cloud.flareSizes[1] = 0.05f;
-    fixture::fillFrame(0x808080);
-    cloud.drawFlares(fixture::frame());
-    const fixture::Box box = fixture::changedBox(fixture::frame(), 0x808080);
-    EXPECT_EQ(box.left, 154);
-    EXPECT_EQ(box.width(), 12);
-    EXPECT_EQ(box.height(), 12);
 }
 
 TEST_F(AvaruusTest, CloudDriftsOneHundredthPerStepAtMostFiveStepsAFrame) {

@@ -10,7 +10,6 @@
 #include "engine/random.h"
 #include "render/mesh.h"
 #include "tests/effects/effect_fixture.h"
-#include "tests/effects/frame_diff.h"
 
 namespace {
 
@@ -95,22 +94,6 @@ TEST_F(CreditsTest, SecondPictureFromHalfwayWiderThanTheFrame) {
     const fixture::Box wide = fixture::differenceBox(bare, frameWithoutMeshAt(atProgress(0.6f) + 1));
     EXPECT_EQ(wide.left, 0);
     EXPECT_EQ(wide.right, 319);
-}
-
-TEST_F(CreditsTest, AfterAbout0776OnlyStaticAndTheVanishedAsteroidsMarker) {
-    const int late = atProgress(0.78f);
-    const int stillShowing = atProgress(0.77f);
-    EXPECT_GT(fixture::differenceBox(frameWithoutMeshAt(late), frameWithoutMeshAt(stillShowing)).width(), 5);
-
-    // The asteroid has scale 0: all its corners fall on one point, so its
-    // faces are empty and only the 5 x 5 vertex marker remains.
-    const fixture::Box mesh = fixture::differenceBox(frameWithoutMeshAt(late), frameAt(late));
-    EXPECT_LE(mesh.width(), 5);
-    EXPECT_LE(mesh.height(), 5);
-    for (float p : {0.9f, 0.999f}) {
-        const fixture::Box box = fixture::differenceBox(frameWithoutMeshAt(atProgress(p)), frameAt(atProgress(p)));
-        EXPECT_LE(box.width(), 5);
-    }
 }
 
 TEST_F(CreditsTest, AsteroidIsFullSizeUntilATenthThenShrinksWhileItWobbles) {

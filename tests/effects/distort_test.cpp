@@ -110,14 +110,4 @@ TEST_F(DistortTest, FlashFadesWithSongTimeAndABackwardStepRaisesIt) {
     EXPECT_EQ(distort->flash, 0.0f);
 }
 
-TEST_F(DistortTest, AllInstancesShareOneLastPosition) {
-    Distort other;
-    other.init(100000, 122000);
-    drawAt(100000, 10.0f);
-    fixture::showAt(other, 100050);
-    other.draw();
-    drawAt(100070, 0.0f);  // only 20 ms since the other instance's frame
-    EXPECT_FLOAT_EQ(distort->flash, 0.9f);
-}
-
 }  // namespace

@@ -1,18 +1,16 @@
 #include "tests/effects/effect_fixture.h"
 
 #include <gtest/gtest.h>
-#include <turbojpeg.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <stdexcept>
+#include <memory>
 #include <string>
 
 #include "engine/random.h"
 #include "engine/vrl.h"
+#include "tests/support/jpeg.h"
+#include "tests/support/scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -59,23 +57,14 @@ void writeJpeg(const fs::path& path, const FixturePicture& picture) {
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x)
                 pixels[y * width + x] += (x * 255 / (width - 1)) + (y * 255 / (height - 1) << 8);
-    tjhandle handle = tjInitCompress();
-    unsigned char* jpeg = nullptr;
-    unsigned long size = 0;
-    const int failed = tjCompress2(handle, reinterpret_cast<const unsigned char*>(pixels.data()),
-                                   width, 0, height, TJPF_RGBX, &jpeg, &size, TJSAMP_444, 100, 0);
-    if (failed) throw std::runtime_error("cannot encode a fixture picture");
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(jpeg), size);
-    tjFree(jpeg);
-    tjDestroy(handle);
+    writeFile(path, encodeJpeg(pixels, width, height));
 }
 
 class EffectEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        char pattern[] = "/tmp/vg-effects-XXXXXX";
-        if (!mkdtemp(pattern)) throw std::runtime_error("cannot make a fixture directory");
-        directory_ = pattern;
+        folder_ = std::make_unique<ScratchFolder>("effects");
+        const fs::path& directory_ = folder_->path();
         const fs::path resources = directory_ / "resources";
         fs::create_directories(resources);
         for (const FixturePicture& picture : kFixturePictures)
@@ -94,12 +83,11 @@ public:
 
     void TearDown() override {
         fs::current_path(previous_);
-        std::error_code ignored;
-        fs::remove_all(directory_, ignored);
+        folder_.reset();
     }
 
 private:
-    fs::path directory_;
+    std::unique_ptr<ScratchFolder> folder_;
     fs::path previous_;
 };
 
@@ -137,17 +125,26 @@ std::uint32_t stateAfter(std::uint32_t seed, int draws) {
     return result;
 }
 
-Box changedBox(const unsigned int* pixels, unsigned int background) {
+template <typename Differs>
+Box boxWhere(Differs differs) {
     Box box{kWidth, kHeight, 0, 0};
     for (int y = 0; y < kHeight; ++y)
         for (int x = 0; x < kWidth; ++x) {
-            if (pixels[y * kWidth + x] == background) continue;
+            if (!differs(y * kWidth + x)) continue;
             box.left = std::min(box.left, x);
             box.top = std::min(box.top, y);
             box.right = std::max(box.right, x + 1);
             box.bottom = std::max(box.bottom, y + 1);
         }
     return box;
+}
+
+Box changedBox(const unsigned int* pixels, unsigned int background) {
+    return boxWhere([&](int i) { return pixels[i] != background; });
+}
+
+Box differenceBox(const std::vector<unsigned int>& a, const std::vector<unsigned int>& b) {
+    return boxWhere([&](int i) { return a[i] != b[i]; });
 }
 
 int countDifferent(const unsigned int* pixels, unsigned int background) {

@@ -36,7 +36,8 @@ void showAt(NORVALE_VIRELLO::Base& effect, int ms);
 // expression.
 std::uint32_t stateAfter(std::uint32_t seed, int draws);
 
-// Rectangle of pixels that differ from `background`; empty when none do.
+// Rectangle of pixels that differ from `background` (or from the other
+// frame's); empty when none do.
 struct Box {
     int left = 0, top = 0, right = 0, bottom = 0;  // right and bottom exclusive
     bool empty() const { return right <= left || bottom <= top; }
@@ -44,6 +45,10 @@ struct Box {
     int height() const { return bottom - top; }
 };
 Box changedBox(const unsigned int* pixels, unsigned int background = 0u);
+Box differenceBox(const std::vector<unsigned int>& a, const std::vector<unsigned int>& b);
 int countDifferent(const unsigned int* pixels, unsigned int background = 0u);
+
+// One channel (0 red, 1 green, 2 blue) of a pixel.
+inline unsigned int channel(unsigned int pixel, int which) { return (pixel >> (8 * which)) & 0xFFu; }
 
 }  // namespace fixture

@@ -95,25 +95,6 @@ TEST_F(GoddessTest, AfterSevenSwitchesTheFirstPictureReturns) {
     }
 }
 
-TEST_F(GoddessTest, APictureTooLargeForTheFrameIsCentredOnThatAxis) {
-    Goddess::imageIndex = 1;  // next: goddess3.jpg, 400 wide
-    std::uint32_t state = randomState();
-    switchAt(100200);
-    EXPECT_EQ(Goddess::imageIndex, 2);
-    EXPECT_EQ(Goddess::centreX, 160);
-    resetRandom(state);
-    nextRandom();
-    EXPECT_EQ(Goddess::centreY, nextRandom() % 140 + 30);  // the row as usual
-    EXPECT_GT(fixture::countDifferent(fixture::frame()), 0);
-
-    state = randomState();
-    switchAt(100400);  // goddess4.jpg, 220 high
-    EXPECT_EQ(Goddess::imageIndex, 3);
-    EXPECT_EQ(Goddess::centreY, 100);
-    resetRandom(state);
-    EXPECT_EQ(Goddess::centreX, nextRandom() % 240 + 40);
-}
-
 TEST_F(GoddessTest, ABackwardStepCountsItsFullMagnitude) {
     drawAt(100000, 0.0f);
     drawAt(100600, 0.0f);  // capped at 100

@@ -8,8 +8,6 @@
 
 namespace {
 
-unsigned int channel(unsigned int pixel, int index) { return (pixel >> (8 * index)) & 0xFFu; }
-
 TEST(Noise, BlackFrameBecomesGreySpeckleBelowTheAmplitude) {
     resetRandom();
     fixture::fillFrame(0u);
@@ -21,7 +19,7 @@ TEST(Noise, BlackFrameBecomesGreySpeckleBelowTheAmplitude) {
     for (int i = 0; i < fixture::kPixels; ++i) {
         const unsigned int pixel = fixture::frame()[i];
         ASSERT_EQ(pixel, static_cast<unsigned int>(nextRandom() % 35) * 0x010101u) << "pixel " << i;
-        highest = std::max(highest, channel(pixel, 0));
+        highest = std::max(highest, fixture::channel(pixel, 0));
         black += pixel == 0;
     }
     EXPECT_EQ(highest, 34u);  // the whole range shows up over 64000 pixels
@@ -37,10 +35,10 @@ TEST(Noise, SaturatesEachChannelOnItsOwn) {
     bool capped = false;
     for (int i = 0; i < fixture::kPixels; ++i) {
         const unsigned int pixel = fixture::frame()[i];
-        const unsigned int added = channel(pixel, 1);  // green started at 0
+        const unsigned int added = fixture::channel(pixel, 1);  // green started at 0
         ASSERT_LT(added, 40u);
-        ASSERT_EQ(channel(pixel, 0), std::min(255u, 250u + added)) << "pixel " << i;
-        ASSERT_EQ(channel(pixel, 2), 16u + added) << "pixel " << i;
+        ASSERT_EQ(fixture::channel(pixel, 0), std::min(255u, 250u + added)) << "pixel " << i;
+        ASSERT_EQ(fixture::channel(pixel, 2), 16u + added) << "pixel " << i;
         capped |= added > 5;
     }
     EXPECT_TRUE(capped);

@@ -9,7 +9,6 @@
 #include "engine/random.h"
 #include "render/deform_grid.h"
 #include "tests/effects/effect_fixture.h"
-#include "tests/effects/frame_diff.h"
 #include "tests/effects/grid_check.h"
 
 namespace {

@@ -17,8 +17,6 @@ namespace {
 
 using NORVALE_VIRELLO::Base;
 
-unsigned int channel(unsigned int pixel, int index) { return (pixel >> (8 * index)) & 0xFFu; }
-
 // A frame with every kind of pixel: dark, bright, saturated channels.
 void fillVariedFrame() {
     for (int i = 0; i < fixture::kPixels; ++i)
@@ -41,32 +39,6 @@ std::vector<unsigned int> shakeVaried(Base& effect, int start, int end, int ms) 
     return fixture::snapshot();
 }
 
-TEST(RytinaFamily, SilenceLeavesRytinaAloneAndBlacksOutRytina2) {
-    fixture::setSpectrumSum(0.0f);
-    Rytina rytina(8.0f, false);
-    fillVariedFrame();
-    const auto untouched = fixture::snapshot();
-    EXPECT_EQ(shakeVaried(rytina, 0, 49000, 1000), untouched);
-
-    Rytina2 rytina2(30.0f, false);
-    const auto blacked = shakeVaried(rytina2, 49000, 81500, 50000);
-    EXPECT_EQ(fixture::countDifferent(blacked.data(), 0u), 0);
-}
-
-TEST(RytinaFamily, Rytina3InSilenceOnlyScalesByTheRampsEdge) {
-    fixture::setSpectrumSum(0.0f);
-    fillVariedFrame();
-    const auto before = fixture::snapshot();
-    Rytina3 rytina3(20.0f, false);
-    const auto after = shakeVaried(rytina3, 162000, 193000, 180000);
-    for (int i = 0; i < fixture::kPixels; ++i)
-        for (int c = 0; c < 3; ++c) {
-            const unsigned int was = channel(before[i], c), now = channel(after[i], c);
-            ASSERT_LE(now, was) << "pixel " << i;
-            ASSERT_GE(now + 2, was) << "pixel " << i;  // the ramp's two halves each round down
-        }
-}
-
 TEST(RytinaFamily, Bin511AloneChangesNothing) {
     std::array<float, 512> onlyLast{};
     onlyLast[511] = 1000.0f;
@@ -78,15 +50,6 @@ TEST(RytinaFamily, Bin511AloneChangesNothing) {
         auto effect = makeShake(kind, 10.0f, false);
         EXPECT_EQ(shakeVaried(*effect, 0, 10000, 5000), silent) << "class " << kind;
     }
-}
-
-TEST(RytinaFamily, Rytina3AtItsStartIsSilentWhateverTheSound) {
-    fixture::setSpectrumSum(0.0f);
-    Rytina3 quiet(20.0f, false);
-    const auto silent = shakeVaried(quiet, 190000, 223000, 190000);
-    fixture::setSpectrumSum(500.0f);
-    Rytina3 loud(20.0f, false);
-    EXPECT_EQ(shakeVaried(loud, 190000, 223000, 190000), silent);
 }
 
 TEST(RytinaFamily, EachPixelGetsItsOwnMixOfTheScaledRandomAmount) {
@@ -101,6 +64,8 @@ TEST(RytinaFamily, EachPixelGetsItsOwnMixOfTheScaledRandomAmount) {
         for (bool unclamped : {false, true}) {
             auto effect = makeShake(kind, 30.0f, unclamped);
             const auto after = shakeVaried(*effect, 0, 10000, 6000);
+            // One draw per pixel, no more: every later effect depends on it.
+            EXPECT_EQ(randomState(), fixture::stateAfter(99, fixture::kPixels)) << kind;
             resetRandom(99);
             for (int i = 0; i < fixture::kPixels; ++i) {
                 const int n = truncToInt(static_cast<float>(nextRandom() & 255) * 0.1f);
@@ -130,22 +95,12 @@ TEST(RytinaFamily, UnclampedAddCarriesIntoTheNextChannel) {
         resetRandom(3);
         rytina.draw();
         int wrapped = 0;
-        for (int i = 0; i < fixture::kPixels; ++i) wrapped += channel(fixture::frame()[i], 0) < 0xF8u;
+        for (int i = 0; i < fixture::kPixels; ++i) wrapped += fixture::channel(fixture::frame()[i], 0) < 0xF8u;
         if (unclamped)
             EXPECT_GT(wrapped, fixture::kPixels / 2);
         else
             EXPECT_EQ(wrapped, 0);
     }
-}
-
-TEST(RytinaFamily, EveryFrameTakesExactlyOneDrawPerPixel) {
-    fixture::setSpectrumSum(40.0f);
-    for (int kind : {1, 2, 3})
-        for (bool unclamped : {false, true}) {
-            auto effect = makeShake(kind, 10.0f, unclamped);
-            shakeVaried(*effect, 0, 10000, 5000);
-            EXPECT_EQ(randomState(), fixture::stateAfter(99, fixture::kPixels)) << kind;
-        }
 }
 
 TEST(RytinaFamily, DivisorZeroLeavesTheFrameAlone) {

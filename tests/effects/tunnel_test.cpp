@@ -13,7 +13,6 @@
 #include "render/mesh.h"
 #include "render/photo_window.h"
 #include "tests/effects/effect_fixture.h"
-#include "tests/effects/frame_diff.h"
 #include "tests/effects/grid_check.h"
 
 namespace {
@@ -66,24 +65,6 @@ protected:
     }
     Tunnel tunnel;
 };
-
-TEST_F(TunnelTest, FlashFallsWithElapsedTimeCappedAt100Ms) {
-    // The class's first frame measures from position 0: capped to 100 ms.
-    Tunnel::lastPosition = 0;
-    tunnel.flash = 1.0f;
-    drawAt(kStart);
-    EXPECT_FLOAT_EQ(tunnel.flash, 0.5f);
-
-    drawAt(kStart + 40);
-    EXPECT_FLOAT_EQ(tunnel.flash, 0.3f);
-
-    // A step back raises the flash again.
-    drawAt(kStart + 20);
-    EXPECT_FLOAT_EQ(tunnel.flash, 0.4f);
-
-    drawAt(kStart + 5000);
-    EXPECT_EQ(tunnel.flash, 0.0f);
-}
 
 TEST_F(TunnelTest, OnlyEnergyAboveThreeQuartersIsABeat) {
     Tunnel::lastPosition = 170000;

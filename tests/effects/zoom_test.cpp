@@ -13,7 +13,6 @@
 #include "render/photo_window.h"
 #include "render/pixel_ops.h"
 #include "tests/effects/effect_fixture.h"
-#include "tests/effects/frame_diff.h"
 
 namespace {
 
@@ -38,23 +37,6 @@ protected:
     }
     Zoom zoom;
 };
-
-TEST_F(ZoomTest, FirstFrameRunsFourStepsAllFromOneSource) {
-    Zoom::lastPosition = 0;
-    Zoom::stepClock = 0;
-    std::fill(zoom.pictureA.begin(), zoom.pictureA.end(), 0x404040u);
-    drawAt(kStart);
-
-    EXPECT_EQ(Zoom::stepClock, 20);
-    EXPECT_TRUE(zoom.useA);  // flipped four times
-    // Every step read the uniform grey A and wrote B: one warming step, not
-    // four stacked ones.
-    for (int i = 0; i < fixture::kPixels; ++i)
-        if (outsideSprites(i)) {
-            ASSERT_EQ(zoom.pictureB[i], 0x404143u) << i;
-        }
-    EXPECT_EQ(fixture::snapshot(), zoom.pictureB);
-}
 
 TEST_F(ZoomTest, TwentyMillisecondsRunNoStepAndShowTheTargetUnchanged) {
     Zoom::lastPosition = 200000;
