@@ -7,39 +7,12 @@
 #include "tests/capture/program_run.h"
 
 namespace fs = std::filesystem;
-using capture_program::filesOf;
 using capture_program::Outcome;
 using capture_program::run;
 
 namespace {
 
 using CaptureProgram = capture_program::ProgramTest;
-
-TEST_F(CaptureProgram, SameArgumentsGiveTheSameBytes) {
-    // Across the first scene change, with every kind of per-frame output.
-    const std::string common = "--show-dir '" + show_.string() +
-                               "' --start 48500 --end 49500 --fps 30 --frames --chars --ansi "
-                               "--sheet-every 250 --sheet-columns 3 --quiet";
-    for (const char* name : {"a", "b"}) {
-        const fs::path out = scratch_ / name;
-        fs::create_directories(out);
-        const Outcome outcome = run(
-            common + " --out '" + out.string() + "' --sheet '" + (out / "sheet.png").string() + "'",
-            scratch_);
-        ASSERT_EQ(outcome.status, 0) << outcome.errors;
-        EXPECT_EQ(outcome.errors, "") << "--quiet says nothing when all goes well";
-    }
-    const auto a = filesOf(scratch_ / "a");
-    const auto b = filesOf(scratch_ / "b");
-    EXPECT_EQ(a.size(), 3u * 31u + 1u);  // 31 frames, three files each, one sheet
-    ASSERT_EQ(a.size(), b.size());
-    for (const auto& [name, bytes] : a) {
-        ASSERT_TRUE(b.count(name)) << name;
-        EXPECT_TRUE(bytes == b.at(name)) << name << " differs between two runs";
-    }
-    // Different positions really do give different pictures.
-    EXPECT_NE(a.at("frame-048500.png"), a.at("frame-049500.png"));
-}
 
 TEST_F(CaptureProgram, BadArgumentsFailWithAMessage) {
     struct Case {

@@ -5,15 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/schedule.h"
 
 namespace {
-
-std::vector<TimelineRow> rowsOf(std::span<const ScheduleEntry> table) {
-    std::vector<TimelineRow> rows;
-    for (const ScheduleEntry& e : table) rows.push_back({e.start, e.end, e.priority, e.className});
-    return rows;
-}
 
 // Overlays that start before their scene, a scene registered between two
 // rows of an earlier block, equal priorities, and a gap with no effect.
@@ -57,32 +50,6 @@ TEST(CaptureBlocks, PositionsMapWithInclusiveStartsAndExclusiveEnds) {
     EXPECT_EQ(blockIndexAt(blocks, 499), 3);
     EXPECT_EQ(blockIndexAt(blocks, -1), -1);
     EXPECT_TRUE(findBlocks({}).empty());
-}
-
-TEST(CaptureBlocks, TheShowFormsTwelveBlocks) {
-    const std::vector<TimelineRow> rows = rowsOf(showSchedule());
-    ASSERT_EQ(rows.size(), 27u) << "the show's table is not complete";
-    const std::vector<ScheduleBlock> blocks = findBlocks(rows);
-    const std::vector<unsigned long> starts = {0,      49000,  81500,  100000, 122000, 150000,
-                                               162000, 193000, 223000, 243000, 273200, 303000};
-    const std::vector<std::string> scenes = {"Alku",    "Kuvatus",  "Kuvatus2", "Distort",
-                                             "Rauha",   "Avaruus2", "Tunnel",   "Zoom",
-                                             "Avaruus", "Valo",     "Valo",     "Credits"};
-    ASSERT_EQ(blocks.size(), starts.size());
-    for (std::size_t i = 0; i < blocks.size(); ++i) {
-        EXPECT_EQ(blocks[i].start, starts[i]) << i;
-        EXPECT_EQ(blocks[i].end, i + 1 < starts.size() ? starts[i + 1] : 333000ul) << i;
-        EXPECT_EQ(rows[blocks[i].scene].label, scenes[i]) << i;
-    }
-    // Row 14 (index 13) belongs with Distort though registered after Rauha;
-    // row 20 (index 19) runs in the tunnel's last 3 s and through the zoom.
-    EXPECT_EQ(blocks[3].rows, (std::vector<int>{9, 10, 11, 13}));
-    EXPECT_EQ(blocks[6].rows, (std::vector<int>{15, 16, 19}));
-    EXPECT_EQ(blocks[7].rows, (std::vector<int>{17, 18, 19}));
-    EXPECT_EQ(blockIndexAt(blocks, 191000), 6);
-    EXPECT_EQ(blockIndexAt(blocks, 193000), 7);
-    EXPECT_EQ(blockIndexAt(blocks, 332999), 11);
-    EXPECT_EQ(blockIndexAt(blocks, 333000), -1);
 }
 
 }  // namespace

@@ -1,12 +1,11 @@
 #include "tools/capture/options.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "tests/support/scratch_folder.h"
 #include "tools/capture/output_check.h"
 
 namespace {
@@ -141,8 +140,8 @@ TEST(CaptureOutputs, UnwritableFoldersAreRefusedBeforeAnyFrame) {
 }
 
 TEST(CaptureOutputs, RelativePathsBecomeAbsoluteAndGoodFoldersPass) {
-    const std::string folder =
-        ::testing::TempDir() + "vg-capture-outputs-" + std::to_string(getpid());
+    const ScratchFolder scratch("capture-outputs");
+    const std::string folder = scratch.path().string();
     std::filesystem::create_directories(folder + "/show/resources");
     CaptureOptions o;
     o.charPng = true;
@@ -153,7 +152,6 @@ TEST(CaptureOutputs, RelativePathsBecomeAbsoluteAndGoodFoldersPass) {
     EXPECT_EQ(o.statsFile.front(), '/');
     EXPECT_EQ(o.showDir, std::filesystem::path(folder + "/show").lexically_normal().string());
     EXPECT_TRUE(folderIsWritable(o.outDir));
-    std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -86,11 +86,4 @@ TEST(PictureFigures, StructureKeptComparesTheFrameWithItsCharacters) {
     EXPECT_NEAR(structureKept(frame.data(), opposite), -1.0, 1e-12);
 }
 
-TEST(PictureFigures, BlackMeansAMeanLuminanceUnderSix) {
-    EXPECT_TRUE(isBlackFrame(0.0));
-    EXPECT_TRUE(isBlackFrame(5.99));
-    EXPECT_FALSE(isBlackFrame(6.0));
-    EXPECT_FALSE(isBlackFrame(128.0));
-}
-
 }  // namespace

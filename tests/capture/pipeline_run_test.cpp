@@ -51,6 +51,7 @@ protected:
                     "/v.mp4' --ffmpeg '" + encoder_.string() + "' " + extra,
                 scratch_);
         EXPECT_EQ(outcome.status, 0) << outcome.errors;
+        EXPECT_EQ(outcome.errors, "") << "--quiet says nothing when all goes well";
         std::map<std::string, std::string> files = filesOf(out);
         // The frame costs are measured, so they differ from run to run.
         files.erase("stats.csv");
@@ -71,6 +72,8 @@ TEST_F(PipelineRun, OneThreadOrTwoWriteTheSameBytes) {
         EXPECT_TRUE(bytes == single.at(name)) << name << " differs";
     }
     EXPECT_EQ(threaded.at("v.mp4").size(), 13u * 640 * 400 * 3);
+    // Different positions really do give different pictures.
+    EXPECT_NE(threaded.at("frames/frame-099800.png"), threaded.at("frames/frame-100200.png"));
 }
 
 TEST_F(PipelineRun, TheTruecolorPictureToo) {

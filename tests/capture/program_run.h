@@ -4,14 +4,13 @@
 // resets) with its own show folder.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
+
+#include "tests/support/scratch_folder.h"
 
 namespace capture_program {
 
@@ -22,10 +21,7 @@ struct Outcome {
     std::string errors;
 };
 
-inline std::string readFile(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-}
+using ::readFile;
 
 // `prefix` runs in the same shell first (a ulimit, say).
 inline Outcome run(const std::string& arguments, const std::filesystem::path& folder,
@@ -64,22 +60,17 @@ inline std::map<std::string, std::string> filesOf(const std::filesystem::path& f
     return files;
 }
 
-// A scratch folder per case (CTest runs cases side by side as separate
-// processes) holding a show folder of the case's own, so its archive is
-// packed where no other case reads one.
+// A scratch folder per case holding a show folder of the case's own, so
+// its archive is packed where no other case reads one.
 class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(std::filesystem::exists(kProgram)) << kProgram << " is not built";
-        scratch_ = std::filesystem::path(::testing::TempDir()) /
-                   ("vg-capture-" + std::to_string(getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(scratch_);
-        std::filesystem::create_directories(scratch_);
         show_ = showFolder(scratch_);
     }
-    void TearDown() override { std::filesystem::remove_all(scratch_); }
-    std::filesystem::path scratch_, show_;
+    ScratchFolder folder_{"capture"};
+    const std::filesystem::path& scratch_ = folder_.path();
+    std::filesystem::path show_;
 };
 
 }  // namespace capture_program

@@ -2,8 +2,6 @@
 // white scene, a black scene, and an overlay that plays a synthetic song by
 // injecting the spectrum each frame is measured with.
 #include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +11,7 @@
 
 #include "engine/base.h"
 #include "engine/vrl.h"
+#include "tests/support/scratch_folder.h"
 #include "tools/capture/capture_run.h"
 
 namespace {
@@ -113,12 +112,6 @@ std::vector<std::vector<std::string>> readCsv(const std::string& path) {
 class SyntheticRun : public ::testing::Test {
 protected:
     void SetUp() override {
-        previous_ = std::filesystem::current_path();
-        // CTest runs the cases as separate processes side by side.
-        folder_ = std::filesystem::path(::testing::TempDir()) /
-                  ("vg-capture-synthetic-" + std::to_string(getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(folder_);
         // An empty resources/: no pictures or song, so placeholders.
         std::filesystem::create_directories(folder_ / "show" / "resources");
     }
@@ -126,8 +119,8 @@ protected:
         std::filesystem::current_path(previous_);
         vrlInjectSpectrum(nullptr);
     }
-    std::filesystem::path previous_;
-    std::filesystem::path folder_;
+    std::filesystem::path previous_ = std::filesystem::current_path();
+    ScratchFolder folder_{"capture-synthetic"};
 };
 
 TEST_F(SyntheticRun, StatsPerBlockAreExact) {

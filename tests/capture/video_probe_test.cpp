@@ -2,7 +2,6 @@
 // yuv420p at the asked frame rate, every frame there, the song as AAC, and
 // the index at the front so a browser can start before the whole download.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -54,22 +53,13 @@ std::map<std::string, std::string> probeStream(const fs::path& file, const char*
     return fields;
 }
 
-class VideoProbe : public ::testing::Test {
+class VideoProbe : public capture_program::ProgramTest {
 protected:
     void SetUp() override {
         if (!haveProgram("ffmpeg") || !haveProgram("ffprobe"))
             GTEST_SKIP() << "ffmpeg and ffprobe are needed (scripts/install-deps.sh)";
-        scratch_ = fs::path(::testing::TempDir()) /
-                   ("vg-capture-probe-" + std::to_string(getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(scratch_);
-        fs::create_directories(scratch_);
-        show_ = capture_program::showFolder(scratch_);
+        ProgramTest::SetUp();
     }
-    void TearDown() override {
-        if (!scratch_.empty()) fs::remove_all(scratch_);
-    }
-    fs::path scratch_, show_;
 };
 
 TEST_F(VideoProbe, AShortClipPlaysEverywhereAtEitherRate) {

@@ -1,46 +1,19 @@
 #pragma once
-// Helpers for the content tests: private scratch folders, whole-file reads
-// and JPEG decoding of what the generator wrote.
+// Helpers for the content tests: where the generator's data and output
+// lie, and JPEG decoding of what it wrote.
 #include <turbojpeg.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
-class ScratchFolder {
-public:
-    explicit ScratchFolder(const std::string& purpose)
-        : folder_(std::filesystem::temp_directory_path() /
-                  ("vg-content-" + purpose + "-" + std::to_string(::getpid()))) {
-        std::filesystem::remove_all(folder_);
-        std::filesystem::create_directories(folder_ / "resources");
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder_, ignored);
-    }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
+#include "tests/support/scratch_folder.h"
 
-    std::string path() const { return folder_.string(); }
-    std::string resources() const { return (folder_ / "resources").string(); }
-    std::string write(const std::string& name, const std::string& contents) const {
-        const std::string file = (folder_ / name).string();
-        std::ofstream(file, std::ios::binary | std::ios::trunc) << contents;
-        return file;
-    }
-
-private:
-    std::filesystem::path folder_;
-};
-
-inline std::string readWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+// The folder under `scratch` the generator writes pictures into.
+inline std::string resourcesOf(const ScratchFolder& scratch) {
+    std::filesystem::create_directories(scratch / "resources");
+    return (scratch / "resources").string();
 }
 
 inline const std::string kGeneratorData = std::string(VG_SOURCE_DIR) + "/tools/gen/data";
@@ -61,7 +34,7 @@ struct DecodedPicture {
 
 // Decodes with the same library the engine uses; an invalid picture on failure.
 inline DecodedPicture decodeJpeg(const std::string& path) {
-    const std::string bytes = readWholeFile(path);
+    const std::string bytes = readFile(path);
     DecodedPicture picture;
     if (bytes.empty()) return picture;
     tjhandle handle = tjInitDecompress();

@@ -79,7 +79,7 @@ protected:
 };
 
 TEST_P(ShowMeshTest, HasOneNormalAndTexCoordPerVertexAndIndexedTriangles) {
-    const std::string text = readWholeFile(path());
+    const std::string text = readFile(path());
     ASSERT_FALSE(text.empty()) << path() << " is missing; build the content target";
     const ObjFile obj = parseObj(text);
     EXPECT_TRUE(obj.problems.empty()) << obj.problems.front();
@@ -101,7 +101,7 @@ TEST_P(ShowMeshTest, HasOneNormalAndTexCoordPerVertexAndIndexedTriangles) {
 }
 
 TEST_P(ShowMeshTest, IsClosedAndWoundOutwardConsistently) {
-    const ObjFile obj = parseObj(readWholeFile(path()));
+    const ObjFile obj = parseObj(readFile(path()));
     ASSERT_FALSE(obj.faces.empty());
     // In a closed surface with one winding every directed edge occurs once
     // and its reverse occurs once, in the neighbouring face.
@@ -129,7 +129,7 @@ TEST_P(ShowMeshTest, IsClosedAndWoundOutwardConsistently) {
 }
 
 TEST_P(ShowMeshTest, LoadsWithTheShowsLoaderWithoutRepairs) {
-    const ObjFile obj = parseObj(readWholeFile(path()));
+    const ObjFile obj = parseObj(readFile(path()));
     Mesh mesh;
     vrlSetLogging(1);
     ::testing::internal::CaptureStderr();
@@ -153,9 +153,9 @@ TEST(MeshGeneration, IsByteIdenticalRunToRunAndGivesThreeDifferentRocks) {
     ASSERT_TRUE(generateMeshes(kGeneratorData, second.path()));
     std::vector<std::string> contents;
     for (const char* name : kMeshNames) {
-        const std::string a = readWholeFile(first.path() + "/" + name);
+        const std::string a = readFile((first / name).string());
         ASSERT_FALSE(a.empty()) << name;
-        EXPECT_EQ(a, readWholeFile(second.path() + "/" + name)) << name << " differs between runs";
+        EXPECT_EQ(a, readFile((second / name).string())) << name << " differs between runs";
         contents.push_back(a);
     }
     EXPECT_NE(contents[0], contents[1]);

@@ -83,7 +83,7 @@ TEST(PictureGrade, ComesFromTheRecipeAndRejectsNonsense) {
                  "picture a.jpg flare\n    grade 1.5 2 0.3\n"
                  "picture b.jpg flare\n    size 8 8\n");
     const std::vector<gen::Recipe> recipes =
-        gen::readRecipes(folder.path() + "/pictures.txt", "picture");
+        gen::readRecipes((folder / "pictures.txt").string(), "picture");
     ASSERT_EQ(recipes.size(), 2u);
     const gen::Grade grade = gen::gradeFrom(recipes[0]);
     EXPECT_FLOAT_EQ(grade.saturation, 1.5f);
@@ -95,7 +95,7 @@ TEST(PictureGrade, ComesFromTheRecipeAndRejectsNonsense) {
 
     for (const char* bad : {"grade 1 0 0.5", "grade -1 1 0.5", "grade 1 1 1.5", "grade 1 1"}) {
         folder.write("bad.txt", std::string("picture c.jpg flare\n    ") + bad + "\n");
-        const auto parsed = gen::readRecipes(folder.path() + "/bad.txt", "picture");
+        const auto parsed = gen::readRecipes((folder / "bad.txt").string(), "picture");
         ASSERT_EQ(parsed.size(), 1u);
         EXPECT_THROW(gen::gradeFrom(parsed[0]), gen::RecipeError) << bad;
     }
@@ -112,8 +112,8 @@ TEST(TextPictures, OverlongLinesAreSqueezedInsideTheBorder) {
                  "    glow 3 1.2\n"
                  "    glow_colour #ff8000\n"
                  "    line #ffffff 0.8 DejaVuSans-Bold.ttf \"a very long line of glowing text\"\n");
-    ASSERT_TRUE(generatePictures(folder.path(), folder.resources()));
-    const DecodedPicture p = decodeJpeg(folder.resources() + "/wide.jpg");
+    ASSERT_TRUE(generatePictures(folder.path(), resourcesOf(folder)));
+    const DecodedPicture p = decodeJpeg((folder / "resources" / "wide.jpg").string());
     ASSERT_TRUE(p.valid());
     int border = 0, brightest = 0;
     for (int y = 0; y < p.height; ++y) {
@@ -133,7 +133,7 @@ TEST(TextPictures, MissingFontIsReportedNotFatal) {
                  "    tracking 0\n    glow 2 1\n    glow_colour #ffffff\n"
                  "    line #ffffff 0.5 None.ttf \"x\"\n");
     ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(generatePictures(folder.path(), folder.resources()));
+    EXPECT_FALSE(generatePictures(folder.path(), resourcesOf(folder)));
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("cannot open font /nonexistent/None.ttf"),
               std::string::npos);
 }

@@ -203,7 +203,7 @@ TEST(Pictures, FlareLightReachesNoFurtherThanItsRecipeSays) {
 // Every recipe, the photographs shrunk to a quarter of their size and
 // without supersampling: cheap enough to make twice.
 std::string shrunkRecipes() {
-    std::string text = readWholeFile(kGeneratorData + "/pictures.txt");
+    std::string text = readFile(kGeneratorData + "/pictures.txt");
     std::string out;
     const std::regex size(R"(^(\s+)size (\d+) (\d+)\s*$)");
     const std::regex supersample(R"(^\s+supersample .*$)");
@@ -227,14 +227,14 @@ TEST(PictureGeneration, IsByteIdenticalRunToRunForEveryKind) {
     const std::string recipes = shrunkRecipes();
     ASSERT_NE(recipes.find("size 160 120"), std::string::npos) << "recipes were not shrunk";
     first.write("pictures.txt", recipes);
-    ASSERT_TRUE(generatePictures(first.path(), first.resources()));
-    ASSERT_TRUE(generatePictures(first.path(), second.resources()));
+    ASSERT_TRUE(generatePictures(first.path(), resourcesOf(first)));
+    ASSERT_TRUE(generatePictures(first.path(), resourcesOf(second)));
     int compared = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(first.resources())) {
+    for (const auto& entry : std::filesystem::directory_iterator(resourcesOf(first))) {
         const std::string name = entry.path().filename().string();
-        const std::string a = readWholeFile(entry.path().string());
+        const std::string a = readFile(entry.path().string());
         EXPECT_FALSE(a.empty()) << name;
-        EXPECT_EQ(a, readWholeFile(second.resources() + "/" + name)) << name << " differs between runs";
+        EXPECT_EQ(a, readFile((second / "resources" / name).string())) << name << " differs between runs";
         ++compared;
     }
     EXPECT_EQ(compared, 19);
@@ -261,7 +261,7 @@ TEST(PictureGeneration, RejectsBrokenRecipesWithAMessage) {
     for (const auto& c : cases) {
         folder.write("pictures.txt", c.recipe);
         ::testing::internal::CaptureStderr();
-        EXPECT_FALSE(generatePictures(folder.path(), folder.resources())) << c.recipe;
+        EXPECT_FALSE(generatePictures(folder.path(), resourcesOf(folder))) << c.recipe;
         const std::string messages = ::testing::internal::GetCapturedStderr();
         EXPECT_NE(messages.find(c.message), std::string::npos) << messages;
     }

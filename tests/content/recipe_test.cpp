@@ -75,7 +75,7 @@ TEST(Recipes, RejectMisplacedLinesAndMissingFiles) {
     EXPECT_THROW(readText(folder, "    size 1 2\n"), RecipeError);
     EXPECT_THROW(readText(folder, "mesh a.obj asteroid\n"), RecipeError);  // another section
     EXPECT_THROW(readText(folder, "picture a.jpg\n"), RecipeError);        // no kind
-    EXPECT_THROW(gen::readRecipes(folder.path() + "/absent.txt", "picture"), RecipeError);
+    EXPECT_THROW(gen::readRecipes((folder / "absent.txt").string(), "picture"), RecipeError);
 }
 
 }  // namespace

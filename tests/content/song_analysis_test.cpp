@@ -74,14 +74,6 @@ TEST(SongNovelty, EachSceneChangeGetsItsNearestPeak) {
     EXPECT_FALSE(none[0].within());
 }
 
-TEST(SongNovelty, SceneChangesAreTheSchedulesEleven) {
-    const std::vector<double>& changes = sceneChangeSeconds();
-    ASSERT_EQ(changes.size(), 11u);
-    EXPECT_DOUBLE_EQ(changes.front(), 49.0);
-    EXPECT_DOUBLE_EQ(changes[9], 273.2);
-    EXPECT_DOUBLE_EQ(changes.back(), 303.0);
-}
-
 // Stereo audio of a noise whose level steps between two values.
 SongAudio steppedNoise(const std::vector<std::pair<double, float>>& parts) {
     SongRandom random(3);
