@@ -5,7 +5,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -96,28 +95,6 @@ TEST_F(ShowProgram, TruecolorWithoutATerminalSaysSoAndFallsBackToTheConsole) {
                               "COLORTERM= CACA_DRIVER=no-such-driver");
     EXPECT_EQ(plain.err.find("truecolor"), std::string::npos) << plain.err;
     EXPECT_NE(plain.err.find("Couldn't initialize LibCaCa"), std::string::npos) << plain.err;
-}
-
-TEST_F(ShowProgram, HelpVersionAndBadOptionsNeverLoadTheShow) {
-    const ShowRun help = run("--help");
-    EXPECT_EQ(help.status, 0);
-    EXPECT_EQ(help.out.rfind("Plays the Vesper Glint show", 0), 0u) << help.out;
-    EXPECT_EQ(help.err, "");
-
-    const ShowRun version = run("--mute --version");
-    EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "vesper-glint " VG_VERSION "\n");
-
-    for (const char* bad : {"--bogus", "--start 9:99", "--start", "--driver nosuch", "extra"}) {
-        const ShowRun refused = run(bad);
-        EXPECT_EQ(refused.status, 2) << bad;
-        EXPECT_EQ(refused.out, "") << bad;
-        // One line of reason, one line of hint.
-        EXPECT_EQ(refused.err.rfind("vesper-glint: ", 0), 0u) << refused.err;
-        EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 2) << refused.err;
-        EXPECT_NE(refused.err.find("Try 'vesper-glint --help'"), std::string::npos) << refused.err;
-    }
-    EXPECT_TRUE(cwdIsEmpty());
 }
 
 TEST_F(ShowProgram, MissingContentNamesTheFoldersAndStopsBeforeLoading) {

@@ -59,19 +59,13 @@ protected:
     InputPump pump;
 };
 
-TEST_F(InputPumpTest, ArrowsAndSpaceGoToTheEngineEscapeToTheEndCheck) {
-    source.type({In::Left, In::Right, In::Space, In::Escape});
-    EXPECT_EQ(engineKeysOfAFrame(), (std::vector<int>{VRL_KEY_LEFT, VRL_KEY_RIGHT, VRL_KEY_SPACE}));
+TEST_F(InputPumpTest, ArrowsAndSpaceGoToTheEngineEscapeToTheEndCheckOtherKeysNowhere) {
+    source.type({In::Left, In::Other, In::Right, In::Escape, In::Space, In::Other});
+    // The end check may read the queue before the engine's controls do.
     EXPECT_TRUE(pump.takeEscapePress());
+    EXPECT_EQ(engineKeysOfAFrame(), (std::vector<int>{VRL_KEY_LEFT, VRL_KEY_RIGHT, VRL_KEY_SPACE}));
     EXPECT_FALSE(pump.takeEscapePress()) << "one Escape press is reported once";
     EXPECT_FALSE(pump.quitRequested()) << "Escape is not a quit request";
-}
-
-TEST_F(InputPumpTest, UnknownKeysAreIgnoredAndDisturbNothing) {
-    source.type({In::Other, In::Right, In::Other, In::Other, In::Left, In::Other});
-    EXPECT_EQ(engineKeysOfAFrame(), (std::vector<int>{VRL_KEY_RIGHT, VRL_KEY_LEFT}));
-    EXPECT_FALSE(pump.takeEscapePress());
-    EXPECT_FALSE(pump.quitRequested());
 }
 
 TEST_F(InputPumpTest, CtrlCAndAClosedWindowAreQuitRequestsThatReadAsEscapeFromThenOn) {
@@ -108,13 +102,6 @@ TEST_F(InputPumpTest, KeysNotTakenWaitForTheNextCallInOrder) {
     EXPECT_EQ(keys[0], VRL_KEY_LEFT);
     EXPECT_EQ(keys[1], VRL_KEY_SPACE);
     EXPECT_EQ(pump.takeEngineKeys(keys, 2), 0);
-}
-
-TEST_F(InputPumpTest, LookingForEscapeFirstLosesNoEngineKeys) {
-    // The end check may read the queue before the engine's controls do.
-    source.type({In::Right, In::Escape, In::Left});
-    EXPECT_TRUE(pump.takeEscapePress());
-    EXPECT_EQ(engineKeysOfAFrame(), (std::vector<int>{VRL_KEY_RIGHT, VRL_KEY_LEFT}));
 }
 
 TEST_F(InputPumpTest, ADetachedPumpHasNothingAndForgetsWhatWaited) {
