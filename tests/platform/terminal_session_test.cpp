@@ -21,6 +21,7 @@
 
 #include "engine/frame.h"
 #include "platform/caca_console.h"
+#include "platform/caca_display.h"
 #include "platform/console_input.h"
 #include "platform/raw_terminal.h"
 #include "platform/signal_guard.h"
@@ -207,24 +208,6 @@ JobRun runJob(StopBy stopBy, const std::function<int(int toShell)>& job) {
 
 int jobExitCode(const JobRun& run) { return WIFEXITED(run.status) ? WEXITSTATUS(run.status) : -1; }
 
-// A frame display over libcaca's characters, as the show draws them.
-class Characters : public FrameDisplay {
-public:
-    Characters() {
-        bitmap_ = caca_create_bitmap(32, kFrameWidth, kFrameHeight, kFrameBytesPerRow, 0xFF, 0xFF00,
-                                     0xFF0000, 0);
-    }
-    ~Characters() override { caca_free_bitmap(bitmap_); }
-    void setTitle(const char*) override {}
-    void present(const std::uint32_t* frame) override {
-        caca_draw_bitmap(0, 0, 80, 24, bitmap_, const_cast<std::uint32_t*>(frame));
-        caca_refresh();
-    }
-
-private:
-    caca_dither_t* bitmap_ = nullptr;
-};
-
 enum class Picture { Truecolor, Characters };
 
 // Opens the picture on the terminal of standard input and output and runs
@@ -242,11 +225,11 @@ int withPicture(Picture picture, const std::function<int(FrameDisplay&, InputPum
     setenv("TERM", "xterm-256color", 1);
     consoleUseDriver("ncurses");
     if (caca_init() != 0) return 10;
-    int result = 0;
-    {
-        Characters display;
-        result = use(display, consoleInputPump());
-    }
+    caca_dither_t* bitmap = caca_create_bitmap(32, kFrameWidth, kFrameHeight, kFrameBytesPerRow, 0xFF,
+                                               0xFF00, 0xFF0000, 0);
+    CacaDisplay display(bitmap, 0);
+    const int result = use(display, consoleInputPump());
+    caca_free_bitmap(bitmap);
     caca_end();
     return result;
 }
