@@ -1,15 +1,13 @@
 #include "engine/archive.h"
 
-#include <fcntl.h>
-#include <unistd.h>
 #include <zip.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+
+#include "engine/output_file.h"
 
 namespace fs = std::filesystem;
 
@@ -69,44 +67,31 @@ std::vector<std::uint8_t> readWholeFile(const fs::path& path, bool& ok) {
 
 bool packDirectory(const std::string& dir, const std::string& archivePath, std::string& error) {
     if (!checkFolder(dir, error)) return false;
-    // Build beside the target under a name of this process's own and
-    // rename, so a failed pack never leaves a half-written archive under the
-    // real name and two shows starting at once never write one file.
-    const std::string tempPath = archivePath + "." + std::to_string(getpid()) + ".tmp";
-    std::error_code fsError;
-    // Created here first for the system's own reason when the folder
-    // refuses it; libzip would only say that it could not open the file.
-    const int probe = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (probe < 0) {
-        error = std::strerror(errno);
-        return false;
-    }
-    close(probe);
+    // Built under a temporary name nobody can have planted and renamed once
+    // whole: a failed pack never leaves a half-written archive under the
+    // real name, two shows starting at once never write one file, and a
+    // link at the archive's name is refused rather than followed. The
+    // temporary is created first, so a folder that refuses it gives the
+    // system's own reason; libzip would only say it could not open it.
+    OutputFile output;
+    if (!output.open(archivePath, NotRegular::Refuse, error)) return false;
     int code = 0;
-    zip_t* archive = zip_open(tempPath.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    zip_t* archive = zip_open(output.writtenName().c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
     if (!archive) {
         error = zipErrorText(code);
-        fs::remove(tempPath, fsError);
         return false;
     }
     if (!addFiles(archive, dir, error)) {
         zip_discard(archive);
-        fs::remove(tempPath, fsError);
         return false;
     }
     if (zip_close(archive) != 0) {
         error = zip_strerror(archive);
         zip_discard(archive);
-        fs::remove(tempPath, fsError);
         return false;
     }
-    fs::rename(tempPath, archivePath, fsError);
-    if (fsError) {
-        error = fsError.message();
-        fs::remove(tempPath, fsError);
-        return false;
-    }
-    return true;
+    error = output.commit();
+    return error.empty();
 }
 
 bool packDirectoryInMemory(const std::string& dir, std::vector<std::uint8_t>& bytes,

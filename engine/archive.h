@@ -11,7 +11,8 @@ struct zip;
 
 // Packs the regular files of `dir` (not recursive, names sorted so the
 // archive is the same for the same files). Returns false with a message;
-// a failed pack leaves whatever was at `archivePath` untouched.
+// a failed pack leaves whatever was at `archivePath` untouched, and only a
+// regular file there is replaced (engine/output_file.h).
 bool packDirectory(const std::string& dir, const std::string& archivePath, std::string& error);
 // The same archive, made in memory.
 bool packDirectoryInMemory(const std::string& dir, std::vector<std::uint8_t>& bytes,

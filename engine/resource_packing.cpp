@@ -1,6 +1,12 @@
 #include "engine/resource_packing.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "engine/absolute_path.h"
@@ -10,19 +16,51 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Makes the missing folders of `folder` for ourselves alone (0700), as the
+// cache folders of the XDG rules are made.
+bool makeFolders(const fs::path& folder, std::string& error) {
+    struct stat info {};
+    if (stat(folder.c_str(), &info) == 0) return true;
+    if (folder.has_parent_path() && folder.parent_path() != folder && !makeFolders(folder.parent_path(), error))
+        return false;
+    if (mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST) return true;
+    error = folder.string() + ": " + std::strerror(errno);
+    return false;
+}
+
 // The archive in the cache folder: reused when current, else packed anew.
+// A folder others can change is refused before anything is read from it.
 bool packIntoCache(const std::string& dir, const std::string& cacheFile, std::string& error) {
-    if (archiveMatchesDirectory(cacheFile, dir)) return true;
-    std::error_code fsError;
-    fs::create_directories(fs::path(cacheFile).parent_path(), fsError);
-    if (fsError) {
-        error = fsError.message();
+    const fs::path folder = fs::path(cacheFile).parent_path();
+    if (!makeFolders(folder, error)) return false;
+    const std::string unsafe = unsafeFolderReason(folder.string());
+    if (!unsafe.empty()) {
+        error = folder.string() + " is not safe: " + unsafe;
         return false;
     }
-    return packDirectory(dir, cacheFile, error);
+    if (archiveMatchesDirectory(cacheFile, dir)) return true;
+    if (packDirectory(dir, cacheFile, error)) return true;
+    error = cacheFile + ": " + error;
+    return false;
 }
 
 }  // namespace
+
+std::string unsafeFolderReason(const std::string& folder) {
+    char resolved[PATH_MAX];
+    if (!realpath(folder.c_str(), resolved)) return folder + ": " + std::strerror(errno);
+    for (fs::path at = resolved;; at = at.parent_path()) {
+        struct stat info {};
+        if (stat(at.c_str(), &info) != 0) return at.string() + ": " + std::strerror(errno);
+        if (info.st_uid != geteuid() && info.st_uid != 0)
+            return at.string() + " belongs to another user (uid " + std::to_string(info.st_uid) + ")";
+        const bool sticky = info.st_mode & S_ISVTX;
+        if ((info.st_mode & S_IWOTH) && !sticky) return at.string() + " is writable by every user";
+        if ((info.st_mode & S_IWGRP) && !sticky && info.st_gid != getegid())
+            return at.string() + " is writable by group " + std::to_string(info.st_gid);
+        if (at == at.parent_path()) return {};
+    }
+}
 
 std::string userCacheFolder() {
     // Relative values are invalid by the XDG rules and are ignored.
@@ -44,17 +82,17 @@ PackedResources packResources(const std::string& dir, const std::string& file) {
 
     const std::string refused = "Cannot write " + absolutePath(file) + " (" + fileError + ")";
     const std::string cacheFolder = userCacheFolder();
-    std::string cacheError = "no cache folder: neither XDG_CACHE_HOME nor HOME is set";
+    std::string cacheError = "neither XDG_CACHE_HOME nor HOME is set";
     if (!cacheFolder.empty()) {
         const std::string cacheFile = cacheFolder + "/" + fs::path(file).filename().string();
         if (packIntoCache(dir, cacheFile, cacheError))
             return {cacheFile, {}, refused + "; packed " + absolutePath(dir) + " into " + cacheFile + " instead"};
-        cacheError = cacheFile + ": " + cacheError;
     }
     PackedResources inMemory;
     std::string memoryError;
     if (packDirectoryInMemory(dir, inMemory.bytes, memoryError)) {
-        inMemory.note = refused + " nor " + cacheError + "; packed " + absolutePath(dir) + " in memory instead";
+        inMemory.note = refused + ", nor into a cache folder (" + cacheError + "); packed " + absolutePath(dir) +
+                        " in memory instead";
         return inMemory;
     }
     return {file, {}, refused + " and cannot pack it in memory (" + memoryError + "); using " + file +

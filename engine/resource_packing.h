@@ -22,3 +22,9 @@ PackedResources packResources(const std::string& dir, const std::string& file);
 // $XDG_CACHE_HOME/vesper-glint, else ~/.cache/vesper-glint; empty when
 // neither variable names a folder.
 std::string userCacheFolder();
+
+// Why `folder` is no place for files of ours: it or a folder above it
+// belongs to another user (root aside), or others may write in it without
+// the sticky bit that keeps them off our entries — as ssh refuses such key
+// folders. Empty when only we (and root) can change what is in it.
+std::string unsafeFolderReason(const std::string& folder);

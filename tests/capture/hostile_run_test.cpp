@@ -1,6 +1,6 @@
 // The capture program against hostile requests and a hostile machine: a full
-// disk, positions far past the song, runs that would take days, a video
-// program that is not one.
+// disk, positions far past the song, runs that would take days, outputs
+// that are not files, a video program that is not one.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "tests/capture/program_run.h"
+#include "tests/fifo_reader.h"
 
 namespace fs = std::filesystem;
 using capture_program::Outcome;
@@ -96,6 +97,32 @@ TEST_F(HostileCapture, AVideoProgramThatIsNoProgramIsDescribed) {
         EXPECT_EQ(outcome.status, 2) << c.program;
         EXPECT_NE(outcome.errors.find(c.says), std::string::npos) << outcome.errors;
     }
+}
+
+TEST_F(HostileCapture, OutputsThatAreNotRegularFilesAreWrittenInPlaceNeverReplaced) {
+    const std::string at = showDir() + "--at 165000 ";
+    // A FIFO: its reader gets the picture, and it stays a FIFO.
+    const fs::path fifo = out_ / "sheet.png";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    auto reader = readFifo(fifo);
+    Outcome outcome = run(at + "--sheet '" + fifo.string() + "'", scratch_);
+    EXPECT_EQ(outcome.status, 0) << outcome.errors;
+    EXPECT_EQ(reader.get().substr(0, 4), "\x89PNG");
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(fifo)));
+
+    // A link to /dev/null stays a link.
+    const fs::path toNull = out_ / "null.json";
+    fs::create_symlink("/dev/null", toNull);
+    outcome = run(at + "--stats '" + toNull.string() + "'", scratch_);
+    EXPECT_EQ(outcome.status, 0) << outcome.errors;
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(toNull)));
+
+    // A video needs a regular file: refused before the first frame.
+    outcome = run(at.substr(0, at.find("--at")) + "--start 1000 --end 1100 --video '" + fifo.string() + "'", scratch_);
+    EXPECT_EQ(outcome.status, 2) << outcome.errors;
+    EXPECT_NE(outcome.errors.find("it is a FIFO, not a regular file"), std::string::npos)
+        << outcome.errors;
+    EXPECT_EQ(filesIn(out_), 2);
 }
 
 TEST_F(HostileCapture, AVideoWhoseEncoderFailsIsNotLeftBehind) {

@@ -43,8 +43,12 @@ protected:
                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(scratch);
         fs::create_directories(scratch / "cwd");
-        // Another user must be able to reach the folder (see asUser).
-        fs::permissions(scratch, fs::perms::all, fs::perm_options::add);
+        // Another user must be able to reach the folder (see asUser), but
+        // not to change it: a cache folder under it would be refused.
+        fs::permissions(scratch,
+                        fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                            fs::perms::others_read | fs::perms::others_exec,
+                        fs::perm_options::add);
     }
     void TearDown() override {
         std::system(("chmod -R u+w " + quoted(scratch.string()) + " 2>/dev/null").c_str());
@@ -127,10 +131,14 @@ TEST_F(ShowProgram, AReadOnlyContentFolderStillPlaysItsRealContent) {
     ASSERT_TRUE(packDirectory((scratch / "stale" / "resources").string(), (data / "datafile.pak").string(), error))
         << error;
     ASSERT_EQ(std::system(("chmod -R a-w " + quoted(data.string())).c_str()), 0);
+    // Root writes through any mode bits: the show then runs as nobody, whose
+    // cache folder is its own (one others could write in is refused).
     fs::create_directories(scratch / "cache");
-    fs::permissions(scratch / "cache", fs::perms::all);
-    // Root writes through any mode bits: the show then runs as nobody.
-    const std::string user = geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : "";
+    const bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(chown((scratch / "cache").c_str(), 65534, 65534), 0);
+    }
+    const std::string user = root ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : "";
     const std::string before = slurp(data / "datafile.pak");
 
     const ShowRun cached = run("--mute --data " + quoted(data.string()),

@@ -85,16 +85,70 @@ TEST_F(ResourcePacking, AStaleArchiveThatCannotBeReplacedIsNotPreferredToResourc
     fs::create_directories(dir / "old" / "resources");
     writeFile(dir / "old" / "resources" / "pic.jpg", encodeJpeg(std::vector<std::uint8_t>(8 * 8 * 3, 9), 8, 8));
     fs::create_directories(dir / "locked");
-    const fs::path archive = dir / "locked" / "datafile.pak";
+    const fs::path stale = dir / "locked" / "stale.pak";
     std::string error;
-    ASSERT_TRUE(packDirectory((dir / "old" / "resources").string(), archive.string(), error)) << error;
-    // A folder where the pack's temporary file goes refuses the write.
-    fs::create_directories(archive.string() + "." + std::to_string(getpid()) + ".tmp");
+    ASSERT_TRUE(packDirectory((dir / "old" / "resources").string(), stale.string(), error)) << error;
+    // A link at the archive's name is never replaced.
+    const fs::path archive = dir / "locked" / "datafile.pak";
+    fs::create_symlink(stale, archive);
 
     const std::string said = packAndRead(archive);
     EXPECT_NE(said.find("Cannot write " + archive.string()), std::string::npos) << said;
     EXPECT_NE(said.find("instead"), std::string::npos) << said;
     EXPECT_EQ(vrlGetTexture("pic.jpg")->getWidth(), 16u);
+}
+
+TEST_F(ResourcePacking, LinksPlantedWhereThePacksTemporaryFileGoesAreNeverFollowed) {
+    // Another user of a shared cache folder points the names this process
+    // would have used (pid-based) at a file of the victim's.
+    const fs::path victim = dir / "victim.txt";
+    writeFile(victim, {'k', 'e', 'e', 'p'});
+    const fs::path archive = dir / "datafile.pak";
+    fs::create_symlink(victim, archive.string() + "." + std::to_string(getpid()) + ".tmp");
+    std::string error;
+    EXPECT_TRUE(packDirectory((dir / "resources").string(), archive.string(), error)) << error;
+    EXPECT_EQ(readFile(victim), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
+    EXPECT_TRUE(archiveMatchesDirectory(archive.string(), (dir / "resources").string()));
+}
+
+TEST_F(ResourcePacking, ACacheFolderOthersCanChangeIsRefusedAndSaidOnce) {
+    vrlSetLogging(1);
+    // Writable by every user, without the sticky bit: anyone could swap
+    // what is in it.
+    const fs::path shared = dir / "shared";
+    fs::create_directories(shared);
+    fs::permissions(shared, fs::perms::all);
+    setenv("XDG_CACHE_HOME", shared.c_str(), 1);
+    std::string said = packAndRead(dir / "blocker" / "datafile.pak");
+    EXPECT_NE(said.find(shared.string() + " is writable by every user"), std::string::npos) << said;
+    EXPECT_NE(said.find("in memory instead"), std::string::npos) << said;
+    EXPECT_EQ(said.find('\n'), said.size() - 1) << "one line: " << said;
+    EXPECT_FALSE(fs::exists(shared / "vesper-glint" / "datafile.pak"));
+    EXPECT_EQ(vrlGetTexture("pic.jpg")->getWidth(), 16u);
+
+    // Ours, but inside a folder of another user's (as root can see it).
+    if (geteuid() != 0) return;
+    const fs::path theirs = dir / "theirs";
+    fs::create_directories(theirs / "vesper-glint");
+    ASSERT_EQ(chown(theirs.c_str(), 4242, 4242), 0);
+    setenv("XDG_CACHE_HOME", theirs.c_str(), 1);
+    vrlShutDown();
+    said = packAndRead(dir / "blocker" / "datafile.pak");
+    EXPECT_NE(said.find(theirs.string() + " belongs to another user (uid 4242)"), std::string::npos) << said;
+    EXPECT_FALSE(fs::exists(theirs / "vesper-glint" / "datafile.pak"));
+}
+
+TEST(UnsafeFolder, OursAndRootsAloneAreSafeAndASharedFolderNeedsTheStickyBit) {
+    const fs::path dir = makeScratchDir("unsafe-folder");
+    EXPECT_EQ(unsafeFolderReason(dir.string()), "");
+    fs::create_directories(dir / "open" / "inner");
+    fs::permissions(dir / "open", fs::perms::all);
+    EXPECT_EQ(unsafeFolderReason((dir / "open" / "inner").string()),
+              (dir / "open").string() + " is writable by every user");
+    fs::permissions(dir / "open", fs::perms::sticky_bit, fs::perm_options::add);
+    EXPECT_EQ(unsafeFolderReason((dir / "open" / "inner").string()), "");
+    EXPECT_NE(unsafeFolderReason((dir / "absent").string()).find("No such file"), std::string::npos);
+    fs::remove_all(dir);
 }
 
 TEST_F(ResourcePacking, ACurrentArchiveIsLeftAloneAndAnOutdatedOrDamagedOneIsRepacked) {

@@ -10,6 +10,7 @@
 #include <set>
 
 #include "engine/absolute_path.h"
+#include "engine/output_file.h"
 #include "platform/signal_guard.h"
 #include "tools/capture/blocks.h"
 #include "tools/capture/character_picture.h"
@@ -17,7 +18,6 @@
 #include "tools/capture/frame_outputs.h"
 #include "tools/capture/frame_pipeline.h"
 #include "tools/capture/output_check.h"
-#include "tools/capture/output_file.h"
 #include "tools/capture/picture_figures.h"
 #include "tools/capture/png_writer.h"
 #include "tools/capture/progress_bar.h"

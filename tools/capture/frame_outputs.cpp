@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
+#include "engine/output_file.h"
 #include "tools/capture/cell_image.h"
 #include "tools/capture/character_picture.h"
-#include "tools/capture/output_file.h"
 #include "tools/capture/picture_figures.h"
 #include "tools/capture/png_writer.h"
 

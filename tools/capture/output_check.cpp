@@ -1,6 +1,7 @@
 #include "tools/capture/output_check.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -8,21 +9,26 @@
 
 #include "driver/data_folder.h"
 #include "engine/absolute_path.h"
+#include "engine/output_file.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string checkFileFolder(const std::string& option, const std::string& file) {
+// Checked as the file will be written (engine/output_file.h): an existing
+// FIFO or device needs no folder that takes new files, as it is written in
+// place.
+std::string checkFileOutput(const std::string& option, const std::string& file, NotRegular notRegular) {
     if (file.empty()) return {};
-    fs::path folder = fs::path(file).parent_path();
+    struct stat info {};
+    const bool exists = stat(file.c_str(), &info) == 0;
+    if (exists && S_ISDIR(info.st_mode)) return option + ": " + file + " is a folder, not a file";
+    const fs::path folder = fs::path(file).parent_path();
     std::error_code ec;
-    if (!fs::is_directory(folder, ec))
+    if (!exists && !fs::is_directory(folder, ec))
         return option + ": folder " + folder.string() + " does not exist";
-    if (fs::is_directory(file, ec)) return option + ": " + file + " is a folder, not a file";
-    if (!folderIsWritable(folder.string()))
-        return option + ": folder " + folder.string() + " is not writable";
-    return {};
+    const std::string problem = outputProblem(file, notRegular);
+    return problem.empty() ? "" : option + ": cannot write " + file + ": " + problem;
 }
 
 }  // namespace
@@ -60,7 +66,10 @@ std::string prepareOutputs(CaptureOptions& options) {
           FileOption{"--stats", &options.statsFile}}) {
         if (file.path->empty()) continue;
         *file.path = absolutePath(*file.path);
-        std::string error = checkFileFolder(file.name, *file.path);
+        // A video's index goes to its front at the end: it needs a file it can seek.
+        const NotRegular notRegular =
+            file.path == &options.videoFile ? NotRegular::FollowLink : NotRegular::WriteInPlace;
+        std::string error = checkFileOutput(file.name, *file.path, notRegular);
         if (!error.empty()) return error;
     }
     return {};

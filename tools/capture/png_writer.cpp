@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "tools/capture/output_file.h"
+#include "engine/output_file.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <cstring>
 #include <vector>
 
-#include "tools/capture/output_file.h"
+#include "engine/output_file.h"
 
 extern char** environ;
 
@@ -97,14 +97,20 @@ std::string findProgram(const std::string& program) {
 
 VideoWriter::VideoWriter(const std::string& ffmpeg, const std::string& file, int width, int height,
                          int fps, const std::string& song, int songOffsetMs)
-    : file_(file), temporary_(temporaryNameFor(file)), width_(width), height_(height) {
+    : file_(file), width_(width), height_(height) {
+    std::string reason;
+    // Its index goes to the front at the end, so the file must be seekable.
+    if (!output_.open(file, NotRegular::FollowLink, reason)) {
+        error_ = "cannot write " + file + ": " + reason;
+        return;
+    }
     int fds[2];
     if (pipe(fds) != 0) {
         error_ = std::string("cannot make a pipe for ffmpeg: ") + std::strerror(errno);
         return;
     }
     const std::vector<std::string> args =
-        ffmpegArguments(ffmpeg, temporary_, width, height, fps, song, songOffsetMs);
+        ffmpegArguments(ffmpeg, output_.writtenName(), width, height, fps, song, songOffsetMs);
     std::vector<char*> argv;
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
@@ -176,10 +182,11 @@ std::string VideoWriter::finish() {
         child_ = -1;
         if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
             if (error_.empty()) error_ = "ffmpeg failed (see its messages above)";
-        if (error_.empty())
-            error_ = commitTemporary(temporary_, file_);
-        else
-            discardTemporary(temporary_);
+        if (error_.empty()) {
+            const std::string reason = output_.commit();
+            if (!reason.empty()) error_ = "cannot write " + file_ + ": " + reason;
+        }
     }
+    output_.discard();
     return error_;
 }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "engine/output_file.h"
 #include "tools/capture/image.h"
 
 // The program as a shell would find it: a name with a slash as it stands,
@@ -19,8 +20,10 @@ class VideoWriter {
 public:
     // song: audio file to lay under the pictures, or empty for a silent
     // video; songOffsetMs: the song position of the first frame. ffmpeg
-    // writes a temporary file beside `file`, renamed to it by a successful
-    // finish and removed otherwise.
+    // writes a temporary file of ours beside `file` (engine/output_file.h),
+    // renamed to it by a successful finish and removed otherwise. A video
+    // is written at its end to the front, so `file` must be a regular file
+    // (or a link to one).
     VideoWriter(const std::string& ffmpeg, const std::string& file, int width, int height, int fps,
                 const std::string& song, int songOffsetMs);
     ~VideoWriter();
@@ -36,7 +39,7 @@ public:
 
 private:
     std::string file_;
-    std::string temporary_;
+    OutputFile output_;
     int width_;
     int height_;
     int pipe_ = -1;

@@ -1,0 +1,66 @@
+// The video writer against a machine shared with others and against
+// encoders that misbehave. Stand-in encoders are small shell scripts that
+// take the real one's arguments, the output file last.
+#include "tools/capture/video_writer.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class VideoWriterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = fs::path(::testing::TempDir()) / ("vg-video-writer-" + std::to_string(getpid()));
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+    // A stand-in encoder running `body` with $last set to its output file.
+    std::string encoder(const std::string& body) const {
+        const fs::path script = folder_ / "encoder";
+        std::ofstream(script) << "#!/bin/sh\nfor last; do :; done\n" << body << "\n";
+        chmod(script.c_str(), 0755);
+        return script.string();
+    }
+    static std::string contents(const fs::path& path) {
+        std::ifstream file(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    }
+    fs::path folder_;
+};
+
+RgbImage frame() { return RgbImage(4, 2); }
+
+TEST_F(VideoWriterTest, TheEncodersFileCannotBeRedirectedByAPlantedLink) {
+    // The name the encoder was once given (pid-based) points at a file of
+    // the victim's.
+    const fs::path victim = folder_ / "victim.txt";
+    std::ofstream(victim) << "precious";
+    fs::create_symlink(victim, folder_ / (".v.part-" + std::to_string(getpid()) + ".mp4"));
+    const fs::path video = folder_ / "v.mp4";
+    VideoWriter writer(encoder("cat > /dev/null; echo video > \"$last\""), video.string(), 4, 2, 30, "", 0);
+    ASSERT_EQ(writer.error(), "");
+    EXPECT_TRUE(writer.write(frame()));
+    EXPECT_EQ(writer.finish(), "");
+    EXPECT_EQ(contents(victim), "precious");
+    EXPECT_EQ(contents(video), "video\n");
+    EXPECT_FALSE(fs::is_symlink(fs::symlink_status(video)));
+}
+
+TEST_F(VideoWriterTest, AVideoIsNeverWrittenIntoAFifoOrDeviceAndTheyStay) {
+    const fs::path fifo = folder_ / "v.mp4";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    VideoWriter writer(encoder("cat > /dev/null"), fifo.string(), 4, 2, 30, "", 0);
+    EXPECT_NE(writer.error().find("it is a FIFO, not a regular file"), std::string::npos) << writer.error();
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(fifo)));
+}
+
+}  // namespace
