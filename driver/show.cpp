@@ -8,9 +8,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
 
 #include "driver/data_folder.h"
+#include "driver/display_choice.h"
 #include "driver/schedule.h"
 #include "driver/show_loading.h"
 #include "engine/frame.h"
@@ -18,7 +20,10 @@
 #include "platform/caca_display.h"
 #include "platform/console_input.h"
 #include "platform/frame_display.h"
+#include "platform/kitty_console.h"
 #include "platform/signal_guard.h"
+#include "platform/sixel_console.h"
+#include "platform/terminal_probe.h"
 #include "platform/truecolor_console.h"
 #include "platform/win_console.h"
 
@@ -47,12 +52,13 @@ caca_dither_t* openConsole() {
     return bitmap;
 }
 
-// The truecolor picture takes the terminal the way the console does: the
+// A picture on the raw terminal takes it the way the console does: the
 // engine's messages wait, keys go through the input pump. An error text
 // when the terminal cannot be taken over.
-std::string openTruecolor(TruecolorConsole& console) {
+std::string openTerminalConsole(TerminalConsole& console, const std::string& typedBefore) {
     std::string error = console.open();
     if (!error.empty()) return error;
+    console.addEarlyInput(typedBefore);
     vrlHoldMessages(1);
     consoleInputPump().attach(&console);
     vrlSetKeySource(pumpConsoleInput);
@@ -60,7 +66,7 @@ std::string openTruecolor(TruecolorConsole& console) {
     return {};
 }
 
-void closeTruecolor(TruecolorConsole& console) {
+void closeTerminalConsole(TerminalConsole& console) {
     consoleInputPump().attach(nullptr);
     console.close();
 }
@@ -95,25 +101,52 @@ void startSong(const ShowSettings& settings) {
     if (settings.startMs > 0) vrlSeek(settings.startMs);
 }
 
-// The truecolor show; false when the terminal could not be taken over
-// (said on stderr), so the caller falls back to the classic picture.
-bool playTruecolor(const ShowSettings& settings) {
-    const int fps = settings.framesPerSecond > 0 ? settings.framesPerSecond : kTruecolorDefaultFps;
-    TruecolorConsole console(settings.cells, fps);
-    const std::string error = openTruecolor(console);
+// The pictures drawn on the raw terminal, with their frame-rate caps.
+std::unique_ptr<TerminalConsole> makeTerminalConsole(DisplayKind kind, const ShowSettings& settings,
+                                                     const TerminalReplies& replies) {
+    const auto fps = [&](int picturesDefault) {
+        return settings.framesPerSecond > 0 ? settings.framesPerSecond : picturesDefault;
+    };
+    switch (kind) {
+        case DisplayKind::Truecolor:
+            return std::make_unique<TruecolorConsole>(settings.cells, fps(kTruecolorDefaultFps), replies);
+        case DisplayKind::Kitty:
+            return std::make_unique<KittyConsole>(fps(kKittyDefaultFps), replies, KittyTransfer::Direct);
+        case DisplayKind::Sixel:
+            return std::make_unique<SixelConsole>(fps(kSixelDefaultFps), replies);
+        case DisplayKind::Caca:
+            break;
+    }
+    return nullptr;
+}
+
+// A show on the raw terminal; false when the terminal could not be taken
+// over (said on stderr), so the caller falls back to the classic picture.
+bool playOnTerminal(DisplayKind kind, const ShowSettings& settings, const TerminalProbe& probe) {
+    const std::unique_ptr<TerminalConsole> console = makeTerminalConsole(kind, settings, probe.replies);
+    const std::string error = openTerminalConsole(*console, probe.typed);
     if (!error.empty()) {
-        std::fprintf(stderr, "vesper-glint: %s; showing the libcaca picture instead\n", error.c_str());
+        std::fprintf(stderr, "vesper-glint: the %s picture %s; showing the libcaca picture instead\n",
+                     displayName(kind), error.c_str());
         return false;
     }
     try {
         startSong(settings);
-        runFrames(console);
+        runFrames(*console);
     } catch (...) {
-        closeTruecolor(console);
+        closeTerminalConsole(*console);
         throw;
     }
-    closeTruecolor(console);
+    closeTerminalConsole(*console);
     return true;
+}
+
+// Which picture to draw: asks the terminal when the choice depends on its
+// answers, and says once why the picture is not the one asked for.
+DisplayKind chooseDisplay(const ShowSettings& settings, TerminalProbe& probe) {
+    const DisplayDecision decision = decideDisplayHere(settings.display, probe);
+    if (!decision.note.empty()) std::fprintf(stderr, "vesper-glint: %s\n", decision.note.c_str());
+    return decision.kind;
 }
 
 // The show reads its content by plain names from its working folder, so it
@@ -155,10 +188,12 @@ int runShow(const ShowSettings& settings) {
         // read or an open.
         loading.quitRequested = quitRequested;
         loading.progress = progress;
+        TerminalProbe probe;
+        DisplayKind kind = DisplayKind::Caca;
         if (!loadShow(loading)) {
             progress("\n");  // ends the loading line; no console was opened
-        } else if (!wantsTruecolor(settings.display, std::getenv("COLORTERM")) ||
-                   !playTruecolor(settings)) {
+        } else if ((kind = chooseDisplay(settings, probe)) == DisplayKind::Caca ||
+                   !playOnTerminal(kind, settings, probe)) {
             bitmap = openConsole();
             consoleOpen = true;
             startSong(settings);

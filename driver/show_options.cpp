@@ -17,7 +17,10 @@ the program (a build tree), else share/vesper-glint under its install prefix.
 The archive it packs goes into that folder, or into $XDG_CACHE_HOME/vesper-glint
 (default ~/.cache/vesper-glint) when the folder is read-only.
 CACA_DRIVER chooses libcaca's output driver when --driver is not given.
---display auto takes the truecolor picture when COLORTERM is truecolor or 24bit.)";
+--display auto asks the terminal: kitty where it answers the graphics query,
+else sixel where it reports sixel graphics with enough colour registers, else
+truecolor when COLORTERM is truecolor or 24bit, else caca. Inside tmux or
+screen it does not choose kitty or sixel.)";
 
 bool allDigits(const std::string& text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -66,10 +69,13 @@ void declareShowOptions(CLI::App& app, ShowSettings& settings) {
                settings.display = chooseValue<DisplayChoice>("--display", name,
                                                              {{"caca", DisplayChoice::Caca},
                                                               {"truecolor", DisplayChoice::Truecolor},
+                                                              {"kitty", DisplayChoice::Kitty},
+                                                              {"sixel", DisplayChoice::Sixel},
                                                               {"auto", DisplayChoice::Auto}});
            },
            "caca (default): libcaca's characters; truecolor: 24-bit colour cells filling the "
-           "terminal; auto: truecolor where the terminal says it has 24-bit colour")
+           "terminal; kitty: the frame's pixels through the terminal graphics protocol; sixel: the "
+           "frame's pixels as sixel images; auto: the best of these the terminal shows")
         ->type_name("NAME");
     app.add_option_function<std::string>(
            "--cells",
@@ -84,19 +90,14 @@ void declareShowOptions(CLI::App& app, ShowSettings& settings) {
                    parseWholeNumber("--fps", text, 1, 1000, settings.framesPerSecond);
                if (!error.empty()) refuseValue(error);
            },
-           "at most N frames a second (default: 60 for truecolor, no cap for libcaca)")
+           "at most N frames a second (default: 60 for truecolor and kitty, 30 for sixel, no cap "
+           "for libcaca)")
         ->type_name("N");
     for (CLI::Option* option : app.get_options())
         option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
 }
 
 }  // namespace
-
-bool wantsTruecolor(DisplayChoice choice, const char* colorterm) {
-    if (choice != DisplayChoice::Auto) return choice == DisplayChoice::Truecolor;
-    const std::string value = colorterm ? colorterm : "";
-    return value == "truecolor" || value == "24bit";
-}
 
 std::string parseSongPosition(const std::string& text, int& ms) {
     const std::string range = "option --start needs a position from 0 to " +

@@ -7,8 +7,9 @@
 #include "render/cell_picture.h"
 
 // Which picture the show draws: libcaca's characters, our own 24-bit colour
-// cells, or the second where the terminal says it shows 24-bit colour.
-enum class DisplayChoice { Caca, Truecolor, Auto };
+// cells, the frame's own pixels through the terminal graphics protocol or
+// as sixels, or the best of these the terminal says it shows.
+enum class DisplayChoice { Caca, Truecolor, Kitty, Sixel, Auto };
 
 struct ShowSettings {
     std::string dataFolder;  // --data; empty: search (driver/data_folder.h)
@@ -17,15 +18,13 @@ struct ShowSettings {
     std::string driver;      // --driver: libcaca's output driver; empty: its own choice
     DisplayChoice display = DisplayChoice::Caca;  // --display
     CellShape cells = CellShape::HalfBlock;       // --cells, for the truecolor picture
-    int framesPerSecond = 0;  // --fps; 0: none for libcaca, 60 for truecolor
+    int framesPerSecond = 0;  // --fps; 0: the picture's own default
 };
 
-// The truecolor picture's frame-rate cap when --fps is not given.
+// The frame-rate caps when --fps is not given; libcaca's picture has none.
 constexpr int kTruecolorDefaultFps = 60;
-
-// True when the choice, with the terminal's COLORTERM value (null when
-// unset), means the truecolor picture.
-bool wantsTruecolor(DisplayChoice choice, const char* colorterm);
+constexpr int kKittyDefaultFps = 60;
+constexpr int kSixelDefaultFps = 30;
 
 struct ShowCommandLine {
     ShowSettings settings;

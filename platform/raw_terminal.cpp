@@ -19,10 +19,11 @@ namespace {
 // the right edge (a cell written in the last column must not scroll).
 constexpr std::string_view kEnterBytes = "\x1b[22;0t\x1b[?1049h\x1b[?25l\x1b[?7l";
 // CAN first: it cancels an escape sequence cut off in the middle, so the
-// rest is read as written. Then end any synchronized update, default
-// colours, wrap, cursor, main screen, and the title pushed before.
-constexpr std::string_view kRestoreBytes =
-    "\x18\x1b[?2026l\x1b[0m\x1b[?7h\x1b[?25h\x1b[?1049l\x1b[23;0t";
+// rest is read as written. Then what the picture asks to undo, end any
+// synchronized update, default colours, wrap, cursor, main screen, and the
+// title pushed before.
+constexpr char kCancel = '\x18';
+constexpr std::string_view kRestoreBytes = "\x1b[?2026l\x1b[0m\x1b[?7h\x1b[?25h\x1b[?1049l\x1b[23;0t";
 
 // How long closing waits for a slow terminal to take the last bytes.
 constexpr int kCloseTimeoutMs = 1000;
@@ -86,10 +87,10 @@ bool terminalHungUp(int fd) {
 
 RawTerminal::~RawTerminal() { close(); }
 
-std::string RawTerminal::open() {
+std::string RawTerminal::open(std::string_view enter, std::string_view leave) {
     if (open_) return {};
     if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO) || !sameDevice(STDIN_FILENO, STDOUT_FILENO))
-        return "the truecolor picture needs one terminal on standard input and output";
+        return "needs one terminal on standard input and output";
     if (tcgetattr(STDIN_FILENO, &saved_) != 0) return "cannot read the terminal's modes";
     output_ = openOwnDescriptor(STDOUT_FILENO, O_WRONLY);
     input_ = openOwnDescriptor(STDIN_FILENO, O_RDONLY);
@@ -98,8 +99,19 @@ std::string RawTerminal::open() {
         closeDescriptor(input_);
         return "cannot open the terminal for reading and writing";
     }
+    restore_.clear();
+    restore_.push_back(kCancel);
+    restore_.append(leave);
+    restore_.append(kRestoreBytes);
+    enter_.clear();
+    enter_.append(kEnterBytes);
+    enter_.append(enter);
     // A fatal signal from here on puts the modes and the screen back.
-    armTerminalRestore(STDOUT_FILENO, &saved_, kRestoreBytes);
+    if (!armTerminalRestore(STDOUT_FILENO, &saved_, restore_)) {
+        closeDescriptor(output_);
+        closeDescriptor(input_);
+        return "cannot prepare the terminal's restore";
+    }
     const termios raw = rawModes(saved_);
     if (tcsetattr(STDIN_FILENO, TCSANOW, &raw) != 0) {
         disarmTerminalRestore();
@@ -108,7 +120,7 @@ std::string RawTerminal::open() {
         return "cannot switch the terminal to raw input";
     }
     // A stop gives all of it back the same way; continuing takes it again.
-    armTerminalResume(kEnterBytes);
+    armTerminalResume(enter_);
     continues_ = continuedCount();
     gone_ = false;
     struct sigaction action = {};
@@ -118,7 +130,7 @@ std::string RawTerminal::open() {
     sigaction(SIGWINCH, &action, &g_previousResizeAction);
     g_resized = 0;
     open_ = true;
-    writeWithin(output_, kEnterBytes, kCloseTimeoutMs);
+    writeWithin(output_, enter_, kCloseTimeoutMs);
     return {};
 }
 
@@ -128,15 +140,13 @@ void RawTerminal::close() {
     // A frame cut off mid-way would swallow the restoring bytes.
     writeWithin(output_, pending_, kCloseTimeoutMs);
     pending_.clear();
-    writeWithin(output_, kRestoreBytes, kCloseTimeoutMs);
+    writeWithin(output_, restore_, kCloseTimeoutMs);
     tcsetattr(STDIN_FILENO, TCSADRAIN, &saved_);
     disarmTerminalRestore();
     sigaction(SIGWINCH, &g_previousResizeAction, nullptr);
     closeDescriptor(output_);
     closeDescriptor(input_);
 }
-
-std::string_view RawTerminal::restoreBytes() { return kRestoreBytes; }
 
 TerminalSize RawTerminal::size() const {
     winsize window{};
@@ -145,6 +155,7 @@ TerminalSize RawTerminal::size() const {
         window.ws_col > 0 && window.ws_row > 0) {
         size.columns = window.ws_col;
         size.rows = window.ws_row;
+        size.pixels = {window.ws_xpixel, window.ws_ypixel};
     }
     return size;
 }

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "render/cell_fit.h"
+
 // True when the terminal on `fd` has hung up: its window or pane closed,
 // which a show started without a controlling terminal (setsid) is never
 // sent SIGHUP for.
@@ -19,6 +21,7 @@ bool terminalHungUp(int fd);
 struct TerminalSize {
     int columns = 80;
     int rows = 24;
+    PixelSize pixels;  // the text area, where the kernel knows it
 };
 
 class RawTerminal {
@@ -28,18 +31,25 @@ public:
     RawTerminal(const RawTerminal&) = delete;
     RawTerminal& operator=(const RawTerminal&) = delete;
 
-    // Takes over the terminal on standard input and output. Returns an
-    // error text, empty on success; on failure nothing was changed.
-    std::string open();
+    // Takes over the terminal on standard input and output. `enter` is
+    // sent after the terminal is taken over (and again after a stop),
+    // `leave` before it is given back (on every way out, a stop's and a
+    // fatal signal's too): what a picture sets up beyond the screen and
+    // cursor, and undoes. Returns an error text that follows the picture's
+    // name ("needs one terminal ..."), empty on success; on failure nothing
+    // was changed.
+    std::string open(std::string_view enter = {}, std::string_view leave = {});
     // Finishes any frame still being sent, then restores. Safe to repeat.
     void close();
     bool isOpen() const { return open_; }
 
-    // The bytes that undo what open() sent. While open, the signal guard
-    // holds them and the saved modes for a fatal signal.
-    static std::string_view restoreBytes();
+    // The bytes that undo what open() sent, `leave` among them. While
+    // open, the signal guard holds them and the saved modes for a fatal
+    // signal or a stop.
+    std::string_view restoreBytes() const { return restore_; }
 
-    // The window size; 80 x 24 when the terminal does not say.
+    // The window size; 80 x 24 when the terminal does not say, and its
+    // pixels where the terminal told the kernel.
     TerminalSize size() const;
     // True once after each change of the window size.
     bool takeResize();
@@ -78,5 +88,7 @@ private:
     int input_ = -1;
     unsigned continues_ = 0;  // continuedCount() last seen
     termios saved_{};
+    std::string enter_;
+    std::string restore_;
     std::string pending_;
 };

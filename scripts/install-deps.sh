@@ -6,9 +6,10 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libcaca-dev libncurses-dev libsdl2-dev libvorbis-dev libkissfft-dev libturbojpeg0-dev libzip-dev
-  libebur128-dev libfreetype-dev libpng-dev fonts-dejavu-core
+  libebur128-dev libfreetype-dev libpng-dev zlib1g-dev libsixel-dev fonts-dejavu-core
   libgtest-dev libbenchmark-dev libcli11-dev help2man
   tmux unzip clang libclang-rt-14-dev lintian ffmpeg
+  xvfb xterm kitty x11-apps x11-utils imagemagick xdotool
 )
 
 missing=()

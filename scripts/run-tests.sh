@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs every test: the release tree's unit and end-to-end tests, the
-# sanitizer tree's unit tests, and the full-show test. The full show takes
-# 333 s of wall clock but only one core, so it runs beside the sanitizer
-# build instead of after it. Ends with one line of totals.
+# sanitizer tree's unit tests, the full-show test and the tests in real
+# terminals on a virtual X server. The full show takes 333 s of wall clock
+# but only one core, and the terminals mostly wait for each other, so both
+# run beside the sanitizer build instead of after it. Ends with one line of
+# totals.
 set -uo pipefail
 
 build=${BUILD:-build}
@@ -11,15 +13,15 @@ jobs=${JOBS:-$(nproc)}
 logs=$(mktemp -d)
 trap 'rm -rf "$logs"' EXIT
 
-(cd "$build" && ctest --output-on-failure -L long > "$logs/long.log" 2>&1) &
+(cd "$build" && ctest --output-on-failure -j 2 -L 'long|x11' > "$logs/long.log" 2>&1) &
 long_pid=$!
 
 failed=0
-(cd "$build" && ctest --output-on-failure -j "$jobs" -LE long) | tee "$logs/release.log" || failed=1
+(cd "$build" && ctest --output-on-failure -j "$jobs" -LE 'long|x11') | tee "$logs/release.log" || failed=1
 make --no-print-directory build-asan BUILD="$build" ASAN_BUILD="$asan" || failed=1
 (cd "$asan" && ctest --output-on-failure -j "$jobs" -L unit) | tee "$logs/asan.log" || failed=1
 
-echo "Waiting for the full-show test..."
+echo "Waiting for the full-show test and the terminals under X..."
 wait "$long_pid" || failed=1
 cat "$logs/long.log"
 

@@ -44,21 +44,13 @@ TEST(ShowOptions, EveryOptionLandsInTheSettings) {
     EXPECT_EQ(picture.settings.cells, CellShape::Sextant);
     EXPECT_EQ(picture.settings.framesPerSecond, 30);
     EXPECT_EQ(parse({"--display=auto"}).settings.display, DisplayChoice::Auto);
+    EXPECT_EQ(parse({"--display=kitty"}).settings.display, DisplayChoice::Kitty);
+    EXPECT_EQ(parse({"--display", "sixel"}).settings.display, DisplayChoice::Sixel);
     EXPECT_EQ(parse({"--display=truecolor", "--display=caca"}).settings.display, DisplayChoice::Caca);
     EXPECT_EQ(parse({"--cells", "quadrant"}).settings.cells, CellShape::Quadrant);
     EXPECT_EQ(parse({"--cells", "sextant", "--cells", "half"}).settings.cells, CellShape::HalfBlock);
 }
 
-TEST(ShowOptions, AutoDisplayFollowsTheTerminalsColourDepth) {
-    for (const char* deep : {"truecolor", "24bit"}) {
-        EXPECT_TRUE(wantsTruecolor(DisplayChoice::Auto, deep)) << deep;
-        EXPECT_FALSE(wantsTruecolor(DisplayChoice::Caca, deep)) << "an explicit choice wins";
-    }
-    for (const char* shallow : {"", "yes", "256", "TRUECOLOR", "truecolor "})
-        EXPECT_FALSE(wantsTruecolor(DisplayChoice::Auto, shallow)) << shallow;
-    EXPECT_FALSE(wantsTruecolor(DisplayChoice::Auto, nullptr));
-    EXPECT_TRUE(wantsTruecolor(DisplayChoice::Truecolor, nullptr));
-}
 
 TEST(ShowOptions, HelpAndVersionArePrintedNotPlayed) {
     const ShowCommandLine help = parse({"--help"});
@@ -91,7 +83,7 @@ TEST(ShowOptions, BadOptionsGiveOneLineThatSaysWhatIsWrong) {
         {{"--start", "1:30:00"}, "minutes:seconds"},
         {{"--data", ""}, "option --data needs a folder name"},
         {{"--driver", "teletype"}, "no driver \"teletype\""},
-        {{"--display", "vga"}, "caca, truecolor or auto, not \"vga\""},
+        {{"--display", "vga"}, "caca, truecolor, kitty, sixel or auto, not \"vga\""},
         {{"--display"}, "option --display needs a value"},
         {{"--cells", "braille"}, "half, quadrant or sextant, not \"braille\""},
         {{"--fps", "0"}, "between 1 and 1000"},

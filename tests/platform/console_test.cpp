@@ -18,6 +18,7 @@
 #include "platform/console_input.h"
 #include "platform/truecolor_console.h"
 #include "platform/win_console.h"
+#include "tests/platform/terminal_child.h"
 
 namespace {
 
@@ -29,66 +30,6 @@ std::pair<std::uint32_t, std::uint32_t> cellAt(caca_canvas_t* canvas, int x, int
 bool haveDriver(const char* name) {
     const std::vector<std::string> drivers = consoleDrivers();
     return std::find(drivers.begin(), drivers.end(), name) != drivers.end();
-}
-
-struct ChildRun {
-    int status = -1;
-    std::string written;  // what the child wrote to its terminal
-};
-
-// Runs `body` in a child whose standard input and output are a fresh
-// pseudo-terminal of 80 columns and `rows` rows, reading the terminal's
-// side as it goes so a display that writes much never blocks. Each time the
-// child calls its `ready` the next of `typed` is typed into the terminal.
-// The child's exit status is body's result.
-using Ready = std::function<void()>;
-ChildRun runOnTerminal(const std::function<int(const Ready&)>& body, unsigned short rows = 50,
-                       std::vector<std::string> typed = {}) {
-    ChildRun run;
-    winsize size{};
-    size.ws_col = 80;
-    size.ws_row = rows;
-    int readyPipe[2];
-    if (pipe(readyPipe) != 0) return run;
-    int master = -1;
-    std::fflush(nullptr);
-    const pid_t child = forkpty(&master, nullptr, nullptr, &size);
-    if (child == 0) {
-        close(readyPipe[0]);
-        _exit(body([&] { (void)!write(readyPipe[1], "r", 1); }));
-    }
-    close(readyPipe[1]);
-    if (child < 0) return run;
-    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
-    fcntl(readyPipe[0], F_SETFL, fcntl(readyPipe[0], F_GETFL) | O_NONBLOCK);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    std::size_t nextTyped = 0;
-    char buffer[4096];
-    for (;;) {
-        ssize_t got;
-        while ((got = read(master, buffer, sizeof buffer)) > 0) run.written.append(buffer, got);
-        char signal;
-        if (read(readyPipe[0], &signal, 1) == 1 && nextTyped < typed.size()) {
-            const std::string& keys = typed[nextTyped++];
-            if (write(master, keys.data(), keys.size()) != static_cast<ssize_t>(keys.size())) break;
-        }
-        if (waitpid(child, &run.status, WNOHANG) == child) break;
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(child, SIGKILL);
-            waitpid(child, &run.status, 0);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    ssize_t got;
-    while ((got = read(master, buffer, sizeof buffer)) > 0) run.written.append(buffer, got);
-    close(master);
-    close(readyPipe[0]);
-    return run;
-}
-
-bool exitedWith(const ChildRun& run, int code) {
-    return WIFEXITED(run.status) && WEXITSTATUS(run.status) == code;
 }
 
 TEST(TerminalCursor, HiddenAndShownAgainOnTheTerminal) {

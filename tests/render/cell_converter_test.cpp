@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cmath>
 #include <random>
 #include <set>
 #include <vector>
@@ -262,6 +263,57 @@ TEST(CellFit, KeepsTheFramesShapeCentredInAnyTerminal) {
             // rounds up to a whole row).
             ASSERT_LE(std::abs(area.rows * 16 - area.columns * 5), area.columns == 1 ? 11 : 8)
                 << columns << " x " << rows;
+        }
+    }
+}
+
+// Where the terminal reports its pixels, the picture is 8 : 5 in pixels
+// whatever the cells' shape; cells of exactly 1 : 2 give what the guess
+// gives, and a report of nothing (or of nonsense) falls back to the guess.
+TEST(CellFit, TakesTheCellShapeFromTheReportedPixels) {
+    struct Case {
+        int columns, rows;
+        PixelSize pixels;
+        CellArea expected;
+    };
+    const Case cases[] = {
+        {100, 56, {1000, 1120}, {0, 12, 100, 31}},  // 10 x 20 cells: the guess
+        {100, 50, {900, 850}, {0, 8, 100, 33}},     // 9 x 17: 33.09 rows
+        {80, 50, {800, 500}, {0, 0, 80, 50}},       // square cells
+        {80, 24, {640, 384}, {2, 0, 76, 24}},       // 8 x 16, height decides
+        {200, 60, {1400, 1020}, {0, 4, 200, 51}},   // 7 x 17: 51.47 rows
+        {100, 56, {0, 1120}, {0, 12, 100, 31}},     // half a report: the guess
+        {100, 56, {70000, 1120}, {0, 12, 100, 31}}, // more than the kernel can say
+    };
+    for (const Case& c : cases) {
+        const CellArea area = fitPicture(c.columns, c.rows, c.pixels);
+        EXPECT_EQ(area.column, c.expected.column) << c.columns << " x " << c.rows;
+        EXPECT_EQ(area.row, c.expected.row) << c.columns << " x " << c.rows;
+        EXPECT_EQ(area.columns, c.expected.columns) << c.columns << " x " << c.rows;
+        EXPECT_EQ(area.rows, c.expected.rows) << c.columns << " x " << c.rows;
+    }
+    // Any cell shape: inside the terminal, and 8 : 5 in pixels to within
+    // half a row (or one row for a one-column picture).
+    for (int cellWidth = 4; cellWidth <= 24; cellWidth += 5) {
+        for (int cellHeight = 6; cellHeight <= 40; cellHeight += 7) {
+            for (int columns = 1; columns < 300; columns += 37) {
+                for (int rows = 1; rows < 90; rows += 11) {
+                    const PixelSize pixels{columns * cellWidth, rows * cellHeight};
+                    const CellArea area = fitPicture(columns, rows, pixels);
+                    ASSERT_LE(area.column + area.columns, columns);
+                    ASSERT_LE(area.row + area.rows, rows);
+                    const double wantedRows = area.columns * cellWidth * 5.0 / 8.0 / cellHeight;
+                    // (A picture forced to one column may not fit at all.)
+                    if (wantedRows >= 1.0 && area.columns * cellWidth * 5 <= rows * cellHeight * 8) {
+                        ASSERT_LE(std::abs(area.rows - wantedRows), 0.5)
+                            << cellWidth << "x" << cellHeight << " cells, " << columns << " x " << rows;
+                    }
+                    ASSERT_TRUE(area.columns == columns ||
+                                (area.columns + 1) * cellWidth * 5 > rows * cellHeight * 8)
+                        << "the picture could be wider: " << cellWidth << "x" << cellHeight << " cells, "
+                        << columns << " x " << rows;
+                }
+            }
         }
     }
 }

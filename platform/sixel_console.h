@@ -1,0 +1,53 @@
+#pragma once
+// The frame as a sixel image, drawn in place in the middle of the window.
+// The terminal does not scale sixels, so the image is made at the size the
+// picture takes in the window's pixels (from the kernel, the terminal's
+// answer, or a guess of 10 x 20 pixels a cell), its height a multiple of
+// six and never more than the terminal's largest image.
+//
+// Where the image lands and where the cursor goes afterwards differ between
+// terminals (the sixel display mode, which xterm turns around), so the mode
+// is set to draw at the cursor, the cursor is saved and put back around
+// every image, and the bottom row is left free so that no terminal scrolls.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/sixel_encoder.h"
+#include "platform/terminal_console.h"
+#include "render/cell_fit.h"
+
+// Where the image goes: its top left cell and its size in pixels.
+struct SixelPlacement {
+    int column = 0;
+    int row = 0;
+    int width = 6;
+    int height = 6;
+};
+
+// The image for a window of `columns` x `rows` cells and `pixels` pixels
+// (a guess of 10 x 20 a cell when unknown), at most `limit` where known.
+SixelPlacement placeSixelImage(int columns, int rows, PixelSize pixels, PixelSize limit);
+
+// The image drawn in place: the cursor saved, moved to the placement's
+// top left cell, the image, the cursor put back. The encoder's last image.
+void appendSixelInPlace(std::string& out, const SixelPlacement& placement, std::string_view image);
+
+class SixelConsole : public TerminalConsole {
+public:
+    SixelConsole(int framesPerSecond, const TerminalReplies& replies);
+
+    const SixelPlacement& placement() const { return placement_; }
+
+private:
+    std::string enterBytes() const override;
+    std::string leaveBytes() const override;
+    void fit(const TerminalSize& size) override;
+    std::string_view encode(const std::uint32_t* frame, std::string_view title) override;
+
+    SixelEncoder encoder_;
+    SixelPlacement placement_;
+    bool clear_ = true;
+    std::string picture_;
+    std::string bytes_;
+};

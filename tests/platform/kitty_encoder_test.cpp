@@ -1,0 +1,151 @@
+#include "platform/kitty_encoder.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/base64.h"
+
+namespace {
+
+constexpr int kPixels = 320 * 200;
+
+std::vector<std::uint32_t> testFrame(unsigned seed) {
+    std::vector<std::uint32_t> frame(kPixels);
+    std::mt19937 random(seed);
+    for (int i = 0; i < kPixels; ++i) {
+        // Smooth areas and noise, and junk in the unused top byte.
+        const std::uint32_t x = static_cast<std::uint32_t>(i % 320), y = static_cast<std::uint32_t>(i / 320);
+        frame[i] = (i % 3 == 0 ? random() : (x | y << 8 | (x ^ y) << 16)) | 0xAB000000u;
+    }
+    return frame;
+}
+
+std::string rgbOf(const std::vector<std::uint32_t>& frame) {
+    std::string rgb;
+    for (std::uint32_t pixel : frame) {
+        rgb += static_cast<char>(pixel & 0xFF);
+        rgb += static_cast<char>(pixel >> 8 & 0xFF);
+        rgb += static_cast<char>(pixel >> 16 & 0xFF);
+    }
+    return rgb;
+}
+
+struct Command {
+    std::string control;
+    std::string payload;
+};
+
+// The graphics commands in `bytes`, and what stands outside them.
+std::vector<Command> commandsIn(std::string_view bytes, std::string& outside) {
+    std::vector<Command> commands;
+    std::size_t at = 0;
+    for (;;) {
+        const std::size_t start = bytes.find("\x1b_G", at);
+        outside += bytes.substr(at, start == std::string_view::npos ? std::string_view::npos : start - at);
+        if (start == std::string_view::npos) break;
+        const std::size_t end = bytes.find("\x1b\\", start);
+        EXPECT_NE(end, std::string_view::npos) << "an unterminated command";
+        if (end == std::string_view::npos) break;
+        const std::string_view body = bytes.substr(start + 3, end - start - 3);
+        const std::size_t semicolon = body.find(';');
+        commands.push_back({std::string(body.substr(0, semicolon)),
+                            semicolon == std::string_view::npos ? "" : std::string(body.substr(semicolon + 1))});
+        at = end + 2;
+    }
+    return commands;
+}
+
+// The payload of a chunked transmission, checking the chunk rules on the way.
+std::string joinChunks(const std::vector<Command>& commands) {
+    std::string payload;
+    for (std::size_t i = 0; i < commands.size(); ++i) {
+        const bool last = i + 1 == commands.size();
+        EXPECT_NE(commands[i].control.find(last ? "m=0" : "m=1"), std::string::npos) << i;
+        EXPECT_LE(commands[i].payload.size(), kKittyChunkBytes) << i;
+        EXPECT_EQ(commands[i].payload.size() % 4, 0u) << "a chunk must hold whole base64 groups";
+        if (i > 0) {
+            EXPECT_EQ(commands[i].control.find("a="), std::string::npos) << "keys only in the first chunk";
+        }
+        payload += commands[i].payload;
+    }
+    return payload;
+}
+
+TEST(KittyEncoder, TheDirectPayloadIsTheFrameExactly) {
+    const std::vector<std::uint32_t> frame = testFrame(1);
+    KittyEncoder encoder(KittyTransfer::Direct);
+    std::string outside;
+    const std::vector<Command> commands = commandsIn(encoder.encodeFrame(frame.data(), {3, 5, 40, 13}), outside);
+    ASSERT_GT(commands.size(), 1u);
+    EXPECT_EQ(outside, "\x1b[6;4H") << "the cursor goes to the box's top left cell";
+    for (const char* key : {"a=T", "f=24", "s=320", "v=200", "c=40", "r=13", "C=1", "q=2"})
+        EXPECT_NE(commands[0].control.find(key), std::string::npos) << key;
+    EXPECT_NE(commands[0].control.find("i=" + std::to_string(kKittyImageId)), std::string::npos);
+    EXPECT_NE(commands[0].control.find("p=" + std::to_string(kKittyPlacementId)), std::string::npos);
+    const std::optional<std::string> decoded = base64Decode(joinChunks(commands));
+    ASSERT_TRUE(decoded);
+    EXPECT_TRUE(*decoded == rgbOf(frame)) << "the pixels differ";
+}
+
+TEST(KittyEncoder, TheCompressedPayloadInflatesToTheFrameExactly) {
+    for (unsigned seed : {2u, 3u}) {
+        const std::vector<std::uint32_t> frame = testFrame(seed);
+        KittyEncoder encoder(KittyTransfer::Compressed);
+        std::string outside;
+        const std::vector<Command> commands = commandsIn(encoder.encodeFrame(frame.data(), {0, 0, 80, 25}), outside);
+        ASSERT_FALSE(commands.empty());
+        EXPECT_NE(commands[0].control.find("o=z"), std::string::npos);
+        const std::optional<std::string> deflated = base64Decode(joinChunks(commands));
+        ASSERT_TRUE(deflated);
+        std::string inflated(kKittyFrameBytes, '\0');
+        uLongf size = static_cast<uLongf>(inflated.size());
+        ASSERT_EQ(uncompress(reinterpret_cast<Bytef*>(inflated.data()), &size,
+                             reinterpret_cast<const Bytef*>(deflated->data()), static_cast<uLong>(deflated->size())),
+                  Z_OK);
+        EXPECT_EQ(size, kKittyFrameBytes);
+        EXPECT_TRUE(inflated == rgbOf(frame)) << "the pixels differ";
+    }
+}
+
+TEST(KittyEncoder, SharedMemoryNamesTheObjectAndItsSize) {
+    const std::vector<std::uint32_t> frame = testFrame(4);
+    KittyEncoder encoder(KittyTransfer::SharedMemory);
+    std::string outside;
+    const std::vector<Command> commands =
+        commandsIn(encoder.encodeFrame(frame.data(), {1, 2, 10, 4}, "/vesper-glint-1-2"), outside);
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_NE(commands[0].control.find("t=s"), std::string::npos);
+    EXPECT_NE(commands[0].control.find("S=192000"), std::string::npos);
+    EXPECT_EQ(base64Decode(commands[0].payload), "/vesper-glint-1-2");
+    std::string rgb(encoder.rgb().begin(), encoder.rgb().end());
+    EXPECT_TRUE(rgb == rgbOf(frame)) << "the object's pixels differ";
+}
+
+TEST(KittyEncoder, TheImageIsDeletedWithItsData) {
+    std::string outside;
+    const std::vector<Command> commands = commandsIn(kittyDeleteImage(), outside);
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(outside, "");
+    EXPECT_EQ(commands[0].control, "a=d,d=I,i=" + std::to_string(kKittyImageId) + ",q=2");
+}
+
+TEST(Base64, RoundTripsEveryLengthAndRefusesBrokenText) {
+    std::mt19937 random(64);
+    for (std::size_t length = 0; length < 40; ++length) {
+        std::string bytes(length, '\0');
+        for (char& c : bytes) c = static_cast<char>(random());
+        const std::string text = base64Encode(bytes);
+        EXPECT_EQ(text.size(), (length + 2) / 3 * 4);
+        EXPECT_EQ(base64Decode(text), bytes) << length;
+    }
+    EXPECT_EQ(base64Encode("Man"), "TWFu");
+    EXPECT_EQ(base64Encode("Ma"), "TWE=");
+    EXPECT_EQ(base64Encode("M"), "TQ==");
+    for (const char* broken : {"TWF", "TW=u", "T!Fu", "===="}) EXPECT_FALSE(base64Decode(broken)) << broken;
+}
+
+}  // namespace

@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+#include <sixel/sixel.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/vrl.h"
+#include "platform/console_input.h"
+#include "platform/kitty_console.h"
+#include "platform/sixel_console.h"
+#include "platform/terminal_probe.h"
+#include "platform/truecolor_console.h"
+#include "tests/platform/terminal_child.h"
+
+namespace {
+
+// What kitty 0.26 answered terminalQuestions() under Xvfb.
+const std::string kKittyAnswers =
+    "\x1b_Gi=32;OK\x1b\\\x1b_Gi=31;OK\x1b\\\x1b[?2026;2$y\x1b[?80;0$y\x1b[4;391;637t\x1b[6;17;7t\x1b[?62;c";
+
+std::vector<std::uint32_t> quarterFrame() {
+    // Left half red, right half blue, bottom quarter white.
+    std::vector<std::uint32_t> frame(320 * 200);
+    for (int i = 0; i < 320 * 200; ++i) frame[i] = i / 320 >= 150 ? 0xFFFFFF : i % 320 < 160 ? 0x0000FF : 0xFF0000;
+    return frame;
+}
+
+// The terminal answers once it sees the questions' last one, with keys
+// typed between two of its answers.
+std::string answerAs(const std::string& answers, std::string_view written, bool& answered) {
+    if (answered || written.find("\x1b[c") == std::string_view::npos) return {};
+    answered = true;
+    const std::size_t between = answers.find("\x1b[", answers.size() / 2);
+    return answers.substr(0, between) + "\x1b[C " + answers.substr(between);
+}
+
+TEST(TerminalProbe, AnswersAreReadAndTheKeysTypedMeanwhileKept) {
+    TerminalSetup setup;
+    bool answered = false;
+    setup.answer = [&](std::string_view written) { return answerAs(kKittyAnswers, written, answered); };
+    const ChildRun run = runOnTerminal(
+        [](const Ready&) {
+            const TerminalProbe probe = probeTerminal();
+            if (!probe.asked) return 10;
+            if (!probe.replies.deviceAttributes) return 1;
+            if (!probe.replies.kittyGraphics || probe.replies.cell.width != 7) return 2;
+            if (probe.typed != "\x1b[C ") return 3;
+            // The shared-memory probe object is gone either way.
+            return 0;
+        },
+        setup);
+    EXPECT_TRUE(exitedWith(run, 0)) << "status " << run.status
+                                    << " (1: no end marker, 2: answers lost, 3: typed keys lost)";
+    EXPECT_NE(run.written.find("\x1b_Gi=31,s=1,v=1,a=q"), std::string::npos);
+    EXPECT_NE(run.written.find("a=q,t=s"), std::string::npos) << "no shared-memory probe";
+    EXPECT_EQ(run.written.find("^["), std::string::npos) << "answers echoed";
+}
+
+TEST(TerminalProbe, ASilentTerminalCostsTheWaitAndNoMore) {
+    const ChildRun run = runOnTerminal([](const Ready&) {
+        const auto start = std::chrono::steady_clock::now();
+        const TerminalProbe probe = probeTerminal();
+        const auto took = std::chrono::steady_clock::now() - start;
+        if (!probe.asked || probe.replies.deviceAttributes) return 1;
+        if (took < kTerminalProbeWait) return 2;
+        // A loaded machine may be late to wake; a hang is not late.
+        if (took > kTerminalProbeWait + std::chrono::seconds(2)) return 3;
+        return 0;
+    });
+    EXPECT_TRUE(exitedWith(run, 0)) << "status " << run.status;
+}
+
+TEST(TerminalProbe, NothingIsAskedWithoutATerminal) {
+    const auto start = std::chrono::steady_clock::now();
+    const TerminalProbe probe = probeTerminal();  // the test's stdin is no terminal in CI
+    if (isatty(STDIN_FILENO) && isatty(STDOUT_FILENO)) GTEST_SKIP() << "run from a terminal";
+    EXPECT_FALSE(probe.asked);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, kTerminalProbeWait);
+}
+
+TEST(KittyConsole, DrawsInTheBoxFittedToTheRealCellsAndDeletesTheImageOnClose) {
+    // 100 x 50 cells of 9 x 17 pixels: 100 x 33 cells make 8 : 5.
+    TerminalSetup setup;
+    setup.columns = 100;
+    setup.rows = 50;
+    setup.pixelWidth = 900;
+    setup.pixelHeight = 850;
+    const ChildRun run = runOnTerminal(
+        [](const Ready&) {
+            TerminalReplies replies;
+            replies.kittyGraphics = true;
+            replies.synchronizedUpdate = true;
+            KittyConsole console(0, replies, KittyTransfer::Direct);
+            if (!console.open().empty()) return 10;
+            const CellArea area = console.area();
+            if (area.columns != 100 || area.rows != 33 || area.row != 8) return 1;
+            const std::vector<std::uint32_t> frame = quarterFrame();
+            console.setTitle("time = 1234");
+            console.present(frame.data());
+            console.close();
+            return 0;
+        },
+        setup);
+    ASSERT_TRUE(exitedWith(run, 0)) << "status " << run.status << " (1: not fitted to the cells' shape)";
+    const std::size_t frame = run.written.find("\x1b[?2026h");
+    ASSERT_NE(frame, std::string::npos) << "no synchronized update";
+    EXPECT_NE(run.written.find("\x1b]2;time = 1234\a", frame), std::string::npos);
+    EXPECT_NE(run.written.find("\x1b[9;1H\x1b_Ga=T,f=24,s=320,v=200", frame), std::string::npos);
+    EXPECT_NE(run.written.find("c=100,r=33,", frame), std::string::npos);
+    // On the way out: cancel, delete the image, then the terminal's own.
+    const std::size_t leave = run.written.rfind(std::string("\x18") + std::string(kittyDeleteImage()));
+    ASSERT_NE(leave, std::string::npos) << "the image was not deleted";
+    EXPECT_NE(run.written.find("\x1b[?1049l", leave), std::string::npos);
+}
+
+TEST(KittyConsole, SharedMemoryCarriesTheFrameWhereTheTerminalReadsIt) {
+    const ChildRun run = runOnTerminal([](const Ready&) {
+        TerminalReplies replies;
+        replies.kittyGraphics = replies.kittySharedMemory = true;
+        KittyConsole console(0, replies, KittyTransfer::Direct);
+        if (!console.open().empty()) return 10;
+        if (console.transfer() != KittyTransfer::SharedMemory) return 1;
+        const std::vector<std::uint32_t> frame = quarterFrame();
+        console.present(frame.data());
+        console.close();
+        return 0;
+    });
+    ASSERT_TRUE(exitedWith(run, 0)) << "status " << run.status;
+    const std::size_t command = run.written.find("t=s,S=192000");
+    ASSERT_NE(command, std::string::npos);
+    EXPECT_LT(run.written.size() - command, 500u) << "pixels went through the terminal";
+}
+
+// libsixel's reading of the one sixel image in `written`.
+struct SixelImage {
+    int width = 0, height = 0;
+    std::vector<std::uint32_t> pixels;
+};
+SixelImage decodeSixel(const std::string& written) {
+    SixelImage image;
+    const std::size_t start = written.find("\x1bP");
+    const std::size_t end = written.find("\x1b\\", start);
+    if (start == std::string::npos || end == std::string::npos) return image;
+    std::string bytes = written.substr(start, end + 2 - start);
+    unsigned char* indices = nullptr;
+    unsigned char* palette = nullptr;
+    int colors = 0;
+    if (SIXEL_FAILED(sixel_decode_raw(reinterpret_cast<unsigned char*>(bytes.data()), static_cast<int>(bytes.size()),
+                                      &indices, &image.width, &image.height, &palette, &colors, nullptr)))
+        return image;
+    for (int i = 0; i < image.width * image.height; ++i) {
+        const unsigned char* rgb = &palette[indices[i] * 3];
+        image.pixels.push_back(rgb[0] | rgb[1] << 8 | rgb[2] << 16);
+    }
+    std::free(indices);
+    std::free(palette);
+    return image;
+}
+
+TEST(SixelConsole, DrawsTheFrameInPlaceAtTheWindowsPixelSize) {
+    // 80 x 50 cells of 10 x 20 pixels.
+    TerminalSetup setup;
+    setup.pixelWidth = 800;
+    setup.pixelHeight = 1000;
+    const ChildRun run = runOnTerminal(
+        [](const Ready&) {
+            TerminalReplies replies;
+            replies.sixel = true;
+            replies.colorRegisters = 256;
+            replies.sixelDisplayMode = true;  // as the user had it: put back at the end
+            SixelConsole console(0, replies);
+            if (!console.open().empty()) return 10;
+            const SixelPlacement placement = console.placement();
+            if (placement.width != 796 || placement.height != 498 || placement.row != 12) return 1;
+            const std::vector<std::uint32_t> frame = quarterFrame();
+            console.present(frame.data());
+            console.close();
+            return 0;
+        },
+        setup);
+    ASSERT_TRUE(exitedWith(run, 0)) << "status " << run.status << " (1: not the window's pixels)";
+    EXPECT_NE(run.written.find("\x1b[?80l"), std::string::npos) << "sixels not set to draw at the cursor";
+    EXPECT_NE(run.written.find("\x1b" "7\x1b[13;1H\x1bP"), std::string::npos) << "not drawn in place";
+    EXPECT_NE(run.written.find("\x1b\\\x1b" "8"), std::string::npos) << "the cursor not put back";
+    EXPECT_NE(run.written.rfind("\x1b[?80h"), std::string::npos) << "the user's sixel mode not put back";
+    const SixelImage image = decodeSixel(run.written);
+    ASSERT_EQ(image.width, 796);
+    ASSERT_EQ(image.height, 498);
+    const auto at = [&](int x, int y) { return image.pixels[static_cast<std::size_t>(y) * image.width + x]; };
+    EXPECT_EQ(at(10, 10), 0x0000FFu);
+    EXPECT_EQ(at(780, 10), 0xFF0000u);
+    EXPECT_EQ(at(400, 490), 0xFFFFFFu);
+}
+
+TEST(TruecolorConsole, FitsWithTheCellsShapeTheKernelReports) {
+    TerminalSetup setup;
+    setup.columns = 100;
+    setup.rows = 50;
+    setup.pixelWidth = 900;
+    setup.pixelHeight = 850;
+    const ChildRun run = runOnTerminal(
+        [](const Ready&) {
+            TruecolorConsole console(CellShape::HalfBlock, 0);
+            if (!console.open().empty()) return 10;
+            const CellArea area = console.area();
+            console.close();
+            // 1 : 2 cells would have given 31 rows.
+            return area.columns == 100 && area.rows == 33 ? 0 : 1;
+        },
+        setup);
+    EXPECT_TRUE(exitedWith(run, 0)) << "status " << run.status;
+}
+
+TEST(KittyConsole, AnswersArrivingLateNeverReachTheKeys) {
+    const ChildRun run = runOnTerminal(
+        [](const Ready& ready) {
+            TerminalReplies replies;
+            KittyConsole console(0, replies, KittyTransfer::Direct);
+            if (!console.open().empty()) return 10;
+            InputPump pump;
+            pump.attach(&console);
+            ready();
+            std::vector<int> keys;
+            for (int wait = 0; wait < 400 && keys.size() < 2; ++wait) {
+                int batch[8];
+                const int count = pump.takeEngineKeys(batch, 8);
+                keys.insert(keys.end(), batch, batch + count);
+                if (count == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+            int rest[8];
+            const bool extra = pump.takeEngineKeys(rest, 8) > 0;
+            const bool escape = pump.takeEscapePress();
+            console.close();
+            if (keys != std::vector<int>{VRL_KEY_LEFT, VRL_KEY_SPACE}) return 1;
+            return extra ? 2 : escape ? 3 : 0;
+        },
+        50, {"\x1b_Gi=31;ENOENT: no such thing\x1b\\\x1b[D\x1b[?62;4c \x1b[6;17;9t"});
+    EXPECT_TRUE(exitedWith(run, 0)) << "status " << run.status
+                                    << " (1: keys lost, 2: answers read as keys, 3: answers read as Escape)";
+}
+
+}  // namespace

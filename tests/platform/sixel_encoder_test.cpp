@@ -1,0 +1,148 @@
+#include "platform/sixel_encoder.h"
+
+#include <gtest/gtest.h>
+#include <sixel/sixel.h>
+
+#include <cstdlib>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform/sixel_console.h"
+
+namespace {
+
+constexpr int kPixels = 320 * 200;
+
+std::vector<std::uint32_t> testFrame(unsigned seed) {
+    std::vector<std::uint32_t> frame(kPixels);
+    std::mt19937 random(seed);
+    for (int i = 0; i < kPixels; ++i) {
+        const std::uint32_t x = static_cast<std::uint32_t>(i % 320), y = static_cast<std::uint32_t>(i / 320);
+        // A gradient, flat areas and noise: runs long and short.
+        if (y < 60) frame[i] = x * 255 / 319 | (y * 4) << 8 | 0x400000;
+        else if (y < 120) frame[i] = x < 160 ? 0x102030 : 0xF0E0D0;
+        else frame[i] = random() & 0xFFFFFF;
+    }
+    return frame;
+}
+
+struct Decoded {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;  // frame layout
+};
+
+// libsixel's decoder: independent of our encoder.
+Decoded decodeWithLibsixel(std::string_view bytes) {
+    Decoded decoded;
+    unsigned char* indices = nullptr;
+    unsigned char* palette = nullptr;
+    int colors = 0;
+    std::string copy(bytes);
+    const SIXELSTATUS status = sixel_decode_raw(reinterpret_cast<unsigned char*>(copy.data()),
+                                                static_cast<int>(copy.size()), &indices, &decoded.width,
+                                                &decoded.height, &palette, &colors, nullptr);
+    EXPECT_TRUE(SIXEL_SUCCEEDED(status));
+    if (!SIXEL_SUCCEEDED(status)) return decoded;
+    for (int i = 0; i < decoded.width * decoded.height; ++i) {
+        const unsigned char* rgb = &palette[indices[i] * 3];
+        decoded.pixels.push_back(rgb[0] | rgb[1] << 8 | rgb[2] << 16);
+    }
+    std::free(indices);
+    std::free(palette);
+    return decoded;
+}
+
+int channelError(std::uint32_t a, std::uint32_t b) {
+    int worst = 0;
+    for (int shift : {0, 8, 16})
+        worst = std::max(worst, std::abs(static_cast<int>(a >> shift & 0xFF) - static_cast<int>(b >> shift & 0xFF)));
+    return worst;
+}
+
+TEST(SixelEncoder, DecodesToTheScaledFrameWithinThePalettesError) {
+    const std::vector<std::uint32_t> frame = testFrame(6);
+    for (const SixelPalette palette : {paletteForRegisters(256), paletteForRegisters(16)}) {
+        SixelEncoder encoder(palette);
+        // Enlarged, the frame's own size, shrunk, and an uneven width.
+        for (const auto& [width, height] : std::vector<std::pair<int, int>>{{640, 402}, {320, 198}, {161, 96}, {333, 210}}) {
+            const std::string_view bytes = encoder.encodeFrame(frame.data(), width, height);
+            ASSERT_TRUE(bytes.starts_with("\x1bP0;1q\"1;1;" + std::to_string(width) + ";" + std::to_string(height)));
+            ASSERT_TRUE(bytes.ends_with("\x1b\\"));
+            const Decoded decoded = decodeWithLibsixel(bytes);
+            ASSERT_EQ(decoded.width, width);
+            ASSERT_EQ(decoded.height, height);
+            // Largest step between two levels of a channel, halved, plus
+            // the rounding of the colours to per cent.
+            const int allowed = 255 / (std::min({palette.red, palette.green, palette.blue}) - 1) / 2 + 2;
+            int worstFromPalette = 0;
+            int worstFromFrame = 0;
+            for (int y = 0; y < height; ++y) {
+                for (int x = 0; x < width; ++x) {
+                    const std::uint32_t source = frame[(y * 200 / height) * 320 + x * 320 / width];
+                    const std::uint32_t shown = decoded.pixels[static_cast<std::size_t>(y) * width + x];
+                    worstFromPalette = std::max(worstFromPalette, channelError(shown, palette.color(palette.nearest(source))));
+                    worstFromFrame = std::max(worstFromFrame, channelError(shown, source));
+                }
+            }
+            EXPECT_LE(worstFromPalette, 2) << width << " x " << height << ": not the nearest palette colour";
+            EXPECT_LE(worstFromFrame, allowed) << width << " x " << height;
+        }
+    }
+}
+
+TEST(SixelEncoder, TheSamePictureGivesTheSameBytesAndFlatAreasRunLengthCoded) {
+    std::vector<std::uint32_t> flat(kPixels, 0x336699);
+    SixelEncoder encoder(paletteForRegisters(256));
+    const std::string first(encoder.encodeFrame(flat.data(), 640, 402));
+    EXPECT_EQ(std::string(encoder.encodeFrame(flat.data(), 640, 402)), first);
+    // One colour: its definition and 67 bands of one run each.
+    EXPECT_LT(first.size(), 1000u);
+    EXPECT_NE(first.find("!640~"), std::string::npos);
+    EXPECT_EQ(decodeWithLibsixel(first).pixels.front(), decodeWithLibsixel(first).pixels.back());
+}
+
+TEST(SixelEncoder, PalettesFitTheRegisters) {
+    EXPECT_EQ(paletteForRegisters(0).size(), 252) << "unknown: 256";
+    EXPECT_EQ(paletteForRegisters(256).size(), 252);
+    EXPECT_EQ(paletteForRegisters(4096).size(), 252);
+    EXPECT_EQ(paletteForRegisters(216).size(), 216);
+    EXPECT_EQ(paletteForRegisters(64).size(), 64);
+    EXPECT_EQ(paletteForRegisters(16).size(), 12);
+    EXPECT_EQ(paletteForRegisters(2).size(), 8) << "the smallest there is";
+    for (int registers : {8, 16, 64, 100, 256}) {
+        const SixelPalette palette = paletteForRegisters(registers);
+        // Black and white are always there, and each entry maps to itself.
+        EXPECT_EQ(palette.color(palette.nearest(0)), 0u);
+        EXPECT_EQ(palette.color(palette.nearest(0xFFFFFF)), 0xFFFFFFu);
+        for (int entry = 0; entry < palette.size(); ++entry)
+            ASSERT_EQ(palette.nearest(palette.color(entry)), entry) << registers;
+    }
+}
+
+TEST(SixelPlacement, FillsTheWindowAt8To5AboveTheBottomRow) {
+    // 80 x 50 cells of 10 x 20: 800 x 980 pixels above the bottom row.
+    // 500 rows round down to 498, a multiple of six; 8 : 5 makes it 796.
+    const SixelPlacement classic = placeSixelImage(80, 50, {800, 1000}, {});
+    EXPECT_EQ(classic.width, 796);
+    EXPECT_EQ(classic.height, 498);
+    EXPECT_EQ(classic.column, 0);
+    EXPECT_EQ(classic.row, 12);
+    // The terminal's largest image bounds it; so does a wide window's height.
+    const SixelPlacement limited = placeSixelImage(300, 100, {3000, 2000}, {1000, 1000});
+    EXPECT_LE(limited.width, 1000);
+    EXPECT_NEAR(static_cast<double>(limited.width) / limited.height, 1.6, 0.02);
+    const SixelPlacement wide = placeSixelImage(200, 30, {1800, 510}, {});
+    EXPECT_LE(wide.height, 29 * 17);
+    EXPECT_GT(wide.column, 0);
+    // Nothing known: cells of 10 x 20 are guessed. Nothing usable: still
+    // one band of six rows, and never a place off the window.
+    EXPECT_EQ(placeSixelImage(80, 50, {}, {}).width, classic.width);
+    const SixelPlacement tiny = placeSixelImage(1, 1, {3, 2}, {});
+    EXPECT_EQ(tiny.height, 6);
+    EXPECT_EQ(tiny.column, 0);
+    EXPECT_EQ(tiny.row, 0);
+}
+
+}  // namespace

@@ -1,0 +1,179 @@
+#include "platform/terminal_replies.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Every answer that each terminal gave to terminalQuestions(), as read from
+// its input: kitty 0.26 (9-point font) and xterm 379 (-ti vt340, 256 colour
+// registers; it answers no window size questions by default) under Xvfb;
+// foot's as its documentation gives them.
+const std::string kKittyAnswers =
+    "\x1b_Gi=32;OK\x1b\\\x1b_Gi=31;OK\x1b\\\x1b[?2026;2$y\x1b[?80;0$y\x1b[4;391;637t\x1b[6;17;7t\x1b[?62;c";
+const std::string kXtermVt340Answers =
+    "\x1b[?1;0;256S\x1b[?2;0;600;520S\x1b[?2026;0$y\x1b[?80;2$y\x1b[?63;1;2;4;6;9;15;16;22;28c";
+const std::string kFootAnswers =
+    "\x1b[?1;0;1024S\x1b[?2;0;10000;10000S\x1b[?2026;2$y\x1b[?80;2$y\x1b[4;600;800t\x1b[6;20;10t"
+    "\x1b[?62;4;22c";
+// A terminal that knows none of the questions but the last.
+const std::string kPlainAnswers = "\x1b[?1;2c";
+
+struct Filtered {
+    TerminalReplies replies;
+    std::string keys;
+};
+
+// Feeds `input` in pieces of `piece` bytes (0: whole), all at one time.
+Filtered filter(const std::string& input, std::size_t piece = 0) {
+    TerminalReplyFilter filter;
+    Filtered out;
+    if (piece == 0) piece = input.size() + 1;
+    for (std::size_t at = 0; at < input.size(); at += piece) filter.feed(input.substr(at, piece), 0, out.keys);
+    filter.flush(0, out.keys, true);
+    out.replies = filter.replies();
+    return out;
+}
+
+TEST(TerminalReplies, EachTerminalsAnswersSayWhatItShows) {
+    const Filtered kitty = filter(kKittyAnswers);
+    EXPECT_TRUE(kitty.replies.deviceAttributes);
+    EXPECT_TRUE(kitty.replies.kittyGraphics);
+    EXPECT_TRUE(kitty.replies.kittySharedMemory);
+    EXPECT_FALSE(kitty.replies.sixel);
+    EXPECT_TRUE(kitty.replies.synchronizedUpdate);
+    EXPECT_EQ(kitty.replies.window, (PixelSize{637, 391}));
+    EXPECT_EQ(kitty.replies.cell, (PixelSize{7, 17}));
+    EXPECT_EQ(kitty.keys, "");
+
+    const Filtered xterm = filter(kXtermVt340Answers);
+    EXPECT_TRUE(xterm.replies.deviceAttributes);
+    EXPECT_TRUE(xterm.replies.sixel);
+    EXPECT_FALSE(xterm.replies.kittyGraphics);
+    EXPECT_FALSE(xterm.replies.synchronizedUpdate) << "0: the mode is not known";
+    EXPECT_FALSE(xterm.replies.sixelDisplayMode);
+    EXPECT_EQ(xterm.replies.colorRegisters, 256);
+    EXPECT_EQ(xterm.replies.sixelLimit, (PixelSize{600, 520}));
+    EXPECT_FALSE(xterm.replies.cell.known());
+    EXPECT_EQ(xterm.keys, "");
+
+    const Filtered foot = filter(kFootAnswers);
+    EXPECT_TRUE(foot.replies.sixel);
+    EXPECT_EQ(foot.replies.colorRegisters, 1024);
+    EXPECT_TRUE(foot.replies.synchronizedUpdate);
+    EXPECT_EQ(foot.replies.window, (PixelSize{800, 600}));
+
+    const Filtered plain = filter(kPlainAnswers);
+    EXPECT_TRUE(plain.replies.deviceAttributes);
+    EXPECT_FALSE(plain.replies.sixel) << "the class (1) is not an attribute";
+    EXPECT_FALSE(plain.replies.kittyGraphics);
+    EXPECT_FALSE(plain.replies.window.known());
+
+    const Filtered silent = filter("");
+    EXPECT_FALSE(silent.replies.deviceAttributes);
+}
+
+TEST(TerminalReplies, OnlyOurOwnQuestionsOkCount) {
+    // An error, another image's OK, a reply without a message: consumed,
+    // but no graphics.
+    const Filtered other = filter("\x1b_Gi=31;ENOENT:no such file\x1b\\\x1b_Gi=99;OK\x1b\\\x1b_Gi=32\x1b\\");
+    EXPECT_FALSE(other.replies.kittyGraphics);
+    EXPECT_FALSE(other.replies.kittySharedMemory);
+    EXPECT_EQ(other.keys, "");
+    // A failed graphics attribute report leaves the registers unknown.
+    EXPECT_EQ(filter("\x1b[?1;3;0S").replies.colorRegisters, 0);
+    // Mode 80 reported set: images would go to the top left.
+    EXPECT_TRUE(filter("\x1b[?80;1$y").replies.sixelDisplayMode);
+    // Numbers past any real size are capped, not overflowed.
+    EXPECT_EQ(filter("\x1b[4;99999999999999999999;5t").replies.window.height, 1 << 20);
+}
+
+TEST(TerminalReplies, AnswersSplitAnywhereReadTheSame) {
+    for (const std::string& answers : {kKittyAnswers, kXtermVt340Answers, kFootAnswers}) {
+        const Filtered whole = filter(answers);
+        for (std::size_t piece : {1u, 2u, 3u, 7u, 13u}) {
+            const Filtered split = filter(answers, piece);
+            EXPECT_EQ(split.keys, "") << piece;
+            EXPECT_EQ(split.replies.sixel, whole.replies.sixel) << piece;
+            EXPECT_EQ(split.replies.kittyGraphics, whole.replies.kittyGraphics) << piece;
+            EXPECT_EQ(split.replies.colorRegisters, whole.replies.colorRegisters) << piece;
+            EXPECT_EQ(split.replies.cell, whole.replies.cell) << piece;
+            EXPECT_TRUE(split.replies.deviceAttributes) << piece;
+        }
+    }
+}
+
+TEST(TerminalReplies, KeysTypedBetweenAnswersPassThroughInOrder) {
+    // Space, Right (CSI), Left (SS3), an Alt combination, Ctrl+C and a
+    // key with modifiers, each between two answers.
+    const std::vector<std::string> typed = {" ", "\x1b[C", "\x1bOD", "\x1bx", "\x03", "\x1b[1;5C"};
+    std::string input;
+    std::string expected;
+    const std::vector<std::string> answers = {"\x1b_Gi=31;OK\x1b\\", "\x1b[?1;0;256S", "\x1b[6;20;10t",
+                                              "\x1b[?2026;1$y", "\x1b[4;600;800t", "\x1b[?62;4c"};
+    for (std::size_t i = 0; i < answers.size(); ++i) {
+        input += typed[i] + answers[i];
+        expected += typed[i];
+    }
+    for (std::size_t piece : {0u, 1u, 5u}) {
+        const Filtered mixed = filter(input, piece);
+        EXPECT_EQ(mixed.keys, expected) << piece;
+        EXPECT_TRUE(mixed.replies.kittyGraphics);
+        EXPECT_TRUE(mixed.replies.sixel);
+        EXPECT_EQ(mixed.replies.colorRegisters, 256);
+        EXPECT_EQ(mixed.replies.cell, (PixelSize{10, 20}));
+    }
+}
+
+TEST(TerminalReplies, AnEscapeKeyIsHeldOnlyUntilItCannotBeAnAnswer) {
+    TerminalReplyFilter filter;
+    std::string keys;
+    filter.feed("\x1b", 1000, keys);
+    EXPECT_EQ(keys, "") << "an ESC may begin an answer";
+    EXPECT_EQ(filter.flush(1000 + TerminalReplyFilter::kHoldMs - 1, keys), -1);
+    EXPECT_EQ(keys, "");
+    EXPECT_EQ(filter.flush(1000 + TerminalReplyFilter::kHoldMs, keys), 1000) << "given up, timed from its arrival";
+    EXPECT_EQ(keys, "\x1b");
+    // Escape pressed twice: the first cannot begin an answer.
+    keys.clear();
+    filter.feed("\x1b\x1b", 2000, keys);
+    EXPECT_EQ(keys, "\x1b");
+    filter.flush(2000 + TerminalReplyFilter::kHoldMs, keys);
+    EXPECT_EQ(keys, "\x1b\x1b");
+    // An answer cut off by a new escape is dropped; what follows counts.
+    keys.clear();
+    filter.feed("\x1b_Gi=31;O\x1b[D", 3000, keys);
+    EXPECT_EQ(keys, "\x1b[D");
+    EXPECT_FALSE(filter.replies().kittyGraphics);
+}
+
+TEST(TerminalReplies, GarbageNeverStopsTheKeysForLong) {
+    std::mt19937 random(26);
+    for (int round = 0; round < 200; ++round) {
+        std::string noise(static_cast<std::size_t>(random() % 300), '\0');
+        for (char& c : noise) c = static_cast<char>(random() % 4 == 0 ? 0x1B : random() % 256);
+        TerminalReplyFilter filter;
+        std::string keys;
+        filter.feed(noise, 0, keys);
+        filter.flush(TerminalReplyFilter::kHoldMs, keys);
+        // Whatever came before, a key typed after a pause gets through:
+        // the filter is back on the ground.
+        keys.clear();
+        filter.feed(" ", 2 * TerminalReplyFilter::kHoldMs, keys);
+        filter.flush(3 * TerminalReplyFilter::kHoldMs, keys);
+        EXPECT_NE(keys.find(' '), std::string::npos) << "round " << round;
+    }
+}
+
+TEST(TerminalReplies, TheQuestionsEndWithTheDeviceAttributes) {
+    const std::string questions = terminalQuestions("/probe");
+    EXPECT_TRUE(questions.ends_with("\x1b[c"));
+    EXPECT_NE(questions.find("\x1b_Gi=31,s=1,v=1,a=q,t=d,f=24;AAAA\x1b\\"), std::string::npos);
+    EXPECT_NE(questions.find("a=q,t=s,f=24;L3Byb2Jl\x1b\\"), std::string::npos) << "the object's name in base64";
+    EXPECT_EQ(terminalQuestions("").find("t=s"), std::string::npos);
+}
+
+}  // namespace
