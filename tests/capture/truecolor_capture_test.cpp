@@ -24,7 +24,7 @@ using NORVALE_VIRELLO::Base;
 TEST(TruecolorCaptureOptions, PictureShapeAndTerminalLandInTheOptions) {
     const ParseResult defaults = parseOptions({"--frames"});
     ASSERT_TRUE(defaults.ok()) << defaults.error;
-    EXPECT_FALSE(defaults.options.truecolor);
+    EXPECT_EQ(defaults.options.display, CaptureDisplay::Caca);
     EXPECT_EQ(defaults.options.cells, CellShape::HalfBlock);
     EXPECT_EQ(defaults.options.terminalColumns, 80);
     EXPECT_EQ(defaults.options.terminalRows, 50);
@@ -32,11 +32,11 @@ TEST(TruecolorCaptureOptions, PictureShapeAndTerminalLandInTheOptions) {
     const ParseResult r =
         parseOptions({"--chars", "--display", "truecolor", "--cells=quadrant", "--terminal", "160x50"});
     ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_TRUE(r.options.truecolor);
+    EXPECT_EQ(r.options.display, CaptureDisplay::Truecolor);
     EXPECT_EQ(r.options.cells, CellShape::Quadrant);
     EXPECT_EQ(r.options.terminalColumns, 160);
     EXPECT_EQ(r.options.terminalRows, 50);
-    EXPECT_FALSE(parseOptions({"--chars", "--display=truecolor", "--display=caca"}).options.truecolor);
+    EXPECT_EQ(parseOptions({"--chars", "--display=truecolor", "--display=caca"}).options.display, CaptureDisplay::Caca);
 }
 
 TEST(TruecolorCaptureOptions, BadValuesAndCombinationsAreRefused) {
@@ -45,7 +45,7 @@ TEST(TruecolorCaptureOptions, BadValuesAndCombinationsAreRefused) {
         std::string mentions;
     };
     const std::vector<Case> cases = {
-        {{"--chars", "--display", "vga"}, "caca or truecolor, not \"vga\""},
+        {{"--chars", "--display", "vga"}, "caca, truecolor, kitty, sixel or pixels, not \"vga\""},
         {{"--chars", "--cells", "braille"}, "half, quadrant or sextant"},
         {{"--chars", "--terminal", "80"}, "COLUMNSxROWS"},
         {{"--chars", "--terminal", "0x50"}, "COLUMNSxROWS"},
@@ -148,7 +148,7 @@ TEST(TruecolorCapture, ARunWritesCellPicturesAndCountsBytes) {
     options.atMs = {100, 500};
     options.outDir = (folder / "frames").string();
     options.charPng = options.ansiText = true;
-    options.truecolor = true;
+    options.display = CaptureDisplay::Truecolor;
     options.terminalColumns = 40;
     options.terminalRows = 20;
     options.sheetFile = (folder / "sheet.png").string();
@@ -186,7 +186,7 @@ TEST(TruecolorCapture, AVideoShowsTheCellsAtTheVideoSize) {
     options.startMs = 0;
     options.endMs = 100;
     options.fps = 20;  // 0, 50, 100
-    options.truecolor = true;
+    options.display = CaptureDisplay::Truecolor;
     options.terminalColumns = 33;
     options.terminalRows = 7;
     options.videoFile = (folder / "v.mp4").string();
@@ -198,12 +198,20 @@ TEST(TruecolorCapture, AVideoShowsTheCellsAtTheVideoSize) {
     std::ifstream video(folder / "v.mp4", std::ios::binary);
     const std::string raw{std::istreambuf_iterator<char>(video), {}};
     ASSERT_EQ(raw.size(), 3u * 640 * 400 * 3) << "three frames of 640 x 400 RGB";
-    // A flat frame stays exactly its colour through the cells and the resize.
-    for (std::size_t i = 0; i < raw.size(); i += 3 * 997)
-        ASSERT_EQ((std::vector<int>{static_cast<unsigned char>(raw[i]), static_cast<unsigned char>(raw[i + 1]),
-                                    static_cast<unsigned char>(raw[i + 2])}),
-                  (std::vector<int>{0x99, 0x66, 0x33}))
-            << "byte " << i;
+    // 33 x 7 fits 22 x 7 cells; cells of 28 x 56 pixels are the largest of
+    // 1 : 2 that fit: 616 x 392, centred. A flat frame stays exactly its
+    // colour through the cells; black around them.
+    const auto rgbAt = [&](std::size_t frame, int x, int y) {
+        const std::size_t i = ((frame * 400 + static_cast<std::size_t>(y)) * 640 + static_cast<std::size_t>(x)) * 3;
+        return std::vector<int>{static_cast<unsigned char>(raw[i]), static_cast<unsigned char>(raw[i + 1]),
+                                static_cast<unsigned char>(raw[i + 2])};
+    };
+    for (std::size_t frame = 0; frame < 3; ++frame) {
+        for (int y = 4; y < 396; y += 7)
+            for (int x = 12; x < 628; x += 11) ASSERT_EQ(rgbAt(frame, x, y), (std::vector<int>{0x99, 0x66, 0x33})) << x << "," << y;
+        for (const auto& [x, y] : std::vector<std::pair<int, int>>{{11, 200}, {628, 200}, {320, 3}, {320, 396}})
+            EXPECT_EQ(rgbAt(frame, x, y), (std::vector<int>{0, 0, 0})) << x << "," << y;
+    }
     std::filesystem::remove_all(folder);
 }
 

@@ -19,6 +19,7 @@
 #include "tools/capture/frame_pipeline.h"
 #include "tools/capture/output_check.h"
 #include "tools/capture/picture_figures.h"
+#include "tools/capture/pixel_picture.h"
 #include "tools/capture/png_writer.h"
 #include "tools/capture/progress_bar.h"
 #include "tools/capture/show_session.h"
@@ -79,8 +80,13 @@ public:
         if (!session_->loaded()) return fail(130, "interrupted while loading; nothing was written");
         rows_ = session_->timeline();
         blocks_ = findBlocks(rows_);
-        if (options_.truecolor)
-            truecolor_.emplace(options_.cells, options_.terminalColumns, options_.terminalRows);
+        if (options_.display == CaptureDisplay::Truecolor)
+            truecolor_.emplace(options_.cells, options_.terminalColumns, options_.terminalRows,
+                               PixelSize{options_.cellWidth, options_.cellHeight});
+        if (options_.display == CaptureDisplay::Kitty || options_.display == CaptureDisplay::Sixel)
+            pixels_.emplace(options_.display == CaptureDisplay::Kitty ? PixelPictureKind::Kitty : PixelPictureKind::Sixel,
+                            options_.terminalColumns, options_.terminalRows,
+                            PixelSize{options_.cellWidth, options_.cellHeight});
         positions_ = framePositions(options_);
         chooseSheetFrames();
         std::unique_ptr<VideoWriter> video;
@@ -158,7 +164,7 @@ private:
             std::fprintf(stderr, "vesper-capture: no %s in %s; the video will be silent\n",
                          kSongFile, options_.showDir.c_str());
         auto video = std::make_unique<VideoWriter>(findProgram(options_.ffmpegProgram),
-                                                   options_.videoFile, kVideoWidth, kVideoHeight,
+                                                   options_.videoFile, options_.videoWidth, options_.videoHeight,
                                                    options_.fps, song, options_.startMs);
         if (!video->error().empty()) {
             fail(1, video->error());
@@ -190,6 +196,12 @@ private:
         StageTimer timer(times_, Stage::Conversion);
         if (truecolor_) {
             if (needsPicture(onSheet)) job.truecolorCells = truecolor_->cells();
+            if (options_.terminalBytes) job.terminalBytes = truecolor_->lastFrameBytes();
+        } else if (pixels_) {
+            if (needsPicture(onSheet) || options_.terminalBytes) job.terminalBytes = pixels_->frameBytes();
+            job.pictureArea = pixels_->area();
+        } else if (options_.display == CaptureDisplay::Pixels) {
+            // Drawn from the frame on the output side.
         } else {
             job.cells = picture_.cells();
             if (!drawableCellByCell(job.cells)) job.fullPicture = picture_.render();
@@ -202,19 +214,36 @@ private:
         return job;
     }
 
-    // The picture beside the FrameBuffer, libcaca's or the truecolor one.
+    // The picture beside the FrameBuffer: libcaca's, or what another
+    // display would send (the pixels picture is drawn from the frame).
     void drawPicture(int ms) {
-        if (!truecolor_) {
-            picture_.draw(session_->frameBuffer());
-            return;
-        }
         char title[32];
         std::snprintf(title, sizeof title, "time = %d", ms);
-        truecolor_->draw(session_->frameBuffer(), title);
+        if (truecolor_) truecolor_->draw(session_->frameBuffer(), title);
+        else if (pixels_) pixels_->draw(session_->frameBuffer(), title);
+        else if (options_.display == CaptureDisplay::Caca) picture_.draw(session_->frameBuffer());
     }
     std::string ansiText() const { return truecolor_ ? truecolor_->ansiText() : picture_.exportText("ansi"); }
     bool needsPicture(bool onSheet) const {
         return options_.charPng || onSheet || !options_.videoFile.empty() || !options_.statsFile.empty();
+    }
+
+    // What the kitty or sixel frames would have sent a terminal.
+    std::string pixelBytesLine() const {
+        const FrameBytes bytes = summarizeFrameBytes(pixels_->frameByteCounts());
+        char picture[96];
+        if (pixels_->kind() == PixelPictureKind::Kitty)
+            std::snprintf(picture, sizeof picture, "kitty %d x %d cells (base64)", pixels_->area().columns,
+                          pixels_->area().rows);
+        else
+            std::snprintf(picture, sizeof picture, "sixel %d x %d pixels", pixels_->placement().width,
+                          pixels_->placement().height);
+        char line[256];
+        std::snprintf(line, sizeof line,
+                      "%s in a %d x %d terminal: bytes per frame median %lld, p99 %lld, mean %.0f over %lld frames\n",
+                      picture, options_.terminalColumns, options_.terminalRows, bytes.median, bytes.p99, bytes.mean,
+                      bytes.frames);
+        return line;
     }
 
     // What the truecolor frames would have sent a terminal, one after the
@@ -268,6 +297,7 @@ private:
             else written_.push_back(options_.statsFile);
             std::fputs(statsTable(report).c_str(), stdout);
             if (truecolor_) std::fputs(truecolorBytesLine().c_str(), stdout);
+            if (pixels_) std::fputs(pixelBytesLine().c_str(), stdout);
         }
         return status;
     }
@@ -289,6 +319,7 @@ private:
     std::optional<ShowSession> session_;
     CharacterPicture picture_;
     std::optional<TruecolorPicture> truecolor_;
+    std::optional<PixelPicture> pixels_;
     std::vector<TimelineRow> rows_;
     std::vector<ScheduleBlock> blocks_;
     std::vector<int> positions_;

@@ -1,11 +1,13 @@
 #include "tools/capture/frame_outputs.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "engine/output_file.h"
 #include "tools/capture/cell_image.h"
 #include "tools/capture/character_picture.h"
 #include "tools/capture/picture_figures.h"
+#include "tools/capture/pixel_picture.h"
 #include "tools/capture/png_writer.h"
 
 namespace {
@@ -16,20 +18,53 @@ std::string frameFileName(const std::string& folder, const char* kind, int ms, c
     return folder + name;
 }
 
+// What the per-frame picture files of each display are called.
+const char* pictureFileKind(CaptureDisplay display) {
+    switch (display) {
+        case CaptureDisplay::Caca: return "chars";
+        case CaptureDisplay::Truecolor: return "cells";
+        case CaptureDisplay::Kitty: return "kitty";
+        case CaptureDisplay::Sixel: return "sixel";
+        case CaptureDisplay::Pixels: return "pixels";
+    }
+    return "chars";
+}
+
+const char* bytesFileKind(CaptureDisplay display) {
+    return display == CaptureDisplay::Truecolor ? "truecolor" : pictureFileKind(display);
+}
+
+// Square character cells as large as fit the video: the default 640 x 400
+// gives libcaca's 8 x 8.
+int videoCharacterCell(const CaptureOptions& options) {
+    return std::max(1, std::min(options.videoWidth / kCharColumns, options.videoHeight / kCharRows));
+}
+
+RgbImage fittedInto(const RgbImage& picture, int width, int height) {
+    const long long fitWidth = std::min<long long>(width, static_cast<long long>(height) * picture.width / picture.height);
+    const long long fitHeight = std::min<long long>(height, fitWidth * picture.height / picture.width);
+    return letterbox(resizeArea(picture, static_cast<int>(std::max(fitWidth, 1LL)), static_cast<int>(std::max(fitHeight, 1LL))),
+                     width, height);
+}
+
 }  // namespace
 
 FrameOutputs::FrameOutputs(const CaptureOptions& options, const CharacterPicture& picture,
                            std::unique_ptr<VideoWriter> video, int blockCount)
     : options_(options),
       pictureCells_(picture.makeGlyphCache(picture.fontWidth(), picture.fontHeight())),
-      videoCells_(picture.makeGlyphCache(kVideoWidth / kCharColumns, kVideoHeight / kCharRows)),
+      videoCells_(picture.makeGlyphCache(videoCharacterCell(options), videoCharacterCell(options))),
+      sixelPalette_(paletteForRegisters(256)),
       video_(std::move(video)),
       stats_(blockCount) {
     if (!options.sheetFile.empty()) sheet_.emplace(options.sheetColumns, options.sheetPictureWidth);
 }
 
 bool FrameOutputs::needsFrameBuffer(bool onSheet) const {
-    return options_.framePng || onSheet || !options_.statsFile.empty();
+    const bool pixelsFromFrame = options_.display == CaptureDisplay::Pixels ||
+                                 (!options_.videoFile.empty() && (options_.display == CaptureDisplay::Kitty ||
+                                                                  options_.display == CaptureDisplay::Sixel));
+    return options_.framePng || onSheet || !options_.statsFile.empty() || pixelsFromFrame;
 }
 
 RgbImage FrameOutputs::characters(const FrameJob& job) {
@@ -39,12 +74,54 @@ RgbImage FrameOutputs::characters(const FrameJob& job) {
 }
 
 RgbImage FrameOutputs::videoFrame(const FrameJob& job) {
+    const int width = options_.videoWidth;
+    const int height = options_.videoHeight;
+    switch (options_.display) {
+        case CaptureDisplay::Truecolor: {
+            // Cells of 1 : 2 as large as fit, drawn at that size: crisp edges.
+            const CellPicture& cells = *job.truecolorCells;
+            const int cellWidth = std::max(1, std::min(width / cells.columns, height / (2 * cells.rows)));
+            StageTimer timer(times_, Stage::Drawing);
+            return letterbox(renderCells(cells, cellWidth, 2 * cellWidth), width, height);
+        }
+        case CaptureDisplay::Kitty:
+        case CaptureDisplay::Pixels: {
+            StageTimer timer(times_, Stage::Conversion);
+            return crispPicture(imageFromFrameBuffer(job.frameBuffer.data(), kFrameWidth, kFrameHeight), width, height);
+        }
+        case CaptureDisplay::Sixel: {
+            StageTimer timer(times_, Stage::Conversion);
+            return crispPicture(paletteColors(job.frameBuffer.data(), sixelPalette_), width, height);
+        }
+        case CaptureDisplay::Caca:
+            break;
+    }
     if (job.fullPicture) {
         StageTimer timer(times_, Stage::Conversion);
-        return resizeArea(*job.fullPicture, kVideoWidth, kVideoHeight);
+        return fittedInto(*job.fullPicture, width, height);
     }
     StageTimer timer(times_, Stage::Drawing);
-    return videoCells_.draw(job.cells, kCharColumns, kCharRows);
+    return letterbox(videoCells_.draw(job.cells, kCharColumns, kCharRows), width, height);
+}
+
+// The picture beside the FrameBuffer, where it is not libcaca's cells: an
+// error text when the bytes a frame sends cannot be read back.
+std::string FrameOutputs::makePicture(FrameJob& job) {
+    StageTimer timer(times_, Stage::Drawing);
+    if (job.truecolorCells) job.fullPicture = renderCells(*job.truecolorCells, options_.cellWidth, options_.cellHeight);
+    if (options_.display == CaptureDisplay::Pixels)
+        job.fullPicture = crispPicture(imageFromFrameBuffer(job.frameBuffer.data(), kFrameWidth, kFrameHeight),
+                                       kPixelsPictureWidth, kPixelsPictureHeight);
+    if ((options_.display == CaptureDisplay::Kitty || options_.display == CaptureDisplay::Sixel) &&
+        !job.terminalBytes.empty()) {
+        const PixelPictureKind kind =
+            options_.display == CaptureDisplay::Kitty ? PixelPictureKind::Kitty : PixelPictureKind::Sixel;
+        std::optional<RgbImage> picture =
+            pictureFromBytes(kind, job.terminalBytes, job.pictureArea, {options_.cellWidth, options_.cellHeight});
+        if (!picture) return "the picture of the frame at " + std::to_string(job.ms) + " ms cannot be read back";
+        job.fullPicture = std::move(*picture);
+    }
+    return {};
 }
 
 // The picture figures from the cache's cell lights: the very doubles that
@@ -64,10 +141,7 @@ void FrameOutputs::measureCharacters(FrameJob& job) {
 }
 
 std::string FrameOutputs::take(FrameJob& job) {
-    if (job.truecolorCells) {
-        StageTimer timer(times_, Stage::Drawing);
-        job.fullPicture = renderCells(*job.truecolorCells);
-    }
+    if (const std::string error = makePicture(job); !error.empty()) return error;
     const bool onSheet = !job.sheetLabel.empty();
     RgbImage frame;
     if (options_.framePng || onSheet) {
@@ -83,14 +157,17 @@ std::string FrameOutputs::take(FrameJob& job) {
         StageTimer timer(times_, Stage::Writing);
         if (options_.framePng)
             error = writePng(frameFileName(options_.outDir, "frame", job.ms, "png"), frame);
-        // The truecolor picture's files are named apart from libcaca's.
-        const char* kind = options_.truecolor ? "cells" : "chars";
+        // Each picture's files are named apart from libcaca's.
+        const char* kind = pictureFileKind(options_.display);
         if (error.empty() && options_.charPng)
             error = writePng(frameFileName(options_.outDir, kind, job.ms, "png"), picture);
         if (error.empty() && options_.ansiText)
             error = writeTextFile(frameFileName(options_.outDir, kind, job.ms, "ans"), job.ansi);
         if (error.empty() && options_.utf8Text)
             error = writeTextFile(frameFileName(options_.outDir, "chars", job.ms, "txt"), job.utf8);
+        if (error.empty() && options_.terminalBytes)
+            error = writeTextFile(frameFileName(options_.outDir, bytesFileKind(options_.display), job.ms, "bin"),
+                                  job.terminalBytes);
     }
     if (!error.empty()) return error;
 

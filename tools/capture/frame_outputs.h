@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "engine/frame.h"
+#include "platform/sixel_encoder.h"
+#include "render/cell_fit.h"
 #include "render/cell_picture.h"
 #include "tools/capture/contact_sheet.h"
 #include "tools/capture/glyph_cache.h"
@@ -21,9 +23,13 @@
 
 class CharacterPicture;
 
-// The video shows the characters as an 80 x 50 console of 8 x 8 cells would.
+// The default video shows the characters as an 80 x 50 console of 8 x 8
+// cells would.
 constexpr int kVideoWidth = 640;
 constexpr int kVideoHeight = 400;
+// The crisp pixels picture's size: the frame twice over.
+constexpr int kPixelsPictureWidth = 640;
+constexpr int kPixelsPictureHeight = 400;
 
 // One rendered frame, as the show and the dither left it.
 struct FrameJob {
@@ -36,6 +42,11 @@ struct FrameJob {
     std::optional<RgbImage> fullPicture;
     // The truecolor picture's cells, drawn into fullPicture on the output side.
     std::optional<CellPicture> truecolorCells;
+    // What the frame sends the terminal (truecolor, kitty, sixel), where it
+    // is saved or the picture is made back from it; and the kitty
+    // picture's box of cells.
+    std::string terminalBytes;
+    CellArea pictureArea;
     std::vector<std::uint32_t> frameBuffer;  // only when an output needs it
     std::string ansi;                        // only when asked for
     std::string utf8;
@@ -59,11 +70,13 @@ public:
 private:
     RgbImage characters(const FrameJob& job);
     RgbImage videoFrame(const FrameJob& job);
+    std::string makePicture(FrameJob& job);
     void measureCharacters(FrameJob& job);
 
     const CaptureOptions& options_;
     GlyphCache pictureCells_;
     GlyphCache videoCells_;
+    SixelPalette sixelPalette_;
     std::optional<ContactSheet> sheet_;
     std::unique_ptr<VideoWriter> video_;
     StatsCollector stats_;

@@ -92,6 +92,13 @@ void fill(RgbImage& image, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
     }
 }
 
+RgbImage letterbox(const RgbImage& picture, int width, int height) {
+    if (picture.width == width && picture.height == height) return picture;
+    RgbImage boxed(width, height);
+    blit(boxed, picture, (width - picture.width) / 2, (height - picture.height) / 2);
+    return boxed;
+}
+
 double meanLuminance(const RgbImage& image) {
     const std::size_t count = static_cast<std::size_t>(image.width) * image.height;
     if (count == 0) return 0.0;

@@ -37,6 +37,10 @@ void fill(RgbImage& image, std::uint8_t r, std::uint8_t g, std::uint8_t b);
 // tool reports.
 inline double pixelLuminance(double r, double g, double b) { return 0.299 * r + 0.587 * g + 0.114 * b; }
 
+// `picture` in the middle of a black width x height image (clipped where it
+// is larger); `picture` itself when it has that size already.
+RgbImage letterbox(const RgbImage& picture, int width, int height);
+
 // Luma weights in thousandths, so sums stay exact integers.
 inline std::uint64_t lumaThousandths(std::uint32_t r, std::uint32_t g, std::uint32_t b) {
     return 299u * r + 587u * g + 114u * b;

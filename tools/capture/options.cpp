@@ -14,7 +14,7 @@ constexpr int kLargestPositionMs = INT_MAX / 2;
 const char* const kPositions = "Positions";
 const char* const kOutputs = "Outputs (at least one)";
 const char* const kOther = "Other";
-const char* const kTruecolor = "Truecolor picture";
+const char* const kPictures = "The picture beside the FrameBuffer";
 
 void refuseIfWrong(const std::string& error) {
     if (!error.empty()) refuseValue(error);
@@ -62,6 +62,23 @@ CLI::Option* flag(CLI::App& app, const std::string& names, bool& field, const st
     return app.add_flag(names, field, help)->disable_flag_override();
 }
 
+// "AxB" with both between `low` and `high`.
+std::string parseSize(const std::string& option, const std::string& form, int low, int high,
+                      const std::string& text, int& first, int& second) {
+    const std::size_t x = text.find('x');
+    const std::string wrong = "option " + option + " needs " + form + " from " + std::to_string(low) + "x" +
+                              std::to_string(low) + " to " + std::to_string(high) + "x" + std::to_string(high) +
+                              ", not \"" + text + "\"";
+    if (x == std::string::npos) return wrong;
+    int a = 0, b = 0;
+    if (!parseWholeNumber(option, text.substr(0, x), low, high, a).empty() ||
+        !parseWholeNumber(option, text.substr(x + 1), low, high, b).empty())
+        return wrong;
+    first = a;
+    second = b;
+    return {};
+}
+
 void declarePositions(CLI::App& app, CaptureOptions& o) {
     const std::vector<CLI::Option*> positions = {
         textOption(app, "--data,--show-dir", o.showDir,
@@ -100,8 +117,18 @@ void declareOutputs(CLI::App& app, CaptureOptions& o) {
         intOption(app, "--sheet-width", o.sheetPictureWidth, 16, 1280,
                   "width of each picture in a cell; default 320")
             ->type_name("PX"),
-        textOption(app, "--video", o.videoFile, "MP4 of the character picture with the song (needs ffmpeg)")
+        textOption(app, "--video", o.videoFile, "MP4 of the picture with the song (needs ffmpeg)")
             ->type_name("FILE"),
+        app.add_option_function<std::string>(
+               "--video-size",
+               [&o](const std::string& text) {
+                   refuseIfWrong(parseSize("--video-size", "WIDTHxHEIGHT", 64, 7680, text, o.videoWidth, o.videoHeight));
+                   if (o.videoWidth % 2 || o.videoHeight % 2)
+                       refuseValue("option --video-size needs even numbers (the video's colour is halved), not \"" +
+                                   text + "\"");
+               },
+               "the video's size; the picture is scaled to fit, centred; default 640x400")
+            ->type_name("WxH"),
         textOption(app, "--ffmpeg", o.ffmpegProgram, "the ffmpeg program to use; default ffmpeg")
             ->type_name("PROGRAM"),
         textOption(app, "--stats", o.statsFile,
@@ -117,29 +144,22 @@ void declareOutputs(CLI::App& app, CaptureOptions& o) {
         ->group(kOther);
 }
 
-std::string parseTerminalSize(const std::string& text, int& columns, int& rows) {
-    const std::size_t x = text.find('x');
-    const std::string wrong = "option --terminal needs COLUMNSxROWS from 1x1 to 1000x1000, not \"" + text + "\"";
-    if (x == std::string::npos) return wrong;
-    int c = 0, r = 0;
-    if (!parseWholeNumber("--terminal", text.substr(0, x), 1, 1000, c).empty() ||
-        !parseWholeNumber("--terminal", text.substr(x + 1), 1, 1000, r).empty())
-        return wrong;
-    columns = c;
-    rows = r;
-    return {};
-}
-
-// The truecolor picture's options, kept apart from the rest.
-void declareTruecolor(CLI::App& app, CaptureOptions& o) {
+// The options of the picture beside the FrameBuffer, kept apart from the rest.
+void declarePictures(CLI::App& app, CaptureOptions& o) {
     const std::vector<CLI::Option*> options = {
         app.add_option_function<std::string>(
                "--display",
                [&o](const std::string& name) {
-                   o.truecolor = chooseValue<bool>("--display", name, {{"caca", false}, {"truecolor", true}});
+                   o.display = chooseValue<CaptureDisplay>("--display", name,
+                                                           {{"caca", CaptureDisplay::Caca},
+                                                            {"truecolor", CaptureDisplay::Truecolor},
+                                                            {"kitty", CaptureDisplay::Kitty},
+                                                            {"sixel", CaptureDisplay::Sixel},
+                                                            {"pixels", CaptureDisplay::Pixels}});
                },
-               "the picture beside the FrameBuffer: caca (default, libcaca's characters) or "
-               "truecolor (24-bit colour cells as the show draws them with --display truecolor)")
+               "the picture beside the FrameBuffer: caca (default, libcaca's characters); truecolor, kitty "
+               "or sixel (what the show draws with that --display in the --terminal); pixels (the frame "
+               "itself, enlarged with crisp square pixels)")
             ->type_name("NAME"),
         app.add_option_function<std::string>(
                "--cells",
@@ -149,27 +169,44 @@ void declareTruecolor(CLI::App& app, CaptureOptions& o) {
         app.add_option_function<std::string>(
                "--terminal",
                [&o](const std::string& text) {
-                   refuseIfWrong(parseTerminalSize(text, o.terminalColumns, o.terminalRows));
+                   refuseIfWrong(parseSize("--terminal", "COLUMNSxROWS", 1, 1000, text, o.terminalColumns, o.terminalRows));
                },
-               "the terminal the truecolor picture is fitted into; default 80x50")
+               "the terminal the truecolor, kitty or sixel picture is fitted into; default 80x50")
             ->type_name("COLSxROWS"),
+        app.add_option_function<std::string>(
+               "--cell-size",
+               [&o](const std::string& text) {
+                   refuseIfWrong(parseSize("--cell-size", "WIDTHxHEIGHT", 1, 64, text, o.cellWidth, o.cellHeight));
+               },
+               "the terminal's cells in pixels, which shape the fit and the pictures; default 8x16")
+            ->type_name("WxH"),
+        flag(app, "--bytes", o.terminalBytes,
+             "the exact bytes each frame of the truecolor, kitty or sixel picture sends the terminal "
+             "(<display>-<ms>.bin; cat them to a terminal to replay)"),
     };
-    for (CLI::Option* option : options) option->group(kTruecolor);
+    for (CLI::Option* option : options) option->group(kPictures);
 }
 
 // Rules that involve more than one option.
 std::string checkCombination(const CaptureOptions& o) {
     if (!o.writesPerFrameFiles() && o.sheetFile.empty() && o.videoFile.empty() &&
         o.statsFile.empty())
-        return "nothing to do: choose at least one of --frames, --chars, --ansi, --utf8, "
+        return "nothing to do: choose at least one of --frames, --chars, --ansi, --utf8, --bytes, "
                "--sheet, --video, --stats";
     if (o.atMs.empty() && o.endMs < o.startMs)
         return "the end (" + std::to_string(o.endMs) + " ms) is before the start (" +
                std::to_string(o.startMs) + " ms)";
     if (!o.atMs.empty() && !o.videoFile.empty())
         return "--video needs a steady frame rate; use --start/--end instead of --at";
-    if (o.truecolor && o.utf8Text)
+    if (o.display == CaptureDisplay::Truecolor && o.utf8Text)
         return "--utf8 has no colours to show the truecolor picture; use --ansi";
+    if (o.display != CaptureDisplay::Caca && o.utf8Text)
+        return "--utf8 is libcaca's characters as text; use --display caca";
+    if ((o.display == CaptureDisplay::Kitty || o.display == CaptureDisplay::Sixel || o.display == CaptureDisplay::Pixels) &&
+        o.ansiText)
+        return "--ansi is character cells as text; the kitty, sixel and pixels pictures have none (try --bytes)";
+    if (o.terminalBytes && (o.display == CaptureDisplay::Caca || o.display == CaptureDisplay::Pixels))
+        return "--bytes saves what the truecolor, kitty or sixel picture sends; choose one with --display";
     if (!o.statsFile.empty() && !o.statsFile.ends_with(".json") && !o.statsFile.ends_with(".csv"))
         return "--stats writes JSON or CSV: the file name must end in .json or .csv";
     return {};
@@ -186,7 +223,7 @@ ParseResult parseOptions(const std::vector<std::string>& args) {
     app.set_version_flag("--version", "vesper-capture " VG_VERSION);
     declarePositions(app, result.options);
     declareOutputs(app, result.options);
-    declareTruecolor(app, result.options);
+    declarePictures(app, result.options);
     for (CLI::Option* option : app.get_options())
         option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     const CommandLineOutcome outcome = parseCommandLine(app, args);

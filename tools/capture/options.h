@@ -8,6 +8,8 @@
 #include "engine/frame.h"
 #include "render/cell_picture.h"
 
+enum class CaptureDisplay { Caca, Truecolor, Kitty, Sixel, Pixels };
+
 struct CaptureOptions {
     std::string showDir;  // the content folder (--data); empty: searched like the show's
     int startMs = 0;
@@ -27,22 +29,28 @@ struct CaptureOptions {
     int sheetColumns = 4;
     int sheetPictureWidth = kFrameWidth;  // each picture of a cell; height follows 320:200
 
-    std::string videoFile;  // MP4 of the character picture with the song
+    std::string videoFile;  // MP4 of the picture with the song
     std::string ffmpegProgram = "ffmpeg";
+    int videoWidth = 640;  // the picture scaled to fit, centred, letterboxed
+    int videoHeight = 400;
 
-    // The picture beside the FrameBuffer: libcaca's characters, or the
-    // truecolor cells as the show draws them in a terminal of this size.
-    bool truecolor = false;  // --display truecolor
+    // The picture beside the FrameBuffer: libcaca's characters, or what
+    // another of the show's pictures draws in a terminal of this size, or
+    // the frame itself in crisp enlarged pixels.
+    CaptureDisplay display = CaptureDisplay::Caca;  // --display
     CellShape cells = CellShape::HalfBlock;
     int terminalColumns = 80;
     int terminalRows = 50;
+    int cellWidth = 8;  // --cell-size: the terminal's cells in pixels
+    int cellHeight = 16;
+    bool terminalBytes = false;  // --bytes: what each frame sends the terminal
 
     std::string statsFile;  // .json or .csv; a table also goes to stdout
     bool quiet = false;     // nothing on stderr but failures
     bool verbose = false;   // a closing line of where the time went
     bool singleThread = false;  // outputs on the show's thread, not beside it
 
-    bool writesPerFrameFiles() const { return framePng || charPng || ansiText || utf8Text; }
+    bool writesPerFrameFiles() const { return framePng || charPng || ansiText || utf8Text || terminalBytes; }
 };
 
 struct ParseResult {

@@ -16,13 +16,15 @@ FrameBytes summarizeFrameBytes(const std::vector<long long>& bytes) {
     return summary;
 }
 
-TruecolorPicture::TruecolorPicture(CellShape shape, int terminalColumns, int terminalRows)
-    : area_(fitPicture(terminalColumns, terminalRows)), converter_(shape, area_.columns, area_.rows) {}
+TruecolorPicture::TruecolorPicture(CellShape shape, int terminalColumns, int terminalRows, PixelSize cell)
+    : area_(fitPicture(terminalColumns, terminalRows, {terminalColumns * cell.width, terminalRows * cell.height})),
+      converter_(shape, area_.columns, area_.rows) {}
 
 void TruecolorPicture::draw(const std::uint32_t* frame, const std::string& title) {
     const std::string_view bytes =
         encoder_.encodeFrame(converter_.convert(frame), area_.column, area_.row, title);
     frameBytes_.push_back(static_cast<long long>(bytes.size()));
+    lastBytes_.assign(bytes.data(), bytes.size());
 }
 
 RgbImage TruecolorPicture::render() const { return renderCells(cells()); }

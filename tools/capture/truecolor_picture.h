@@ -11,6 +11,7 @@
 #include "platform/cell_encoder.h"
 #include "render/cell_converter.h"
 #include "render/cell_fit.h"
+#include "tools/capture/cell_image.h"
 #include "tools/capture/image.h"
 
 // The terminal the capture pretends to draw in: the classic picture's 80 x 50.
@@ -30,7 +31,9 @@ FrameBytes summarizeFrameBytes(const std::vector<long long>& bytes);
 
 class TruecolorPicture {
 public:
-    TruecolorPicture(CellShape shape, int terminalColumns, int terminalRows);
+    // `cell`: the terminal's cells in pixels, which shape the fit.
+    TruecolorPicture(CellShape shape, int terminalColumns, int terminalRows,
+                     PixelSize cell = {kCellImageWidth, kCellImageHeight});
 
     // `frame` is 320 x 200 pixels in the frame layout; `title` what the
     // show would put in the window title with it.
@@ -45,10 +48,13 @@ public:
 
     // The bytes each frame drawn so far would have sent to the terminal.
     const std::vector<long long>& frameBytes() const { return frameBytes_; }
+    // The last frame's bytes themselves.
+    const std::string& lastFrameBytes() const { return lastBytes_; }
 
 private:
     CellArea area_;
     CellConverter converter_;
     CellEncoder encoder_;
     std::vector<long long> frameBytes_;
+    std::string lastBytes_;
 };
