@@ -10,12 +10,13 @@
 #    8 : 5 within 5 %, its luminance correlated with the frame's by at least
 #    0.9.
 # 3. The show itself (--display sixel in xterm, kitty in kitty, from 2:45,
-#    muted): a screenshot while it plays shows an 8 : 5 picture that
-#    follows the capture's frame of the moment in the title; Space pauses;
+#    muted): paused with Space a moment in, a screenshot shows an 8 : 5
+#    picture that follows the capture's frame of the moment in the title;
 #    Escape ends it with status 0 and the tty modes as they were. The live
 #    frame cannot match a capture exactly: on every beat the show picks a
-#    photo at random, and how many random numbers came before depends on
-#    how many frames were drawn, so the bar here is lower.
+#    photo at random (and, paused on a beat, picks one every frame), and how
+#    many random numbers came before depends on how many frames were drawn;
+#    so the bar here is 0.5, the shapes' geometry, not the photos'.
 #
 # Every wait polls for what it waits for: a busy machine may take many
 # seconds to start a terminal or load the show. The screenshots and frames
@@ -32,6 +33,8 @@ work=$(mktemp -d /tmp/vg-x11.XXXXXX)
 screens=$build/x11-screens
 mkdir -p "$screens"
 pids=()
+xvfb_pid=
+DISPLAY=${DISPLAY:-}
 
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
@@ -42,8 +45,11 @@ trap cleanup EXIT
 
 fail() {
   echo "FAIL: $*" >&2
+  kill -0 "$xvfb_pid" 2>/dev/null || echo "(the X server $DISPLAY had ended: $(cat "$work/xvfb.log"))" >&2
   # What the shows said, but the engine's routine lines.
-  for err in "$work"/*.err; do [ -f "$err" ] && grep -v '^Parsing mesh' "$err" | sed "s|^|$(basename "$err"): |" >&2; done
+  for err in "$work"/*.err "$work"/*.terminal.log; do
+    [ -f "$err" ] && grep -v '^Parsing mesh' "$err" | tail -n 20 | sed "s|^|$(basename "$err"): |" >&2
+  done
   exit 1
 }
 
@@ -69,7 +75,8 @@ for mesh in "$show_dir"/*.obj; do ln -s "$mesh" "$work/show/"; done
 
 # The X server picks a free display and says which.
 Xvfb -displayfd 9 -screen 0 1280x800x24 -nolisten tcp 9>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
+xvfb_pid=$!
+pids+=($xvfb_pid)
 wait_until 30 "the X server starting" nonempty "$work/display"
 export DISPLAY=":$(cat "$work/display")"
 export LIBGL_ALWAYS_SOFTWARE=1
@@ -85,7 +92,7 @@ kitty_window() {
 # terminal window; remembers the window's process to end it.
 in_terminal() {
   local name=$1 terminal=$2 command=$3
-  "$terminal" -e bash -c "$command" >/dev/null 2>&1 &
+  "$terminal" -e bash -c "$command" >"$work/$name.terminal.log" 2>&1 &
   terminal_pid=$!
   pids+=($terminal_pid)
 }
@@ -169,14 +176,27 @@ title_steady() {  # the title stays the same for a second: paused
 play() {  # NAME DISPLAY TERMINAL
   local name=$1 display=$2 terminal=$3
   local status="$work/$name.status"
-  in_terminal "$name" "$terminal" "cd '$work/show' && stty -g > '$work/$name.stty-before'; \
+  local show_line="cd '$work/show' && stty -g > '$work/$name.stty-before'; \
     '$binary' --display $display --start 2:45 --mute --data '$work/show' 2>'$work/$name.err'; \
     echo \$? > '$status'; stty -g > '$work/$name.stty-after'; stty -a > '$work/$name.stty'; sleep 600"
-  wait_until 180 "the show playing in $name" have_playing_window
+  in_terminal "$name" "$terminal" "$show_line"
+  # A terminal that could not start at all (a loaded machine's X server
+  # refusing a connection now and then) is started once more.
+  playing_or_gone() { have_playing_window || terminal_gone; }
+  wait_until 180 "the show playing in $name" playing_or_gone
+  if ! have_playing_window; then
+    echo "the $name terminal ended before the show played ($(tail -n 1 "$work/$name.terminal.log")); once more"
+    in_terminal "$name" "$terminal" "$show_line"
+    wait_until 180 "the show playing in $name" have_playing_window
+  fi
   local window at
   window=$(playing_window)
-  # A moment well into the picture, then the screen as it plays.
+  # Paused a moment into the picture: the screenshot and the title then
+  # show the same frame, however slow the screenshot.
   wait_until 30 "the show passing 2:46 in $name" title_past "$window" 166000
+  xdotool windowfocus --sync "$window"
+  xdotool key space
+  wait_until 30 "the show pausing on Space in $name" title_steady "$window"
   at=$(title_time "$window")
   shot "$work/$name-screen"
   "$capture" --data "$work/show" --at "$at" --warmup $((at - 165000)) --frames --out "$work/$name-frames" --quiet
@@ -185,10 +205,7 @@ play() {  # NAME DISPLAY TERMINAL
   cp "$(frame_of "$work/$name-frames" "$at")" "$screens/$name-frame.png"
   local result
   result=$("$match" "$work/$name-screen.ppm" "$work/$name-frame.ppm" 0.5 0.05) || fail "$name at $at ms: $result"
-  echo "$name --display $display playing at $at ms: $result"
-  xdotool windowfocus --sync "$window"
-  xdotool key space
-  wait_until 30 "the show pausing on Space in $name" title_steady "$window"
+  echo "$name --display $display paused at $at ms: $result"
   xdotool key Escape
   wait_until 30 "the show ending on Escape in $name" nonempty "$status"
   [ "$(cat "$status")" = 0 ] || fail "$name: exit status $(cat "$status")"

@@ -40,13 +40,6 @@ int videoCharacterCell(const CaptureOptions& options) {
     return std::max(1, std::min(options.videoWidth / kCharColumns, options.videoHeight / kCharRows));
 }
 
-RgbImage fittedInto(const RgbImage& picture, int width, int height) {
-    const long long fitWidth = std::min<long long>(width, static_cast<long long>(height) * picture.width / picture.height);
-    const long long fitHeight = std::min<long long>(height, fitWidth * picture.height / picture.width);
-    return letterbox(resizeArea(picture, static_cast<int>(std::max(fitWidth, 1LL)), static_cast<int>(std::max(fitHeight, 1LL))),
-                     width, height);
-}
-
 }  // namespace
 
 FrameOutputs::FrameOutputs(const CaptureOptions& options, const CharacterPicture& picture,
@@ -97,8 +90,10 @@ RgbImage FrameOutputs::videoFrame(const FrameJob& job) {
             break;
     }
     if (job.fullPicture) {
+        // The characters' grid at the video's cell size, as the cache draws it.
         StageTimer timer(times_, Stage::Conversion);
-        return fittedInto(*job.fullPicture, width, height);
+        const int cell = videoCharacterCell(options_);
+        return letterbox(resizeArea(*job.fullPicture, kCharColumns * cell, kCharRows * cell), width, height);
     }
     StageTimer timer(times_, Stage::Drawing);
     return letterbox(videoCells_.draw(job.cells, kCharColumns, kCharRows), width, height);
