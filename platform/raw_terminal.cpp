@@ -87,6 +87,13 @@ bool terminalHungUp(int fd) {
 
 RawTerminal::~RawTerminal() { close(); }
 
+std::string RawTerminal::restoreBytes(std::string_view leave) {
+    std::string bytes(1, kCancel);
+    bytes.append(leave);
+    bytes.append(kRestoreBytes);
+    return bytes;
+}
+
 std::string RawTerminal::open(std::string_view enter, std::string_view leave) {
     if (open_) return {};
     if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO) || !sameDevice(STDIN_FILENO, STDOUT_FILENO))
@@ -99,10 +106,7 @@ std::string RawTerminal::open(std::string_view enter, std::string_view leave) {
         closeDescriptor(input_);
         return "cannot open the terminal for reading and writing";
     }
-    restore_.clear();
-    restore_.push_back(kCancel);
-    restore_.append(leave);
-    restore_.append(kRestoreBytes);
+    restore_ = restoreBytes(leave);
     enter_.clear();
     enter_.append(kEnterBytes);
     enter_.append(enter);

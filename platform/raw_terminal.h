@@ -43,10 +43,10 @@ public:
     void close();
     bool isOpen() const { return open_; }
 
-    // The bytes that undo what open() sent, `leave` among them. While
-    // open, the signal guard holds them and the saved modes for a fatal
-    // signal or a stop.
-    std::string_view restoreBytes() const { return restore_; }
+    // The bytes that undo what open(enter, leave) sent. While open, the
+    // signal guard holds them and the saved modes for a fatal signal or a
+    // stop.
+    static std::string restoreBytes(std::string_view leave = {});
 
     // The window size; 80 x 24 when the terminal does not say, and its
     // pixels where the terminal told the kernel.
