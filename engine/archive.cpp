@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <system_error>
 
 #include "engine/output_file.h"
 
@@ -21,14 +22,49 @@ std::string zipErrorText(int code) {
     return text;
 }
 
-std::vector<fs::path> sortedFiles(const fs::path& dir) {
-    std::vector<fs::path> files;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(dir, error))
-        if (entry.is_regular_file()) files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
-    return files;
+// Rounded up, so a file just over the limit does not read as at it.
+std::string megabytesText(std::uintmax_t bytes) {
+    constexpr std::uintmax_t kMegabyte = std::uintmax_t{1} << 20;
+    return std::to_string(bytes / kMegabyte + (bytes % kMegabyte != 0)) + " MB";
 }
+
+// The regular files packing `dir` takes, sorted by name, and the entries it
+// leaves out with their reasons. Every call takes an error_code: one odd
+// entry (a link loop, a link to nothing) must not stop the show.
+struct FolderFiles {
+    std::vector<fs::path> files;
+    std::vector<std::string> leftOut;
+};
+
+FolderFiles listFolder(const fs::path& dir) {
+    FolderFiles listing;
+    std::error_code error;
+    fs::directory_iterator entry(dir, error);
+    // A folder that cannot be opened packs nothing; packing says why.
+    if (error) return listing;
+    for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
+        const fs::path& path = entry->path();
+        std::error_code entryError;
+        const fs::file_status status = fs::status(path, entryError);
+        // Folders, sockets and the like are not content; an entry whose
+        // kind cannot be told may be, so it is named.
+        if (!entryError && !fs::is_regular_file(status)) continue;
+        const std::uintmax_t size = entryError ? 0 : fs::file_size(path, entryError);
+        if (entryError)
+            listing.leftOut.push_back(path.string() + " (" + entryError.message() + ")");
+        else if (size > kMaxMemberBytes)
+            listing.leftOut.push_back(path.string() + " (" + megabytesText(size) + ", more than the " +
+                                      megabytesText(kMaxMemberBytes) + " a member may have)");
+        else
+            listing.files.push_back(path);
+    }
+    if (error) listing.leftOut.push_back("what follows in " + dir.string() + " (" + error.message() + ")");
+    std::sort(listing.files.begin(), listing.files.end());
+    std::sort(listing.leftOut.begin(), listing.leftOut.end());
+    return listing;
+}
+
+std::vector<fs::path> sortedFiles(const fs::path& dir) { return listFolder(dir).files; }
 
 // Adds the files of `dir` as stored members; false with a message.
 bool addFiles(zip_t* archive, const fs::path& dir, std::string& error) {
@@ -54,13 +90,6 @@ bool checkFolder(const std::string& dir, std::string& error) {
     if (fs::is_directory(dir, fsError)) return true;
     error = "no folder " + dir;
     return false;
-}
-
-std::vector<std::uint8_t> readWholeFile(const fs::path& path, bool& ok) {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    ok = !in.bad() && in.is_open();
-    return bytes;
 }
 
 }  // namespace
@@ -144,14 +173,12 @@ bool archiveMatchesDirectory(const std::string& archivePath, const std::string& 
     std::vector<std::string> memberNames = archive.names();
     std::sort(memberNames.begin(), memberNames.end());
     if (memberNames != fileNames) return false;
-    for (const fs::path& file : files) {
-        bool readable = false;
-        const std::vector<std::uint8_t> onDisk = readWholeFile(file, readable);
-        const auto member = archive.read(file.filename().string(), error);
-        if (!readable || !member || *member != onDisk) return false;
-    }
+    for (const fs::path& file : files)
+        if (!archive.holdsSameBytesAs(file.filename().string(), file.string())) return false;
     return true;
 }
+
+std::vector<std::string> entriesLeftOut(const std::string& dir) { return listFolder(dir).leftOut; }
 
 Archive::~Archive() { close(); }
 
@@ -195,6 +222,39 @@ std::vector<std::string> Archive::names() const {
     for (zip_int64_t i = 0; i < count; ++i)
         if (const char* name = zip_get_name(zip_, static_cast<zip_uint64_t>(i), 0)) result.push_back(name);
     return result;
+}
+
+bool Archive::holdsSameBytesAs(const std::string& name, const std::string& path) const {
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    std::error_code sizeError;
+    const std::uintmax_t size = fs::file_size(path, sizeError);
+    if (!zip_ || zip_stat(zip_, name.c_str(), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE) || sizeError ||
+        stat.size != size)
+        return false;
+    std::ifstream onDisk(path, std::ios::binary);
+    zip_file_t* member = zip_fopen(zip_, name.c_str(), 0);
+    if (!member || !onDisk) {
+        if (member) zip_fclose(member);
+        return false;
+    }
+    // A chunk at a time, up to the first difference: a member may be as
+    // large as the limit, and most starts compare an unchanged folder.
+    std::vector<char> packed(std::size_t{1} << 16), file(packed.size());
+    bool same = true;
+    for (;;) {
+        // Reading past the end makes libzip check the CRC: -1 when damaged.
+        const zip_int64_t got = zip_fread(member, packed.data(), packed.size());
+        onDisk.read(file.data(), static_cast<std::streamsize>(file.size()));
+        const auto read = static_cast<zip_int64_t>(onDisk.gcount());
+        if (got < 0 || read != got || !std::equal(packed.begin(), packed.begin() + got, file.begin())) {
+            same = false;
+            break;
+        }
+        if (got == 0) break;
+    }
+    zip_fclose(member);
+    return same;
 }
 
 std::optional<std::vector<std::uint8_t>> Archive::read(const std::string& name,

@@ -128,6 +128,7 @@ void vrlMakePAK(const char* dir, const char* file) {
     Engine& e = engine();
     e.packed = packResources(dir, file);
     e.packedName = file;
+    if (!e.packed.leftOut.empty()) vrlMsg("%s", e.packed.leftOut.c_str());
     if (!e.packed.note.empty()) vrlMsg("%s", e.packed.note.c_str());
 }
 

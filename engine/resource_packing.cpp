@@ -44,6 +44,18 @@ bool packIntoCache(const std::string& dir, const std::string& cacheFile, std::st
     return false;
 }
 
+std::string leftOutNote(const std::string& dir) {
+    const std::vector<std::string> leftOut = entriesLeftOut(dir);
+    if (leftOut.empty()) return {};
+    // A few are enough to see what happened; a folder of thousands would
+    // drown every other message.
+    constexpr std::size_t kNamed = 3;
+    std::string note = "Left out of the archive: ";
+    for (std::size_t i = 0; i < std::min(leftOut.size(), kNamed); ++i) note += (i ? ", " : "") + leftOut[i];
+    if (leftOut.size() > kNamed) note += " and " + std::to_string(leftOut.size() - kNamed) + " more";
+    return note;
+}
+
 }  // namespace
 
 std::string unsafeFolderReason(const std::string& folder) {
@@ -71,14 +83,17 @@ std::string userCacheFolder() {
     return {};
 }
 
-PackedResources packResources(const std::string& dir, const std::string& file) {
+namespace {
+
+// Packs into `file`, else the cache, else memory.
+PackedResources packSomewhere(const std::string& dir, const std::string& file) {
     std::error_code fsError;
     if (!fs::is_directory(dir, fsError))
         return {file, {}, "Cannot pack " + dir + " into " + file + " (no folder " + dir +
-                              "); using the archive as it is"};
-    if (archiveMatchesDirectory(file, dir)) return {file, {}, {}};
+                              "); using the archive as it is", {}};
+    if (archiveMatchesDirectory(file, dir)) return {file, {}, {}, {}};
     std::string fileError;
-    if (packDirectory(dir, file, fileError)) return {file, {}, {}};
+    if (packDirectory(dir, file, fileError)) return {file, {}, {}, {}};
 
     const std::string refused = "Cannot write " + absolutePath(file) + " (" + fileError + ")";
     const std::string cacheFolder = userCacheFolder();
@@ -86,7 +101,7 @@ PackedResources packResources(const std::string& dir, const std::string& file) {
     if (!cacheFolder.empty()) {
         const std::string cacheFile = cacheFolder + "/" + fs::path(file).filename().string();
         if (packIntoCache(dir, cacheFile, cacheError))
-            return {cacheFile, {}, refused + "; packed " + absolutePath(dir) + " into " + cacheFile + " instead"};
+            return {cacheFile, {}, refused + "; packed " + absolutePath(dir) + " into " + cacheFile + " instead", {}};
     }
     PackedResources inMemory;
     std::string memoryError;
@@ -96,5 +111,13 @@ PackedResources packResources(const std::string& dir, const std::string& file) {
         return inMemory;
     }
     return {file, {}, refused + " and cannot pack it in memory (" + memoryError + "); using " + file +
-                          " as it is, which may not match " + dir};
+                          " as it is, which may not match " + dir, {}};
+}
+
+}  // namespace
+
+PackedResources packResources(const std::string& dir, const std::string& file) {
+    PackedResources packed = packSomewhere(dir, file);
+    packed.leftOut = leftOutNote(dir);
+    return packed;
 }

@@ -11,6 +11,7 @@ struct PackedResources {
     std::string path;                 // the archive to read; empty when it is in `bytes`
     std::vector<std::uint8_t> bytes;  // the archive, when it was made in memory
     std::string note;                 // what was done instead of what was asked, or empty
+    std::string leftOut;              // the entries of the folder left out and why, or empty
 };
 
 // Packs `dir` into `file`, unless `file` already holds exactly what `dir`

@@ -176,6 +176,15 @@ TEST_F(ResourcePacking, ACurrentArchiveIsLeftAloneAndAnOutdatedOrDamagedOneIsRep
     writeFile(archive, bytes);
     EXPECT_FALSE(archiveMatchesDirectory(archive.string(), resources));
 
+    // A difference past the first chunk read.
+    std::vector<std::uint8_t> large(70000, 'a');
+    writeFile(dir / "resources" / "notes.txt", large);
+    vrlMakePAK(resources.c_str(), archive.c_str());
+    ASSERT_TRUE(archiveMatchesDirectory(archive.string(), resources));
+    large.back() = 'b';
+    writeFile(dir / "resources" / "notes.txt", large);
+    EXPECT_FALSE(archiveMatchesDirectory(archive.string(), resources));
+
     // A file more or less in the folder: packed again.
     vrlMakePAK(resources.c_str(), archive.c_str());
     writeFile(dir / "resources" / "extra.txt", {'!'});
@@ -183,6 +192,32 @@ TEST_F(ResourcePacking, ACurrentArchiveIsLeftAloneAndAnOutdatedOrDamagedOneIsRep
     fs::remove(dir / "resources" / "extra.txt");
     fs::remove(dir / "resources" / "notes.txt");
     EXPECT_FALSE(archiveMatchesDirectory(archive.string(), resources));
+}
+
+TEST_F(ResourcePacking, ALinkLoopAndAFileOverTheMemberLimitAreLeftOutWithOneMessage) {
+    vrlSetLogging(1);
+    const fs::path resources = dir / "resources";
+    fs::create_symlink("loop", resources / "loop");
+    // Sparse: over the limit without taking the disk space.
+    writeFile(resources / "huge.bin", {});
+    fs::resize_file(resources / "huge.bin", kMaxMemberBytes + 1);
+    const fs::path archive = dir / "datafile.pak";
+    const std::string said = packAndRead(archive);
+    EXPECT_EQ(said, "Left out of the archive: " + (resources / "huge.bin").string() +
+                        " (257 MB, more than the 256 MB a member may have), " + (resources / "loop").string() +
+                        " (Too many levels of symbolic links)\n");
+    EXPECT_EQ(vrlGetTexture("pic.jpg")->getWidth(), 16u);
+    Archive packed;
+    std::string error;
+    ASSERT_TRUE(packed.open(archive.string(), error)) << error;
+    EXPECT_EQ(packed.names(), (std::vector<std::string>{"notes.txt", "pic.jpg"}));
+
+    // The next start finds the archive current and writes nothing.
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(24);
+    fs::last_write_time(archive, old);
+    vrlShutDown();
+    EXPECT_EQ(packAndRead(archive), said);
+    EXPECT_EQ(fs::last_write_time(archive), old) << "packed again";
 }
 
 TEST(UserCacheFolder, FollowsXdgThenHomeAndIgnoresRelativeValues) {
