@@ -12,35 +12,24 @@ namespace {
 
 ParseResult parse(std::vector<std::string> args) { return parseOptions(args); }
 
-TEST(CaptureOptions, AcceptsBothValueFormsAndFlags) {
-    const ParseResult r = parse({"--start", "1000", "--end=2000", "--fps=30", "--frames", "--utf8",
-                                 "--sheet", "s.png", "--show-dir=/tmp", "--quiet"});
+TEST(CaptureOptions, BothValueFormsFlagsDefaultsAndTheLastOfARepeat) {
+    const ParseResult r = parse({"--start", "1000", "--end=2000", "--fps=30", "--fps", "24", "--frames", "--utf8",
+                                 "--sheet", "s.png", "--data", "/a", "--show-dir=/tmp", "--quiet"});
     ASSERT_TRUE(r.ok()) << r.error;
     EXPECT_EQ(r.options.startMs, 1000);
     EXPECT_EQ(r.options.endMs, 2000);
-    EXPECT_EQ(r.options.fps, 30);
-    EXPECT_TRUE(r.options.framePng);
-    EXPECT_TRUE(r.options.utf8Text);
+    EXPECT_EQ(r.options.fps, 24);
+    EXPECT_TRUE(r.options.framePng && r.options.utf8Text && r.options.quiet);
     EXPECT_FALSE(r.options.charPng);
     EXPECT_EQ(r.options.sheetFile, "s.png");
     EXPECT_EQ(r.options.showDir, "/tmp");
-    EXPECT_TRUE(r.options.quiet);
-}
 
-TEST(CaptureOptions, DefaultsCoverTheWholeShowAtSixtyFps) {
-    const ParseResult r = parse({"--stats", "x.csv"});
-    ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_EQ(r.options.startMs, 0);
-    EXPECT_EQ(r.options.endMs, 333000);
-    EXPECT_EQ(r.options.fps, 60);
-    EXPECT_EQ(r.options.showDir, "");  // searched like the show's
-}
-
-TEST(CaptureOptions, RepeatedOptionsKeepTheLastAndBothFolderNamesWork) {
-    const ParseResult r = parse({"--frames", "--fps", "30", "--fps=24", "--data", "/a", "--show-dir", "/b"});
-    ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_EQ(r.options.fps, 24);
-    EXPECT_EQ(r.options.showDir, "/b");
+    const ParseResult defaults = parse({"--stats", "x.csv"});
+    ASSERT_TRUE(defaults.ok()) << defaults.error;
+    EXPECT_EQ(defaults.options.startMs, 0);
+    EXPECT_EQ(defaults.options.endMs, 333000);
+    EXPECT_EQ(defaults.options.fps, 60);
+    EXPECT_EQ(defaults.options.showDir, "");  // searched like the show's
 }
 
 TEST(CaptureOptions, RejectsBadArgumentsWithAReason) {
@@ -89,7 +78,7 @@ TEST(CaptureOptions, HelpAndVersionNeedNoOutputAndAreOnlyPrinted) {
     EXPECT_TRUE(parse({"--frames"}).print.empty());
 }
 
-TEST(CapturePositions, RangeRunsAtTheFrameRateWithTheEndIncluded) {
+TEST(CapturePositions, RangeRunsAtTheFrameRateWithTheEndIncludedAndAListInItsOrder) {
     CaptureOptions o;
     o.startMs = 1000;
     o.endMs = 2000;
@@ -110,9 +99,7 @@ TEST(CapturePositions, RangeRunsAtTheFrameRateWithTheEndIncluded) {
 
     o.startMs = o.endMs = 5000;
     EXPECT_EQ(framePositions(o), std::vector<int>{5000});
-}
-
-TEST(CapturePositions, ListIsKeptInItsOrder) {
+    // A list keeps its order.
     const ParseResult r = parse({"--frames", "--at", "3000,1000,2000"});
     ASSERT_TRUE(r.ok()) << r.error;
     EXPECT_EQ(framePositions(r.options), (std::vector<int>{3000, 1000, 2000}));

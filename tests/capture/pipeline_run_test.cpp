@@ -38,15 +38,13 @@ protected:
     }
 
     // Every kind of output over a short range that crosses a scene change.
-    std::map<std::string, std::string> captureAll(
-        const std::string& name, const std::string& extra,
-        const std::string& perFrame = "--frames --chars --ansi --utf8") {
+    std::map<std::string, std::string> captureAll(const std::string& name, const std::string& extra) {
         const fs::path out = scratch_ / name;
         fs::create_directories(out);
         const std::string o = out.string();
         const Outcome outcome =
-            run("--data '" + show_.string() + "' --quiet --start 99800 --end 100200 --fps 30 " +
-                    perFrame + " --out '" + o + "/frames' --sheet '" + o +
+            run("--data '" + show_.string() + "' --quiet --start 99800 --end 100200 --fps 30 "
+                    "--frames --chars --ansi --utf8 --out '" + o + "/frames' --sheet '" + o +
                     "/sheet.png' --sheet-every 100 --stats '" + o + "/stats.csv' --video '" + o +
                     "/v.mp4' --ffmpeg '" + encoder_.string() + "' " + extra,
                 scratch_);
@@ -74,21 +72,6 @@ TEST_F(PipelineRun, OneThreadOrTwoWriteTheSameBytes) {
     EXPECT_EQ(threaded.at("v.mp4").size(), 13u * 640 * 400 * 3);
     // Different positions really do give different pictures.
     EXPECT_NE(threaded.at("frames/frame-099800.png"), threaded.at("frames/frame-100200.png"));
-}
-
-TEST_F(PipelineRun, TheTruecolorPictureToo) {
-    // Text without colours has no truecolor form.
-    const std::string perFrame = "--frames --chars --ansi";
-    const auto threaded = captureAll("threaded", "--display truecolor", perFrame);
-    const auto single = captureAll("single", "--display truecolor --single-thread", perFrame);
-    ASSERT_EQ(threaded.size(), single.size());
-    EXPECT_EQ(threaded.size(), 13u * 3 + 2);
-    EXPECT_TRUE(threaded.count("frames/cells-099800.png"));
-    for (const auto& [name, bytes] : threaded) {
-        ASSERT_TRUE(single.count(name)) << name;
-        EXPECT_TRUE(bytes == single.at(name)) << name << " differs";
-    }
-    EXPECT_EQ(threaded.at("v.mp4").size(), 13u * 640 * 400 * 3);
 }
 
 TEST_F(PipelineRun, ProgressTellsTheRateAndTheEndSaysWhatWasWritten) {

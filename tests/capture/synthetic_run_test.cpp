@@ -208,22 +208,4 @@ TEST_F(SyntheticRun, PictureFiguresPerBlockAreExact) {
     EXPECT_GT(std::stod(row(4)[structure]), 0.9);
 }
 
-TEST_F(SyntheticRun, PerFrameFilesAreNamedByPosition) {
-    CaptureOptions options;
-    options.showDir = (folder_ / "show").string();
-    options.atMs = {1500, 250};
-    options.outDir = (folder_ / "frames").string();
-    options.framePng = options.charPng = options.ansiText = options.utf8Text = true;
-    options.quiet = true;
-    ASSERT_EQ(runCapture(options, registerSyntheticShow), 0);
-    for (const char* name : {"frame-001500.png", "frame-000250.png", "chars-000250.png",
-                             "chars-000250.ans", "chars-001500.txt"})
-        EXPECT_TRUE(std::filesystem::exists(folder_ / "frames" / name)) << name;
-    // Text export: 50 lines of characters.
-    std::ifstream text(folder_ / "frames" / "chars-001500.txt");
-    int lines = 0;
-    for (std::string line; std::getline(text, line);) ++lines;
-    EXPECT_EQ(lines, 50);
-}
-
 }  // namespace

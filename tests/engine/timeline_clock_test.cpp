@@ -78,13 +78,6 @@ TEST_F(TimelineTest, InitHandsEachEffectItsIntervalAndShutDownDestroysThem) {
     EXPECT_EQ(vrlGetEffectCount(), 0);
 }
 
-TEST_F(EngineTest, EveryReadInAFrameSeesTheLatchedPosition) {
-    vrlSetPosition(1234);
-    EXPECT_EQ(vrlGetModulePosition(), 1234);
-    vrlUpdateTimer();
-    EXPECT_EQ(vrlGetModulePosition(), 1234);
-}
-
 namespace {
 
 std::vector<int> g_keys;

@@ -86,17 +86,6 @@ TEST(SignalGuard, FatalSignalsRestoreTheTerminalThenDieByTheSameSignal) {
     }
 }
 
-TEST(SignalGuard, AbortFromAFailedCheckAlsoRestores) {
-    Terminal terminal;
-    const int status = runInChild([&] {
-        takeOver(terminal);
-        std::abort();
-    });
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGABRT) << describe(status);
-    EXPECT_NE(terminal.drain().find(kRestoreBytes), std::string::npos);
-    EXPECT_TRUE(terminal.cooked());
-}
-
 TEST(SignalGuard, ExitWhileADisplayIsOpenRestores) {
     // A library that gives up with exit() must not leave the tty raw.
     Terminal terminal;
