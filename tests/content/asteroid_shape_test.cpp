@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "tools/gen/meshes/mesh_asteroid.h"
 
@@ -41,6 +43,19 @@ TEST(AsteroidShape, SubdivisionSetsTheCountsAndTheRadiusIsExact) {
             EXPECT_TRUE(mesh.u[i] >= 0 && mesh.u[i] <= 1 && mesh.v[i] >= 0 && mesh.v[i] <= 1);
         }
     }
+}
+
+TEST(AsteroidShape, ACraterIsABowlDeeperThanItsRimIsHigh) {
+    gen::AsteroidShape shape = testShape(3, 4);
+    shape.stretch = {1.0f, 1.0f, 1.0f};
+    shape.lumpAmount = 0.0f;
+    shape.craterCount = 1;
+    std::vector<float> radii;
+    for (const gen::Vec3& p : gen::makeAsteroid(shape).positions) radii.push_back(gen::length(p));
+    std::sort(radii.begin(), radii.end());
+    // Most of the surface is untouched: the median is its radius.
+    const float median = radii[radii.size() / 2];
+    EXPECT_GT(median - radii.front(), 2.0f * (radii.back() - median));
 }
 
 TEST(AsteroidShape, SeedDecidesTheShapeAndNothingElseDoes) {

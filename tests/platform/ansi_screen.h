@@ -26,7 +26,6 @@ public:
     int glyphsWritten() const { return glyphsWritten_; }
     int synchronizedFrames() const { return synchronizedFrames_; }
     bool insideSynchronizedUpdate() const { return synchronized_; }
-    void resetCounts() { glyphsWritten_ = 0; }
 
 private:
     void controlSequence(std::string_view parameters, char final);

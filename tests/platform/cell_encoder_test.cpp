@@ -87,24 +87,6 @@ TEST(CellEncoder, AnIdenticalFrameWritesOnlyTheFrameBrackets) {
                          std::string(kEndSynchronizedUpdate));
 }
 
-TEST(CellEncoder, OnePixelChangeRewritesOneCell) {
-    std::vector<std::uint32_t> frame(320 * 200, rgb(20, 40, 60));
-    CellConverter converter(CellShape::HalfBlock, 80, 50);  // sub-cells of 4 x 2 pixels
-    CellEncoder encoder;
-    AnsiScreen screen(80, 50);
-    std::string bytes(encoder.encodeFrame(converter.convert(frame.data()), 0, 0, "t"));
-    screen.feed(bytes);
-    frame[123 * 320 + 201] = rgb(255, 255, 255);  // cell 50, row 30, lower half
-    screen.resetCounts();
-    const CellPicture& picture = converter.convert(frame.data());
-    bytes = encoder.encodeFrame(picture, 0, 0, "t");
-    screen.feed(bytes);
-    EXPECT_EQ(screen.glyphsWritten(), 1);
-    expectScreenShows(screen, picture, 0, 0);
-    // One move, one colour, one glyph and the brackets: a few dozen bytes.
-    EXPECT_LT(bytes.size(), 60u) << bytes;
-}
-
 TEST(CellEncoder, ColoursAndMovesOnlyWhereNeeded) {
     CellPicture picture(CellShape::HalfBlock, 6, 1);
     const std::uint32_t a = rgb(1, 1, 1), b = rgb(2, 2, 2);

@@ -66,31 +66,6 @@ TEST(BlendColor, PackedChannelsMatchAChannelByChannelMix) {
     }
 }
 
-TEST(Blend3, RampRunsThroughTheMiddleColourWithoutAJump) {
-    const unsigned int c1 = pixelOf(255, 0, 40);
-    const unsigned int c2 = pixelOf(0, 255, 200);
-    const unsigned int c3 = pixelOf(90, 30, 255);
-    EXPECT_EQ(blend3(c1, c2, c3, 0), pixelOf(254, 0, 40 * 255 / 256));
-    for (unsigned int level : {127u, 128u}) {
-        const unsigned int middle = blend3(c1, c2, c3, static_cast<int>(level));
-        for (int c = 0; c < 3; ++c)
-            EXPECT_NEAR(static_cast<int>(channel(middle, c)), static_cast<int>(channel(c2, c)), 3)
-                << "level " << level << " channel " << c;
-    }
-    const unsigned int end = blend3(c1, c2, c3, 254);
-    for (int c = 0; c < 3; ++c)
-        EXPECT_NEAR(static_cast<int>(channel(end, c)), static_cast<int>(channel(c3, c)), 3);
-
-    // Two steps of weight per level: no channel moves by more than 2 at once.
-    for (int level = 1; level <= 254; ++level) {
-        const unsigned int before = blend3(c1, c2, c3, level - 1);
-        const unsigned int after = blend3(c1, c2, c3, level);
-        for (int c = 0; c < 3; ++c)
-            ASSERT_LE(std::abs(static_cast<int>(channel(after, c)) - static_cast<int>(channel(before, c))), 2)
-                << "level " << level << " channel " << c;
-    }
-}
-
 // A weight reduced modulo 2^32 and the formula's products taken modulo
 // 2^32, written independently with 64-bit arithmetic.
 unsigned int wrappedScale(unsigned int pixel, std::int64_t weight) {
