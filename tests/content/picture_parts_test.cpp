@@ -7,6 +7,8 @@
 #include "tools/gen/generator.h"
 #include "tools/gen/noise.h"
 #include "tools/gen/pictures/picture_grade.h"
+#include "tools/gen/pictures/picture_image.h"
+#include "tools/gen/seeded_random.h"
 
 namespace {
 
@@ -25,10 +27,35 @@ TEST(GradientNoise, SameSeedSameFieldAndValuesStayInRange) {
         ASSERT_TRUE(r >= 0.0f && r <= 1.0f) << r;
     }
     EXPECT_GT(differences, 1500);
+    double sum = 0;
+    for (int i = 0; i < 4000; ++i) {
+        const float h = gen::hashUnit(i, -3 * i, 9u);
+        ASSERT_TRUE(h >= 0.0f && h < 1.0f) << h;
+        sum += h;
+    }
+    EXPECT_NEAR(sum / 4000, 0.5, 0.03);
     EXPECT_LT(low, -0.3f);
     EXPECT_GT(high, 0.3f);
     EXPECT_GT(low, -1.6f);
     EXPECT_LT(high, 1.6f);
+}
+
+TEST(PictureImage, DownsampleAveragesBlocksAndBlurKeepsTheLightAndSpreadsItBothWays) {
+    gen::Image image(4, 2);
+    for (int x = 0; x < 4; ++x) image.at(x, 0).r = image.at(x, 1).g = static_cast<float>(x);
+    const gen::Image half = gen::downsample(image, 2);
+    ASSERT_EQ(half.width(), 2);
+    EXPECT_FLOAT_EQ(half.at(1, 0).r, 1.25f);  // (2 + 3 + 0 + 0) / 4
+    EXPECT_FLOAT_EQ(half.at(1, 0).g, 1.25f);
+
+    gen::Mask point(21, 21);
+    point.at(10, 10) = 1.0f;
+    const gen::Mask spread = gen::blurred(point, 2.0f);
+    float total = 0;
+    for (float v : spread.values) total += v;
+    EXPECT_NEAR(total, 1.0f, 1e-4f);
+    EXPECT_GT(spread.at(13, 10), 0.01f);
+    EXPECT_FLOAT_EQ(spread.at(13, 10), spread.at(10, 13));
 }
 
 TEST(GradientNoise, CellsGiveNearestBeforeSecond) {

@@ -25,7 +25,7 @@ TEST(Recipes, ReadBlocksWithQuotedTextCommentsAndColours) {
         "    line #405060 0.25 Font.ttf \"XIII\"\n"
         "\n"
         "picture b.jpg flare\n"
-        "    reach 0.9\n");
+        "\treach 0.9\n");
     ASSERT_EQ(recipes.size(), 2u);
     const Recipe& a = recipes[0];
     EXPECT_EQ(a.name, "a.jpg");
@@ -75,6 +75,7 @@ TEST(Recipes, RejectMisplacedLinesAndMissingFiles) {
     EXPECT_THROW(readText(folder, "    size 1 2\n"), RecipeError);
     EXPECT_THROW(readText(folder, "mesh a.obj asteroid\n"), RecipeError);  // another section
     EXPECT_THROW(readText(folder, "picture a.jpg\n"), RecipeError);        // no kind
+    EXPECT_THROW(readText(folder, "picture a.jpg flare x\n"), RecipeError);
     EXPECT_THROW(gen::readRecipes((folder / "absent.txt").string(), "picture"), RecipeError);
 }
 

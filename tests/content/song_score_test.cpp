@@ -35,6 +35,7 @@ TEST(SongNoteNames, MapToMidiNumbers) {
     EXPECT_EQ(parseNoteName("b3"), 59);
     EXPECT_EQ(parseNoteName("bb3"), 58);
     EXPECT_EQ(parseNoteName("c0"), 12);
+    EXPECT_EQ(parseNoteName("d5") + parseNoteName("f4") + parseNoteName("g2"), 74 + 65 + 43);
     for (const char* bad : {"h3", "c9", "c", "a", "c#", "4", "c44", "A4", ""}) EXPECT_EQ(parseNoteName(bad), -1) << bad;
 }
 
