@@ -13,6 +13,7 @@
 
 #include "driver/data_folder.h"
 #include "driver/display_choice.h"
+#include "driver/frame_loop.h"
 #include "driver/schedule.h"
 #include "driver/show_loading.h"
 #include "engine/frame.h"
@@ -72,7 +73,6 @@ void closeTerminalConsole(TerminalConsole& console) {
 }
 
 void runFrames(FrameDisplay& display) {
-    char title[256];
     bool ended = false;
     unsigned continues = continuedCount();
     while (!ended) {
@@ -81,15 +81,7 @@ void runFrames(FrameDisplay& display) {
             continues = continuedCount();
             vrlContinueAfterStop();
         }
-        vrlUpdateTimer();
-        vrlCheckControls(1000.0f);
-        std::snprintf(title, sizeof title, "time = %d", vrlGetModulePosition());
-        display.setTitle(title);
-        if (frameEndsShow(vrlGetModulePosition(), GetAsyncKeyState(VK_ESCAPE))) ended = true;
-        // The frame that ends the show is still drawn.
-        std::memset(vrlGetFrameBuffer(), 0, kFramePixels * sizeof(unsigned int));
-        vrlRun();
-        display.present(vrlGetFrameBuffer());
+        ended = runFrame(display);
         display.waitForNextFrame();
     }
 }
@@ -166,10 +158,6 @@ bool enterDataFolder(const std::string& named, std::string& error) {
 }
 
 }  // namespace
-
-bool frameEndsShow(int position, short escapeState) {
-    return position > kShowEndMs || escapeState != 0;
-}
 
 int runShow(const ShowSettings& settings) {
     std::string error;

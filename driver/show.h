@@ -6,7 +6,3 @@
 // start-up, the frame loop, shutdown. Returns the process exit status: 0,
 // or 1 when no content was found (said on stderr; the console never opens).
 int runShow(const ShowSettings& settings = {});
-
-// The frame loop's end conditions: a position above the show's end (exactly
-// the end does not end it) or any non-zero Escape state.
-bool frameEndsShow(int position, short escapeState);

@@ -1,6 +1,4 @@
 // The vrl functions: the engine's one state and the glue between its parts.
-#include <SDL2/SDL.h>
-
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -275,7 +273,7 @@ void vrlShutDown() {
     e.textures.clear();
     e.archive.close();
     enginePtr() = std::make_unique<Engine>();
-    SDL_Quit();
+    SongPlayer::releaseSoundSystem();
     messagesSetHeld(false);
     messagesForgetSaid();
 }

@@ -1,11 +1,43 @@
+// The terminal show's sound: SDL2 audio, decoding on the audio thread as
+// the device asks for more.
 #include "engine/song_player.h"
+
+#include <SDL2/SDL.h>
 
 #include <algorithm>
 #include <cstring>
 
+struct SongPlayer::Output {
+    static void callback(void* self, Uint8* stream, int length);
+    void fill(float* out, int frames);
+    std::int64_t estimateHeard() const;
+
+    SongDecoder* decoder_ = nullptr;
+    SDL_AudioDeviceID device_ = 0;
+    int rate_ = 0;
+    int bufferFrames_ = 0;
+    bool paused_ = true;
+    bool subsystemStarted_ = false;
+    // Shared with the audio thread; guarded by SDL_LockAudioDevice.
+    std::int64_t written_ = 0;         // frames handed to the device
+    Uint64 lastCallbackCounter_ = 0;   // when they were handed over
+    bool anyCallback_ = false;
+    // Main thread only.
+    std::int64_t floor_ = 0;  // heard never drops below this
+};
+
+SongPlayer::SongPlayer() : output_(std::make_unique<Output>()) {}
+
 SongPlayer::~SongPlayer() { close(); }
 
+bool SongPlayer::isOpen() const { return output_->device_ != 0; }
+bool SongPlayer::paused() const { return output_->paused_; }
+int SongPlayer::sampleRate() const { return output_->rate_; }
+
+void SongPlayer::releaseSoundSystem() { SDL_Quit(); }
+
 bool SongPlayer::openDevice(SongDecoder* decoder, std::string& error) {
+    Output& o = *output_;
     close();
     // Signals belong to the program (quit requests, terminal restore); SDL
     // would otherwise take SIGINT and SIGTERM for an event queue nobody reads.
@@ -14,70 +46,74 @@ bool SongPlayer::openDevice(SongDecoder* decoder, std::string& error) {
         error = SDL_GetError();
         return false;
     }
-    subsystemStarted_ = true;
+    o.subsystemStarted_ = true;
     SDL_AudioSpec want{};
     want.freq = decoder->sampleRate();
     want.format = AUDIO_F32SYS;
     want.channels = 2;
     want.samples = 1024;
-    want.callback = callback;
-    want.userdata = this;
+    want.callback = Output::callback;
+    want.userdata = &o;
     SDL_AudioSpec have{};
-    decoder_ = decoder;
-    device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-    if (device_ == 0) {
+    o.decoder_ = decoder;
+    o.device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
+    if (o.device_ == 0) {
         error = SDL_GetError();
         close();
         return false;
     }
-    rate_ = have.freq;
-    bufferFrames_ = have.samples;
+    o.rate_ = have.freq;
+    o.bufferFrames_ = have.samples;
     return true;
 }
 
 void SongPlayer::close() {
-    if (device_) SDL_CloseAudioDevice(device_);
-    device_ = 0;
-    if (subsystemStarted_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    subsystemStarted_ = false;
+    Output& o = *output_;
+    if (o.device_) SDL_CloseAudioDevice(o.device_);
+    o.device_ = 0;
+    if (o.subsystemStarted_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    o.subsystemStarted_ = false;
 }
 
 void SongPlayer::start() {
-    if (!device_) return;
-    paused_ = false;
-    SDL_PauseAudioDevice(device_, 0);
+    Output& o = *output_;
+    if (!o.device_) return;
+    o.paused_ = false;
+    SDL_PauseAudioDevice(o.device_, 0);
 }
 
 void SongPlayer::setPaused(bool paused) {
-    if (!device_ || paused == paused_) return;
+    Output& o = *output_;
+    if (!o.device_ || paused == o.paused_) return;
     // The device plays out what it was handed before it falls silent, so
     // the song resumes after the last frame handed over: seeking back to
     // what had been heard would play the queued frames twice.
-    SDL_PauseAudioDevice(device_, paused ? 1 : 0);
-    SDL_LockAudioDevice(device_);
-    paused_ = paused;
-    if (!paused) lastCallbackCounter_ = SDL_GetPerformanceCounter();
-    SDL_UnlockAudioDevice(device_);
+    SDL_PauseAudioDevice(o.device_, paused ? 1 : 0);
+    SDL_LockAudioDevice(o.device_);
+    o.paused_ = paused;
+    if (!paused) o.lastCallbackCounter_ = SDL_GetPerformanceCounter();
+    SDL_UnlockAudioDevice(o.device_);
 }
 
 void SongPlayer::seek(std::int64_t frame) {
-    if (!device_) return;
+    Output& o = *output_;
+    if (!o.device_) return;
     frame = std::max<std::int64_t>(frame, 0);
-    SDL_LockAudioDevice(device_);
-    decoder_->seek(frame);
-    written_ = frame;
-    anyCallback_ = false;
-    lastCallbackCounter_ = SDL_GetPerformanceCounter();
-    SDL_UnlockAudioDevice(device_);
-    floor_ = frame;
+    SDL_LockAudioDevice(o.device_);
+    o.decoder_->seek(frame);
+    o.written_ = frame;
+    o.anyCallback_ = false;
+    o.lastCallbackCounter_ = SDL_GetPerformanceCounter();
+    SDL_UnlockAudioDevice(o.device_);
+    o.floor_ = frame;
 }
 
-void SongPlayer::callback(void* self, Uint8* stream, int length) {
-    auto* player = static_cast<SongPlayer*>(self);
+void SongPlayer::Output::callback(void* self, Uint8* stream, int length) {
+    auto* player = static_cast<Output*>(self);
     player->fill(reinterpret_cast<float*>(stream), length / static_cast<int>(2 * sizeof(float)));
 }
 
-void SongPlayer::fill(float* out, int frames) {
+void SongPlayer::Output::fill(float* out, int frames) {
     const long got = decoder_->readStereo(out, frames);
     // Past the end the device plays silence and the clock keeps running.
     std::memset(out + 2 * got, 0, sizeof(float) * 2 * (frames - got));
@@ -86,7 +122,7 @@ void SongPlayer::fill(float* out, int frames) {
     anyCallback_ = true;
 }
 
-std::int64_t SongPlayer::estimateHeard() const {
+std::int64_t SongPlayer::Output::estimateHeard() const {
     if (!anyCallback_) return written_;
     // At a callback the device still holds about one buffer ahead of the
     // one just written; playback then advances in real time. Playing, it
@@ -100,10 +136,11 @@ std::int64_t SongPlayer::estimateHeard() const {
 }
 
 std::int64_t SongPlayer::heardFrames() {
-    if (!device_) return 0;
-    SDL_LockAudioDevice(device_);
-    const std::int64_t estimate = estimateHeard();
-    SDL_UnlockAudioDevice(device_);
-    floor_ = std::max(floor_, estimate);
-    return floor_;
+    Output& o = *output_;
+    if (!o.device_) return 0;
+    SDL_LockAudioDevice(o.device_);
+    const std::int64_t estimate = o.estimateHeard();
+    SDL_UnlockAudioDevice(o.device_);
+    o.floor_ = std::max(o.floor_, estimate);
+    return o.floor_;
 }

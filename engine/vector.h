@@ -12,6 +12,7 @@ public:
     float m[3][3];
 
     Matrix();  // identity
+    Matrix(const Matrix& other) = default;
     Matrix& operator=(const Matrix& other) = default;
 
     // Replaces the matrix with a rotation by x about the X axis, then y about

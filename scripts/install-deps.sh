@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the show, its tools and its tests need.
+# Installs the Debian packages the show, its tools and its tests need;
+# with the argument "web" also those of the web page (`make web`): the
+# WebAssembly compiler, the tools that build its libraries from Debian's
+# source packages, and the browser its tests drive.
 # Fast when everything is there already: it only asks dpkg.
 set -euo pipefail
 
@@ -11,6 +14,11 @@ packages=(
   tmux unzip clang libclang-rt-14-dev lintian ffmpeg
   xvfb xterm kitty x11-apps x11-utils imagemagick xdotool
 )
+# The machine's node and npm are used as they are (Debian's nodejs cannot
+# be installed beside them); emscripten only needs a node to exist.
+if [ "${1:-}" = "web" ]; then
+  packages+=(emscripten dpkg-dev autoconf automake libtool chromium)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

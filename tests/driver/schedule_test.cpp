@@ -7,8 +7,8 @@
 #include <typeinfo>
 #include <vector>
 
+#include "driver/frame_loop.h"
 #include "driver/schedule.h"
-#include "driver/show.h"
 #include "engine/vrl.h"
 
 namespace {

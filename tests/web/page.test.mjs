@@ -1,0 +1,196 @@
+// The web page in a real browser (headless chromium): it loads cleanly,
+// plays from its start screen, keeps the picture's shape, draws the same
+// frames as the native show, and shows the native placeholders and
+// messages for content missing on the server.
+//
+// Run by run-browser-tests.sh, which builds the native reference frames
+// and passes, through the environment:
+//   VG_WEB_DIR        the built page (make web)
+//   VG_POSITIONS      the compared positions, comma-separated
+//   VG_WARMUP         ms of frames rendered before each
+//   VG_REFERENCE_DIR  the native capture's frame-<ms>.png at those positions
+//   VG_MISSING_DIR    the page with resources/<VG_MISSING_PICTURE> removed
+//   VG_MISSING_AT     a position that shows that picture, and
+//   VG_MISSING_REFERENCE  the native frame there without it
+import { test, before, after } from 'node:test';
+import assert from 'node:assert/strict';
+import { join } from 'node:path';
+
+import { serve, launch, openPage, sleep } from './browser.mjs';
+import { readPng } from './png.mjs';
+
+const env = (name) => {
+  const value = process.env[name];
+  if (!value) throw new Error(`${name} is not set (run-browser-tests.sh sets it)`);
+  return value;
+};
+
+let browser;
+let server;
+
+before(async () => {
+  server = await serve(env('VG_WEB_DIR'));
+  browser = await launch();
+});
+
+after(async () => {
+  await browser?.close();
+  await server?.stop();
+});
+
+// The frame the page rendered, as the capture tool's RGBA bytes.
+async function pageFrame(page, ms, warmupMs) {
+  const result = await page.evaluate((at, warmup) => window.vesper.renderAt(at, warmup, 60),
+                                     ms, warmupMs);
+  const frame = Buffer.from(result.pixels, 'base64');
+  // The frame's fourth byte is unused by the show; compare colours only.
+  for (let i = 3; i < frame.length; i += 4) frame[i] = 255;
+  return { frame, energy: result.energy };
+}
+
+function difference(a, b) {
+  let pixels = 0, largest = 0;
+  for (let i = 0; i < a.length; i += 4) {
+    let differs = false;
+    for (let c = 0; c < 3; ++c) {
+      const d = Math.abs(a[i + c] - b[i + c]);
+      if (d) differs = true;
+      largest = Math.max(largest, d);
+    }
+    if (differs) ++pixels;
+  }
+  return { pixels, largest };
+}
+
+async function canvasBox(page) {
+  return page.evaluate(() => {
+    const box = document.getElementById('picture').getBoundingClientRect();
+    return { left: box.left, top: box.top, width: box.width, height: box.height,
+             viewWidth: innerWidth, viewHeight: innerHeight };
+  });
+}
+
+// A cheap fingerprint of what the canvas shows.
+async function canvasSum(page) {
+  return page.evaluate(() => {
+    const canvas = document.getElementById('picture');
+    const data = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+    let sum = 0;
+    for (let i = 0; i < data.length; i += 7) sum = (sum * 31 + data[i]) >>> 0;
+    return sum;
+  });
+}
+
+test('the page loads without console errors and plays from its start screen', async () => {
+  const { page, errors } = await openPage(browser, `${server.url}?start=60000`);
+  assert.equal(await page.$eval('#prompt', (el) => el.hidden), false, 'the start screen asks for a gesture');
+  assert.equal(await page.evaluate(() => window.vesper.show._vg_position()), 0);
+
+  await page.keyboard.press('Enter');
+  await page.waitForFunction(() => window.vesper.record.startToFirstFrameMs !== null);
+  assert.equal(await page.$eval('#start', (el) => el.hidden), true, 'the gesture starts the show');
+  const firstSum = await canvasSum(page);
+  const firstPosition = await page.evaluate(() => window.vesper.show._vg_position());
+  await sleep(700);
+  const secondPosition = await page.evaluate(() => window.vesper.show._vg_position());
+  assert.ok(firstPosition >= 60000, `it starts where asked (${firstPosition})`);
+  assert.ok(secondPosition - firstPosition >= 500, `the clock runs (${firstPosition} -> ${secondPosition})`);
+  assert.notEqual(await canvasSum(page), firstSum, 'the picture moves');
+  assert.match(await page.title(), /^time = \d+$/, 'the title shows the position as the console does');
+
+  // Space pauses the clock and the picture; Right moves a second on.
+  await page.keyboard.press('Space');
+  await sleep(100);
+  const paused = await page.evaluate(() => window.vesper.show._vg_position());
+  await sleep(1000);
+  assert.equal(await page.evaluate(() => window.vesper.show._vg_position()), paused, 'paused stays put');
+  await page.keyboard.press('ArrowRight');
+  await sleep(100);
+  assert.equal(await page.evaluate(() => window.vesper.show._vg_position()), paused + 1000);
+  await page.keyboard.press('ArrowLeft');
+  await page.keyboard.press('ArrowLeft');
+  await sleep(100);
+  assert.equal(await page.evaluate(() => window.vesper.show._vg_position()), paused - 1000);
+
+  // Escape ends the show and offers to play again.
+  await page.keyboard.press('Escape');
+  await page.waitForFunction(() => !document.getElementById('start').hidden);
+  assert.match(await page.$eval('#prompt', (el) => el.textContent), /play again/);
+  assert.deepEqual(errors, []);
+  await page.close();
+});
+
+test('the picture keeps its 8 : 5 shape, centred, through resizes and looks', async () => {
+  const { page, errors } = await openPage(browser, server.url, { width: 1200, height: 500 });
+  await page.keyboard.press('Enter');
+  await page.waitForFunction(() => window.vesper.record.startToFirstFrameMs !== null);
+  for (const [width, height] of [[1200, 500], [600, 900], [1000, 625], [333, 777]]) {
+    await page.setViewport({ width, height });
+    await sleep(150);
+    const box = await canvasBox(page);
+    assert.ok(Math.abs(box.width / box.height - 1.6) < 0.01, `8 : 5 at ${width} x ${height}: ${JSON.stringify(box)}`);
+    assert.ok(box.width <= width + 0.5 && box.height <= height + 0.5, 'it fits the window');
+    assert.ok(Math.abs(box.width - width) < 1 || Math.abs(box.height - height) < 1, 'and fills one side');
+    assert.ok(Math.abs(box.left * 2 + box.width - width) < 1.5, 'centred across');
+    assert.ok(Math.abs(box.top * 2 + box.height - height) < 1.5, 'centred down');
+  }
+  // Each look draws its own picture; the canvas element keeps the shape.
+  const sizes = [];
+  for (const look of ['1', '2', '0']) {
+    await page.select('#look', look);
+    await sleep(200);
+    sizes.push(await page.evaluate(() => [document.getElementById('picture').width,
+                                          document.getElementById('picture').height]));
+    const box = await canvasBox(page);
+    assert.ok(Math.abs(box.width / box.height - 1.6) < 0.01);
+  }
+  const [cells, characters, pixels] = sizes;
+  assert.deepEqual(pixels, [320, 200]);
+  assert.equal(cells[1] % 2, 0, 'cells are two image rows each');
+  assert.ok(characters[0] % 80 === 0 && characters[1] % 50 === 0, `80 x 50 characters: ${characters}`);
+  assert.deepEqual(errors, []);
+  await page.close();
+});
+
+test('frames equal the native capture at two positions in every scene', async () => {
+  const { page, errors } = await openPage(browser, `${server.url}?test`);
+  const warmup = Number(env('VG_WARMUP'));
+  const report = [];
+  let differingPixels = 0;
+  for (const ms of env('VG_POSITIONS').split(',').map(Number)) {
+    const { frame } = await pageFrame(page, ms, warmup);
+    const native = readPng(join(env('VG_REFERENCE_DIR'), `frame-${String(ms).padStart(6, '0')}.png`));
+    assert.equal(frame.length, native.rgba.length);
+    const { pixels, largest } = difference(frame, native.rgba);
+    differingPixels += pixels;
+    report.push(`${ms}: ${pixels} pixels differ, largest channel difference ${largest}`);
+  }
+  console.log(report.join('\n'));
+  assert.equal(differingPixels, 0, report.join('\n'));
+  assert.deepEqual(errors, []);
+  await page.close();
+});
+
+test('a picture missing on the server gives the native placeholder and message', async () => {
+  const missingServer = await serve(env('VG_MISSING_DIR'));
+  try {
+    const { page, errors } = await openPage(browser, `${missingServer.url}?test`);
+    const picture = env('VG_MISSING_PICTURE');
+    const messages = await page.evaluate(() => window.vesper.record.messages);
+    assert.ok(messages.some((m) => m.includes(`show/resources/${picture} could not be fetched (HTTP 404)`)),
+              messages.join('\n'));
+    const ms = Number(env('VG_MISSING_AT'));
+    const { frame } = await pageFrame(page, ms, Number(env('VG_WARMUP')));
+    const native = readPng(env('VG_MISSING_REFERENCE'));
+    assert.deepEqual(difference(frame, native.rgba), { pixels: 0, largest: 0 });
+    const shown = await page.evaluate(() => window.vesper.record.messages);
+    assert.ok(shown.some((m) => m.startsWith(`Cannot load picture ${picture}`)), shown.join('\n'));
+    // The messages are on the page, not only in the console.
+    const listed = await page.$$eval('#messages li', (items) => items.map((item) => item.textContent));
+    assert.ok(listed.some((m) => m.startsWith(`Cannot load picture ${picture}`)));
+    assert.deepEqual(errors.filter((e) => !/404|Failed to load resource/.test(e)), []);
+    await page.close();
+  } finally {
+    await missingServer.stop();
+  }
+});

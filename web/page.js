@@ -1,0 +1,295 @@
+// The page around the show: fetches the content into the module's file
+// system, loads the show, waits on the start screen for a gesture, then
+// draws one frame per animation frame on the canvas. The show's own clock
+// says where it is; animation frames only decide how often we look.
+//
+// Address options: ?at=MS renders that one position (with &warmup=MS of
+// frames before it at &fps=N, as the capture tool does) and stops; ?test
+// loads on the manual clock for the browser tests (window.vesper); ?start=MS
+// begins the show there.
+'use strict';
+
+(() => {
+  const params = new URLSearchParams(location.search);
+  const canvas = document.getElementById('picture');
+  const context = canvas.getContext('2d', { alpha: false });
+  const startScreen = document.getElementById('start');
+  const statusLine = document.getElementById('status');
+  const prompt = document.getElementById('prompt');
+  const messageList = document.getElementById('messages');
+  const controls = document.getElementById('controls');
+  const positionText = document.getElementById('position');
+  const lookSelect = document.getElementById('look');
+
+  const LOOK_PIXELS = 0, LOOK_CELLS = 1, LOOK_CHARACTERS = 2;
+  const KEY_LEFT = 1, KEY_RIGHT = 2, KEY_SPACE = 3, KEY_ESCAPE = 27;
+  const CLOCK_STEADY = 0, CLOCK_MANUAL = 2;
+  const FRAME_BYTES = 320 * 200 * 4;
+  // A terminal cell of the cells look, in CSS pixels: a 16-pixel font.
+  const CELL_WIDTH = 8, CELL_HEIGHT = 16;
+
+  let show = null;          // the WebAssembly module
+  let loaded = false;
+  let playing = false;
+  let ended = false;
+  let startWanted = false;  // a gesture came while the content still loaded
+  let imageData = null;
+  let look = LOOK_PIXELS;
+  let gestureTime = 0;
+  let titleShownAt = 0;
+  let controlsTimer = 0;
+
+  // What the tests and the measurements read.
+  const record = {
+    messages: [],
+    startToFirstFrameMs: null,
+    frames: [],  // {position, showMs, drawMs} of the last frames
+  };
+
+  function say(text) {
+    record.messages.push(text);
+    const item = document.createElement('li');
+    item.textContent = text;
+    messageList.append(item);
+  }
+
+  function mmss(ms) {
+    const tenths = Math.floor(Math.max(ms, 0) / 100);
+    const seconds = Math.floor(tenths / 10);
+    return `${Math.floor(seconds / 60)}:${String(seconds % 60).padStart(2, '0')}.${tenths % 10}`;
+  }
+
+  // Only plain names below the content folder are written: a list from
+  // the server cannot reach outside it.
+  function safeName(name) {
+    return typeof name === 'string' && /^(resources\/)?[A-Za-z0-9_][A-Za-z0-9._-]*$/.test(name);
+  }
+
+  async function fetchContent(module) {
+    module.FS.mkdirTree('/show/resources');
+    module.FS.chdir('/show');
+    let list;
+    try {
+      const response = await fetch('show/content.json');
+      if (!response.ok) throw new Error(`HTTP ${response.status}`);
+      list = await response.json();
+    } catch (error) {
+      say(`The content list show/content.json could not be read (${error.message}): ` +
+          'the show plays without its song, pictures and meshes');
+      return;
+    }
+    const files = (list.files || []).filter((file) => safeName(file.name));
+    const total = files.reduce((sum, file) => sum + (file.size || 0), 0);
+    let done = 0;
+    await Promise.all(files.map(async (file) => {
+      try {
+        const response = await fetch(`show/${file.name}`);
+        if (!response.ok) throw new Error(`HTTP ${response.status}`);
+        const bytes = new Uint8Array(await response.arrayBuffer());
+        module.FS.writeFile(`/show/${file.name}`, bytes);
+        done += bytes.length;
+      } catch (error) {
+        say(`show/${file.name} could not be fetched (${error.message})`);
+      }
+      statusLine.textContent =
+        `Loading… ${(done / 1e6).toFixed(1)} of ${(total / 1e6).toFixed(1)} MB`;
+    }));
+  }
+
+  function draw() {
+    const width = show._vg_image_width();
+    const height = show._vg_image_height();
+    if (canvas.width !== width || canvas.height !== height || !imageData) {
+      canvas.width = width;
+      canvas.height = height;
+      imageData = new ImageData(width, height);
+    }
+    const at = show._vg_image();
+    imageData.data.set(show.HEAPU8.subarray(at, at + width * height * 4));
+    context.putImageData(imageData, 0, 0);
+  }
+
+  // The cells look gets as many cells as a terminal with a 16-pixel font
+  // would show over the picture's area.
+  function applyLook() {
+    if (!show) return;
+    const box = canvas.getBoundingClientRect();
+    const columns = Math.max(16, Math.round(box.width / CELL_WIDTH));
+    const rows = Math.max(5, Math.round(box.height / CELL_HEIGHT));
+    look = show._vg_set_look(look, columns, rows);
+    lookSelect.value = String(look);
+  }
+
+  function setLook(next) {
+    look = next;
+    applyLook();
+    if (!playing && loaded && show._vg_image_width() > 0 && params.has('at')) renderRequested();
+  }
+
+  function toggleFullscreen() {
+    if (document.fullscreenElement) document.exitFullscreen();
+    else document.documentElement.requestFullscreen().catch((error) => say(`Fullscreen refused: ${error.message}`));
+  }
+
+  function showControls() {
+    controls.classList.remove('faded');
+    clearTimeout(controlsTimer);
+    if (playing) controlsTimer = setTimeout(() => controls.classList.add('faded'), 2500);
+  }
+
+  function start() {
+    if (playing) return;
+    if (!loaded) {
+      startWanted = true;
+      prompt.hidden = true;
+      statusLine.textContent += ' (starting as soon as it has loaded)';
+      return;
+    }
+    if (ended) {
+      // Play again: a fresh engine over the content already fetched.
+      show._vg_load(CLOCK_STEADY);
+      applyLook();
+      ended = false;
+    }
+    gestureTime = performance.now();
+    record.startToFirstFrameMs = null;
+    show._vg_start(Number(params.get('start')) || 0);
+    startScreen.hidden = true;
+    playing = true;
+    showControls();
+  }
+
+  function finish() {
+    playing = false;
+    ended = true;
+    document.querySelector('#start h1').textContent = 'The show has ended';
+    statusLine.textContent = 'Thank you for watching.';
+    prompt.textContent = 'click or press a key to play again';
+    prompt.hidden = false;
+    startScreen.hidden = false;
+    showControls();
+  }
+
+  function tick() {
+    requestAnimationFrame(tick);
+    if (!playing) return;
+    const begin = performance.now();
+    const last = show._vg_frame() === 1;
+    const drawn = performance.now();
+    draw();
+    const end = performance.now();
+    const position = show._vg_position();
+    record.frames.push({ position, showMs: drawn - begin, drawMs: end - drawn });
+    if (record.frames.length > 20000) record.frames.splice(0, 10000);
+    if (record.startToFirstFrameMs === null) record.startToFirstFrameMs = end - gestureTime;
+    positionText.textContent = mmss(position) + (show._vg_paused() ? ' paused' : '');
+    if (end - titleShownAt > 250) {
+      document.title = show.UTF8ToString(show._vg_title());
+      titleShownAt = end;
+    }
+    if (last) finish();
+  }
+
+  function onKey(event) {
+    if (event.ctrlKey || event.metaKey || event.altKey) return;
+    if (event.target === lookSelect) return;
+    const key = event.key;
+    if (key === 'f' || key === 'F') {
+      toggleFullscreen();
+    } else if (key === 'l' || key === 'L') {
+      setLook((look + 1) % 3);
+    } else if (!playing) {
+      if (!params.has('at') && !params.has('test')) start();
+      else return;
+    } else if (key === ' ' || key === 'Spacebar') {
+      show._vg_key(KEY_SPACE);
+    } else if (key === 'ArrowLeft') {
+      show._vg_key(KEY_LEFT);
+    } else if (key === 'ArrowRight') {
+      show._vg_key(KEY_RIGHT);
+    } else if (key === 'Escape') {
+      show._vg_key(KEY_ESCAPE);
+    } else {
+      return;
+    }
+    showControls();
+    event.preventDefault();
+  }
+
+  // The test hook: the frame at `ms` after `warmupMs` of frames at `fps`
+  // before it, exactly as the capture tool makes them.
+  function renderAt(ms, warmupMs = 0, fps = 60) {
+    const first = Math.max(0, ms - warmupMs);
+    for (let i = 0; ; ++i) {
+      const at = first + Math.floor(i * 1000 / fps);
+      if (at >= ms) break;
+      show._vg_render_at(at);
+    }
+    const begin = performance.now();
+    const frame = show._vg_render_at(ms);
+    const showMs = performance.now() - begin;
+    return {
+      pixels: show.HEAPU8.slice(frame, frame + FRAME_BYTES),
+      energy: show._vg_energy(),
+      showMs,
+    };
+  }
+
+  function toBase64(bytes) {
+    let text = '';
+    for (let i = 0; i < bytes.length; i += 0x8000)
+      text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+    return btoa(text);
+  }
+
+  function renderRequested() {
+    const shown = renderAt(Number(params.get('at')), Number(params.get('warmup')) || 0,
+                           Number(params.get('fps')) || 60);
+    show._vg_present();
+    draw();
+    positionText.textContent = mmss(Number(params.get('at')));
+    return shown;
+  }
+
+  async function main() {
+    const testing = params.has('test') || params.has('at');
+    window.vesper = { record, renderAt: null, ready: false };
+    try {
+      show = await createVesperGlint({
+        print: (line) => { if (line.trim()) statusLine.textContent = line; },
+        printErr: (line) => say(line),
+      });
+    } catch (error) {
+      statusLine.textContent = `This browser cannot run the show: ${error.message || error}`;
+      throw error;
+    }
+    await fetchContent(show);
+    loaded = show._vg_load(testing ? CLOCK_MANUAL : CLOCK_STEADY) === 1;
+    applyLook();
+    // For the tests, which read the frame across the DevTools protocol.
+    window.vesper.renderAt = (ms, warmupMs, fps) => {
+      const result = renderAt(ms, warmupMs, fps);
+      return { pixels: toBase64(result.pixels), energy: result.energy, showMs: result.showMs };
+    };
+    window.vesper.show = show;
+    if (testing) {
+      startScreen.hidden = true;
+      if (params.has('at')) renderRequested();
+      window.vesper.ready = true;
+      return;
+    }
+    statusLine.textContent = loaded ? 'Ready.' : 'The show could not load.';
+    prompt.hidden = !loaded;
+    window.vesper.ready = true;
+    if (startWanted) start();
+  }
+
+  startScreen.addEventListener('click', () => { if (!params.has('test')) start(); });
+  document.addEventListener('keydown', onKey);
+  document.addEventListener('mousemove', showControls);
+  document.getElementById('fullscreen').addEventListener('click', toggleFullscreen);
+  lookSelect.addEventListener('change', () => setLook(Number(lookSelect.value)));
+  window.addEventListener('resize', applyLook);
+  requestAnimationFrame(tick);
+  main();
+})();
