@@ -13,7 +13,9 @@ PREFIX     ?= /usr/local
 run: build
 	cd $(BUILD)/show && CACA_DRIVER=$${CACA_DRIVER:-ncurses} ../vesper-glint
 
+# The long lane also builds and tests the web page, so the web tools too.
 test: build
+	@scripts/install-deps.sh web
 	BUILD=$(BUILD) ASAN_BUILD=$(ASAN_BUILD) JOBS=$(JOBS) scripts/run-tests.sh
 
 deps:

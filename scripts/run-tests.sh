@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Runs every test: the release tree's unit and end-to-end tests, the
-# sanitizer tree's unit tests, the full-show test and the tests in real
-# terminals on a virtual X server. The full show takes 333 s of wall clock
-# but only one core, and the terminals mostly wait for each other, so both
-# run beside the sanitizer build instead of after it. Ends with one line of
-# totals.
+# sanitizer tree's unit tests, and the long lane: the full-show test, the
+# tests in real terminals on a virtual X server and the web page (built for
+# WebAssembly, then tested in headless chromium). The full show takes 333 s
+# of wall clock but only one core, and the terminals mostly wait for each
+# other, so the long lane runs beside the sanitizer build instead of after
+# it. Ends with one line of totals.
 set -uo pipefail
 
 build=${BUILD:-build}
@@ -21,7 +22,7 @@ failed=0
 make --no-print-directory build-asan BUILD="$build" ASAN_BUILD="$asan" || failed=1
 (cd "$asan" && ctest --output-on-failure -j "$jobs" -L unit) | tee "$logs/asan.log" || failed=1
 
-echo "Waiting for the full-show test and the terminals under X..."
+echo "Waiting for the full-show test, the terminals under X and the web page..."
 wait "$long_pid" || failed=1
 cat "$logs/long.log"
 
