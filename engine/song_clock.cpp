@@ -41,7 +41,9 @@ void SongClock::seekTo(int ms) {
             steadyStart_ = timeSource_();
             break;
         case Source::Audio:
-            player_->seek(static_cast<std::int64_t>(ms) * player_->sampleRate() / 1000);
+            // The first frame at or after `ms`: the position, counted back
+            // from frames, then reads `ms` itself, not the millisecond before.
+            player_->seek((static_cast<std::int64_t>(ms) * player_->sampleRate() + 999) / 1000);
             break;
     }
 }
