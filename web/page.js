@@ -3,10 +3,14 @@
 // draws one frame per animation frame on the canvas. The show's own clock
 // says where it is; animation frames only decide how often we look.
 //
+// The song plays through Web Audio once the start gesture allows it; the
+// show's clock is what is heard. Without sound (?mute, no Web Audio, a
+// refused audio context) the show runs silent on a steady clock and says so.
+//
 // Address options: ?at=MS renders that one position (with &warmup=MS of
 // frames before it at &fps=N, as the capture tool does) and stops; ?test
 // loads on the manual clock for the browser tests (window.vesper); ?start=MS
-// begins the show there.
+// begins the show there; ?mute plays without sound.
 'use strict';
 
 (() => {
@@ -20,10 +24,12 @@
   const controls = document.getElementById('controls');
   const positionText = document.getElementById('position');
   const lookSelect = document.getElementById('look');
+  const notice = document.getElementById('notice');
 
   const LOOK_PIXELS = 0, LOOK_CELLS = 1, LOOK_CHARACTERS = 2;
   const KEY_LEFT = 1, KEY_RIGHT = 2, KEY_SPACE = 3, KEY_ESCAPE = 27;
-  const CLOCK_STEADY = 0, CLOCK_MANUAL = 2;
+  const CLOCK_STEADY = 0, CLOCK_AUDIO = 1, CLOCK_MANUAL = 2;
+  const playClock = params.has('mute') ? CLOCK_STEADY : CLOCK_AUDIO;
   const FRAME_BYTES = 320 * 200 * 4;
   // A terminal cell of the cells look, in CSS pixels: a 16-pixel font.
   const CELL_WIDTH = 8, CELL_HEIGHT = 16;
@@ -38,19 +44,33 @@
   let gestureTime = 0;
   let titleShownAt = 0;
   let controlsTimer = 0;
+  let noticeTimer = 0;
+  let shownPosition = null;  // the position of the frame on screen
 
   // What the tests and the measurements read.
   const record = {
     messages: [],
     startToFirstFrameMs: null,
     frames: [],  // {position, showMs, drawMs} of the last frames
+    // The position each frame showed minus what the song's clock read when
+    // it reached the screen (the next animation frame), in ms.
+    offsets: [],
   };
 
+  // The show's messages go to the start screen's list; one that comes
+  // while the show plays is also shown for a while over the picture.
   function say(text) {
     record.messages.push(text);
     const item = document.createElement('li');
     item.textContent = text;
     messageList.append(item);
+    if (playing) {
+      showControls();
+      notice.textContent = text;
+      notice.hidden = false;
+      clearTimeout(noticeTimer);
+      noticeTimer = setTimeout(() => { notice.hidden = true; }, 8000);
+    }
   }
 
   function mmss(ms) {
@@ -147,21 +167,25 @@
     }
     if (ended) {
       // Play again: a fresh engine over the content already fetched.
-      show._vg_load(CLOCK_STEADY);
+      show._vg_load(playClock);
       applyLook();
       ended = false;
     }
     gestureTime = performance.now();
     record.startToFirstFrameMs = null;
-    show._vg_start(Number(params.get('start')) || 0);
     startScreen.hidden = true;
     playing = true;
+    shownPosition = null;
+    // In the gesture's own handler: browsers let sound start only here.
+    show._vg_start(Number(params.get('start')) || 0);
     showControls();
   }
 
   function finish() {
     playing = false;
     ended = true;
+    // The engine goes (and its sound with it); the last frame stays drawn.
+    show._vg_shut_down();
     document.querySelector('#start h1').textContent = 'The show has ended';
     statusLine.textContent = 'Thank you for watching.';
     prompt.textContent = 'click or press a key to play again';
@@ -176,9 +200,16 @@
     const begin = performance.now();
     const last = show._vg_frame() === 1;
     const drawn = performance.now();
+    const position = show._vg_position();
+    // The frame drawn last time has been on screen since this animation
+    // frame began: compare it with what the clock reads now. A pause or a
+    // seek in between says nothing about sync.
+    if (shownPosition !== null && !show._vg_paused() && Math.abs(position - shownPosition) < 250)
+      record.offsets.push(shownPosition - position);
+    if (record.offsets.length > 20000) record.offsets.splice(0, 10000);
+    shownPosition = position;
     draw();
     const end = performance.now();
-    const position = show._vg_position();
     record.frames.push({ position, showMs: drawn - begin, drawMs: end - drawn });
     if (record.frames.length > 20000) record.frames.splice(0, 10000);
     if (record.startToFirstFrameMs === null) record.startToFirstFrameMs = end - gestureTime;
@@ -203,10 +234,13 @@
       else return;
     } else if (key === ' ' || key === 'Spacebar') {
       show._vg_key(KEY_SPACE);
+      shownPosition = null;
     } else if (key === 'ArrowLeft') {
       show._vg_key(KEY_LEFT);
+      shownPosition = null;
     } else if (key === 'ArrowRight') {
       show._vg_key(KEY_RIGHT);
+      shownPosition = null;
     } else if (key === 'Escape') {
       show._vg_key(KEY_ESCAPE);
     } else {
@@ -264,7 +298,7 @@
       throw error;
     }
     await fetchContent(show);
-    loaded = show._vg_load(testing ? CLOCK_MANUAL : CLOCK_STEADY) === 1;
+    loaded = show._vg_load(testing ? CLOCK_MANUAL : playClock) === 1;
     applyLook();
     // For the tests, which read the frame across the DevTools protocol.
     window.vesper.renderAt = (ms, warmupMs, fps) => {
@@ -272,6 +306,7 @@
       return { pixels: toBase64(result.pixels), energy: result.energy, showMs: result.showMs };
     };
     window.vesper.show = show;
+    window.vesper.audioState = () => (show.vgAudio ? show.vgAudio.context.state : 'none');
     if (testing) {
       startScreen.hidden = true;
       if (params.has('at')) renderRequested();
@@ -290,6 +325,8 @@
   document.getElementById('fullscreen').addEventListener('click', toggleFullscreen);
   lookSelect.addEventListener('change', () => setLook(Number(lookSelect.value)));
   window.addEventListener('resize', applyLook);
+  // Keeps the sound fed while animation frames stop (a background tab).
+  setInterval(() => { if (playing) show._vg_audio_pump(); }, 250);
   requestAnimationFrame(tick);
   main();
 })();

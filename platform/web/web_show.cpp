@@ -79,6 +79,13 @@ EMSCRIPTEN_KEEPALIVE int vg_frame() {
     return p->ended ? 1 : 0;
 }
 
+// Reading the clock keeps the sound's schedule filled. The page calls this
+// from a timer as well, which still runs in a background tab where
+// animation frames stop; the next frame latches the clock again anyway.
+EMSCRIPTEN_KEEPALIVE void vg_audio_pump() {
+    if (page() && page()->started && !page()->ended) vrlUpdateTimer();
+}
+
 // A vrlKey, or 27 for Escape.
 EMSCRIPTEN_KEEPALIVE void vg_key(int key) {
     if (key == 27)

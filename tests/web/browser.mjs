@@ -40,6 +40,8 @@ export async function launch() {
     headless: true,
     args: [
       '--no-sandbox',  // the tests run as root
+      // Sound may start without a real user's gesture (the tests' keys are
+      // synthetic).
       '--autoplay-policy=no-user-gesture-required',
       '--mute-audio',
     ],

@@ -34,6 +34,9 @@ warmup=3000
 "$native/vesper-capture" --data "$native/show" --at "$list" --warmup "$warmup" --frames \
   --out "$work/reference" --quiet 2>/dev/null
 
+(cd "$native/show" && "$native/web_energy_reference" "$list" 2>/dev/null) | grep '^energy ' \
+  >"$work/energy.txt"
+
 # The page and the content without one picture, as a server would miss it;
 # the native show without it for the reference.
 missing=alku1.jpg
@@ -50,6 +53,7 @@ rm "$work/missing-show/resources/$missing"
   --frames --out "$work/missing-reference" --quiet 2>/dev/null
 
 export VG_WEB_DIR=$web VG_POSITIONS=$list VG_WARMUP=$warmup VG_REFERENCE_DIR=$work/reference
+export VG_ENERGY_REFERENCE=$work/energy.txt
 export VG_MISSING_DIR=$work/missing-page VG_MISSING_PICTURE=$missing VG_MISSING_AT=$missing_at
 export VG_MISSING_REFERENCE=$work/missing-reference/frame-$(printf %06d $missing_at).png
 # The tests import puppeteer-core from the web build's modules.
