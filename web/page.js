@@ -300,6 +300,22 @@
     await fetchContent(show);
     loaded = show._vg_load(testing ? CLOCK_MANUAL : playClock) === 1;
     applyLook();
+    // For the measurements: each frame from `fromMs` to `toMs` at `fps`,
+    // drawn and shown as while playing, with what each step took.
+    window.vesper.timeFrames = (fromMs, toMs, fps) => {
+      const costs = [];
+      for (let i = 0; ; ++i) {
+        const at = fromMs + Math.floor(i * 1000 / fps);
+        if (at > toMs) break;
+        const begin = performance.now();
+        show._vg_render_at(at);
+        const drawn = performance.now();
+        show._vg_present();
+        draw();
+        costs.push({ position: at, showMs: drawn - begin, drawMs: performance.now() - drawn });
+      }
+      return costs;
+    };
     // For the tests, which read the frame across the DevTools protocol.
     window.vesper.renderAt = (ms, warmupMs, fps) => {
       const result = renderAt(ms, warmupMs, fps);
