@@ -224,6 +224,9 @@ for entry in "${libraries[@]}"; do
   touch "$work/done/$source"
   rm -rf "$work/src/$source"
 done
+# The libraries' pkg-config, libtool and CMake files name the prefix they
+# were built in; they are read from the cache's own folder.
+grep -rlI --null "$staging" "$staging" | xargs -0 -r sed -i "s|$staging|$prefix|g"
 cat "$work"/src/*.version >"$staging/versions" 2>/dev/null || true
 echo "last part built in $(( $(date +%s) - started )) s on $(nproc) cores with -j$jobs" >"$staging/build-time"
 touch "$staging/.complete"

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "driver/start_up.h"
+#include "driver/show_loading.h"
 #include "effects/loudness.h"
 #include "engine/vrl.h"
 
@@ -17,8 +17,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: web_energy_reference MS,MS,...\n");
         return 2;
     }
-    vrlUseManualClock(1);
-    if (!loadShow()) return 1;
+    ShowLoading loading;
+    loading.manualClock = true;
+    loading.logging = false;
+    if (!loadShow(loading)) return 1;
     for (char* item = std::strtok(argv[1], ","); item; item = std::strtok(nullptr, ",")) {
         const int ms = std::atoi(item);
         vrlSetPosition(ms);
