@@ -21,11 +21,34 @@ after(async () => {
 
 const position = (page) => page.evaluate(() => window.vesper.show._vg_position());
 
-// The position and the wall clock read together, in the page.
+// The position, the wall clock and the audio context's clock read
+// together, in the page.
 const reading = (page) => page.evaluate(() => {
   window.vesper.show._vg_audio_pump();
-  return { ms: window.vesper.show._vg_position(), at: performance.now() };
+  const audio = window.vesper.show.vgAudio;
+  return { ms: window.vesper.show._vg_position(), at: performance.now(),
+           audioMs: audio ? audio.context.currentTime * 1000 : null };
 });
+
+// Over a second of playing, the position follows the audio clock, and the
+// audio clock keeps wall-clock time. On a machine loaded far past its cores
+// the browser's audio thread can itself stall for a moment (the picture
+// then rightly waits for the sound): three tries at a clean second.
+async function positionKeepsTime(page) {
+  const seen = [];
+  for (let attempt = 0; attempt < 3; ++attempt) {
+    const first = await reading(page);
+    await sleep(1000);
+    const second = await reading(page);
+    const moved = second.ms - first.ms;
+    const wall = second.at - first.at;
+    const audio = second.audioMs - first.audioMs;
+    assert.ok(Math.abs(moved - audio) <= 50, `position ${moved} ms while the audio clock ran ${audio} ms`);
+    if (Math.abs(moved - wall) <= 50) return;
+    seen.push(`position ${moved} ms, audio clock ${audio.toFixed(0)} ms, wall ${wall.toFixed(0)} ms`);
+  }
+  assert.fail(`the song's clock did not keep wall-clock time: ${seen.join('; ')}`);
+}
 
 async function startShow(page) {
   await page.keyboard.press('Enter');
@@ -39,11 +62,7 @@ test('the clock is the song as heard: it keeps time, pauses and seeks with the s
   assert.equal(await page.evaluate(() => window.vesper.show._vg_audio_live()), 1);
   await sleep(300);  // past the first chunk's start
 
-  const first = await reading(page);
-  await sleep(1000);
-  const second = await reading(page);
-  const drift = (second.ms - first.ms) - (second.at - first.at);
-  assert.ok(Math.abs(drift) <= 50, `position ${second.ms - first.ms} ms over ${second.at - first.at} ms`);
+  await positionKeepsTime(page);
 
   await page.keyboard.press('Space');
   await page.waitForFunction(() => window.vesper.audioState() === 'suspended');
