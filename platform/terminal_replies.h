@@ -27,6 +27,7 @@ struct TerminalReplies {
     PixelSize sixelLimit;            // the largest sixel image
     PixelSize window;                // the text area in pixels
     PixelSize cell;                  // one cell in pixels
+    bool operator==(const TerminalReplies&) const = default;
 };
 
 class TerminalReplyFilter {

@@ -10,6 +10,7 @@ struct CellArea {
     int row = 0;
     int columns = 1;
     int rows = 1;
+    bool operator==(const CellArea&) const = default;
 };
 
 // The terminal's text area in pixels; zero (or less) where it is unknown.

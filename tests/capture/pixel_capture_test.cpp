@@ -2,18 +2,18 @@
 // the options, what a frame's saved bytes show when read back, and runs
 // over an effect made for the test.
 #include <gtest/gtest.h>
-#include <sixel/sixel.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "engine/base.h"
 #include "engine/vrl.h"
+#include "tests/support/libsixel_reading.h"
+#include "tests/support/scratch_folder.h"
 #include "tools/capture/capture_run.h"
 #include "tools/capture/options.h"
 #include "tools/capture/pixel_picture.h"
@@ -68,23 +68,11 @@ public:
 
 void registerQuarterShow() { vrlAddEffect(0, 100000, 10, "quarters", new QuarterScene()); }
 
-struct CaptureFolder {
-    std::filesystem::path root;
-    explicit CaptureFolder(const std::string& name)
-        : root(std::filesystem::path(::testing::TempDir()) / (name + "-" + std::to_string(getpid()))) {
-        std::filesystem::remove_all(root);
-        std::filesystem::create_directories(root / "show" / "resources");
-    }
-    ~CaptureFolder() { std::filesystem::remove_all(root); }
-    std::string read(const std::string& name) const {
-        std::ifstream in(root / name, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
-    }
-};
-
-int runIn(const CaptureFolder& folder, CaptureOptions options) {
+// Runs the capture over the quarters in a scratch folder's empty show.
+int runIn(const ScratchFolder& folder, CaptureOptions options) {
     const std::filesystem::path previous = std::filesystem::current_path();
-    options.showDir = (folder.root / "show").string();
+    std::filesystem::create_directories(folder / "show" / "resources");
+    options.showDir = (folder / "show").string();
     options.quiet = true;
     const int status = runCapture(options, registerQuarterShow);
     std::filesystem::current_path(previous);
@@ -92,15 +80,15 @@ int runIn(const CaptureFolder& folder, CaptureOptions options) {
 }
 
 TEST(PixelCapture, SavedKittyBytesHoldTheFrameExactly) {
-    CaptureFolder folder("vg-capture-kitty");
+    const ScratchFolder folder("capture-kitty");
     CaptureOptions options;
     options.atMs = {100, 770};
-    options.outDir = (folder.root / "frames").string();
+    options.outDir = (folder / "frames").string();
     options.charPng = options.terminalBytes = true;
     options.display = CaptureDisplay::Kitty;
     ASSERT_EQ(runIn(folder, options), 0);
-    EXPECT_TRUE(std::filesystem::exists(folder.root / "frames" / "kitty-000770.png"));
-    const std::string bytes = folder.read("frames/kitty-000770.bin");
+    EXPECT_TRUE(std::filesystem::exists(folder / "frames" / "kitty-000770.png"));
+    const std::string bytes = readFile(folder / "frames/kitty-000770.bin");
     ASSERT_NE(bytes.find("\x1b_Ga=T,f=24,s=320,v=200"), std::string::npos);
     // 80 x 50 cells of 8 x 16: 80 x 25 cells make 8 : 5.
     const std::optional<RgbImage> picture = pictureFromBytes(PixelPictureKind::Kitty, bytes, {0, 12, 80, 25}, {8, 16});
@@ -117,57 +105,48 @@ TEST(PixelCapture, SavedKittyBytesHoldTheFrameExactly) {
 }
 
 TEST(PixelCapture, SavedSixelBytesDecodeAlikeInLibsixelAndOurReader) {
-    CaptureFolder folder("vg-capture-sixel");
+    const ScratchFolder folder("capture-sixel");
     CaptureOptions options;
     options.atMs = {500};
-    options.outDir = (folder.root / "frames").string();
+    options.outDir = (folder / "frames").string();
     options.charPng = options.terminalBytes = true;
     options.display = CaptureDisplay::Sixel;
     options.terminalColumns = 100;
     options.terminalRows = 40;
     ASSERT_EQ(runIn(folder, options), 0);
-    EXPECT_TRUE(std::filesystem::exists(folder.root / "frames" / "sixel-000500.png"));
-    const std::string bytes = folder.read("frames/sixel-000500.bin");
+    EXPECT_TRUE(std::filesystem::exists(folder / "frames" / "sixel-000500.png"));
+    const std::string bytes = readFile(folder / "frames/sixel-000500.bin");
     const std::optional<RgbImage> ours = decodeSixel(bytes);
     ASSERT_TRUE(ours);
     // 100 x 40 cells of 8 x 16, the bottom row left free: 800 x 624 pixels
     // of room; 8 : 5 at a height of whole bands of six.
     EXPECT_EQ(ours->width, 796);
     EXPECT_EQ(ours->height, 498);
-    std::string image = bytes.substr(bytes.find("\x1bP"));
-    image = image.substr(0, image.find("\x1b\\") + 2);
-    unsigned char* indices = nullptr;
-    unsigned char* palette = nullptr;
-    int width = 0, height = 0, colors = 0;
-    ASSERT_TRUE(SIXEL_SUCCEEDED(sixel_decode_raw(reinterpret_cast<unsigned char*>(image.data()),
-                                                 static_cast<int>(image.size()), &indices, &width, &height, &palette,
-                                                 &colors, nullptr)));
-    ASSERT_EQ(width, ours->width);
-    ASSERT_EQ(height, ours->height);
+    const LibsixelImage theirs = readWithLibsixel(bytes);
+    ASSERT_EQ(theirs.width, ours->width);
+    ASSERT_EQ(theirs.height, ours->height);
     int worst = 0;
-    for (int i = 0; i < width * height; ++i)
+    for (std::size_t i = 0; i < theirs.pixels.size(); ++i)
         for (int c = 0; c < 3; ++c)
-            worst = std::max(worst, std::abs(ours->rgb[i * 3 + c] - palette[indices[i] * 3 + c]));
-    std::free(indices);
-    std::free(palette);
+            worst = std::max(worst, std::abs(ours->rgb[i * 3 + c] - static_cast<int>(theirs.pixels[i] >> (8 * c) & 0xFF)));
     EXPECT_LE(worst, 1) << "the two readers disagree";
 }
 
 TEST(PixelCapture, AVideoOfPixelsIsTheFrameEnlargedByAWholeFactorAndLetterboxed) {
-    CaptureFolder folder("vg-capture-pixels-video");
-    const std::filesystem::path encoder = folder.root / "keeping-ffmpeg";
+    const ScratchFolder folder("capture-pixels-video");
+    const std::filesystem::path encoder = folder / "keeping-ffmpeg";
     std::ofstream(encoder) << "#!/bin/sh\nfor last; do :; done\ncat > \"$last\"\n";
     std::filesystem::permissions(encoder, std::filesystem::perms::owner_all);
     CaptureOptions options;
     options.startMs = 0;
     options.endMs = 0;
     options.display = CaptureDisplay::Pixels;
-    options.videoFile = (folder.root / "v.mp4").string();
+    options.videoFile = (folder / "v.mp4").string();
     options.videoWidth = 1920;
     options.videoHeight = 1080;
     options.ffmpegProgram = encoder.string();
     ASSERT_EQ(runIn(folder, options), 0);
-    const std::string raw = folder.read("v.mp4");
+    const std::string raw = readFile(folder / "v.mp4");
     ASSERT_EQ(raw.size(), 1920u * 1080 * 3);
     const auto rgb = [&](int x, int y) {
         const std::size_t at = (static_cast<std::size_t>(y) * 1920 + x) * 3;

@@ -2,96 +2,85 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 
 namespace {
 
-TerminalReplies answered() {
-    TerminalReplies replies;
-    replies.deviceAttributes = true;
-    return replies;
-}
-
-TerminalFacts askedTerminal(const TerminalReplies& replies, bool truecolor = false) {
+// The terminal's answers: it answered the device attributes, listing
+// sixel (with `registers`) or not, and the kitty graphics query or not.
+TerminalFacts asked(bool truecolor, bool kitty = false, bool sixel = false, int registers = 0) {
     TerminalFacts facts;
-    facts.asked = true;
+    facts.asked = facts.replies.deviceAttributes = true;
     facts.truecolor = truecolor;
-    facts.replies = replies;
+    facts.replies.kittyGraphics = kitty;
+    facts.replies.sixel = sixel;
+    facts.replies.colorRegisters = registers;
     return facts;
 }
 
-TEST(DisplayChoice, AutoTakesTheBestPictureTheTerminalShows) {
-    TerminalReplies kitty = answered();
-    kitty.kittyGraphics = true;
-    kitty.sixel = true;  // a terminal with both: the frame unquantised wins
-    EXPECT_EQ(decideDisplay(DisplayChoice::Auto, askedTerminal(kitty)).kind, DisplayKind::Kitty);
+// No answers: not asked (no terminal, or inside tmux or screen) or silent.
+TerminalFacts noAnswers(bool truecolor, bool asked = false, bool multiplexer = false) {
+    TerminalFacts facts;
+    facts.truecolor = truecolor;
+    facts.asked = asked;
+    facts.multiplexer = multiplexer;
+    return facts;
+}
 
-    TerminalReplies sixel = answered();
-    sixel.sixel = true;
-    sixel.colorRegisters = 256;
-    EXPECT_EQ(decideDisplay(DisplayChoice::Auto, askedTerminal(sixel, true)).kind, DisplayKind::Sixel);
-    sixel.colorRegisters = 0;  // not said: its own default
-    EXPECT_EQ(decideDisplay(DisplayChoice::Auto, askedTerminal(sixel)).kind, DisplayKind::Sixel);
-    sixel.colorRegisters = 16;  // xterm's vt340 default: too few
-    EXPECT_EQ(decideDisplay(DisplayChoice::Auto, askedTerminal(sixel, true)).kind, DisplayKind::Truecolor);
-    EXPECT_EQ(decideDisplay(DisplayChoice::Auto, askedTerminal(sixel)).kind, DisplayKind::Caca);
-
-    const TerminalReplies plain = answered();
-    EXPECT_EQ(decideDisplay(DisplayChoice::Auto, askedTerminal(plain, true)).kind, DisplayKind::Truecolor);
-    EXPECT_EQ(decideDisplay(DisplayChoice::Auto, askedTerminal(plain)).kind, DisplayKind::Caca);
-    // Silent, or no terminal at all: COLORTERM decides, nothing is said.
-    for (bool asked : {true, false}) {
+TEST(DisplayChoice, EachChoiceOnEachTerminalAndWhatIsSaid) {
+    struct Case {
+        DisplayChoice choice;
         TerminalFacts facts;
-        facts.asked = asked;
-        facts.truecolor = true;
-        const DisplayDecision decision = decideDisplay(DisplayChoice::Auto, facts);
-        EXPECT_EQ(decision.kind, DisplayKind::Truecolor);
-        EXPECT_EQ(decision.note, "");
+        DisplayKind kind;
+        std::string note;  // a part of it; empty: nothing is said
+    };
+    using enum DisplayKind;
+    const Case cases[] = {
+        // auto: both pictures, the frame unquantised wins; sixel with
+        // enough registers or none said; else COLORTERM decides.
+        {DisplayChoice::Auto, asked(false, true, true), Kitty, ""},
+        {DisplayChoice::Auto, asked(true, false, true, 256), Sixel, ""},
+        {DisplayChoice::Auto, asked(false, false, true, 0), Sixel, ""},
+        {DisplayChoice::Auto, asked(true, false, true, 16), Truecolor, ""},  // xterm's vt340 default
+        {DisplayChoice::Auto, asked(false, false, true, 16), Caca, ""},
+        {DisplayChoice::Auto, asked(true), Truecolor, ""},
+        {DisplayChoice::Auto, asked(false), Caca, ""},
+        {DisplayChoice::Auto, noAnswers(true, true), Truecolor, ""},  // silent
+        {DisplayChoice::Auto, noAnswers(true), Truecolor, ""},        // no terminal
+        {DisplayChoice::Auto, noAnswers(true, false, true), Truecolor, "inside tmux or screen"},
+        // Asked for but not confirmed: the cell picture auto would give.
+        {DisplayChoice::Kitty, asked(true),
+         Truecolor, "the terminal did not answer the kitty graphics query; showing the truecolor picture instead"},
+        {DisplayChoice::Sixel, asked(false),
+         Caca, "the terminal does not report sixel graphics; showing the libcaca picture instead"},
+        {DisplayChoice::Sixel, noAnswers(false, true), Caca, "did not answer"},
+        {DisplayChoice::Sixel, asked(false, false, true, 16), Sixel, ""},  // few registers, but asked for
+        // No terminal to ask: the picture is tried and opening it says why not.
+        {DisplayChoice::Kitty, noAnswers(false), Kitty, ""},
+        // Cell pictures are never second-guessed.
+        {DisplayChoice::Caca, asked(true, true, true), Caca, ""},
+        {DisplayChoice::Truecolor, asked(false, true, true), Truecolor, ""},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const DisplayDecision decision = decideDisplay(cases[i].choice, cases[i].facts);
+        EXPECT_EQ(decision.kind, cases[i].kind) << "case " << i;
+        if (cases[i].note.empty()) EXPECT_EQ(decision.note, "") << "case " << i;
+        else EXPECT_NE(decision.note.find(cases[i].note), std::string::npos) << "case " << i << ": " << decision.note;
     }
 }
 
-TEST(DisplayChoice, InsideTmuxOrScreenAutoLeavesPixelsOutAndSaysWhy) {
+TEST(DisplayChoice, InsideTmuxOrScreenAutoDoesNotEvenAsk) {
     EXPECT_TRUE(insideMultiplexer("/tmp/tmux-0/default,1,0", nullptr, "xterm-256color"));
     EXPECT_TRUE(insideMultiplexer(nullptr, "1234.pts-0.host", "xterm"));
     EXPECT_TRUE(insideMultiplexer(nullptr, nullptr, "screen-256color"));
     EXPECT_TRUE(insideMultiplexer(nullptr, nullptr, "tmux-256color"));
     EXPECT_FALSE(insideMultiplexer("", "", "xterm-kitty"));
     EXPECT_FALSE(insideMultiplexer(nullptr, nullptr, nullptr));
-    EXPECT_FALSE(needsTerminalAnswers(DisplayChoice::Auto, true)) << "not even asked";
+    EXPECT_FALSE(needsTerminalAnswers(DisplayChoice::Auto, true));
     EXPECT_TRUE(needsTerminalAnswers(DisplayChoice::Auto, false));
     EXPECT_TRUE(needsTerminalAnswers(DisplayChoice::Sixel, true));
     EXPECT_FALSE(needsTerminalAnswers(DisplayChoice::Truecolor, false));
-
-    TerminalFacts facts;
-    facts.multiplexer = true;
-    facts.truecolor = true;
-    const DisplayDecision decision = decideDisplay(DisplayChoice::Auto, facts);
-    EXPECT_EQ(decision.kind, DisplayKind::Truecolor);
-    EXPECT_NE(decision.note.find("inside tmux or screen"), std::string::npos) << decision.note;
-}
-
-TEST(DisplayChoice, AnExplicitPixelPictureTheTerminalDidNotConfirmFallsBackAndSaysSo) {
-    const DisplayDecision kitty = decideDisplay(DisplayChoice::Kitty, askedTerminal(answered(), true));
-    EXPECT_EQ(kitty.kind, DisplayKind::Truecolor);
-    EXPECT_EQ(kitty.note, "the terminal did not answer the kitty graphics query; showing the truecolor picture instead");
-    const DisplayDecision sixel = decideDisplay(DisplayChoice::Sixel, askedTerminal(answered()));
-    EXPECT_EQ(sixel.kind, DisplayKind::Caca);
-    EXPECT_EQ(sixel.note, "the terminal does not report sixel graphics; showing the libcaca picture instead");
-    const DisplayDecision silent = decideDisplay(DisplayChoice::Sixel, askedTerminal(TerminalReplies{}));
-    EXPECT_NE(silent.note.find("did not answer"), std::string::npos) << silent.note;
-    // Confirmed: taken, with few registers too, as asked.
-    TerminalReplies few = answered();
-    few.sixel = true;
-    few.colorRegisters = 16;
-    EXPECT_EQ(decideDisplay(DisplayChoice::Sixel, askedTerminal(few)).kind, DisplayKind::Sixel);
-    // No terminal to ask: the picture is tried and opening it says why not.
-    EXPECT_EQ(decideDisplay(DisplayChoice::Kitty, TerminalFacts{}).kind, DisplayKind::Kitty);
-    EXPECT_EQ(decideDisplay(DisplayChoice::Kitty, TerminalFacts{}).note, "");
-    // Explicit cell pictures are never second-guessed.
-    TerminalReplies everything = answered();
-    everything.kittyGraphics = everything.sixel = true;
-    EXPECT_EQ(decideDisplay(DisplayChoice::Caca, askedTerminal(everything)).kind, DisplayKind::Caca);
-    EXPECT_EQ(decideDisplay(DisplayChoice::Truecolor, askedTerminal(everything)).kind, DisplayKind::Truecolor);
 }
 
 TEST(DisplayChoice, ColortermMeansTruecolorOnlyWhenItSaysSo) {

@@ -2,8 +2,9 @@
 // the picture on the screen (the box of everything brighter than the
 // terminal's black), and reports its shape and how well its light and shade
 // follow the frame's: the correlation of the luminance of both, each
-// averaged over the same grid of blocks. Exit status 0 when the shape is
-// 8 : 5 within the tolerance and the correlation reaches the minimum.
+// averaged over the same grid of blocks (NaN, a failure, for a flat frame).
+// Exit status 0 when the shape is 8 : 5 within the tolerance and the
+// correlation reaches the minimum.
 //
 //   picture_match SCREEN.ppm FRAME.ppm [MIN_CORRELATION [SHAPE_TOLERANCE]]
 //
@@ -16,6 +17,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "tools/capture/picture_figures.h"
 
 namespace {
 
@@ -37,7 +40,7 @@ bool readPpm(const char* path, Gray& image) {
     in.read(reinterpret_cast<char*>(rgb.data()), static_cast<std::streamsize>(rgb.size()));
     if (!in) return false;
     for (std::size_t i = 0; i < rgb.size(); i += 3)
-        image.light.push_back(0.299 * rgb[i] + 0.587 * rgb[i + 1] + 0.114 * rgb[i + 2]);
+        image.light.push_back(pixelLuminance(rgb[i], rgb[i + 1], rgb[i + 2]));
     return true;
 }
 
@@ -56,23 +59,6 @@ std::vector<double> blocks(const Gray& image, int left, int top, int width, int 
         }
     }
     return means;
-}
-
-double correlation(const std::vector<double>& a, const std::vector<double>& b) {
-    double ma = 0, mb = 0;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        ma += a[i];
-        mb += b[i];
-    }
-    ma /= a.size();
-    mb /= b.size();
-    double ab = 0, aa = 0, bb = 0;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        ab += (a[i] - ma) * (b[i] - mb);
-        aa += (a[i] - ma) * (a[i] - ma);
-        bb += (b[i] - mb) * (b[i] - mb);
-    }
-    return aa > 0 && bb > 0 ? ab / std::sqrt(aa * bb) : 0.0;
 }
 
 }  // namespace
@@ -123,8 +109,8 @@ int main(int argc, char** argv) {
     const double shape = static_cast<double>(width) / height;
     constexpr int kColumns = 32, kRows = 20;
     const double match = width >= kColumns && height >= kRows
-                             ? correlation(blocks(screen, left, top, width, height, kColumns, kRows),
-                                           blocks(frame, 0, 0, frame.width, frame.height, kColumns, kRows))
+                             ? cellCorrelation(blocks(frame, 0, 0, frame.width, frame.height, kColumns, kRows),
+                                               blocks(screen, left, top, width, height, kColumns, kRows))
                              : 0.0;
     std::printf("picture at %d,%d size %d x %d shape %.3f (8:5 is 1.600) correlation %.3f\n", left, top, width,
                 height, shape, match);

@@ -287,10 +287,8 @@ TEST(CellFit, TakesTheCellShapeFromTheReportedPixels) {
     };
     for (const Case& c : cases) {
         const CellArea area = fitPicture(c.columns, c.rows, c.pixels);
-        EXPECT_EQ(area.column, c.expected.column) << c.columns << " x " << c.rows;
-        EXPECT_EQ(area.row, c.expected.row) << c.columns << " x " << c.rows;
-        EXPECT_EQ(area.columns, c.expected.columns) << c.columns << " x " << c.rows;
-        EXPECT_EQ(area.rows, c.expected.rows) << c.columns << " x " << c.rows;
+        EXPECT_TRUE(area == c.expected) << c.columns << " x " << c.rows << " got " << area.column << ","
+                                        << area.row << " " << area.columns << " x " << area.rows;
     }
     // Any cell shape: inside the terminal, and 8 : 5 in pixels to within
     // half a row (or one row for a one-column picture).
