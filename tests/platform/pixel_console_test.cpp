@@ -35,9 +35,11 @@ TEST(TerminalProbe, AnswersAreReadAndTheKeysTypedMeanwhileKept) {
     setup.answer = [&](std::string_view written) { return answerAs(kKittyAnswers, written, answered); };
     const ChildRun run = runOnTerminal(
         [](const Ready&) {
+            const auto start = std::chrono::steady_clock::now();
             const TerminalProbe probe = probeTerminal();
             if (!probe.asked) return 10;
             if (!probe.replies.deviceAttributes) return 1;
+            if (std::chrono::steady_clock::now() - start >= kTerminalProbeWait) return 4;
             if (!probe.replies.kittyGraphics || probe.replies.cell.width != 7) return 2;
             if (probe.typed != "\x1b[C ") return 3;
             // The shared-memory probe object is gone either way.
@@ -45,7 +47,7 @@ TEST(TerminalProbe, AnswersAreReadAndTheKeysTypedMeanwhileKept) {
         },
         setup);
     EXPECT_TRUE(exitedWith(run, 0)) << "status " << run.status
-                                    << " (1: no end marker, 2: answers lost, 3: typed keys lost)";
+                                    << " (1: no end marker, 2: answers lost, 3: typed keys lost, 4: waited past the end marker)";
     EXPECT_NE(run.written.find("\x1b_Gi=31,s=1,v=1,a=q"), std::string::npos);
     EXPECT_NE(run.written.find("a=q,t=s"), std::string::npos) << "no shared-memory probe";
     EXPECT_EQ(run.written.find("^["), std::string::npos) << "answers echoed";

@@ -73,6 +73,7 @@ TEST(SixelEncoder, TheSamePictureGivesTheSameBytesAndFlatAreasRunLengthCoded) {
     // One colour: its definition and 67 bands of one run each.
     EXPECT_LT(first.size(), 1000u);
     EXPECT_NE(first.find("!640~"), std::string::npos);
+    EXPECT_NE(std::string(encoder.encodeFrame(flat.data(), 4, 6)).find("!4~"), std::string::npos) << "shorter counted";
     const LibsixelImage decoded = readWithLibsixel(first);
     ASSERT_EQ(decoded.pixels.size(), 640u * 402);
     EXPECT_EQ(decoded.pixels.front(), decoded.pixels.back());

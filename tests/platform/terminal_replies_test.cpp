@@ -72,6 +72,7 @@ TEST(TerminalReplies, EachAnswerSaysTheSameWholeOrSplitAnywhere) {
          {.deviceAttributes = true, .sixel = true, .synchronizedUpdate = true, .colorRegisters = 1024,
           .sixelLimit = {10000, 10000}, .window = {800, 600}, .cell = {10, 20}}},
         {"plain: the class (1) is not an attribute", kPlainAnswers, {.deviceAttributes = true}},
+        {"a VT132: its class (4) is not an attribute", "\x1b[?4;6c", {.deviceAttributes = true}},
         {"silent", "", {}},
         {"keys typed between answers", typedKeys(true),
          {.deviceAttributes = true, .sixel = true, .kittyGraphics = true, .synchronizedUpdate = true,
