@@ -46,14 +46,16 @@
   let controlsTimer = 0;
   let noticeTimer = 0;
   let shownPosition = null;  // the position of the frame on screen
+  let lastTick = null;       // the last animation frame's time
+  let refreshMs = 1000 / 60;  // the display's refresh interval, as measured
 
   // What the tests and the measurements read.
   const record = {
     messages: [],
     startToFirstFrameMs: null,
     frames: [],  // {position, showMs, drawMs} of the last frames
-    // The position each frame showed minus what the song's clock read when
-    // it reached the screen (the next animation frame), in ms.
+    // The position each frame showed minus the song as heard when it
+    // reached the screen (the next animation frame), in ms.
     offsets: [],
   };
 
@@ -194,19 +196,35 @@
     showControls();
   }
 
-  function tick() {
+  // The song's position heard at this instant, in ms; null without sound.
+  function heardNowMs() {
+    const audio = show.vgAudio;
+    if (!audio || !show._vg_audio_live()) return null;
+    const since = Math.max(0, audio.heardTime(performance.now()) - audio.anchorTime);
+    return Math.floor((audio.anchorFrame + Math.floor(since * audio.rate)) * 1000 / audio.rate);
+  }
+
+  function tick(time) {
     requestAnimationFrame(tick);
+    if (lastTick !== null && time - lastTick > 2 && time - lastTick < 100)
+      refreshMs += (time - lastTick - refreshMs) / 8;
+    lastTick = time;
     if (!playing) return;
+    // The frame drawn last time has been on screen since this animation
+    // frame began: compare it with the song heard now. A pause or a seek in
+    // between says nothing about sync.
+    const heard = heardNowMs();
+    if (shownPosition !== null && heard !== null && !show._vg_paused() && Math.abs(heard - shownPosition) < 250)
+      record.offsets.push(shownPosition - heard);
+    if (record.offsets.length > 20000) record.offsets.splice(0, 10000);
     const begin = performance.now();
+    // This frame reaches the screen at the next refresh: the clock is read
+    // for that moment.
+    show.vgDisplayAt = time + refreshMs;
     const last = show._vg_frame() === 1;
+    show.vgDisplayAt = 0;
     const drawn = performance.now();
     const position = show._vg_position();
-    // The frame drawn last time has been on screen since this animation
-    // frame began: compare it with what the clock reads now. A pause or a
-    // seek in between says nothing about sync.
-    if (shownPosition !== null && !show._vg_paused() && Math.abs(position - shownPosition) < 250)
-      record.offsets.push(shownPosition - position);
-    if (record.offsets.length > 20000) record.offsets.splice(0, 10000);
     shownPosition = position;
     draw();
     const end = performance.now();

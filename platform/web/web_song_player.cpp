@@ -54,7 +54,24 @@ EM_JS(int, web_audio_create, (int rate), {
             return 0;
         }
     }
-    Module.vgAudio = { context, sources: [], anchorTime: 0, anchorFrame: 0, scheduledFrames: 0,
+    // The context time being heard at performance time `atMs`: the output
+    // timestamp, moved on by the time since it was taken while the output
+    // runs; else the context time less the output latency.
+    const heardTime = (atMs) => {
+        if (context.getOutputTimestamp) {
+            const stamp = context.getOutputTimestamp();
+            if (stamp.contextTime > 0 || stamp.performanceTime > 0) {
+                if (context.state !== 'running') return stamp.contextTime;
+                return stamp.contextTime + Math.max(0, atMs - stamp.performanceTime) / 1000;
+            }
+        }
+        const ahead = context.state === 'running' ? Math.max(0, atMs - performance.now()) / 1000 : 0;
+        return context.currentTime - (context.outputLatency || context.baseLatency || 0) + ahead;
+    };
+    // anchorFrame of the song (at `rate` frames a second) is heard at the
+    // context time anchorTime; the page reads these to measure the picture
+    // against the sound.
+    Module.vgAudio = { context, heardTime, sources: [], anchorTime: 0, anchorFrame: 0, rate,
                        nextTime: 0, refused: false };
     context.resume().catch((error) => {
         Module.vgAudio.refused = true;
@@ -79,19 +96,12 @@ EM_JS(int, web_audio_state, (), {
 
 EM_JS(double, web_audio_now, (), { return Module.vgAudio ? Module.vgAudio.context.currentTime : 0; });
 
-// The context time being heard at this instant: the output timestamp,
-// moved on by the time since it was taken while the output runs; else the
-// context time less the output latency.
+// The context time heard when the frame being drawn reaches the screen
+// (the page sets vgDisplayAt around each frame), else now. Latching for
+// that moment keeps the picture on what is heard while it is shown, not
+// on what was heard a display refresh before.
 EM_JS(double, web_audio_heard_time, (), {
-    const context = Module.vgAudio.context;
-    if (context.getOutputTimestamp) {
-        const stamp = context.getOutputTimestamp();
-        if (stamp.contextTime > 0 || stamp.performanceTime > 0) {
-            if (context.state !== 'running') return stamp.contextTime;
-            return stamp.contextTime + Math.max(0, performance.now() - stamp.performanceTime) / 1000;
-        }
-    }
-    return context.currentTime - (context.outputLatency || context.baseLatency || 0);
+    return Module.vgAudio.heardTime(Math.max(performance.now(), Module.vgDisplayAt || 0));
 });
 
 EM_JS(void, web_audio_suspend, (int suspend), {
@@ -99,12 +109,14 @@ EM_JS(void, web_audio_suspend, (int suspend), {
     (suspend ? context.suspend() : context.resume()).catch(() => {});
 });
 
-// Stops every chunk; the next starts at `time`.
-EM_JS(void, web_audio_restart, (double time), {
+// Stops every chunk; the next starts at `time` with song frame `frame`.
+EM_JS(void, web_audio_restart, (double time, double frame), {
     const audio = Module.vgAudio;
     for (const source of audio.sources) { try { source.stop(); } catch (error) {} }
     audio.sources = [];
     audio.nextTime = time;
+    audio.anchorTime = time;
+    audio.anchorFrame = frame;
 });
 
 // Schedules `frames` planar float frames (left then right) at the next time.
@@ -258,7 +270,7 @@ void SongPlayer::seek(std::int64_t frame) {
     }
     if (!o.contextMade) return;
     const double at = web_audio_now() + kRestartLeadSeconds;
-    web_audio_restart(at);
+    web_audio_restart(at, static_cast<double>(frame));
     o.anchorTime = at;
     o.anchorFrame = frame;
     o.scheduledFrame = frame;

@@ -64,6 +64,14 @@ test('the clock is the song as heard: it keeps time, pauses and seeks with the s
 
   await positionKeepsTime(page);
 
+  // Each frame is latched for the moment it reaches the screen, so it shows
+  // what is heard while it is shown (a frame latched when drawn lags by a
+  // display refresh, about 17 ms).
+  const offsets = await page.evaluate(() => window.vesper.record.offsets.slice(-60));
+  const median = [...offsets].sort((a, b) => a - b)[offsets.length >> 1];
+  assert.ok(offsets.length >= 20 && Math.abs(median) <= 8,
+            `the picture against the song heard: median ${median} ms over ${offsets.length} frames`);
+
   await page.keyboard.press('Space');
   await page.waitForFunction(() => window.vesper.audioState() === 'suspended');
   const paused = await position(page);
