@@ -193,6 +193,8 @@ void installSignalGuard() {
 
 bool quitSignalArrived() { return g_quitSignal != 0; }
 
+int arrivedQuitSignal() { return g_quitSignal; }
+
 void forgetQuitSignal() { g_quitSignal = 0; }
 
 bool armTerminalRestore(int fd, const termios* modes, std::string_view bytes) {

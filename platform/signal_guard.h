@@ -32,6 +32,8 @@ void installSignalGuard();
 
 // True once a quit signal arrived.
 bool quitSignalArrived();
+// The quit signal that arrived (the last one), or 0.
+int arrivedQuitSignal();
 // Forgets an arrived quit signal (tests).
 void forgetQuitSignal();
 

@@ -125,16 +125,20 @@ TEST_F(HostileCapture, OutputsThatAreNotRegularFilesAreWrittenInPlaceNeverReplac
     EXPECT_EQ(filesIn(out_), 2);
 }
 
-TEST_F(HostileCapture, AVideoWhoseEncoderFailsIsNotLeftBehind) {
-    // A stand-in encoder that writes part of its output file, then fails.
+TEST_F(HostileCapture, AVideoWhoseEncoderFailsSaysHowAndIsNotLeftBehind) {
+    // A stand-in encoder that writes part of its output file, then fails,
+    // named relative to where the capture starts (not the show folder).
     const fs::path encoder = scratch_ / "failing-ffmpeg";
-    std::ofstream(encoder) << "#!/bin/sh\nfor last; do :; done\necho partial > \"$last\"\nexit 1\n";
+    std::ofstream(encoder) << "#!/bin/sh\nfor last; do :; done\necho partial > \"$last\"\n"
+                              "echo 'Unknown encoder libx264' >&2\nexit 1\n";
     chmod(encoder.c_str(), 0755);
     const fs::path video = out_ / "v.mp4";
     const Outcome outcome = run(showDir() + "--start 1000 --end 1100 --video '" + video.string() +
-                                    "' --ffmpeg '" + encoder.string() + "'",
-                                scratch_);
+                                    "' --ffmpeg ./failing-ffmpeg",
+                                scratch_, "cd '" + scratch_.string() + "';");
     EXPECT_EQ(outcome.status, 1) << outcome.errors;
+    EXPECT_EQ(outcome.errors, "vesper-capture: video: ffmpeg ended with status 1, saying:\n"
+                              "    Unknown encoder libx264\n");
     EXPECT_EQ(filesIn(out_), 0) << "neither the video nor its temporary file may remain";
 }
 

@@ -103,30 +103,63 @@ pid_t start(const std::vector<std::string>& args) {
     return pid;
 }
 
-TEST_F(PipelineRun, CtrlCDuringAVideoLeavesNoFileBehind) {
-    const fs::path out = scratch_ / "out";
-    fs::create_directories(out);
-    const fs::path video = out / "show.mp4";
-    const pid_t pid = start({capture_program::kProgram, "--data", show_.string(), "--quiet",
-                             "--video", video.string(), "--ffmpeg", encoder_.string()});
-    ASSERT_GT(pid, 0);
-    // Wait until the encoder is writing, so the stop comes mid-video.
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    auto written = [&] {
-        for (const auto& entry : fs::directory_iterator(out))
-            if (entry.is_regular_file() && entry.file_size() > 10u * 640 * 400 * 3) return true;
-        return false;
+// Whether the process `pid` still runs (a zombie has ended).
+bool running(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string pidField, name, state;
+    return stat >> pidField >> name >> state && state != "Z" && state != "X";
+}
+
+TEST_F(PipelineRun, CtrlCOrSIGTERMDuringAVideoEndTheRunAndTheEncoderAndLeaveNoFile) {
+    // An encoder that never reads, and whose child holds the pipe open too.
+    const fs::path stuck = scratch_ / "stuck-ffmpeg", pids = scratch_ / "encoder-pids";
+    std::ofstream(stuck) << "#!/bin/sh\nsleep 600 &\necho $$ $! > '" << pids.string() << "'\nwait\n";
+    chmod(stuck.c_str(), 0755);
+    struct Case {
+        fs::path encoder;
+        int signal, status;
     };
-    while (!written() && std::chrono::steady_clock::now() < giveUp)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    ASSERT_TRUE(written()) << "the video never started";
-    kill(pid, SIGINT);
-    int status = 0;
-    ASSERT_EQ(waitpid(pid, &status, 0), pid);
-    ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal, not by its own shutdown";
-    EXPECT_EQ(WEXITSTATUS(status), 130);
-    EXPECT_FALSE(fs::exists(video));
-    EXPECT_TRUE(fs::is_empty(out)) << "the temporary file must go too";
+    for (const Case& c : {Case{encoder_, SIGINT, 130}, Case{stuck, SIGTERM, 143}}) {
+        const fs::path out = scratch_ / "out";
+        fs::create_directories(out);
+        const fs::path video = out / "show.mp4";
+        const pid_t pid = start({capture_program::kProgram, "--data", show_.string(), "--quiet", "--video",
+                                 video.string(), "--ffmpeg", c.encoder.string()});
+        ASSERT_GT(pid, 0);
+        // Wait until the encoder is writing (or has stopped reading), so the
+        // stop comes mid-video.
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        auto started = [&] {
+            if (fs::exists(pids)) return true;
+            for (const auto& entry : fs::directory_iterator(out))
+                if (entry.is_regular_file() && entry.file_size() > 10u * 640 * 400 * 3) return true;
+            return false;
+        };
+        while (!started() && std::chrono::steady_clock::now() < giveUp)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ASSERT_TRUE(started()) << "the video never started";
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        kill(pid, c.signal);
+        const auto signalled = std::chrono::steady_clock::now();
+        int status = 0;
+        while (waitpid(pid, &status, WNOHANG) == 0 &&
+               std::chrono::steady_clock::now() - signalled < std::chrono::seconds(10))
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const auto took = std::chrono::steady_clock::now() - signalled;
+        if (took >= std::chrono::seconds(10)) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+        }
+        EXPECT_LT(took, std::chrono::seconds(1)) << c.encoder;
+        ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal, not by its own shutdown";
+        EXPECT_EQ(WEXITSTATUS(status), c.status);
+        EXPECT_TRUE(fs::is_empty(out)) << "neither the video nor its temporary file may remain";
+        if (c.encoder == stuck) {
+            pid_t encoder = 0, child = 0;
+            std::ifstream(pids) >> encoder >> child;
+            EXPECT_FALSE(running(encoder) || running(child)) << "the encoder outlived the run";
+        }
+    }
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -18,6 +20,8 @@ namespace {
 class VideoWriterTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // As the program does: an encoder gone shows as a failed write.
+        std::signal(SIGPIPE, SIG_IGN);
         folder_ = fs::path(::testing::TempDir()) / ("vg-video-writer-" + std::to_string(getpid()));
         fs::remove_all(folder_);
         fs::create_directories(folder_);
@@ -61,6 +65,32 @@ TEST_F(VideoWriterTest, AVideoIsNeverWrittenIntoAFifoOrDeviceAndTheyStay) {
     VideoWriter writer(encoder("cat > /dev/null"), fifo.string(), 4, 2, 30, "", 0);
     EXPECT_NE(writer.error().find("it is a FIFO, not a regular file"), std::string::npos) << writer.error();
     EXPECT_TRUE(fs::is_fifo(fs::symlink_status(fifo)));
+}
+
+TEST_F(VideoWriterTest, AnEncoderThatStallsOrFailsIsReportedAndLeavesNothing) {
+    struct Case {
+        const char* body;
+        const char* says;
+    };
+    for (const Case& c : {
+             // Never reads, and its child holds the pipe open too.
+             Case{"sleep 600 & wait", "ffmpeg took no frame for 0 s; it was stopped"},
+             Case{"echo starting >&2; echo \"Unknown encoder 'libx264'\" >&2; exit 1",
+                  "ffmpeg ended with status 1, saying:\n    starting\n    Unknown encoder 'libx264'"},
+         }) {
+        const auto start = std::chrono::steady_clock::now();
+        {
+            VideoWriter writer(encoder(c.body), (folder_ / "v.mp4").string(), 200, 200, 30, "", 0, {},
+                               std::chrono::milliseconds(300));
+            ASSERT_EQ(writer.error(), "");
+            // Larger than a pipe holds, so the encoder must read it.
+            EXPECT_FALSE(writer.write(RgbImage(200, 200)));
+            EXPECT_EQ(writer.error(), c.says);
+            EXPECT_EQ(writer.finish(), c.says);
+        }
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << c.body;
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder_), {}), 1) << "only the encoder may be left";
+    }
 }
 
 }  // namespace

@@ -44,6 +44,10 @@ int fail(int status, const std::string& message) {
     return status;
 }
 
+// As a shell reports a program its signal ended: 130 for Ctrl+C, 143 for
+// SIGTERM.
+int interruptedStatus() { return 128 + arrivedQuitSignal(); }
+
 std::string describePositions(const CaptureOptions& o) {
     if (!o.atMs.empty()) return std::to_string(o.atMs.size()) + " listed positions";
     return std::to_string(o.startMs) + "-" + std::to_string(o.endMs) + " ms at " +
@@ -77,7 +81,7 @@ public:
         // engine's messages (which the show itself keeps).
         loading.logging = !options_.quiet;
         session_.emplace(loading);
-        if (!session_->loaded()) return fail(130, "interrupted while loading; nothing was written");
+        if (!session_->loaded()) return fail(interruptedStatus(), "interrupted while loading; nothing was written");
         rows_ = session_->timeline();
         blocks_ = findBlocks(rows_);
         if (options_.display == CaptureDisplay::Truecolor)
@@ -109,11 +113,7 @@ private:
         FramePipeline pipeline(*outputs_, !options_.singleThread, kFramesInFlight);
         ProgressBar bar(stderr, static_cast<long>(positions_.size()), !options_.quiet);
         for (std::size_t i = 0; i < positions_.size(); ++i) {
-            if (quitSignalArrived()) {
-                pipeline.abandon();
-                bar.finish();
-                return fail(130, "interrupted; " + std::string(dropped()));
-            }
+            if (quitSignalArrived()) return interrupted(pipeline, bar);
             for (int ms : warmupPositions(positions_[i], options_.warmupMs, options_.fps)) {
                 StageTimer timer(times_, Stage::ShowFrame);
                 session_->renderFrame(ms);
@@ -124,6 +124,8 @@ private:
                 StageTimer timer(times_, Stage::ShowFrame);
                 session_->renderFrame(positions_[i]);
             } else if (!pipeline.submit(renderFrame(i))) {
+                // An encoder that takes no frames gives way to a Ctrl+C.
+                if (quitSignalArrived()) return interrupted(pipeline, bar);
                 pipeline.abandon();
                 bar.finish();
                 return fail(1, pipeline.error());
@@ -131,9 +133,18 @@ private:
             bar.update(static_cast<long>(i + 1), positions_[i]);
         }
         const std::string error = pipeline.finish();
+        if (quitSignalArrived()) return interrupted(pipeline, bar);
         bar.finish();
         if (!error.empty()) return fail(1, error);
         return finishOutputs();
+    }
+
+    // What is unfinished is dropped; the encoder is ended with the video
+    // writer, its temporary file removed.
+    int interrupted(FramePipeline& pipeline, ProgressBar& bar) {
+        pipeline.abandon();
+        bar.finish();
+        return fail(interruptedStatus(), "interrupted; " + std::string(dropped()));
     }
 
     bool hasOutputs(std::size_t index) const {
@@ -163,9 +174,9 @@ private:
         else
             std::fprintf(stderr, "vesper-capture: no %s in %s; the video will be silent\n",
                          kSongFile, options_.showDir.c_str());
-        auto video = std::make_unique<VideoWriter>(findProgram(options_.ffmpegProgram),
+        auto video = std::make_unique<VideoWriter>(options_.ffmpegProgram,
                                                    options_.videoFile, options_.videoWidth, options_.videoHeight,
-                                                   options_.fps, song, options_.startMs);
+                                                   options_.fps, song, options_.startMs, quitSignalArrived);
         if (!video->error().empty()) {
             fail(1, video->error());
             return nullptr;
@@ -283,6 +294,7 @@ private:
         if (outputs_->video()) {
             StageTimer timer(times_, Stage::EncoderEnd);
             const std::string error = outputs_->video()->finish();
+            if (quitSignalArrived()) return fail(interruptedStatus(), "interrupted; the video was not kept");
             if (!error.empty()) status = fail(1, "video: " + error);
             else written_.push_back(options_.videoFile);
         }
@@ -343,6 +355,8 @@ int runCapture(CaptureOptions options, EffectRegistrar registrar) {
             return fail(2, "cannot record video: " + problem +
                                ". Install ffmpeg (Debian package ffmpeg) or name it with "
                                "--ffmpeg PATH.");
+        // Found now: a relative name would not be found from the show folder.
+        options.ffmpegProgram = absolutePath(findProgram(options.ffmpegProgram));
     }
     if (chdir(options.showDir.c_str()) != 0)
         return fail(2, "cannot enter the show folder " + options.showDir);
