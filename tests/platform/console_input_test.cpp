@@ -149,4 +149,31 @@ TEST(CacaInputSource, LibcacaKeyCodesMeanWhatTheShowExpects) {
         EXPECT_EQ(consoleInputForCacaKey(other), In::Other) << other;
 }
 
+TEST(CacaInputSource, OnlyAnEscapeWithNothingBehindItIsTheEscapeKey) {
+    struct Case {
+        std::vector<int> keys;  // as libcaca hands them out, all waiting at once
+        In means;
+        std::size_t left;  // keys not taken with the first
+    };
+    const int esc = CACA_KEY_ESCAPE;
+    for (const Case& c : {
+             Case{{esc}, In::Escape, 0},
+             Case{{esc, esc}, In::Escape, 0},
+             Case{{esc, 'x'}, In::Other, 0},                     // Alt+x
+             Case{{esc, ' ', ' '}, In::Other, 1},                // Alt+Space, then Space
+             Case{{esc, '[', 'I'}, In::Other, 0},                // focus report
+             Case{{esc, '[', '2', '5', '~', esc}, In::Other, 1},  // a function key libcaca does not know
+             Case{{esc, 'O', 'P'}, In::Other, 0},
+             Case{{' '}, In::Space, 0},
+         }) {
+        std::size_t next = 1;
+        const In means = consoleInputForCacaKeys(c.keys[0], [&]() -> std::optional<int> {
+            if (next == c.keys.size()) return std::nullopt;
+            return c.keys[next++];
+        });
+        EXPECT_EQ(means, c.means) << c.keys.size() << " keys from " << c.keys[1 % c.keys.size()];
+        EXPECT_EQ(c.keys.size() - next, c.left) << c.keys.size() << " keys";
+    }
+}
+
 }  // namespace
