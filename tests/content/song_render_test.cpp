@@ -2,6 +2,7 @@
 // score must give the same samples and the same file bytes every time.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -105,13 +106,14 @@ TEST(SongRender, AbsurdSettingsStayBoundedAndFinite) {
 }
 
 TEST(SongRender, SidechainDucksTheTracksRightAfterEachHit) {
-    // A silent kick (level 0) still drives the sidechain; the fully ducked
-    // pad must dip just after each beat and recover before the next.
+    // A silent kick (level 0) still drives the sidechain; the pad, ducked
+    // by half and panned hard left, must dip just after each beat and
+    // recover before the next.
     SongScore score;
     std::string error;
     ASSERT_TRUE(parseScore("song length=2 fade=2\n"
                            "instrument k kick level=0\n"
-                           "instrument p pad duck=1 attack=0 voices=1 cutoff=8000\n"
+                           "instrument p pad duck=0.5 pan=-1 attack=0 voices=1 cutoff=8000\n"
                            "sidechain k attack=0.004 release=0.16\n"
                            "pattern beat 1 x\n"
                            "pattern hold 1 a3 - - -\n"
@@ -127,8 +129,10 @@ TEST(SongRender, SidechainDucksTheTracksRightAfterEachHit) {
     };
     // Beats at 0.5, 1.0 and 1.5 s.
     const double ducked = rms(0.51, 0.54), recovered = rms(0.90, 0.98), beforeFirst = rms(0.3, 0.45);
-    EXPECT_LT(ducked, 0.3 * recovered);
+    EXPECT_GT(ducked, 0.4 * recovered);
+    EXPECT_LT(ducked, 0.75 * recovered);
     EXPECT_GT(recovered, 0.8 * beforeFirst);
+    EXPECT_EQ(std::count(audio.right.begin(), audio.right.end(), 0.0f), audio.frames()) << "heard on the right";
 }
 
 TEST(SongRender, KickNoiseLayerHoldsThenFallsAway) {

@@ -134,15 +134,22 @@ TEST(SongArrangement, LoopsPatternsAndHoldsNotes) {
     }
 }
 
-TEST(SongArrangement, CountsNegativeBeatsFromTheEndAndCutsAtTheRangeEnd) {
+TEST(SongArrangement, CountsNegativeOrZeroBeatsFromTheEndCutsAtTheRangeEndAndTransposes) {
     const SongScore score = parsed(kHeader +
                                    "pattern long 1 x - - -\n"
+                                   "pattern low 1 c4 - - -\n"
                                    "section s 0 8\n"
-                                   "  play drum long from -2\n");
+                                   "  play drum long from -2\n"
+                                   "  play keys low to 0 transpose -12\n");
     const std::vector<SongNote> notes = arrangeNotes(score, "drum");
     ASSERT_EQ(notes.size(), 1u);
     EXPECT_DOUBLE_EQ(notes[0].startSeconds, 3.0);
     EXPECT_DOUBLE_EQ(notes[0].gateSeconds, 1.0) << "the hold is cut where the play ends";
+    // "to 0" plays to the section's end.
+    const std::vector<SongNote> low = arrangeNotes(score, "keys");
+    ASSERT_EQ(low.size(), 2u);
+    EXPECT_EQ(low[1].note, 48);
+    EXPECT_DOUBLE_EQ(low[1].startSeconds, 2.0);
 }
 
 TEST(SongArrangement, RampsSettingsAcrossTheSection) {
