@@ -17,10 +17,20 @@ std::string describeMismatch(const std::string& text) {
     return text;
 }
 
+// A value echoed in a message is cut: a pasted file must not fill the
+// terminal. The cut never splits a UTF-8 character.
+std::string shortened(const std::string& text) {
+    constexpr std::size_t kShown = 60;
+    if (text.size() <= kShown) return text;
+    std::size_t cut = kShown;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    return text.substr(0, cut) + "... (" + std::to_string(text.size()) + " bytes)";
+}
+
 std::string describeLeftover(const std::string& argument) {
     if (argument.size() > 1 && argument.front() == '-')
-        return "unknown option \"" + argument + "\"";
-    return "unexpected argument \"" + argument + "\"";
+        return "unknown option \"" + shortened(argument) + "\"";
+    return "unexpected argument \"" + shortened(argument) + "\"";
 }
 
 }  // namespace
@@ -28,8 +38,12 @@ std::string describeLeftover(const std::string& argument) {
 CommandLineOutcome parseCommandLine(CLI::App& app, const std::vector<std::string>& args) {
     // Leftovers are collected and worded here, not by CLI11.
     app.allow_extras();
+    // "--" ends the options, as everywhere; neither program takes an
+    // argument after it.
+    const auto end = std::find(args.begin(), args.end(), "--");
+    if (end != args.end() && end + 1 != args.end()) return {{}, describeLeftover(*(end + 1))};
     // CLI11 takes its argument vector last argument first.
-    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    std::vector<std::string> reversed(std::make_reverse_iterator(end), args.rend());
     try {
         app.parse(reversed);
     } catch (const CLI::CallForHelp&) {
@@ -54,7 +68,7 @@ void refuseChoice(const std::string& option, const std::string& name, const std:
         if (i > 0) list += i + 1 == names.size() ? " or " : ", ";
         list += names[i];
     }
-    refuseValue("option " + option + " takes " + list + ", not \"" + name + "\"");
+    refuseValue("option " + option + " takes " + list + ", not \"" + shortened(name) + "\"");
 }
 
 CellShape parseCellShape(const std::string& name) {
@@ -71,10 +85,10 @@ std::string parseWholeNumber(const std::string& name, const std::string& text, i
     int parsed = 0;
     auto [end, ec] = std::from_chars(first, last, parsed);
     if (ec != std::errc() || end != last || first == last)
-        return "option " + name + " needs a whole number, not \"" + text + "\"";
+        return "option " + name + " needs a whole number, not \"" + shortened(text) + "\"";
     if (parsed < low || parsed > high)
         return "option " + name + " must be between " + std::to_string(low) + " and " +
-               std::to_string(high) + ", not " + text;
+               std::to_string(high) + ", not " + shortened(text);
     value = parsed;
     return {};
 }

@@ -89,6 +89,8 @@ TEST(ShowOptions, BadOptionsGiveOneLineThatSaysWhatIsWrong) {
         {{"--fps", "0"}, "between 1 and 1000"},
         {{"--fps", "fast"}, "needs a whole number"},
         {{"--fps", "99999999999"}, "needs a whole number"},
+        {{"--mute", "--", "--start"}, "unknown option \"--start\""},
+        {{"--display", "v" + std::string(100000, 'g') + "a"}, "not \"v" + std::string(59, 'g') + "... (100002 bytes)\""},
     };
     for (const Case& c : cases) {
         const ShowCommandLine result = parse(c.args);
@@ -97,6 +99,7 @@ TEST(ShowOptions, BadOptionsGiveOneLineThatSaysWhatIsWrong) {
         EXPECT_EQ(result.error.find('\n'), std::string::npos) << result.error;
         EXPECT_EQ(result.print, "");
     }
+    EXPECT_EQ(parse({"--mute", "--"}).error, "") << "-- ends the options";
     // The driver list names what this libcaca has.
     EXPECT_NE(parse({"--driver", "teletype"}).error.find("ncurses"), std::string::npos);
 }
