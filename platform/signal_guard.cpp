@@ -171,6 +171,11 @@ void handle(int signal, void (*handler)(int), int flags, bool blockTerminalStops
     sigaction(signal, &action, nullptr);
 }
 
+// An empty view may carry a null pointer, which memcpy must never be given.
+void copyBytes(char* into, std::string_view bytes) {
+    if (!bytes.empty()) std::memcpy(into, bytes.data(), bytes.size());
+}
+
 }  // namespace
 
 void installSignalGuard() {
@@ -205,7 +210,7 @@ bool armTerminalRestore(int fd, const termios* modes, std::string_view bytes) {
     g_restore.fd = fd;
     g_restore.haveModes = modes != nullptr;
     if (g_restore.haveModes) g_restore.modes = *modes;
-    std::memcpy(g_restore.bytes, bytes.data(), bytes.size());
+    copyBytes(g_restore.bytes, bytes);
     g_restore.length = bytes.size();
     g_armed = true;
     return true;
@@ -215,7 +220,7 @@ bool armTerminalResume(std::string_view bytes) {
     g_resumeArmed = false;
     if (!g_armed.load() || bytes.size() > kMaxRestoreBytes) return false;
     g_resume.haveModes = tcgetattr(g_restore.fd, &g_resume.modes) == 0;
-    std::memcpy(g_resume.bytes, bytes.data(), bytes.size());
+    copyBytes(g_resume.bytes, bytes);
     g_resume.length = bytes.size();
     g_resumeArmed = true;
     return true;
