@@ -46,6 +46,17 @@ section one 0 6
   ramp p level 0.2 1
 )";
 
+// Root mean square of `a` (less `b`, where given) between two times.
+double rmsBetween(const std::vector<float>& a, double from, double to, const std::vector<float>* b = nullptr) {
+    double sum = 0.0;
+    const long first = static_cast<long>(from * 44100), last = static_cast<long>(to * 44100);
+    for (long i = first; i < last; ++i) {
+        const double value = a[i] - (b ? (*b)[i] : 0.0f);
+        sum += value * value;
+    }
+    return std::sqrt(sum / static_cast<double>(last - first));
+}
+
 SongAudio render() {
     SongScore score;
     std::string error;
@@ -121,12 +132,7 @@ TEST(SongRender, SidechainDucksTheTracksRightAfterEachHit) {
                            score, error))
         << error;
     const SongAudio audio = mixSong(score, [](const std::string&) {});
-    auto rms = [&](double from, double to) {
-        double sum = 0.0;
-        const long first = static_cast<long>(from * 44100), last = static_cast<long>(to * 44100);
-        for (long i = first; i < last; ++i) sum += audio.left[i] * audio.left[i];
-        return std::sqrt(sum / static_cast<double>(last - first));
-    };
+    auto rms = [&](double from, double to) { return rmsBetween(audio.left, from, to); };
     // Beats at 0.5, 1.0 and 1.5 s.
     const double ducked = rms(0.51, 0.54), recovered = rms(0.90, 0.98), beforeFirst = rms(0.3, 0.45);
     EXPECT_GT(ducked, 0.4 * recovered);
@@ -150,15 +156,7 @@ TEST(SongRender, KickNoiseLayerHoldsThenFallsAway) {
         return mixSong(score, [](const std::string&) {});
     };
     const SongAudio with = kick("noise=1"), without = kick("noise=0");
-    auto rms = [&](double from, double to) {
-        double sum = 0.0;
-        const long first = static_cast<long>(from * 44100), last = static_cast<long>(to * 44100);
-        for (long i = first; i < last; ++i) {
-            const double layer = with.left[i] - without.left[i];
-            sum += layer * layer;
-        }
-        return std::sqrt(sum / static_cast<double>(last - first));
-    };
+    auto rms = [&](double from, double to) { return rmsBetween(with.left, from, to, &without.left); };
     const double early = rms(0.005, 0.04), late = rms(0.04, 0.078);
     EXPECT_GT(early, 0.05);
     EXPECT_NEAR(late / early, 1.0, 0.15) << "the layer fades during its hold";

@@ -43,10 +43,7 @@ TEST_F(AlkuTest, TheAsteroidGrowsFromATenthToSixTenthsWhileItSwaysAndTumbles) {
         EXPECT_NEAR(mesh.position.x, std::sin(16.0f * t), 1e-4) << t;
         EXPECT_NEAR(mesh.position.y, 0.3f * std::cos(23.0f * t), 1e-4) << t;
         EXPECT_NEAR(mesh.position.z, std::sin(31.0f * t) + 2.5f, 1e-4) << t;
-        NORVALE_VIRELLO::Matrix tumble;
-        tumble.makeRotation(25.0f * t, 17.0f * t, -9.0f * t);
-        for (int r = 0; r < 3; ++r)
-            for (int c = 0; c < 3; ++c) EXPECT_NEAR(mesh.rotation.m[r][c], tumble.m[r][c], 1e-4) << t;
+        fixture::expectTurnedBy(mesh.rotation, 25.0f * t, 17.0f * t, -9.0f * t, 1e-4);
         EXPECT_EQ(mesh.renderMode, Mesh::kFlat);
     }
 }

@@ -139,16 +139,14 @@ TEST(Avaruus2Motion, AtMostFiveRotationStepsPerFrameAndBackwardStepsCount) {
 
     Avaruus2::lastPosition = 151000;
     Avaruus2::stepClock = 20;
-    fixture::showAt(cloud, 156000);  // a 5 s stall counts as 100 ms
-    cloud.draw();
+    fixture::drawAt(cloud, 156000);  // a 5 s stall counts as 100 ms
     EXPECT_NEAR(cloud.angles.x, 5 * step.x, 1e-6);
     EXPECT_NEAR(cloud.angles.y, 5 * step.y, 1e-6);
     EXPECT_NEAR(cloud.angles.z, 5 * step.z, 1e-6);
     EXPECT_EQ(Avaruus2::stepClock, 20);
 
     // A seek back of 300 ms counts as 300 ms: fifteen more steps.
-    fixture::showAt(cloud, 155700);
-    cloud.draw();
+    fixture::drawAt(cloud, 155700);
     EXPECT_NEAR(cloud.angles.x, 20 * step.x, 1e-5);
     EXPECT_EQ(Avaruus2::stepClock, 20);
 
@@ -176,8 +174,7 @@ TEST(Avaruus2Background, AnInvertedGreyPhotoWindowUnderTheRipplingLens) {
 
     cloud.flareCount = 0;
     fixture::setSpectrumSum(0.0f);
-    fixture::showAt(cloud, 155555);
-    cloud.draw();
+    fixture::drawAt(cloud, 155555);
     EXPECT_EQ(fixture::gridMismatch(*cloud.grid,
                                     [](int c, int r) {
                                         return fixture::rippleLensPoint(155555.0f, -0.0001314f, 0.0007f, false, c, r);

@@ -20,10 +20,7 @@ protected:
         Avaruus::lastPosition = 230000;
         Avaruus::stepClock = 0;
     }
-    void drawAt(int ms) {
-        fixture::showAt(cloud, ms);
-        cloud.draw();
-    }
+    void drawAt(int ms) { fixture::drawAt(cloud, ms); }
     Avaruus cloud;
 };
 

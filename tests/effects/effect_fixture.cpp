@@ -116,6 +116,18 @@ void showAt(NORVALE_VIRELLO::Base& effect, int ms) {
     effect.update(static_cast<float>(ms));
 }
 
+void drawAt(NORVALE_VIRELLO::Base& effect, int ms) {
+    showAt(effect, ms);
+    effect.draw();
+}
+
+void expectTurnedBy(const NORVALE_VIRELLO::Matrix& actual, float x, float y, float z, double tolerance) {
+    NORVALE_VIRELLO::Matrix expected;
+    expected.makeRotation(x, y, z);
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) EXPECT_NEAR(actual.m[r][c], expected.m[r][c], tolerance) << r << "," << c;
+}
+
 std::uint32_t stateAfter(std::uint32_t seed, int draws) {
     const std::uint32_t saved = randomState();
     resetRandom(seed);

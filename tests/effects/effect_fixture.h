@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/base.h"
+#include "engine/vector.h"
 
 namespace fixture {
 
@@ -28,8 +29,13 @@ std::vector<unsigned int> snapshot();
 void setSpectrumSum(float sum);
 void setSpectrum(const std::array<float, 512>& bins);
 
-// Song position `ms` for both the engine clock and the effect's `time`.
+// Song position `ms` for both the engine clock and the effect's `time`;
+// drawAt also draws the frame.
 void showAt(NORVALE_VIRELLO::Base& effect, int ms);
+void drawAt(NORVALE_VIRELLO::Base& effect, int ms);
+
+// A mesh turned as makeRotation(x, y, z) would turn it.
+void expectTurnedBy(const NORVALE_VIRELLO::Matrix& actual, float x, float y, float z, double tolerance = 1e-5);
 
 // The generator's state after `draws` draws from `seed`; the generator
 // itself is left as it was, so this may stand beside randomState() in one

@@ -14,23 +14,21 @@ protected:
     }
     void drawAt(int ms, float loudnessSum) {
         fixture::setSpectrumSum(loudnessSum);
-        fixture::showAt(tint, ms);
-        tint.draw();
+        fixture::drawAt(tint, ms);
     }
     Hypnogreen tint;
 };
 
-TEST_F(HypnogreenTest, WithoutFlashEveryChannelLosesOne256th) {
+TEST_F(HypnogreenTest, WithoutFlashEveryChannelLosesOne256thAndABeatTintsByItsAge) {
     fixture::fillFrame(0xFFFFFF);
     drawAt(200000, 0.0f);
     EXPECT_EQ(fixture::countDifferent(fixture::frame(), 0xFEFEFE), 0);
-}
 
-TEST_F(HypnogreenTest, ABeatFiftyMillisecondsOnTintsAtWeight45) {
+    // Fifty milliseconds on: 0x44AA44 at weight 45 over black, red and blue
+    // 68 * 45 >> 8, green 170 * 45 >> 8.
     fixture::fillFrame(0);
     drawAt(200050, 4.0f);
     EXPECT_FLOAT_EQ(tint.flash, 0.5f);
-    // 0x44AA44 at 45/256 over black: red and blue 68 * 45 >> 8, green 170 * 45 >> 8.
     EXPECT_EQ(fixture::countDifferent(fixture::frame(), 0x0B1D0B), 0);
 }
 
@@ -52,10 +50,7 @@ TEST_F(HypnogreenTest, ThresholdAndFade) {
     drawAt(200400, 4.0f);
     EXPECT_EQ(tint.flash, 0.0f);
     EXPECT_EQ(fixture::countDifferent(fixture::frame(), 0), 0);
-}
-
-TEST_F(HypnogreenTest, StepBackCountsItsMagnitude) {
-    drawAt(199960, 4.0f);  // 40 ms back
+    drawAt(200360, 4.0f);  // a step back counts its 40 ms
     EXPECT_FLOAT_EQ(tint.flash, 0.6f);
 }
 

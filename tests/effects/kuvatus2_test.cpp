@@ -5,34 +5,11 @@
 #include <memory>
 
 #include "effects/kuvatus2.h"
-#include "engine/random.h"
 #include "render/float_to_int.h"
 #include "tests/effects/effect_fixture.h"
 #include "tests/effects/grid_check.h"
 
 namespace {
-
-std::vector<unsigned int> frameAt(Kuvatus2& effect, int ms, unsigned int background) {
-    fixture::fillFrame(background);
-    fixture::showAt(effect, ms);
-    effect.draw();
-    return fixture::snapshot();
-}
-
-TEST(Kuvatus2, TheSameTimeGivesTheSamePictureAndTheWindowIsChosenOnceAtConstruction) {
-    resetRandom(8);
-    Kuvatus2 effect;
-    const auto window = effect.gridTexture;
-    const std::uint32_t state = randomState();
-    effect.init(81500, 100000);
-    fixture::setSpectrumSum(0.0f);
-    const auto first = frameAt(effect, 90000, 0u);
-    EXPECT_NE(frameAt(effect, 95000, 0u), first);
-    fixture::setSpectrumSum(50.0f);  // the music plays no part, nor what came before
-    EXPECT_EQ(frameAt(effect, 90000, 0x00123456u), first);
-    EXPECT_EQ(effect.gridTexture, window);
-    EXPECT_EQ(randomState(), state);
-}
 
 // The zoom's point (column, row) at time t: four wandering centres, a row
 // and a column wave, a slow turn and rings of brightness.

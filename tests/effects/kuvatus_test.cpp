@@ -24,10 +24,7 @@ protected:
         fixture::setSpectrumSum(0.0f);
     }
 
-    void drawAt(int ms) {
-        fixture::showAt(*kuvatus, ms);
-        kuvatus->draw();
-    }
+    void drawAt(int ms) { fixture::drawAt(*kuvatus, ms); }
 
     // The frame's pixels where the photo lies, starting at its corner (x, y).
     static bool frameShowsPhoto(const Texture& photo, int x, int y) {
@@ -100,18 +97,6 @@ TEST_F(KuvatusTest, ASmallPhotoIsRepeatedNotReadPastItsEnd) {
     for (unsigned int texel : kuvatus->meshTexture) ASSERT_EQ(texel, small->getImgData()[0]);
 }
 
-}  // namespace
-
-namespace {
-
-using NORVALE_VIRELLO::Matrix;
-using NORVALE_VIRELLO::Vector;
-
-void expectSameMatrix(const Matrix& actual, const Matrix& expected, const char* what) {
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c) EXPECT_NEAR(actual.m[r][c], expected.m[r][c], 1e-5) << what << " [" << r << "][" << c << "]";
-}
-
 TEST_F(KuvatusTest, EachAsteroidTurnsWithTheGroupAboutAPointThreeUnitsAhead) {
     kuvatus->groupRateA = 1.0f;
     kuvatus->groupRateB = -2.0f;
@@ -119,19 +104,18 @@ TEST_F(KuvatusTest, EachAsteroidTurnsWithTheGroupAboutAPointThreeUnitsAhead) {
     const int ms = 65250;
     const float p = (65250.0f - 49000.0f) / 32500.0f;
     drawAt(ms);
-    Matrix group;
+    NORVALE_VIRELLO::Matrix group;
     group.makeRotation(p * 1.0f, p * -2.0f, p * 3.0f);
     for (size_t i = 0; i < kuvatus->asteroids.size(); ++i) {
         const KuvatusAsteroid& asteroid = kuvatus->asteroids[i];
         const Mesh& mesh = *asteroid.mesh;
-        const Vector expected =
-            Vector(asteroid.offsetX, asteroid.offsetY, asteroid.offsetZ) * group + Vector(0.0f, 0.0f, 3.0f);
+        const NORVALE_VIRELLO::Vector expected =
+            NORVALE_VIRELLO::Vector(asteroid.offsetX, asteroid.offsetY, asteroid.offsetZ) * group +
+            NORVALE_VIRELLO::Vector(0.0f, 0.0f, 3.0f);
         EXPECT_NEAR(mesh.position.x, expected.x, 1e-5) << i;
         EXPECT_NEAR(mesh.position.y, expected.y, 1e-5) << i;
         EXPECT_NEAR(mesh.position.z, expected.z, 1e-5) << i;
-        Matrix spin;
-        spin.makeRotation(p * asteroid.spinA, p * asteroid.spinB, -p * asteroid.spinC);
-        expectSameMatrix(mesh.rotation, spin, "spin");
+        fixture::expectTurnedBy(mesh.rotation, p * asteroid.spinA, p * asteroid.spinB, -p * asteroid.spinC);
     }
 }
 

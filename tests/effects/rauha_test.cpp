@@ -145,8 +145,7 @@ TEST_F(RauhaTest, HugeOrBrokenSpectrumValuesDrawNoTrace) {
 TEST_F(RauhaTest, TheLensTurnsRipplesAndScrolls) {
     for (int ms : {kStart, 137777, kEnd - 1}) {
         fixture::setSpectrumSum(0.0f);
-        fixture::showAt(rauha, ms);
-        rauha.draw();
+        fixture::drawAt(rauha, ms);
         const float t = static_cast<float>(ms);
         EXPECT_EQ(fixture::gridMismatch(*rauha.grid,
                                         [t](int c, int r) {

@@ -31,10 +31,7 @@ protected:
         fixture::setSpectrumSum(0.0f);
         Zoom::showMesh = false;
     }
-    void drawAt(int ms) {
-        fixture::showAt(zoom, ms);
-        zoom.draw();
-    }
+    void drawAt(int ms) { fixture::drawAt(zoom, ms); }
     Zoom zoom;
 };
 
@@ -193,10 +190,7 @@ TEST_F(ZoomTest, MeshIsDrawnIntoTheFeedbackPicture) {
     EXPECT_EQ(fixture::snapshot(), zoom.pictureB);
     // It tumbles with the song position.
     const float a = 215000.0f * 0.00045f;
-    NORVALE_VIRELLO::Matrix tumble;
-    tumble.makeRotation(8.0f * a, 11.0f * a, -5.0f * a);
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c) EXPECT_NEAR(zoom.mesh->rotation.m[r][c], tumble.m[r][c], 1e-5);
+    fixture::expectTurnedBy(zoom.mesh->rotation, 8.0f * a, 11.0f * a, -5.0f * a);
     // The texture was cut before the mesh was drawn.
     for (int j = 0; j < 200; ++j)
         for (int i = 0; i < 256; ++i) ASSERT_EQ(zoom.meshTexture[j * 256 + i], before[j * 320 + 32 + i]);

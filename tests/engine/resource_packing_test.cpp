@@ -14,26 +14,24 @@
 #include "engine/archive.h"
 #include "engine/resource_packing.h"
 #include "tests/engine/engine_fixture.h"
-#include "tests/engine/test_files.h"
+#include "tests/support/jpeg.h"
+#include "tests/support/scratch_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// A 16 x 8 picture, so the real one is told from the 640 x 480 placeholder.
-std::vector<std::uint8_t> smallJpeg() { return encodeJpeg(std::vector<std::uint8_t>(16 * 8 * 3, 200), 16, 8); }
-
 class ResourcePacking : public EngineTest {
 protected:
     void SetUp() override {
         EngineTest::SetUp();
-        dir = makeScratchDir("packing");
         fs::create_directories(dir / "resources");
-        writeFile(dir / "resources" / "pic.jpg", smallJpeg());
-        writeFile(dir / "resources" / "notes.txt", {'o', 'n', 'e'});
+        // 16 x 8, so the real picture is told from the 640 x 480 placeholder.
+        writeFile(dir / "resources" / "pic.jpg", flatJpeg(16, 8, 0xC8C8C8u));
+        folder.write("resources/notes.txt", "one");
         // A plain file where a folder is needed refuses every write below
         // it, whoever the test runs as (root ignores permission bits).
-        writeFile(dir / "blocker", {'x'});
+        folder.write("blocker", "x");
         if (const char* cache = std::getenv("XDG_CACHE_HOME")) savedCache = cache;
         setenv("XDG_CACHE_HOME", (dir / "cache").c_str(), 1);
     }
@@ -43,7 +41,6 @@ protected:
             setenv("XDG_CACHE_HOME", savedCache->c_str(), 1);
         else
             unsetenv("XDG_CACHE_HOME");
-        fs::remove_all(dir);
     }
 
     // Packs and reads back as the show does; returns what it said.
@@ -54,7 +51,8 @@ protected:
         return testing::internal::GetCapturedStderr();
     }
 
-    fs::path dir;
+    ScratchFolder folder{"packing"};
+    const fs::path dir = folder.path();
     std::optional<std::string> savedCache;
 };
 
@@ -69,21 +67,12 @@ TEST_F(ResourcePacking, AnUnwritableFolderPacksIntoTheUserCacheAndSaysSoOnce) {
     EXPECT_EQ(vrlGetTexture("pic.jpg")->getWidth(), 16u);
 }
 
-TEST_F(ResourcePacking, WithoutAWritableCacheTheArchiveIsPackedInMemory) {
-    vrlSetLogging(1);
-    setenv("XDG_CACHE_HOME", (dir / "blocker").c_str(), 1);
-    const std::string said = packAndRead(dir / "blocker" / "datafile.pak");
-    EXPECT_NE(said.find("in memory instead"), std::string::npos) << said;
-    EXPECT_EQ(said.find("placeholder"), std::string::npos) << said;
-    EXPECT_EQ(vrlGetTexture("pic.jpg")->getWidth(), 16u);
-}
-
 TEST_F(ResourcePacking, AStaleArchiveThatCannotBeReplacedIsNotPreferredToResources) {
     // An archive that once held another picture under the same name sits
     // where the show cannot replace it: the show still reads today's picture.
     vrlSetLogging(1);
     fs::create_directories(dir / "old" / "resources");
-    writeFile(dir / "old" / "resources" / "pic.jpg", encodeJpeg(std::vector<std::uint8_t>(8 * 8 * 3, 9), 8, 8));
+    writeFile(dir / "old" / "resources" / "pic.jpg", flatJpeg(8, 8, 0x090909u));
     fs::create_directories(dir / "locked");
     const fs::path stale = dir / "locked" / "stale.pak";
     std::string error;
@@ -102,12 +91,12 @@ TEST_F(ResourcePacking, LinksPlantedWhereThePacksTemporaryFileGoesAreNeverFollow
     // Another user of a shared cache folder points the names this process
     // would have used (pid-based) at a file of the victim's.
     const fs::path victim = dir / "victim.txt";
-    writeFile(victim, {'k', 'e', 'e', 'p'});
+    folder.write("victim.txt", "keep");
     const fs::path archive = dir / "datafile.pak";
     fs::create_symlink(victim, archive.string() + "." + std::to_string(getpid()) + ".tmp");
     std::string error;
     EXPECT_TRUE(packDirectory((dir / "resources").string(), archive.string(), error)) << error;
-    EXPECT_EQ(readFile(victim), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
+    EXPECT_EQ(readFile(victim), "keep");
     EXPECT_TRUE(archiveMatchesDirectory(archive.string(), (dir / "resources").string()));
 }
 
@@ -139,7 +128,8 @@ TEST_F(ResourcePacking, ACacheFolderOthersCanChangeIsRefusedAndSaidOnce) {
 }
 
 TEST(UnsafeFolder, OursAndRootsAloneAreSafeAndASharedFolderNeedsTheStickyBit) {
-    const fs::path dir = makeScratchDir("unsafe-folder");
+    const ScratchFolder folder("unsafe-folder");
+    const fs::path& dir = folder.path();
     EXPECT_EQ(unsafeFolderReason(dir.string()), "");
     fs::create_directories(dir / "open" / "inner");
     fs::permissions(dir / "open", fs::perms::all);
@@ -148,7 +138,6 @@ TEST(UnsafeFolder, OursAndRootsAloneAreSafeAndASharedFolderNeedsTheStickyBit) {
     fs::permissions(dir / "open", fs::perms::sticky_bit, fs::perm_options::add);
     EXPECT_EQ(unsafeFolderReason((dir / "open" / "inner").string()), "");
     EXPECT_NE(unsafeFolderReason((dir / "absent").string()).find("No such file"), std::string::npos);
-    fs::remove_all(dir);
 }
 
 TEST_F(ResourcePacking, ACurrentArchiveIsLeftAloneAndAnOutdatedOrDamagedOneIsRepacked) {
@@ -162,22 +151,21 @@ TEST_F(ResourcePacking, ACurrentArchiveIsLeftAloneAndAnOutdatedOrDamagedOneIsRep
     EXPECT_EQ(fs::last_write_time(archive), old) << "a current archive was written again";
 
     // A member changed on disk: packed again.
-    writeFile(dir / "resources" / "notes.txt", {'t', 'w', 'o'});
+    folder.write("resources/notes.txt", "two");
     EXPECT_FALSE(archiveMatchesDirectory(archive.string(), resources));
     vrlMakePAK(resources.c_str(), archive.c_str());
     EXPECT_TRUE(archiveMatchesDirectory(archive.string(), resources));
 
     // Same names and sizes, damaged bytes: the CRC check sees it.
-    auto bytes = readFile(archive);
-    const std::string two = "two";
-    auto at = std::search(bytes.begin(), bytes.end(), two.begin(), two.end());
-    ASSERT_NE(at, bytes.end());
-    *at = 'T';
+    std::string bytes = readFile(archive);
+    const std::size_t at = bytes.find("two");
+    ASSERT_NE(at, std::string::npos);
+    bytes[at] = 'T';
     writeFile(archive, bytes);
     EXPECT_FALSE(archiveMatchesDirectory(archive.string(), resources));
 
     // A difference past the first chunk read.
-    std::vector<std::uint8_t> large(70000, 'a');
+    std::string large(70000, 'a');
     writeFile(dir / "resources" / "notes.txt", large);
     vrlMakePAK(resources.c_str(), archive.c_str());
     ASSERT_TRUE(archiveMatchesDirectory(archive.string(), resources));
@@ -187,7 +175,7 @@ TEST_F(ResourcePacking, ACurrentArchiveIsLeftAloneAndAnOutdatedOrDamagedOneIsRep
 
     // A file more or less in the folder: packed again.
     vrlMakePAK(resources.c_str(), archive.c_str());
-    writeFile(dir / "resources" / "extra.txt", {'!'});
+    folder.write("resources/extra.txt", "!");
     EXPECT_FALSE(archiveMatchesDirectory(archive.string(), resources));
     fs::remove(dir / "resources" / "extra.txt");
     fs::remove(dir / "resources" / "notes.txt");
@@ -199,7 +187,7 @@ TEST_F(ResourcePacking, ALinkLoopAndAFileOverTheMemberLimitAreLeftOutWithOneMess
     const fs::path resources = dir / "resources";
     fs::create_symlink("loop", resources / "loop");
     // Sparse: over the limit without taking the disk space.
-    writeFile(resources / "huge.bin", {});
+    folder.write("resources/huge.bin", "");
     fs::resize_file(resources / "huge.bin", kMaxMemberBytes + 1);
     const fs::path archive = dir / "datafile.pak";
     const std::string said = packAndRead(archive);

@@ -13,6 +13,7 @@
 #include "engine/song_decoder.h"
 #include "engine/song_player.h"
 #include "tests/engine/test_files.h"
+#include "tests/support/scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -21,8 +22,6 @@ namespace fs = std::filesystem;
 class SongPlayerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = makeScratchDir("player");
-        output = dir / "heard.raw";
         setenv("SDL_AUDIODRIVER", "disk", 1);
         setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
         song = encodeSineSong(440.0, 0.5, 4.0);
@@ -30,9 +29,16 @@ protected:
     void TearDown() override {
         unsetenv("SDL_AUDIODRIVER");
         unsetenv("SDL_DISKAUDIOFILE");
-        fs::remove_all(dir);
     }
-    fs::path dir, output;
+    // What the device played, as stereo float frames.
+    std::vector<float> played() const {
+        const std::string bytes = readFile(output);
+        std::vector<float> samples(bytes.size() / sizeof(float));
+        std::memcpy(samples.data(), bytes.data(), samples.size() * sizeof(float));
+        return samples;
+    }
+    ScratchFolder folder{"player"};
+    const fs::path output = folder / "heard.raw";
     std::vector<std::uint8_t> song;
 };
 
@@ -71,18 +77,16 @@ TEST_F(SongPlayerTest, TheDeviceHearsTheDecodedSongAndTheClockFollowsIt) {
 
     // SDL feeds the device silence while it is still paused, between opening
     // and start; what follows must be the song, sample for sample.
-    const auto bytes = readFile(output);
-    std::vector<float> played(bytes.size() / sizeof(float));
-    std::memcpy(played.data(), bytes.data(), played.size() * sizeof(float));
-    const auto firstSound = std::find_if(played.begin(), played.end(), [](float v) { return v != 0.0f; });
-    ASSERT_NE(firstSound, played.end()) << "the device heard only silence";
-    played.erase(played.begin(), firstSound);
-    const long frames = static_cast<long>(played.size() / 2);
+    std::vector<float> heard = played();
+    const auto firstSound = std::find_if(heard.begin(), heard.end(), [](float v) { return v != 0.0f; });
+    ASSERT_NE(firstSound, heard.end()) << "the device heard only silence";
+    heard.erase(heard.begin(), firstSound);
+    const long frames = static_cast<long>(heard.size() / 2);
     ASSERT_GT(frames, 4096);
-    played.resize(static_cast<std::size_t>(frames) * 2);
-    std::vector<float> expected(played.size());
+    heard.resize(static_cast<std::size_t>(frames) * 2);
+    std::vector<float> expected(heard.size());
     ASSERT_EQ(reference.readStereo(expected.data(), frames), frames);
-    EXPECT_EQ(played, expected);
+    EXPECT_EQ(heard, expected);
 }
 
 namespace {
@@ -171,10 +175,7 @@ TEST_F(SongPlayerTest, PauseResumeSeekAndPauseAgainHearNothingTwiceAndLoseNothin
         player.close();
     }
 
-    const auto bytes = readFile(output);
-    std::vector<float> played(bytes.size() / sizeof(float));
-    std::memcpy(played.data(), bytes.data(), played.size() * sizeof(float));
-    const auto parts = soundBetweenSilences(played);
+    const auto parts = soundBetweenSilences(played());
     ASSERT_EQ(parts.size(), 3u) << "the start and two pauses";
     // The clock stopped at the last frame heard before the first pause.
     EXPECT_NEAR(static_cast<double>(parts[0].size() / 2) * 1000.0 / 44100.0, firstPause, 1.0);

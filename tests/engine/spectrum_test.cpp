@@ -10,6 +10,7 @@
 #include "engine/spectrum.h"
 #include "tests/engine/engine_fixture.h"
 #include "tests/engine/test_files.h"
+#include "tests/support/scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -52,7 +53,6 @@ class SongSpectrumTest : public EngineTest {
 protected:
     void SetUp() override {
         EngineTest::SetUp();
-        dir = makeScratchDir("spectrum");
         fs::create_directories(dir / "resources");
         // Louder on the left: the spectrum is of the two channels' mean.
         writeFile(dir / "resources" / "kelmuth.ogg", encodeSineSong(kBinFrequency, 0.75, 3.0, 0.25));
@@ -61,10 +61,6 @@ protected:
         vrlReadPak(pak.c_str());
         vrlLoadSong("kelmuth.ogg");
     }
-    void TearDown() override {
-        EngineTest::TearDown();
-        fs::remove_all(dir);
-    }
     std::vector<float> spectrumAt(int ms) {
         vrlSetPosition(ms);
         vrlUpdateTimer();
@@ -72,7 +68,8 @@ protected:
         vrlGetSpectrum(out.data(), kSpectrumBins);
         return out;
     }
-    fs::path dir;
+    ScratchFolder folder{"spectrum"};
+    const fs::path dir = folder.path();
 };
 
 TEST_F(SongSpectrumTest, ASineSongPeaksInItsBinAtTheDocumentedScale) {

@@ -1,45 +1,9 @@
 #include "tests/engine/test_files.h"
 
-#include <turbojpeg.h>
-#include <unistd.h>
 #include <vorbis/vorbisenc.h>
 
+#include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
-
-namespace fs = std::filesystem;
-
-fs::path makeScratchDir(const std::string& name) {
-    const fs::path dir = fs::temp_directory_path() / ("vg-test-" + name + "-" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
-
-void writeFile(const fs::path& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<std::uint8_t> readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::vector<std::uint8_t> encodeJpeg(const std::vector<std::uint8_t>& rgb, int width, int height) {
-    tjhandle encoder = tjInitCompress();
-    unsigned char* jpeg = nullptr;
-    unsigned long size = 0;
-    if (tjCompress2(encoder, rgb.data(), width, width * 3, height, TJPF_RGB, &jpeg, &size, TJSAMP_444,
-                    100, TJFLAG_ACCURATEDCT) != 0)
-        throw std::runtime_error(tjGetErrorStr2(encoder));
-    std::vector<std::uint8_t> bytes(jpeg, jpeg + size);
-    tjFree(jpeg);
-    tjDestroy(encoder);
-    return bytes;
-}
 
 namespace {
 

@@ -14,6 +14,7 @@
 
 #include "engine/archive.h"
 #include "tests/engine/test_files.h"
+#include "tests/support/scratch_folder.h"
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
@@ -82,7 +83,7 @@ Bytes packed(const fs::path& scratch, const std::vector<std::pair<std::string, B
     for (const auto& [name, bytes] : members) writeFile(scratch / "in" / name, bytes);
     std::string error;
     packDirectory((scratch / "in").string(), (scratch / "out.pak").string(), error);
-    return readFile(scratch / "out.pak");
+    return readBytes(scratch / "out.pak");
 }
 
 // The mesh target's input: render mode byte, seven placement floats, text.

@@ -33,12 +33,14 @@ void referenceBlur(int width, int height, std::vector<unsigned int>& pixels) {
 
 TEST(Blur4, WalksTheFirstWidthTimesHeightPixelsWithRowsAFrameApart) {
     std::mt19937 generator(9);
-    // The show's frame, and areas narrower and wider than a frame row whose
-    // rows are still 320 apart. The buffer is a whole frame, so a pixel
-    // past the run that moved would show.
+    // The show's frame, areas whose pixel count leaves each remainder of a
+    // four-at-a-time walk, and areas narrower and wider than a frame row
+    // whose rows are still 320 apart. The buffer is a whole frame, so a
+    // pixel past the run that moved would show.
     const struct {
         int width, height;
-    } sizes[] = {{320, 200}, {100, 30}, {643, 1}, {17, 100}};
+    } sizes[] = {{320, 200}, {320, 3}, {320, 4}, {320, 5}, {320, 6}, {320, 7}, {320, 101},
+                 {100, 30},  {643, 1}, {644, 1}, {17, 100}};
     for (const auto [width, height] : sizes) {
         std::vector<unsigned int> buffer(kPixels);
         for (unsigned int& pixel : buffer) pixel = generator();

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <random>
@@ -116,6 +120,26 @@ TEST(CellConverter, AveragesEveryPixelOfEachSubCell) {
     EXPECT_EQ(mean, rgb(128, 128, 128));
 }
 
+TEST(CellConverter, NeverReadsPastTheFramesLastRow) {
+    // The frame ends where an unreadable page begins: a read past its last
+    // row stops the test.
+    const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    const std::size_t bytes = kWidth * kHeight * 4, mapped = (bytes + page - 1) / page * page;
+    auto* base = static_cast<std::uint8_t*>(
+        mmap(nullptr, mapped + page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    ASSERT_NE(base, MAP_FAILED);
+    ASSERT_EQ(mprotect(base + mapped, page, PROT_NONE), 0);
+    auto* frame = reinterpret_cast<std::uint32_t*>(base + mapped - bytes);
+    std::fill(frame, frame + kWidth * kHeight, rgb(10, 20, 30));
+    for (auto [width, height] : {std::pair{80, 25}, {80, 50}, {77, 31}, {1, 1}, {641, 401}}) {
+        AreaAverager averager(kWidth, kHeight, width, height);
+        std::vector<std::uint32_t> out(width * height);
+        averager.run(frame, out.data());
+        EXPECT_EQ(std::count(out.begin(), out.end(), rgb(10, 20, 30)), width * height) << width << " x " << height;
+    }
+    munmap(base, mapped + page);
+}
+
 // Overlap of target pixel t (spanning sourceSize units) with source pixel s
 // (spanning targetSize units) along one axis.
 long long overlap(int t, int sourceSize, int s, int targetSize) {
@@ -226,57 +250,27 @@ TEST(CellPicture, GlyphsCoverEveryMaskOnce) {
     for (int i = 0; i < 6; ++i) EXPECT_EQ(subCellColor(inverse, i), subCellColor(cell, i));
 }
 
-TEST(CellFit, KeepsTheFramesShapeCentredInAnyTerminal) {
-    struct Case {
-        int columns, rows;
-        CellArea expected;
-    };
-    const Case cases[] = {
-        {80, 50, {0, 12, 80, 25}},    // the classic console: width decides
-        {80, 25, {0, 0, 80, 25}},     // exactly the shape
-        {200, 60, {4, 0, 192, 60}},   // wide: height decides
-        {100, 56, {0, 12, 100, 31}},  // 31.25 rows round down
-        {81, 24, {2, 0, 76, 24}},     // odd sizes: the spare column goes right
-        {1, 1, {0, 0, 1, 1}},
-        {1, 40, {0, 19, 1, 1}},
-        {300, 1, {148, 0, 3, 1}},
-        {0, 0, {0, 0, 1, 1}},         // a terminal that reports nothing
-        {-5, 7, {0, 3, 1, 1}},
-        {1000000, 1000000, {0, 343750, 1000000, 312500}},
-    };
-    for (const Case& c : cases) {
-        const CellArea area = fitPicture(c.columns, c.rows);
-        EXPECT_EQ(area.column, c.expected.column) << c.columns << " x " << c.rows;
-        EXPECT_EQ(area.row, c.expected.row) << c.columns << " x " << c.rows;
-        EXPECT_EQ(area.columns, c.expected.columns) << c.columns << " x " << c.rows;
-        EXPECT_EQ(area.rows, c.expected.rows) << c.columns << " x " << c.rows;
-    }
-    // Every size fits inside and is as close to 16 : 5 as whole cells get.
-    for (int columns = 1; columns < 90; columns += 7) {
-        for (int rows = 1; rows < 60; rows += 3) {
-            const CellArea area = fitPicture(columns, rows);
-            ASSERT_LE(area.column + area.columns, columns);
-            ASSERT_LE(area.row + area.rows, rows);
-            ASSERT_TRUE(area.columns == columns || (area.columns + 1) * 5 > rows * 16)
-                << "the picture could be wider: " << columns << " x " << rows;
-            // Rounded rows are within half a row of the shape (one column
-            // rounds up to a whole row).
-            ASSERT_LE(std::abs(area.rows * 16 - area.columns * 5), area.columns == 1 ? 11 : 8)
-                << columns << " x " << rows;
-        }
-    }
-}
-
 // Where the terminal reports its pixels, the picture is 8 : 5 in pixels
 // whatever the cells' shape; cells of exactly 1 : 2 give what the guess
 // gives, and a report of nothing (or of nonsense) falls back to the guess.
-TEST(CellFit, TakesTheCellShapeFromTheReportedPixels) {
+TEST(CellFit, KeepsTheFramesShapeCentredInAnyTerminal) {
     struct Case {
         int columns, rows;
         PixelSize pixels;
         CellArea expected;
     };
     const Case cases[] = {
+        {80, 50, {}, {0, 12, 80, 25}},    // the classic console: width decides
+        {80, 25, {}, {0, 0, 80, 25}},     // exactly the shape
+        {200, 60, {}, {4, 0, 192, 60}},   // wide: height decides
+        {100, 56, {}, {0, 12, 100, 31}},  // 31.25 rows round down
+        {81, 24, {}, {2, 0, 76, 24}},     // odd sizes: the spare column goes right
+        {1, 1, {}, {0, 0, 1, 1}},
+        {1, 40, {}, {0, 19, 1, 1}},
+        {300, 1, {}, {148, 0, 3, 1}},
+        {0, 0, {}, {0, 0, 1, 1}},         // a terminal that reports nothing
+        {-5, 7, {}, {0, 3, 1, 1}},
+        {1000000, 1000000, {}, {0, 343750, 1000000, 312500}},
         {100, 56, {1000, 1120}, {0, 12, 100, 31}},  // 10 x 20 cells: the guess
         {100, 50, {900, 850}, {0, 8, 100, 33}},     // 9 x 17: 33.09 rows
         {80, 50, {800, 500}, {0, 0, 80, 50}},       // square cells
@@ -290,27 +284,28 @@ TEST(CellFit, TakesTheCellShapeFromTheReportedPixels) {
         EXPECT_TRUE(area == c.expected) << c.columns << " x " << c.rows << " got " << area.column << ","
                                         << area.row << " " << area.columns << " x " << area.rows;
     }
-    // Any cell shape: inside the terminal, and 8 : 5 in pixels to within
-    // half a row (or one row for a one-column picture).
-    for (int cellWidth = 4; cellWidth <= 24; cellWidth += 5) {
-        for (int cellHeight = 6; cellHeight <= 40; cellHeight += 7) {
-            for (int columns = 1; columns < 300; columns += 37) {
-                for (int rows = 1; rows < 90; rows += 11) {
-                    const PixelSize pixels{columns * cellWidth, rows * cellHeight};
-                    const CellArea area = fitPicture(columns, rows, pixels);
-                    ASSERT_LE(area.column + area.columns, columns);
-                    ASSERT_LE(area.row + area.rows, rows);
-                    const double wantedRows = area.columns * cellWidth * 5.0 / 8.0 / cellHeight;
-                    // (A picture forced to one column may not fit at all.)
-                    if (wantedRows >= 1.0 && area.columns * cellWidth * 5 <= rows * cellHeight * 8) {
-                        ASSERT_LE(std::abs(area.rows - wantedRows), 0.5)
-                            << cellWidth << "x" << cellHeight << " cells, " << columns << " x " << rows;
-                    }
-                    ASSERT_TRUE(area.columns == columns ||
-                                (area.columns + 1) * cellWidth * 5 > rows * cellHeight * 8)
-                        << "the picture could be wider: " << cellWidth << "x" << cellHeight << " cells, "
-                        << columns << " x " << rows;
+    // Any cell shape (0 x 0: none reported, taken as 1 : 2): inside the
+    // terminal, and 8 : 5 in pixels to within half a row.
+    std::vector<std::pair<int, int>> cellShapes = {{0, 0}};
+    for (int cellWidth = 4; cellWidth <= 24; cellWidth += 5)
+        for (int cellHeight = 6; cellHeight <= 40; cellHeight += 7) cellShapes.push_back({cellWidth, cellHeight});
+    for (const auto& [reportedWidth, reportedHeight] : cellShapes) {
+        const int cellWidth = reportedWidth ? reportedWidth : 1, cellHeight = reportedWidth ? reportedHeight : 2;
+        for (int columns = 1; columns < 300; columns += reportedWidth ? 37 : 7) {
+            for (int rows = 1; rows < 90; rows += reportedWidth ? 11 : 3) {
+                const PixelSize pixels{columns * reportedWidth, rows * reportedHeight};
+                const CellArea area = fitPicture(columns, rows, pixels);
+                ASSERT_LE(area.column + area.columns, columns);
+                ASSERT_LE(area.row + area.rows, rows);
+                const double wantedRows = area.columns * cellWidth * 5.0 / 8.0 / cellHeight;
+                // (A picture forced to one column may not fit at all.)
+                if (wantedRows >= 1.0 && area.columns * cellWidth * 5 <= rows * cellHeight * 8) {
+                    ASSERT_LE(std::abs(area.rows - wantedRows), 0.5)
+                        << cellWidth << "x" << cellHeight << " cells, " << columns << " x " << rows;
                 }
+                ASSERT_TRUE(area.columns == columns || (area.columns + 1) * cellWidth * 5 > rows * cellHeight * 8)
+                    << "the picture could be wider: " << cellWidth << "x" << cellHeight << " cells, " << columns
+                    << " x " << rows;
             }
         }
     }
