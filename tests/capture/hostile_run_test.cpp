@@ -1,6 +1,7 @@
-// The capture program against hostile requests and a hostile machine: a full
-// disk, positions far past the song, runs that would take days, outputs
-// that are not files, a video program that is not one.
+// The capture program against bad requests and a hostile machine: wrong
+// arguments, missing content, a full disk, positions far past the song, runs
+// that would take days, outputs that are not files, a video program that is
+// not one.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -30,6 +31,38 @@ protected:
     }
     fs::path out_;
 };
+
+TEST_F(HostileCapture, BadArgumentsAndUnwritableOutputsFailWithAMessageBeforeAnyFrame) {
+    for (const auto& [arguments, mentions] : {std::pair<std::string, std::string>{"--frames --nonsense", "unknown option"},
+                                              {"--frames --out /proc/vg-frames", "--out"}}) {
+        const Outcome outcome = run(arguments, scratch_);
+        EXPECT_EQ(outcome.status, 2) << arguments;
+        EXPECT_NE(outcome.errors.find(mentions), std::string::npos) << arguments << ": " << outcome.errors;
+    }
+}
+
+TEST_F(HostileCapture, MissingContentIsReportedAndStillCapturedButNoContentIsRefused) {
+    // resources/ without the song or any picture: said (unless --quiet), and
+    // captured anyway.
+    fs::create_directories(scratch_ / "bare" / "resources");
+    const Outcome outcome = run("--show-dir '" + (scratch_ / "bare").string() + "' --at 1000 --frames --out '" +
+                                    out_.string() + "'",
+                                scratch_);
+    EXPECT_EQ(outcome.status, 0) << outcome.errors;
+    EXPECT_NE(outcome.errors.find("kelmuth.ogg"), std::string::npos) << outcome.errors;
+    EXPECT_NE(outcome.errors.find("placeholder"), std::string::npos) << outcome.errors;
+    EXPECT_TRUE(fs::exists(out_ / "frame-001000.png"));
+
+    // A folder with no content at all is a mistake in the arguments.
+    fs::create_directories(scratch_ / "nothing");
+    const Outcome refused = run("--data '" + (scratch_ / "nothing").string() + "' --at 2000 --frames --quiet --out '" +
+                                    out_.string() + "'",
+                                scratch_);
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.errors.find("no show content"), std::string::npos) << refused.errors;
+    EXPECT_NE(refused.errors.find((scratch_ / "nothing").string()), std::string::npos) << refused.errors;
+    EXPECT_FALSE(fs::exists(out_ / "frame-002000.png"));
+}
 
 TEST_F(HostileCapture, AFullDiskLeavesNoPartialFileAndSaysWhyAndWhich) {
     // A file-size limit of 8 KiB stands in for a full disk: the sheet's PNG

@@ -13,16 +13,30 @@ namespace {
 ParseResult parse(std::vector<std::string> args) { return parseOptions(args); }
 
 TEST(CaptureOptions, BothValueFormsFlagsDefaultsAndTheLastOfARepeat) {
-    const ParseResult r = parse({"--start", "1000", "--end=2000", "--fps=30", "--fps", "24", "--frames", "--utf8",
-                                 "--sheet", "s.png", "--data", "/a", "--show-dir=/tmp", "--quiet"});
+    const ParseResult r = parse({"--start", "1000", "--end=2000", "--fps=30", "--fps", "24", "--frames", "--ansi",
+                                 "--sheet", "s.png", "--data", "/a", "--show-dir=/tmp", "--quiet", "--display", "caca",
+                                 "--display=truecolor", "--cells=quadrant", "--terminal", "160x50", "--video-size",
+                                 "1920x1080"});
     ASSERT_TRUE(r.ok()) << r.error;
     EXPECT_EQ(r.options.startMs, 1000);
     EXPECT_EQ(r.options.endMs, 2000);
     EXPECT_EQ(r.options.fps, 24);
-    EXPECT_TRUE(r.options.framePng && r.options.utf8Text && r.options.quiet);
-    EXPECT_FALSE(r.options.charPng);
+    EXPECT_TRUE(r.options.framePng && r.options.ansiText && r.options.quiet);
+    EXPECT_FALSE(r.options.charPng || r.options.utf8Text);
     EXPECT_EQ(r.options.sheetFile, "s.png");
     EXPECT_EQ(r.options.showDir, "/tmp");
+    EXPECT_EQ(r.options.display, CaptureDisplay::Truecolor);
+    EXPECT_EQ(r.options.cells, CellShape::Quadrant);
+    EXPECT_EQ(r.options.terminalColumns, 160);
+    EXPECT_EQ(r.options.terminalRows, 50);
+    EXPECT_EQ(r.options.videoWidth, 1920);
+    EXPECT_EQ(r.options.videoHeight, 1080);
+    for (const auto& [name, display] : {std::pair{"kitty", CaptureDisplay::Kitty}, {"sixel", CaptureDisplay::Sixel},
+                                        {"pixels", CaptureDisplay::Pixels}})
+        EXPECT_EQ(parse({"--sheet=s.png", "--display", name}).options.display, display) << name;
+    const ParseResult bytes = parse({"--display=sixel", "--bytes"});
+    ASSERT_TRUE(bytes.ok()) << "--bytes alone is something to do: " << bytes.error;
+    EXPECT_TRUE(bytes.options.terminalBytes);
 
     const ParseResult defaults = parse({"--stats", "x.csv"});
     ASSERT_TRUE(defaults.ok()) << defaults.error;
@@ -30,6 +44,12 @@ TEST(CaptureOptions, BothValueFormsFlagsDefaultsAndTheLastOfARepeat) {
     EXPECT_EQ(defaults.options.endMs, 333000);
     EXPECT_EQ(defaults.options.fps, 60);
     EXPECT_EQ(defaults.options.showDir, "");  // searched like the show's
+    EXPECT_EQ(defaults.options.display, CaptureDisplay::Caca);
+    EXPECT_EQ(defaults.options.cells, CellShape::HalfBlock);
+    EXPECT_EQ(defaults.options.terminalColumns, 80);
+    EXPECT_EQ(defaults.options.terminalRows, 50);
+    EXPECT_EQ(defaults.options.videoWidth, 640);
+    EXPECT_EQ(defaults.options.videoHeight, 400);
 }
 
 TEST(CaptureOptions, RejectsBadArgumentsWithAReason) {
@@ -55,10 +75,25 @@ TEST(CaptureOptions, RejectsBadArgumentsWithAReason) {
         {{"--stats", "s.csv", "extra"}, "unexpected argument \"extra\""},
         {{"--frames", "--quiet=1"}, "option --quiet takes no value"},
         {{"--frames", "--sheet-columns", "65"}, "option --sheet-columns must be between 1 and 64, not 65"},
+        {{"--chars", "--display", "vga"}, "caca, truecolor, kitty, sixel or pixels, not \"vga\""},
+        {{"--chars", "--cells", "braille"}, "half, quadrant or sextant"},
+        {{"--chars", "--terminal", "80"}, "COLUMNSxROWS"},
+        {{"--chars", "--terminal", "0x50"}, "COLUMNSxROWS"},
+        {{"--chars", "--terminal", "80x1001"}, "COLUMNSxROWS"},
+        {{"--chars", "--terminal", "80x-5"}, "COLUMNSxROWS"},
+        {{"--video=v.mp4", "--video-size", "1920"}, "WIDTHxHEIGHT"},
+        {{"--video=v.mp4", "--video-size", "32x32"}, "WIDTHxHEIGHT"},
+        {{"--video=v.mp4", "--video-size", "8000x1080"}, "WIDTHxHEIGHT"},
+        {{"--video=v.mp4", "--video-size", "641x400"}, "even numbers"},
+        {{"--utf8", "--display", "truecolor"}, "use --ansi"},
+        {{"--utf8", "--display=sixel"}, "use --display caca"},
+        {{"--ansi", "--display=kitty"}, "try --bytes"},
+        {{"--bytes"}, "choose one with --display"},
+        {{"--bytes", "--display=pixels"}, "choose one with --display"},
     };
     for (const Case& c : cases) {
         const ParseResult r = parse(c.args);
-        EXPECT_FALSE(r.ok()) << c.args.front();
+        EXPECT_FALSE(r.ok()) << c.args.back();
         EXPECT_NE(r.error.find(c.mentions), std::string::npos)
             << "error \"" << r.error << "\" should mention \"" << c.mentions << "\"";
     }

@@ -30,11 +30,7 @@ class PipelineRun : public capture_program::ProgramTest {
 protected:
     void SetUp() override {
         ProgramTest::SetUp();
-        // A stand-in encoder that keeps the raw frames it is given, so the
-        // frames themselves are compared, not an encoder's choices.
-        encoder_ = scratch_ / "keeping-ffmpeg";
-        std::ofstream(encoder_) << "#!/bin/sh\nfor last; do :; done\ncat > \"$last\"\n";
-        chmod(encoder_.c_str(), 0755);
+        encoder_ = capture_program::keepingEncoder(scratch_);
     }
 
     // Every kind of output over a short range that crosses a scene change,

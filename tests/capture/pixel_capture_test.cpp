@@ -1,58 +1,24 @@
-// The capture tool's kitty, sixel and pixels pictures and its video size:
-// the options, what a frame's saved bytes show when read back, and runs
-// over an effect made for the test.
+// The capture tool's truecolor, kitty, sixel and pixels pictures: what a
+// run over an effect made for the test saves, read back, and its videos.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "engine/base.h"
 #include "engine/vrl.h"
+#include "tests/capture/program_run.h"
 #include "tests/support/libsixel_reading.h"
-#include "tests/support/scratch_folder.h"
 #include "tools/capture/capture_run.h"
-#include "tools/capture/options.h"
 #include "tools/capture/pixel_picture.h"
 #include "tools/capture/sixel_decoder.h"
 
 namespace {
 
 using NORVALE_VIRELLO::Base;
-
-TEST(PixelCaptureOptions, DisplaysVideoSizeAndBytesLandInTheOptions) {
-    EXPECT_EQ(parseOptions({"--sheet=s.png", "--display", "kitty"}).options.display, CaptureDisplay::Kitty);
-    EXPECT_EQ(parseOptions({"--sheet=s.png", "--display", "sixel"}).options.display, CaptureDisplay::Sixel);
-    EXPECT_EQ(parseOptions({"--sheet=s.png", "--display", "pixels"}).options.display, CaptureDisplay::Pixels);
-    const ParseResult sized = parseOptions({"--video=v.mp4", "--video-size", "1920x1080"});
-    ASSERT_TRUE(sized.ok()) << sized.error;
-    EXPECT_EQ(sized.options.videoWidth, 1920);
-    EXPECT_EQ(sized.options.videoHeight, 1080);
-    const ParseResult defaults = parseOptions({"--video=v.mp4"});
-    EXPECT_EQ(defaults.options.videoWidth, 640);
-    EXPECT_EQ(defaults.options.videoHeight, 400);
-    const ParseResult bytes = parseOptions({"--display=sixel", "--bytes"});
-    ASSERT_TRUE(bytes.ok()) << "--bytes alone is something to do: " << bytes.error;
-    EXPECT_TRUE(bytes.options.terminalBytes);
-
-    const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
-        {{"--video=v.mp4", "--video-size", "1920"}, "WIDTHxHEIGHT"},
-        {{"--video=v.mp4", "--video-size", "32x32"}, "WIDTHxHEIGHT"},
-        {{"--video=v.mp4", "--video-size", "8000x1080"}, "WIDTHxHEIGHT"},
-        {{"--video=v.mp4", "--video-size", "641x400"}, "even numbers"},
-        {{"--bytes"}, "choose one with --display"},
-        {{"--bytes", "--display=pixels"}, "choose one with --display"},
-        {{"--ansi", "--display=kitty"}, "try --bytes"},
-        {{"--utf8", "--display=sixel"}, "use --display caca"},
-    };
-    for (const auto& [args, message] : refused) {
-        const ParseResult r = parseOptions(args);
-        EXPECT_NE(r.error.find(message), std::string::npos) << args.back() << ": " << r.error;
-    }
-}
 
 // Left half a colour the palette has exactly, right half one it has not,
 // bottom quarter white; the colours move with the position.
@@ -68,15 +34,77 @@ public:
 
 void registerQuarterShow() { vrlAddEffect(0, 100000, 10, "quarters", new QuarterScene()); }
 
-// Runs the capture over the quarters in a scratch folder's empty show.
-int runIn(const ScratchFolder& folder, CaptureOptions options) {
+class FlatScene : public Base {
+public:
+    void draw() override {
+        unsigned int* pixels = vrlGetFrameBuffer();
+        std::fill(pixels, pixels + 320 * 200, 0x00336699u);
+    }
+};
+
+void registerFlatShow() { vrlAddEffect(0, 1000, 10, "flat", new FlatScene()); }
+
+// Runs the capture over a show in a scratch folder's empty show folder.
+int runIn(const ScratchFolder& folder, CaptureOptions options, void (*show)() = registerQuarterShow) {
     const std::filesystem::path previous = std::filesystem::current_path();
     std::filesystem::create_directories(folder / "show" / "resources");
     options.showDir = (folder / "show").string();
     options.quiet = true;
-    const int status = runCapture(options, registerQuarterShow);
+    const int status = runCapture(options, show);
     std::filesystem::current_path(previous);
     return status;
+}
+
+// Pixel (x, y) of frame `frame` of a raw RGB video, as 0xBBGGRR.
+std::uint32_t videoPixel(const std::string& raw, int width, int height, int frame, int x, int y) {
+    const std::size_t at = ((static_cast<std::size_t>(frame) * height + y) * width + x) * 3;
+    return static_cast<unsigned char>(raw[at]) | static_cast<unsigned char>(raw[at + 1]) << 8 |
+           static_cast<unsigned char>(raw[at + 2]) << 16;
+}
+
+TEST(PixelCapture, TruecolorRunsWriteCellPicturesAndText) {
+    const ScratchFolder folder("capture-truecolor");
+    CaptureOptions options;
+    options.atMs = {100, 500};
+    options.outDir = (folder / "frames").string();
+    options.charPng = options.ansiText = true;
+    options.display = CaptureDisplay::Truecolor;
+    options.terminalColumns = 40;
+    options.terminalRows = 20;
+    options.sheetFile = (folder / "sheet.png").string();
+    ASSERT_EQ(runIn(folder, options), 0);
+    for (const char* name : {"cells-000100.png", "cells-000500.ans"})
+        EXPECT_TRUE(std::filesystem::exists(folder / "frames" / name)) << name;
+    EXPECT_FALSE(std::filesystem::exists(folder / "frames" / "chars-000100.png"));
+    EXPECT_TRUE(std::filesystem::exists(folder / "sheet.png"));
+    // 40 x 20 fits 40 x 13 cells (16 columns to 5 rows, rounded): 13 lines.
+    const std::string ansi = readFile(folder / "frames" / "cells-000500.ans");
+    EXPECT_EQ(std::count(ansi.begin(), ansi.end(), '\n'), 13);
+}
+
+TEST(PixelCapture, ATruecolorVideoShowsTheCellsAtTheVideoSize) {
+    const ScratchFolder folder("capture-truecolor-video");
+    CaptureOptions options;
+    options.startMs = 0;
+    options.endMs = 100;
+    options.fps = 20;  // 0, 50, 100
+    options.display = CaptureDisplay::Truecolor;
+    options.terminalColumns = 33;
+    options.terminalRows = 7;
+    options.videoFile = (folder / "v.mp4").string();
+    options.ffmpegProgram = capture_program::keepingEncoder(folder.path()).string();
+    ASSERT_EQ(runIn(folder, options, registerFlatShow), 0);
+    const std::string raw = readFile(folder / "v.mp4");
+    ASSERT_EQ(raw.size(), 3u * 640 * 400 * 3) << "three frames of 640 x 400 RGB";
+    // 33 x 7 fits 22 x 7 cells; cells of 28 x 56 pixels are the largest of
+    // 1 : 2 that fit: 616 x 392, centred. A flat frame stays exactly its
+    // colour through the cells; black around them.
+    for (int frame = 0; frame < 3; ++frame) {
+        for (int y = 4; y < 396; y += 7)
+            for (int x = 12; x < 628; x += 11) ASSERT_EQ(videoPixel(raw, 640, 400, frame, x, y), 0x336699u) << x << "," << y;
+        for (const auto& [x, y] : std::vector<std::pair<int, int>>{{11, 200}, {628, 200}, {320, 3}, {320, 396}})
+            EXPECT_EQ(videoPixel(raw, 640, 400, frame, x, y), 0u) << x << "," << y;
+    }
 }
 
 TEST(PixelCapture, SavedKittyBytesHoldTheFrameExactly) {
@@ -134,9 +162,6 @@ TEST(PixelCapture, SavedSixelBytesDecodeAlikeInLibsixelAndOurReader) {
 
 TEST(PixelCapture, AVideoOfPixelsIsTheFrameEnlargedByAWholeFactorAndLetterboxed) {
     const ScratchFolder folder("capture-pixels-video");
-    const std::filesystem::path encoder = folder / "keeping-ffmpeg";
-    std::ofstream(encoder) << "#!/bin/sh\nfor last; do :; done\ncat > \"$last\"\n";
-    std::filesystem::permissions(encoder, std::filesystem::perms::owner_all);
     CaptureOptions options;
     options.startMs = 0;
     options.endMs = 0;
@@ -144,20 +169,16 @@ TEST(PixelCapture, AVideoOfPixelsIsTheFrameEnlargedByAWholeFactorAndLetterboxed)
     options.videoFile = (folder / "v.mp4").string();
     options.videoWidth = 1920;
     options.videoHeight = 1080;
-    options.ffmpegProgram = encoder.string();
+    options.ffmpegProgram = capture_program::keepingEncoder(folder.path()).string();
     ASSERT_EQ(runIn(folder, options), 0);
     const std::string raw = readFile(folder / "v.mp4");
     ASSERT_EQ(raw.size(), 1920u * 1080 * 3);
-    const auto rgb = [&](int x, int y) {
-        const std::size_t at = (static_cast<std::size_t>(y) * 1920 + x) * 3;
-        return static_cast<unsigned char>(raw[at]) | static_cast<unsigned char>(raw[at + 1]) << 8 |
-               static_cast<unsigned char>(raw[at + 2]) << 16;
-    };
+    const auto rgb = [&](int x, int y) { return videoPixel(raw, 1920, 1080, 0, x, y); };
     // Five times over: 1600 x 1000 from (160, 40), black around it.
-    EXPECT_EQ(rgb(159, 540), 0);
-    EXPECT_EQ(rgb(1760, 540), 0);
-    EXPECT_EQ(rgb(960, 39), 0);
-    EXPECT_EQ(rgb(960, 1040), 0);
+    EXPECT_EQ(rgb(159, 540), 0u);
+    EXPECT_EQ(rgb(1760, 540), 0u);
+    EXPECT_EQ(rgb(960, 39), 0u);
+    EXPECT_EQ(rgb(960, 1040), 0u);
     EXPECT_EQ(rgb(160, 40), 0x0000FFu);
     EXPECT_EQ(rgb(1759, 40), 0x304050u);
     EXPECT_EQ(rgb(960, 1039), 0xFFFFFFu);

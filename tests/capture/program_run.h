@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 
@@ -58,6 +59,15 @@ inline std::map<std::string, std::string> filesOf(const std::filesystem::path& f
         if (entry.is_regular_file())
             files[std::filesystem::relative(entry.path(), folder).string()] = readFile(entry.path());
     return files;
+}
+
+// A stand-in for ffmpeg that keeps the raw frames it is given (the output
+// file comes last), so the frames themselves are compared.
+inline std::filesystem::path keepingEncoder(const std::filesystem::path& folder) {
+    const std::filesystem::path script = folder / "keeping-ffmpeg";
+    std::ofstream(script) << "#!/bin/sh\nfor last; do :; done\ncat > \"$last\"\n";
+    std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    return script;
 }
 
 // A scratch folder per case holding a show folder of the case's own, so

@@ -81,17 +81,15 @@ public:
     }
 };
 
-void registerPictureShow() {
-    vrlAddEffect(0, 1000, 10, "black", new BlackScene());
-    vrlAddEffect(1000, 2000, 10, "grey", new GreyScene());
-    vrlAddEffect(2000, 3000, 10, "inverted", new InvertedScene());
-    vrlAddEffect(3000, 4000, 10, "bands", new BandScene());
-}
-
+// Two scenes, the song's overlay alone after them, a gap, then the picture
+// scenes.
 void registerSyntheticShow() {
     vrlAddEffect(0, 1000, 10, "white", new WhiteScene());
     vrlAddEffect(1000, 2000, 10, "black", new BlackScene());
     vrlAddEffect(0, 2500, 1, "song", new SyntheticSong());
+    vrlAddEffect(3000, 4000, 10, "grey", new GreyScene());
+    vrlAddEffect(4000, 5000, 10, "inverted", new InvertedScene());
+    vrlAddEffect(5000, 6000, 10, "bands", new BandScene());
 }
 
 std::vector<std::vector<std::string>> readCsv(const std::string& path) {
@@ -123,23 +121,25 @@ protected:
     ScratchFolder folder_{"capture-synthetic"};
 };
 
-TEST_F(SyntheticRun, StatsPerBlockAreExact) {
+TEST_F(SyntheticRun, StatsAndPictureFiguresPerBlockAreExact) {
     CaptureOptions options;
     options.showDir = (folder_ / "show").string();
     options.startMs = 0;
-    options.endMs = 2500;
-    options.fps = 10;  // positions 0, 100, ..., 2500
+    options.endMs = 5900;
+    options.fps = 10;  // positions 0, 100, ..., 5900
     options.statsFile = (folder_ / "stats.csv").string();
     options.quiet = true;
     ASSERT_EQ(runCapture(options, registerSyntheticShow), 0);
 
     const auto csv = readCsv(options.statsFile);
-    ASSERT_EQ(csv.size(), 5u) << "header, three blocks, the frame after them";
+    ASSERT_EQ(csv.size(), 8u) << "header, six blocks, the frames outside them";
+    const auto& header = csv[0];
     const auto& white = csv[1];
     const auto& black = csv[2];
     const auto& song = csv[3];
-    const auto& outside = csv[4];
-    ASSERT_EQ(white.size(), 19u);
+    const auto& outside = csv[7];
+    ASSERT_EQ(header.size(), 19u);
+    for (const auto& row : csv) ASSERT_EQ(row.size(), header.size());
 
     EXPECT_EQ((std::vector<std::string>(white.begin(), white.begin() + 5)),
               (std::vector<std::string>{"0", "1000", "white", "10", "255.00"}));
@@ -149,12 +149,12 @@ TEST_F(SyntheticRun, StatsPerBlockAreExact) {
               (std::vector<std::string>{"1000", "2000", "black", "10", "0.00"}));
     EXPECT_EQ((std::vector<std::string>(black.begin() + 6, black.begin() + 11)),
               (std::vector<std::string>{"10", "0", "0", "0", "0"}));
-    // The overlay alone rules 2000-2500; the frame at 2500 has no effect.
+    // The overlay alone rules 2000-2500; 2500-2900 has no effect.
     EXPECT_EQ((std::vector<std::string>(song.begin(), song.begin() + 5)),
               (std::vector<std::string>{"2000", "2500", "song", "5", "0.00"}));
     EXPECT_EQ(song[6], "0");
     EXPECT_EQ((std::vector<std::string>(outside.begin(), outside.begin() + 4)),
-              (std::vector<std::string>{"", "", "(no effect)", "1"}));
+              (std::vector<std::string>{"", "", "(no effect)", "5"}));
 
     // The character picture of a white frame is far brighter than that of a
     // black one, and both blocks of black frames look the same.
@@ -169,43 +169,23 @@ TEST_F(SyntheticRun, StatsPerBlockAreExact) {
         EXPECT_GE(std::stod((*row)[16]), std::stod((*row)[12]));
         EXPECT_LE(std::stod((*row)[16]), std::stod((*row)[12]) + std::stod((*row)[14]) + 0.2);
     }
-}
 
-TEST_F(SyntheticRun, PictureFiguresPerBlockAreExact) {
-    CaptureOptions options;
-    options.showDir = (folder_ / "show").string();
-    options.startMs = 0;
-    options.endMs = 3900;
-    options.fps = 10;
-    options.statsFile = (folder_ / "stats.csv").string();
-    options.quiet = true;
-    ASSERT_EQ(runCapture(options, registerPictureShow), 0);
-
-    const auto csv = readCsv(options.statsFile);
-    ASSERT_EQ(csv.size(), 5u);
-    const auto& header = csv[0];
-    ASSERT_GE(header.size(), 2u);
-    const std::size_t black = header.size() - 2, structure = header.size() - 1;
-    ASSERT_EQ(header[black], "black_share");
-    ASSERT_EQ(header[structure], "structure_kept");
-    const auto row = [&](int i) {
-        EXPECT_EQ(csv[i].size(), header.size());
-        return csv[i];
-    };
-    // Black frames: all black, no structure to keep.
-    EXPECT_EQ(row(1)[2], "black");
-    EXPECT_EQ(row(1)[black], "1.0000");
-    EXPECT_EQ(row(1)[structure], "");
-    // Flat grey: never black, mean luminance 128, no structure either.
-    EXPECT_EQ(row(2)[4], "128.00");
-    EXPECT_EQ(row(2)[black], "0.0000");
-    EXPECT_EQ(row(2)[structure], "");
-    // Blue among grey: the characters show the opposite of the frame.
-    EXPECT_EQ(row(3)[black], "0.0000");
-    EXPECT_LT(std::stod(row(3)[structure]), -0.95);
-    // Big bands come through.
-    EXPECT_EQ(row(4)[black], "0.0000");
-    EXPECT_GT(std::stod(row(4)[structure]), 0.9);
+    // The picture figures: black frames are all black with no structure to
+    // keep; flat grey is never black, mean luminance 128, no structure
+    // either; blue among grey shows the opposite of the frame; big bands
+    // come through.
+    ASSERT_EQ(header[17], "black_share");
+    ASSERT_EQ(header[18], "structure_kept");
+    EXPECT_EQ(black[17], "1.0000");
+    EXPECT_EQ(black[18], "");
+    EXPECT_EQ(csv[4][2], "grey");
+    EXPECT_EQ(csv[4][4], "128.00");
+    EXPECT_EQ(csv[4][17], "0.0000");
+    EXPECT_EQ(csv[4][18], "");
+    EXPECT_EQ(csv[5][17], "0.0000");
+    EXPECT_LT(std::stod(csv[5][18]), -0.95);
+    EXPECT_EQ(csv[6][17], "0.0000");
+    EXPECT_GT(std::stod(csv[6][18]), 0.9);
 }
 
 }  // namespace

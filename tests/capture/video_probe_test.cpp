@@ -97,13 +97,4 @@ TEST_F(VideoProbe, AShortClipPlaysEverywhereAtEitherRate) {
     }
 }
 
-TEST_F(VideoProbe, TheSameRunGivesTheSameFile) {
-    const std::string args =
-        "--data '" + show_.string() + "' --quiet --start 150000 --end 151000 --video '";
-    const fs::path first = scratch_ / "first.mp4", second = scratch_ / "second.mp4";
-    ASSERT_EQ(run(args + first.string() + "'", scratch_).status, 0);
-    ASSERT_EQ(run(args + second.string() + "' --single-thread", scratch_).status, 0);
-    EXPECT_TRUE(readFile(first) == readFile(second));
-}
-
 }  // namespace

@@ -75,6 +75,16 @@ TEST(Schedule, RegistersAFreshInstanceOfItsClassPerEntryInTableOrder) {
     vrlShutDown();
 }
 
+TEST(Schedule, StopsBeforeTheNextEntryOnceAskedTo) {
+    // A quit while loading: the rest of the show is never made.
+    vrlShutDown();
+    vrlUseManualClock(1);
+    static int asked = 0;
+    registerSchedule([] { return ++asked > 3; });
+    EXPECT_EQ(vrlGetEffectCount(), 3);
+    vrlShutDown();
+}
+
 TEST(FrameLoop, EndsOnlyAfterTheLastMillisecondOrOnEscape) {
     EXPECT_FALSE(frameEndsShow(0, 0));
     EXPECT_FALSE(frameEndsShow(kShowEndMs, 0));

@@ -80,28 +80,23 @@ TEST_F(InputPumpTest, CtrlCAndAClosedWindowAreQuitRequestsThatReadAsEscapeFromTh
     }
 }
 
-TEST_F(InputPumpTest, ABurstOfAHundredKeysInOneFrameAllCountInOrder) {
+TEST_F(InputPumpTest, EveryKeyOfABurstCountsInOrderAndKeysNotTakenWaitForTheNextCall) {
     std::vector<In> burst(100, In::Right);
     burst.push_back(In::Space);
     burst.insert(burst.end(), 40, In::Left);
     source.type(burst);
-    const std::vector<int> keys = engineKeysOfAFrame();
-    ASSERT_EQ(keys.size(), 141u);
-    EXPECT_EQ(std::count(keys.begin(), keys.begin() + 100, VRL_KEY_RIGHT), 100);
-    EXPECT_EQ(keys[100], VRL_KEY_SPACE);
-    EXPECT_EQ(std::count(keys.begin() + 101, keys.end(), VRL_KEY_LEFT), 40);
-}
-
-TEST_F(InputPumpTest, KeysNotTakenWaitForTheNextCallInOrder) {
-    source.type({In::Right, In::Right, In::Left});
-    int keys[2];
-    ASSERT_EQ(pump.takeEngineKeys(keys, 2), 2);
-    EXPECT_EQ(keys[0], VRL_KEY_RIGHT);
+    int first[2];
+    ASSERT_EQ(pump.takeEngineKeys(first, 2), 2);
     source.type({In::Space});  // arrives before the next frame
-    ASSERT_EQ(pump.takeEngineKeys(keys, 2), 2);
-    EXPECT_EQ(keys[0], VRL_KEY_LEFT);
-    EXPECT_EQ(keys[1], VRL_KEY_SPACE);
-    EXPECT_EQ(pump.takeEngineKeys(keys, 2), 0);
+    std::vector<int> keys(first, first + 2);
+    const std::vector<int> rest = engineKeysOfAFrame();
+    keys.insert(keys.end(), rest.begin(), rest.end());
+    std::vector<int> expected(100, VRL_KEY_RIGHT);
+    expected.push_back(VRL_KEY_SPACE);
+    expected.insert(expected.end(), 40, VRL_KEY_LEFT);
+    expected.push_back(VRL_KEY_SPACE);
+    EXPECT_EQ(keys, expected);
+    EXPECT_EQ(pump.takeEngineKeys(first, 2), 0);
 }
 
 TEST_F(InputPumpTest, ADetachedPumpHasNothingAndForgetsWhatWaited) {

@@ -8,21 +8,9 @@
 #include <vector>
 
 #include "platform/base64.h"
+#include "tests/support/test_frame.h"
 
 namespace {
-
-constexpr int kPixels = 320 * 200;
-
-std::vector<std::uint32_t> testFrame(unsigned seed) {
-    std::vector<std::uint32_t> frame(kPixels);
-    std::mt19937 random(seed);
-    for (int i = 0; i < kPixels; ++i) {
-        // Smooth areas and noise, and junk in the unused top byte.
-        const std::uint32_t x = static_cast<std::uint32_t>(i % 320), y = static_cast<std::uint32_t>(i / 320);
-        frame[i] = (i % 3 == 0 ? random() : (x | y << 8 | (x ^ y) << 16)) | 0xAB000000u;
-    }
-    return frame;
-}
 
 std::string rgbOf(const std::vector<std::uint32_t>& frame) {
     std::string rgb;
@@ -76,7 +64,7 @@ std::string joinChunks(const std::vector<Command>& commands) {
 }
 
 TEST(KittyEncoder, TheDirectPayloadIsTheFrameExactly) {
-    const std::vector<std::uint32_t> frame = testFrame(1);
+    const std::vector<std::uint32_t> frame = seededTestFrame(1);
     KittyEncoder encoder(KittyTransfer::Direct);
     std::string outside;
     const std::vector<Command> commands = commandsIn(encoder.encodeFrame(frame.data(), {3, 5, 40, 13}), outside);
@@ -92,7 +80,7 @@ TEST(KittyEncoder, TheDirectPayloadIsTheFrameExactly) {
 }
 
 TEST(KittyEncoder, TheCompressedPayloadInflatesToTheFrameExactly) {
-    const std::vector<std::uint32_t> frame = testFrame(2);
+    const std::vector<std::uint32_t> frame = seededTestFrame(2);
     KittyEncoder encoder(KittyTransfer::Compressed);
     std::string outside;
     const std::vector<Command> commands = commandsIn(encoder.encodeFrame(frame.data(), {0, 0, 80, 25}), outside);
@@ -110,7 +98,7 @@ TEST(KittyEncoder, TheCompressedPayloadInflatesToTheFrameExactly) {
 }
 
 TEST(KittyEncoder, SharedMemoryNamesTheObjectAndItsSize) {
-    const std::vector<std::uint32_t> frame = testFrame(4);
+    const std::vector<std::uint32_t> frame = seededTestFrame(4);
     KittyEncoder encoder(KittyTransfer::SharedMemory);
     std::string outside;
     const std::vector<Command> commands =

@@ -109,6 +109,33 @@ TEST(SignalGuard, ADisplayClosedNormallyIsNotRestoredAgain) {
     EXPECT_EQ(terminal.drain().find("<restored>"), std::string::npos);
 }
 
+TEST(SignalGuard, AStopGivesTheTerminalBackAndTheContinueTakesItAgain) {
+    // While stopped the shell has the terminal as it was; continued, the
+    // display has its own modes and screen again, whatever the shell left.
+    Terminal terminal;
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        setpgid(0, 0);  // a job of its own: the kernel drops a stop in an orphaned group
+        installSignalGuard();
+        takeOver(terminal);
+        armTerminalResume("<resumed>");
+        raise(SIGTSTP);
+        termios modes{};
+        tcgetattr(terminal.slave, &modes);
+        _exit(modes.c_lflag & (ICANON | ECHO) ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, WUNTRACED), child);
+    ASSERT_TRUE(WIFSTOPPED(status)) << describe(status);
+    EXPECT_NE(terminal.drain().find(kRestoreBytes), std::string::npos) << "not put back before the stop";
+    EXPECT_TRUE(terminal.cooked());
+    kill(child, SIGCONT);
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << describe(status) << " (1: left in the shell's modes)";
+    EXPECT_EQ(terminal.drain(), "<resumed>");
+}
+
 TEST(SignalGuard, QuitSignalsOnlyRequestTheQuitAndLeaveTheTerminalAlone) {
     // The four the README promises, named here rather than taken from the
     // guard's own list.

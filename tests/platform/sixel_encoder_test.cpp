@@ -9,23 +9,9 @@
 
 #include "platform/sixel_console.h"
 #include "tests/support/libsixel_reading.h"
+#include "tests/support/test_frame.h"
 
 namespace {
-
-constexpr int kPixels = 320 * 200;
-
-std::vector<std::uint32_t> testFrame(unsigned seed) {
-    std::vector<std::uint32_t> frame(kPixels);
-    std::mt19937 random(seed);
-    for (int i = 0; i < kPixels; ++i) {
-        const std::uint32_t x = static_cast<std::uint32_t>(i % 320), y = static_cast<std::uint32_t>(i / 320);
-        // A gradient, flat areas and noise: runs long and short.
-        if (y < 60) frame[i] = x * 255 / 319 | (y * 4) << 8 | 0x400000;
-        else if (y < 120) frame[i] = x < 160 ? 0x102030 : 0xF0E0D0;
-        else frame[i] = random() & 0xFFFFFF;
-    }
-    return frame;
-}
 
 int channelError(std::uint32_t a, std::uint32_t b) {
     int worst = 0;
@@ -35,7 +21,7 @@ int channelError(std::uint32_t a, std::uint32_t b) {
 }
 
 TEST(SixelEncoder, DecodesToTheScaledFrameWithinThePalettesError) {
-    const std::vector<std::uint32_t> frame = testFrame(6);
+    const std::vector<std::uint32_t> frame = seededTestFrame(6);
     for (const SixelPalette palette : {paletteForRegisters(256), paletteForRegisters(16)}) {
         SixelEncoder encoder(palette);
         // Enlarged, the frame's own size, shrunk, and an uneven width.
@@ -66,7 +52,7 @@ TEST(SixelEncoder, DecodesToTheScaledFrameWithinThePalettesError) {
 }
 
 TEST(SixelEncoder, TheSamePictureGivesTheSameBytesAndFlatAreasRunLengthCoded) {
-    std::vector<std::uint32_t> flat(kPixels, 0x336699);
+    std::vector<std::uint32_t> flat(kFramePixels, 0x336699);
     SixelEncoder encoder(paletteForRegisters(256));
     const std::string first(encoder.encodeFrame(flat.data(), 640, 402));
     EXPECT_EQ(std::string(encoder.encodeFrame(flat.data(), 640, 402)), first);

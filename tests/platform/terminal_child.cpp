@@ -56,9 +56,14 @@ ChildRun runOnTerminal(const std::function<int(const Ready&)>& body, const Termi
         }
         if (more && setup.answer && !writeAll(master, setup.answer(run.written))) break;
         char signal;
-        if (read(readyPipe[0], &signal, 1) == 1 && nextTyped < setup.typed.size() &&
-            !writeAll(master, setup.typed[nextTyped++]))
-            break;
+        if (read(readyPipe[0], &signal, 1) == 1) {
+            if (setup.closeWhenReady && master >= 0) {
+                close(master);
+                master = -1;
+            } else if (nextTyped < setup.typed.size() && !writeAll(master, setup.typed[nextTyped++])) {
+                break;
+            }
+        }
         if (waitpid(child, &run.status, WNOHANG) == child) break;
         if (std::chrono::steady_clock::now() > deadline) {
             kill(child, SIGKILL);
@@ -68,8 +73,9 @@ ChildRun runOnTerminal(const std::function<int(const Ready&)>& body, const Termi
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     ssize_t got;
-    while ((got = read(master, buffer, sizeof buffer)) > 0) run.written.append(buffer, static_cast<std::size_t>(got));
-    close(master);
+    while (master >= 0 && (got = read(master, buffer, sizeof buffer)) > 0)
+        run.written.append(buffer, static_cast<std::size_t>(got));
+    if (master >= 0) close(master);
     close(readyPipe[0]);
     return run;
 }

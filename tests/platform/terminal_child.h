@@ -24,6 +24,8 @@ struct TerminalSetup {
     // Called with everything written so far whenever more arrives; what it
     // returns is written back to the child as the terminal's answer.
     std::function<std::string(std::string_view written)> answer;
+    // The window closes (nothing is typed) when the child first calls `ready`.
+    bool closeWhenReady = false;
 };
 
 using Ready = std::function<void()>;
