@@ -106,26 +106,6 @@ TEST_F(DamagedSongTest, FarPastTheEndTheSpectrumIsSilenceInConstantMemory) {
     for (float value : spectrum) ASSERT_EQ(value, 0.0f);
 }
 
-TEST(SongSpectrumWindow, AWindowOverTheSongsEndHoldsItsLastSamplesThenSilence) {
-    const std::vector<std::uint8_t> song = encodeSineSong(1000.0, 0.5, 1.0);
-    std::string error;
-    SongSpectrum spectrum;
-    ASSERT_TRUE(spectrum.open(&song, error)) << error;
-    SongDecoder reference;
-    ASSERT_TRUE(reference.open(&song, error)) << error;
-    const std::int64_t length = reference.lengthFrames();
-    constexpr int kPast = 100;
-    std::vector<float> stereo(2 * kSpectrumWindow);
-    ASSERT_TRUE(reference.seek(length - (kSpectrumWindow - kPast)));
-    ASSERT_EQ(reference.readStereo(stereo.data(), kSpectrumWindow - kPast), kSpectrumWindow - kPast);
-
-    float window[kSpectrumWindow];
-    spectrum.monoWindow(length + kPast, window);
-    for (int i = 0; i < kSpectrumWindow - kPast; ++i)
-        ASSERT_EQ(window[i], (stereo[2 * i] + stereo[2 * i + 1]) * 0.5f) << i;
-    for (int i = kSpectrumWindow - kPast; i < kSpectrumWindow; ++i) ASSERT_EQ(window[i], 0.0f) << i;
-}
-
 }  // namespace
 
 namespace {

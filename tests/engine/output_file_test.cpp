@@ -10,9 +10,9 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "tests/fifo_reader.h"
+#include "tests/support/scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -20,18 +20,10 @@ namespace {
 
 class OutputFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder_ = fs::path(::testing::TempDir()) / ("vg-output-file-" + std::to_string(getpid()));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-    static std::string contents(const fs::path& path) {
-        std::ifstream file(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    }
+    static std::string contents(const fs::path& path) { return readFile(path); }
     int entries() const { return static_cast<int>(std::distance(fs::directory_iterator(folder_), {})); }
-    fs::path folder_;
+    ScratchFolder scratch_{"output-file"};
+    const fs::path folder_ = scratch_.path();
 };
 
 std::string writeWords(std::FILE* file) {

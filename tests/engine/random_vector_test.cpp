@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdint>
-#include <vector>
 
 #include "engine/random.h"
 #include "engine/vector.h"
@@ -19,26 +17,6 @@ TEST(Random, ReplaysTheClassicSequenceFromStateOne) {
     EXPECT_EQ(nextRandom(), 26500);
     resetRandom();
     EXPECT_EQ(nextRandom(), 41);
-}
-
-TEST(Random, BatchedDrawsAreTheOneByOneDrawsAndLeaveTheSameState) {
-    // Every remainder of four, a frame row, and states that wrap.
-    for (const std::uint32_t start : {1u, 0u, 0xFFFFFFFFu, 0x9E3779B9u}) {
-        for (const int count : {0, 1, 2, 3, 4, 5, 7, 8, 9, 12, 13, 320, 1001}) {
-            resetRandom(start);
-            std::vector<int> expected(count);
-            for (int& draw : expected) draw = nextRandom();
-            const std::uint32_t stateAfter = randomState();
-
-            resetRandom(start);
-            std::vector<int> batched(count + 1, -1);
-            nextRandoms(batched.data(), count);
-            EXPECT_EQ(batched[count], -1) << "wrote past " << count;
-            batched.pop_back();
-            EXPECT_EQ(batched, expected) << "from " << start << ", " << count << " draws";
-            EXPECT_EQ(randomState(), stateAfter) << "from " << start << ", " << count << " draws";
-        }
-    }
 }
 
 TEST(Rotation, TurnsRowVectorsRightHandedInXThenYThenZOrder) {

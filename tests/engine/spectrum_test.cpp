@@ -79,24 +79,28 @@ TEST_F(SongSpectrumTest, ASineSongPeaksInItsBinAtTheDocumentedScale) {
     EXPECT_NEAR(spectrum[kBin], 0.5f, 0.03f);  // half scale in, half scale out
 }
 
-TEST(SongSpectrum, LooksAtTheMonoSamplesJustBeforeThePosition) {
+TEST(SongSpectrum, LooksAtTheMonoSamplesJustBeforeThePositionAndSilencePastTheEnd) {
     const auto song = encodeSineSong(440.0, 0.6, 1.0, 0.2);
     SongSpectrum spectrum;
     SongDecoder decoder;
     std::string error;
     ASSERT_TRUE(spectrum.open(&song, error)) << error;
     ASSERT_TRUE(decoder.open(&song, error)) << error;
-    constexpr std::int64_t kEnd = 20000;
-    std::vector<float> stereo(2 * kEnd);
-    ASSERT_EQ(decoder.readStereo(stereo.data(), kEnd), kEnd);
-    float window[kSpectrumWindow];
-    spectrum.monoWindow(kEnd, window);
-    for (int i = 0; i < kSpectrumWindow; ++i) {
-        const std::size_t frame = kEnd - kSpectrumWindow + i;
-        ASSERT_EQ(window[i], (stereo[2 * frame] + stereo[2 * frame + 1]) * 0.5f) << i;
-    }
+    const std::int64_t length = decoder.lengthFrames();
+    std::vector<float> stereo(2 * length);
+    ASSERT_EQ(decoder.readStereo(stereo.data(), length), length);
     // The right channel is its own, a third of the left.
     EXPECT_NEAR(stereo[2 * 1000 + 1], stereo[2 * 1000] / 3.0f, 0.01f);
+    constexpr int kPast = 100;
+    for (const std::int64_t position : {std::int64_t{20000}, length + kPast}) {
+        float window[kSpectrumWindow];
+        spectrum.monoWindow(position, window);
+        for (int i = 0; i < kSpectrumWindow; ++i) {
+            const std::int64_t frame = position - kSpectrumWindow + i;
+            const float expected = frame < length ? (stereo[2 * frame] + stereo[2 * frame + 1]) * 0.5f : 0.0f;
+            ASSERT_EQ(window[i], expected) << "at " << position << ", sample " << i;
+        }
+    }
 }
 
 TEST_F(SongSpectrumTest, BeforeTheSongStartsAndPastItsEndTheSpectrumIsSilent) {

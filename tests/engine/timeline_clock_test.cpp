@@ -115,15 +115,6 @@ void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)
 
 }  // namespace
 
-TEST_F(SteadyClockTest, RightAndLeftSeekByTheStepAndNeverBeforeZero) {
-    frame({VRL_KEY_RIGHT, VRL_KEY_RIGHT});
-    const int moved = frame();
-    EXPECT_GE(moved, 2000);
-    EXPECT_LT(moved, 2500);
-    frame({VRL_KEY_LEFT, VRL_KEY_LEFT, VRL_KEY_LEFT});
-    EXPECT_LT(frame(), 500);
-}
-
 TEST_F(SteadyClockTest, RunsWithoutSoundAndSpacePausesAndResumes) {
     EXPECT_FALSE(vrlIsAudioLive());
     frame({VRL_KEY_SPACE});

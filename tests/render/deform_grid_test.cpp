@@ -41,54 +41,36 @@ unsigned int scaled(unsigned int texel, unsigned int k) {
 }
 
 // ---------------------------------------------------------------------------
-// Texture coordinates
+// Texture coordinates and levels
 
-TEST(DeformGridMapping, CoordinatesWrapAroundTheTextureBothWays) {
-    const std::vector<unsigned int> texture = randomTexture(2);
+TEST(DeformGridShading, CoordinatesWrapBothWaysAndLevelsRunFromBlackThroughTheTexelToWhite) {
+    const std::vector<unsigned int> texture = randomTexture(2), flat(256 * 256, 0xFF3080F0u);
     struct Case {
-        int texY, texX, row, column;
+        int texY, texX, level;
+        int row, column;     // of the random texel shown at 254 / 256; -1: the flat texture
+        unsigned int pixel;  // what the flat texture shows
     };
     const Case cases[] = {
-        {0, -1, 0, 255},                        // left of column 0
-        {256, 0, 0, 0},                         // one texture height down
-        {-1, -256, 255, 0},                     // above row 0
-        {256 * 1000 + 3, -256 * 7 + 5, 3, 5},   // far away
-        {INT_MAX, INT_MIN, 255, 0},             // products beyond 32 bits wrap
-        {INT_MAX - 3, INT_MIN + 9, 252, 9},
+        {0, -1, 127, 0, 255, 0},                       // left of column 0
+        {256, 0, 127, 0, 0, 0},                        // one texture height down
+        {-1, -256, 127, 255, 0, 0},                    // above row 0
+        {256 * 1000 + 3, -256 * 7 + 5, 127, 3, 5, 0},  // far away
+        {INT_MAX, INT_MIN, 127, 255, 0, 0},            // products beyond 32 bits wrap
+        {INT_MAX - 3, INT_MIN + 9, 127, 252, 9, 0},
+        {0, 0, 0, -1, 0, 0x00000000u},
+        {0, 0, 64, -1, 0, 0x00184078u},   // half of each channel
+        {0, 0, 127, -1, 0, 0x002F7FEEu},  // 254/256 of each channel
+        {0, 0, 128, -1, 0, 0x00307FEEu},  // weight 253 plus a white term of 1
+        {0, 0, 254, -1, 0, 0x00FDFDFDu},  // weight 1 plus a white term of 253
+        {0, 0, 255, -1, 0, 0x00FFFFFFu},  // the ramp's limit
     };
     for (const Case& c : cases) {
-        auto grid = gridWith(c.texY, c.texX, 127);
+        auto grid = gridWith(c.texY, c.texX, c.level);
         std::vector<unsigned int> target(kPixels, kUntouched);
-        grid->drawShaded(texture.data(), target.data());
-        const unsigned int expected = scaled(texture[c.row * 256 + c.column], 254);
+        grid->drawShaded(c.row >= 0 ? texture.data() : flat.data(), target.data());
+        const unsigned int expected = c.row >= 0 ? scaled(texture[c.row * 256 + c.column], 254) : c.pixel;
         EXPECT_EQ(std::count(target.begin(), target.end(), expected), kPixels)
-            << "texY " << c.texY << " texX " << c.texX;
-    }
-}
-
-// ---------------------------------------------------------------------------
-// Levels
-
-TEST(DeformGridShading, LevelsRunFromBlackThroughTheTexelToWhite) {
-    const std::vector<unsigned int> texture(256 * 256, 0xFF3080F0u);
-    struct Case {
-        int level;
-        unsigned int pixel;
-    };
-    const Case cases[] = {
-        {0, 0x00000000u},
-        {64, 0x00184078u},   // half of each channel
-        {127, 0x002F7FEEu},  // 254/256 of each channel
-        {128, 0x00307FEEu},  // weight 253 plus a white term of 1
-        {254, 0x00FDFDFDu},  // weight 1 plus a white term of 253
-        {255, 0x00FFFFFFu},  // the ramp's limit
-    };
-    for (const Case& c : cases) {
-        auto grid = gridWith(0, 0, c.level);
-        std::vector<unsigned int> target(kPixels, kUntouched);
-        grid->drawShaded(texture.data(), target.data());
-        EXPECT_EQ(std::count(target.begin(), target.end(), c.pixel), kPixels)
-            << "level " << c.level << " gives " << std::hex << target[0];
+            << "texY " << c.texY << " texX " << c.texX << " level " << c.level << " gives " << std::hex << target[0];
     }
 }
 

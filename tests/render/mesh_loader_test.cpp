@@ -63,13 +63,13 @@ int countOccurrences(const std::string& text, const std::string& word) {
     return count;
 }
 
-TEST_F(MeshLoaderTest, VertexAndNormalLinesDivideByWOnlyOnFiveTokenLines) {
+TEST_F(MeshLoaderTest, VertexAndNormalLinesDivideByWOnlyOnFiveTokenLinesAndTexelsTruncate) {
     const Mesh mesh = loadText(
         "v 1 2 3 2\n"        // four numbers: the fourth is w
         "v 1 2 3 2 9\n"      // five numbers: w ignored
         "v -4.5 2e1 .25\n"
         "vn 0 0 2 2\nvn 0 0 2\nvn 3 4 0 9 9\n"
-        "vt 0 0\nvt 0 0\nvt 0 0\n");
+        "vt 0.5 1\nvt 0.999 0 7\nvt 0 0\n");
     ASSERT_EQ(mesh.vertexCount, 3);
     expectVector(mesh.vertices[0].position, 0.5f, 1.0f, 1.5f);
     expectVector(mesh.vertices[1].position, 1.0f, 2.0f, 3.0f);
@@ -78,12 +78,7 @@ TEST_F(MeshLoaderTest, VertexAndNormalLinesDivideByWOnlyOnFiveTokenLines) {
     expectVector(mesh.vertices[1].normal, 0.0f, 0.0f, 2.0f);  // not normalised
     expectVector(mesh.vertices[2].normal, 3.0f, 4.0f, 0.0f);
     for (const MeshVertex& view : mesh.viewVertices) expectVector(view.position, 0, 0, 0);
-}
-
-TEST_F(MeshLoaderTest, TextureCoordinatesScaleBy255AndTruncate) {
-    const Mesh mesh = loadText("v 0 0 1\nv 0 0 1\nvn 0 0 1\nvn 0 0 1\n"
-                               "vt 0.5 1\nvt 0.999 0 7\n");
-    ASSERT_EQ(mesh.vertexCount, 2);
+    // Texture coordinates scale by 255 and truncate.
     EXPECT_EQ(mesh.vertices[0].u, 127);
     EXPECT_EQ(mesh.vertices[0].v, 255);
     EXPECT_EQ(mesh.vertices[1].u, 254);
@@ -112,7 +107,7 @@ TEST_F(MeshLoaderTest, FaceReferenceFormsAllNameTheVertexOnly) {
     for (const MeshFace& scratch : mesh.drawList) expectIndices(scratch, 0, 0, 0);
 }
 
-TEST_F(MeshLoaderTest, KeywordsAreCaseSensitiveWholeTokens) {
+TEST_F(MeshLoaderTest, KeywordsAreCaseSensitiveWholeTokensAndCarriageReturnsAreWhitespace) {
     const Mesh mesh = loadText("# v 9 9 9\nV 9 9 9\nvx 9 9 9\nv9 9 9\nVN 1 1 1\nVT 1 1\n"
                                "o thing\ng group\ns 1\nusemtl stone\n\n   \t\n" +
                                kTriangleAttributes + "F 1 2 3\nf 1 2 3\n");
@@ -120,6 +115,14 @@ TEST_F(MeshLoaderTest, KeywordsAreCaseSensitiveWholeTokens) {
     EXPECT_EQ(mesh.faceCount, 1);
     expectVector(mesh.vertices[0].normal, 1, 0, 0);
     EXPECT_EQ(mesh.vertices[1].u, 255);
+
+    const Mesh crlf = loadText("v 1 2 3\r\nv\t4 5 6\r\nv 7 8 9 \r\n"
+                               "vn 0 0 1\r\nvn 0 0 1\r\nvn 0 0 1\r\n"
+                               "vt 0 0\r\nvt 0 0\r\nvt 0 0\r\nf 1 2 3\r\n");
+    ASSERT_EQ(crlf.vertexCount, 3);
+    ASSERT_EQ(crlf.faceCount, 1);
+    expectVector(crlf.vertices[1].position, 4, 5, 6);
+    expectVector(crlf.vertices[2].position, 7, 8, 9);
 }
 
 TEST_F(MeshLoaderTest, AttributesPairWithVerticesByFileOrder) {
@@ -147,16 +150,6 @@ TEST_F(MeshLoaderTest, AttributesPairWithVerticesByFileOrder) {
     expectVector(interleaved.vertices[0].normal, 1, 0, 0);
     EXPECT_EQ(interleaved.vertices[0].u, 25);
     EXPECT_EQ(interleaved.vertices[2].v, 153);
-}
-
-TEST_F(MeshLoaderTest, LinesEndAtLineFeedsAndCarriageReturnsAreWhitespace) {
-    const Mesh mesh = loadText("v 1 2 3\r\nv\t4 5 6\r\nv 7 8 9 \r\n"
-                               "vn 0 0 1\r\nvn 0 0 1\r\nvn 0 0 1\r\n"
-                               "vt 0 0\r\nvt 0 0\r\nvt 0 0\r\nf 1 2 3\r\n");
-    ASSERT_EQ(mesh.vertexCount, 3);
-    ASSERT_EQ(mesh.faceCount, 1);
-    expectVector(mesh.vertices[1].position, 4, 5, 6);
-    expectVector(mesh.vertices[2].position, 7, 8, 9);
 }
 
 void expectEmpty(const Mesh& mesh) {

@@ -334,19 +334,17 @@ TEST_F(MeshRenderTest, FlatShadingLightsFromPlusXAndMarksTheFirstCorner) {
     }
 }
 
-TEST_F(MeshRenderTest, MarkerComesBeforeItsOwnTriangle) {
-    Mesh mesh;
-    loadTriangles(mesh, {onScreen(100, 100, -1, 0, 0), onScreen(140, 140, -1, 0, 0),
-                         onScreen(100, 140, -1, 0, 0)});
-    mesh.setRenderMode(1);
-    mesh.transform();
-    Picture picture = blankPicture();
-    mesh.render(picture.data());
-    EXPECT_EQ(at(picture, 104, 100), kWhite);
-    EXPECT_EQ(at(picture, 100, 104), 0u);  // covered by the black face
-}
+TEST_F(MeshRenderTest, MarkersComeBeforeTheirOwnTriangleAndNeedRoomForTheWholeBlock) {
+    Mesh facing;
+    loadTriangles(facing, {onScreen(100, 100, -1, 0, 0), onScreen(140, 140, -1, 0, 0),
+                           onScreen(100, 140, -1, 0, 0)});
+    facing.setRenderMode(1);
+    facing.transform();
+    Picture covered = blankPicture();
+    facing.render(covered.data());
+    EXPECT_EQ(at(covered, 104, 100), kWhite);
+    EXPECT_EQ(at(covered, 100, 104), 0u);  // covered by the black face
 
-TEST_F(MeshRenderTest, MarkersNeedRoomForTheWholeBlock) {
     const std::pair<int, int> firstCorners[] = {{0, 50}, {315, 50}, {150, 0}, {150, 195}, {314, 194}, {1, 1}};
     for (const auto& [x, y] : firstCorners) {
         Mesh mesh;
