@@ -175,15 +175,4 @@ TEST(SongScoreParser, KeepsLargeSeedsExact) {
     EXPECT_EQ(parsed("song length=1 seed=123456789012345679\n").seed, 123456789012345679u);
 }
 
-TEST(SongScoreFile, TheShowsScoreParses) {
-    SongScore score;
-    std::string error;
-    ASSERT_TRUE(loadScore(std::string(VG_SOURCE_DIR) + "/tools/gen/data/score.txt", score, error)) << error;
-    EXPECT_DOUBLE_EQ(score.tempo, 120.0);
-    EXPECT_GE(score.lengthSeconds, 335.0);
-    EXPECT_DOUBLE_EQ(score.fadeStartSeconds, 333.0);
-    EXPECT_FALSE(loadScore("/nonexistent/score.txt", score, error));
-    EXPECT_NE(error.find("cannot open"), std::string::npos);
-}
-
 }  // namespace
