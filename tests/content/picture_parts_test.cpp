@@ -58,16 +58,6 @@ TEST(PictureImage, DownsampleAveragesBlocksAndBlurKeepsTheLightAndSpreadsItBothW
     EXPECT_FLOAT_EQ(spread.at(13, 10), spread.at(10, 13));
 }
 
-TEST(GradientNoise, CellsGiveNearestBeforeSecond) {
-    for (int i = 0; i < 500; ++i) {
-        const gen::CellSample s = gen::cellsAt(i * 0.37f, i * 0.21f - 40.0f, 3u);
-        ASSERT_LE(s.nearest, s.second);
-        ASSERT_LT(s.nearest, 1.2f);
-    }
-}
-
-// Text too wide for its picture is squeezed inside the glow margin rather
-// than cut at the edge, so the card stays on black.
 gen::Image onePixel(gen::Color c) {
     gen::Image image(1, 1);
     image.at(0, 0) = c;
@@ -128,6 +118,8 @@ TEST(PictureGrade, ComesFromTheRecipeAndRejectsNonsense) {
     }
 }
 
+// Text too wide for its picture is squeezed inside the glow margin rather
+// than cut at the edge, so the card stays on black.
 TEST(TextPictures, OverlongLinesAreSqueezedInsideTheBorder) {
     const ScratchFolder folder("text-squeeze");
     folder.write("pictures.txt",
