@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/show_frames.h"
 #include "driver/schedule.h"
 #include "engine/frame.h"
 #include "platform/kitty_console.h"
@@ -33,32 +34,6 @@
 #include "tools/capture/show_session.h"
 
 namespace {
-
-constexpr int kRunStarts[] = {20000, 60000, 90000, 110000, 135000, 155000,
-                              175000, 205000, 230000, 260000, 290000, 320000};
-constexpr int kFramesPerRun = 15;
-
-bool enterShowDir() { return std::filesystem::exists(VG_SHOW_DIR "/resources") && chdir(VG_SHOW_DIR) == 0; }
-
-const std::vector<std::vector<std::uint32_t>>* showFrames() {
-    static std::optional<std::vector<std::vector<std::uint32_t>>> frames;
-    if (frames) return &*frames;
-    if (!enterShowDir()) return nullptr;
-    frames.emplace();
-    ShowSession session;
-    for (int start : kRunStarts) {
-        for (int i = 0; i < kFramesPerRun; ++i) {
-            session.renderFrame(start + i * 1000 / 60);
-            frames->emplace_back(session.frameBuffer(), session.frameBuffer() + kFramePixels);
-        }
-    }
-    return &*frames;
-}
-
-double percentileOf(std::vector<double> values, int percent) {
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, values.size() * percent / 100)];
-}
 
 void Kitty(benchmark::State& state) {
     const auto* frames = showFrames();

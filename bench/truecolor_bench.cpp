@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/show_frames.h"
 #include "driver/schedule.h"
 #include "engine/frame.h"
 #include "platform/caca_console.h"
@@ -31,36 +32,8 @@
 namespace {
 
 constexpr int kPixels = kFramePixels;
-constexpr int kRunStarts[] = {20000, 60000, 90000, 110000, 135000, 155000,
-                              175000, 205000, 230000, 260000, 290000, 320000};
-constexpr int kFramesPerRun = 15;
 
 double frameMs(int index) { return index * 1000.0 / 60.0; }
-
-bool enterShowDir() {
-    return std::filesystem::exists(VG_SHOW_DIR "/resources") && chdir(VG_SHOW_DIR) == 0;
-}
-
-// Consecutive show frames, rendered once for every case of the run.
-const std::vector<std::vector<std::uint32_t>>* showFrames() {
-    static std::optional<std::vector<std::vector<std::uint32_t>>> frames;
-    if (frames) return &*frames;
-    if (!enterShowDir()) return nullptr;
-    frames.emplace();
-    ShowSession session;
-    for (int start : kRunStarts) {
-        for (int i = 0; i < kFramesPerRun; ++i) {
-            session.renderFrame(start + static_cast<int>(frameMs(i)));
-            frames->emplace_back(session.frameBuffer(), session.frameBuffer() + kPixels);
-        }
-    }
-    return &*frames;
-}
-
-double percentileOf(std::vector<double> values, int percent) {
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, values.size() * percent / 100)];
-}
 
 void Cells(benchmark::State& state) {
     const auto* frames = showFrames();

@@ -1,0 +1,41 @@
+#pragma once
+// What the picture benchmarks share: short runs of consecutive show frames
+// (60 a second) from every part of the show, rendered once for every case of
+// a program, and the nearest-rank percentile of a case's per-frame figures.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <vector>
+
+#include "engine/frame.h"
+#include "tools/capture/show_session.h"
+
+// The generated content's folder becomes the working folder; false without it.
+inline bool enterShowDir() { return std::filesystem::exists(VG_SHOW_DIR "/resources") && chdir(VG_SHOW_DIR) == 0; }
+
+// Null when there is no generated content.
+inline const std::vector<std::vector<std::uint32_t>>* showFrames() {
+    constexpr int kRunStarts[] = {20000, 60000, 90000, 110000, 135000, 155000,
+                                  175000, 205000, 230000, 260000, 290000, 320000};
+    constexpr int kFramesPerRun = 15;
+    static std::optional<std::vector<std::vector<std::uint32_t>>> frames;
+    if (frames) return &*frames;
+    if (!enterShowDir()) return nullptr;
+    frames.emplace();
+    ShowSession session;
+    for (int start : kRunStarts) {
+        for (int i = 0; i < kFramesPerRun; ++i) {
+            session.renderFrame(start + i * 1000 / 60);
+            frames->emplace_back(session.frameBuffer(), session.frameBuffer() + kFramePixels);
+        }
+    }
+    return &*frames;
+}
+
+inline double percentileOf(std::vector<double> values, int percent) {
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, values.size() * percent / 100)];
+}
