@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -134,9 +135,11 @@ TEST(CacaConsole, AfterAContinueTheWholePictureIsSentAgain) {
     EXPECT_GT(run.written.size() - mark, 2000u) << "only the changes were sent";
 }
 
-TEST(TruecolorConsole, EveryKeyTypedReachesThePumpInOrder) {
+TEST(TruecolorConsole, EveryKeyTypedReachesThePumpInOrderAndNoReadWaits) {
     // A burst of arrows, Space, keys the show does not use and a lone
     // Escape; then, on its own, Ctrl+C (a byte, not a signal, in raw mode).
+    // The modes are a shell's that reads a byte at a time, as one may leave
+    // them after a SIGSTOP: reading keys must still never wait for one.
     std::string burst;
     for (int i = 0; i < 100; ++i) burst += "\x1b[C";
     burst += "\x1b[D x\x1b[A\x1b[1;5D\x1b";
@@ -148,6 +151,11 @@ TEST(TruecolorConsole, EveryKeyTypedReachesThePumpInOrder) {
             if (!console.open().empty()) return 10;
             InputPump pump;
             pump.attach(&console);
+            termios modes{};
+            tcgetattr(STDIN_FILENO, &modes);
+            modes.c_cc[VMIN] = 1;
+            tcsetattr(STDIN_FILENO, TCSANOW, &modes);
+            alarm(5);  // a read that waits ends the child here
             ready();
             std::vector<int> keys;
             for (int wait = 0; wait < 400 && keys.size() < expected.size(); ++wait) {
@@ -173,7 +181,7 @@ TEST(TruecolorConsole, EveryKeyTypedReachesThePumpInOrder) {
         50, {burst, "\x03"});
     EXPECT_TRUE(exitedWith(run, 0)) << "status " << run.status
                                     << " (1: keys lost or reordered, 2: no Escape, 3: Escape read as a quit,"
-                                       " 4: Ctrl+C not a quit)";
+                                       " 4: Ctrl+C not a quit; killed: a read waited)";
 }
 
 }  // namespace
