@@ -97,20 +97,6 @@ TEST(KittyEncoder, TheCompressedPayloadInflatesToTheFrameExactly) {
     EXPECT_TRUE(inflated == rgbOf(frame)) << "the pixels differ";
 }
 
-TEST(KittyEncoder, SharedMemoryNamesTheObjectAndItsSize) {
-    const std::vector<std::uint32_t> frame = seededTestFrame(4);
-    KittyEncoder encoder(KittyTransfer::SharedMemory);
-    std::string outside;
-    const std::vector<Command> commands =
-        commandsIn(encoder.encodeFrame(frame.data(), {1, 2, 10, 4}, "/vesper-glint-1-2"), outside);
-    ASSERT_EQ(commands.size(), 1u);
-    EXPECT_NE(commands[0].control.find("t=s"), std::string::npos);
-    EXPECT_NE(commands[0].control.find("S=192000"), std::string::npos);
-    EXPECT_EQ(base64Decode(commands[0].payload), "/vesper-glint-1-2");
-    std::string rgb(encoder.rgb().begin(), encoder.rgb().end());
-    EXPECT_TRUE(rgb == rgbOf(frame)) << "the object's pixels differ";
-}
-
 TEST(Base64, RoundTripsEveryLengthAndRefusesBrokenText) {
     std::mt19937 random(64);
     for (std::size_t length = 0; length < 40; ++length) {

@@ -134,12 +134,4 @@ TEST(TerminalReplies, GarbageNeverStopsTheKeysForLong) {
     }
 }
 
-TEST(TerminalReplies, TheQuestionsEndWithTheDeviceAttributes) {
-    const std::string questions = terminalQuestions("/probe");
-    EXPECT_TRUE(questions.ends_with("\x1b[c"));
-    EXPECT_NE(questions.find("\x1b_Gi=31,s=1,v=1,a=q,t=d,f=24;AAAA\x1b\\"), std::string::npos);
-    EXPECT_NE(questions.find("a=q,t=s,f=24;L3Byb2Jl\x1b\\"), std::string::npos) << "the object's name in base64";
-    EXPECT_EQ(terminalQuestions("").find("t=s"), std::string::npos);
-}
-
 }  // namespace
