@@ -2,7 +2,6 @@
 // byte for byte, at the font's size and at the video's cell size.
 #include "tools/capture/glyph_cache.h"
 
-#include <caca.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -71,29 +70,6 @@ TEST(GlyphCache, DrawsTheFontRenderersBytes) {
     // Noise alone needs many colour pairs; they are made once each.
     EXPECT_GT(fontSize.size(), 16u);
     EXPECT_EQ(fontSize.size(), videoSize.size());
-}
-
-TEST(GlyphCache, ColoursOfACellAreItsOwn) {
-    // The same character in two colour pairs must not share a cached block.
-    CharacterPicture picture;
-    GlyphCache cache = picture.makeGlyphCache(picture.fontWidth(), picture.fontHeight());
-    caca_canvas_t* canvas = caca_create_canvas(1, 1);
-    std::vector<CharacterCell> cells(2);
-    caca_set_color_ansi(canvas, CACA_LIGHTRED, CACA_BLUE);
-    cells[0] = {'#', caca_get_attr(canvas, -1, -1)};
-    caca_set_color_ansi(canvas, CACA_LIGHTGREEN, CACA_BLACK);
-    cells[1] = {'#', caca_get_attr(canvas, -1, -1)};
-    caca_free_canvas(canvas);
-    ASSERT_NE(cells[0].attribute, cells[1].attribute);
-    const RgbImage two = cache.draw(cells, 2, 1);
-    EXPECT_EQ(cache.size(), 2u);
-    const int width = picture.fontWidth();
-    bool differ = false;
-    for (int y = 0; y < two.height; ++y)
-        for (int x = 0; x < width; ++x)
-            for (int c = 0; c < 3; ++c)
-                differ |= two.pixel(x, y)[c] != two.pixel(x + width, y)[c];
-    EXPECT_TRUE(differ);
 }
 
 TEST(GlyphCache, WideCharactersGoToTheFullRenderer) {

@@ -1,16 +1,13 @@
 #include "platform/console_input.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <csignal>
+#include <algorithm>
 #include <deque>
 #include <vector>
 
 #include "engine/vrl.h"
 #include "platform/caca_input_source.h"
-#include "platform/signal_guard.h"
 
 namespace {
 
@@ -117,21 +114,6 @@ TEST(InputPump, ASourceThatNeverRunsDryCannotHoldTheFrameOrMemory) {
     int keys[32];
     EXPECT_EQ(pump.takeEngineKeys(keys, 32), 32);
     EXPECT_LE(endless.reads, static_cast<long>(InputPump::kMaxWaitingKeys) + 1);
-}
-
-TEST(InputPump, AQuitSignalReadsAsEscape) {
-    // In a child: the guard's handlers stay out of the test runner.
-    const pid_t child = fork();
-    if (child == 0) {
-        installSignalGuard();
-        InputPump pump;
-        if (pump.takeEscapePress()) _exit(1);
-        raise(SIGTERM);
-        _exit(pump.quitRequested() && pump.takeEscapePress() && pump.takeEscapePress() ? 0 : 2);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 TEST(CacaInputSource, LibcacaKeyCodesMeanWhatTheShowExpects) {

@@ -30,19 +30,6 @@ TEST(KeyParser, ArrowsInEveryFormTheTerminalsSend) {
     EXPECT_EQ(keys, Keys{});
 }
 
-TEST(KeyParser, LoneEscapeWaitsForTheTimeout) {
-    KeyParser parser;
-    EXPECT_EQ(feedAll(parser, "\x1b", 100), Keys{});
-    Keys keys;
-    parser.flush(100 + kLater - 1, keys);
-    EXPECT_EQ(keys, Keys{});
-    parser.flush(100 + kLater, keys);
-    EXPECT_EQ(keys, Keys{TerminalKey::Escape});
-    keys.clear();
-    parser.flush(100 + 5 * kLater, keys);
-    EXPECT_EQ(keys, Keys{}) << "one press, one Escape";
-}
-
 TEST(KeyParser, SequenceSplitAcrossReadsIsStillAnArrow) {
     KeyParser parser;
     EXPECT_EQ(feedAll(parser, "\x1b", 0), Keys{});
