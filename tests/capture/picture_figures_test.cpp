@@ -19,34 +19,6 @@ std::vector<std::uint32_t> frameOfCells(Grey grey) {
     return frame;
 }
 
-TEST(PictureFigures, FrameCellsAverageTheirFourByFourPixels) {
-    std::vector<std::uint32_t> frame(320 * 200, 0u);
-    // Cell (2, 1): half of its 16 pixels pure red, half pure green.
-    for (int y = 4; y < 8; ++y)
-        for (int x = 8; x < 12; ++x) frame[y * 320 + x] = x < 10 ? 0x0000FFu : 0x00FF00u;
-    // The last pixel of the frame, alone in the last cell, pure blue.
-    frame[320 * 200 - 1] = 0xFF0000u;
-    const std::vector<double> cells = frameCellLuminance(frame.data());
-    ASSERT_EQ(cells.size(), static_cast<std::size_t>(kCells));
-    EXPECT_NEAR(cells[1 * 80 + 2], (0.299 + 0.587) * 255 / 2, 1e-9);
-    EXPECT_NEAR(cells[kCells - 1], 0.114 * 255 / 16, 1e-9);
-    EXPECT_EQ(cells[0], 0.0);
-    EXPECT_EQ(cells[1 * 80 + 3], 0.0);
-}
-
-TEST(PictureFigures, CharacterCellsAverageTheirShareOfTheImage) {
-    RgbImage characters(80 * 6, 50 * 10);  // cells of 6 x 10 pixels
-    // One white pixel in cell (79, 49), a third of cell (0, 0) white.
-    std::fill_n(characters.pixel(79 * 6 + 5, 49 * 10 + 9), 3, 255);
-    for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 2; ++x) std::fill_n(characters.pixel(x, y), 3, 255);
-    const std::vector<double> cells = characterCellLuminance(characters);
-    ASSERT_EQ(cells.size(), static_cast<std::size_t>(kCells));
-    EXPECT_NEAR(cells[0], 255.0 / 3, 1e-9);
-    EXPECT_NEAR(cells[kCells - 1], 255.0 / 60, 1e-9);
-    EXPECT_EQ(cells[1], 0.0);
-}
-
 TEST(PictureFigures, CorrelationFollowsShapeNotScaleAndIsUndefinedOnAFlatFrame) {
     std::vector<double> frame(kCells), brighter(kCells), inverted(kCells), flat(kCells, 40.0);
     for (int i = 0; i < kCells; ++i) {

@@ -40,33 +40,6 @@ TEST(CaptureStats, BeatsCountOnlyEnergiesStrictlyAboveEachThreshold) {
     EXPECT_EQ(stats[0].beats, (std::array<int, 5>{8, 6, 5, 3, 1}));
 }
 
-TEST(CaptureStats, FramesAreKeptApartByBlockAndOutside) {
-    StatsCollector collector(3);
-    FrameMeasure bright;
-    bright.frameLuminance = 200.0;
-    bright.characterLuminance = 40.0;
-    bright.effectsMicros = 10.0;
-    bright.ditherMicros = 2.0;
-    FrameMeasure dark;
-    dark.effectsMicros = 30.0;
-    dark.ditherMicros = 4.0;
-    collector.add(2, bright);
-    collector.add(2, dark);
-    collector.add(2, dark);
-    collector.add(-1, bright);
-    collector.add(7, bright);  // no such block: outside
-    const std::vector<BlockStats> stats = collector.summarize();
-    ASSERT_EQ(stats.size(), 2u);  // block 0 and 1 saw nothing
-    EXPECT_EQ(stats[0].block, 2);
-    EXPECT_EQ(stats[0].frames, 3);
-    EXPECT_DOUBLE_EQ(stats[0].frameLuminance, 200.0 / 3);
-    EXPECT_DOUBLE_EQ(stats[0].characterLuminance, 40.0 / 3);
-    EXPECT_EQ(stats[0].effects.median, 30.0);
-    EXPECT_EQ(stats[0].dither.p99, 4.0);
-    EXPECT_EQ(stats[1].block, -1);
-    EXPECT_EQ(stats[1].frames, 2);
-}
-
 TEST(CaptureStats, TheWholeFrameAddsEffectsAndDitherOfTheSameFrame) {
     // The slowest effects and the slowest dither fall on different frames:
     // no frame took 90 + 9 us, so the whole frame's worst is 90 + 1.

@@ -18,12 +18,16 @@ namespace {
 
 using NORVALE_VIRELLO::Base;
 
-class WhiteScene : public Base {
+class FlatScene : public Base {
 public:
+    explicit FlatScene(unsigned int colour) : colour_(colour) {}
     void draw() override {
         unsigned int* pixels = vrlGetFrameBuffer();
-        std::fill(pixels, pixels + 320 * 200, 0x00FFFFFFu);
+        std::fill(pixels, pixels + 320 * 200, colour_);
     }
+
+private:
+    unsigned int colour_;
 };
 
 class BlackScene : public Base {
@@ -46,14 +50,6 @@ public:
         else
             bins[0] = 0.0f;
         vrlInjectSpectrum(bins);
-    }
-};
-
-class GreyScene : public Base {
-public:
-    void draw() override {
-        unsigned int* pixels = vrlGetFrameBuffer();
-        std::fill(pixels, pixels + 320 * 200, 0x00808080u);
     }
 };
 
@@ -84,10 +80,10 @@ public:
 // Two scenes, the song's overlay alone after them, a gap, then the picture
 // scenes.
 void registerSyntheticShow() {
-    vrlAddEffect(0, 1000, 10, "white", new WhiteScene());
+    vrlAddEffect(0, 1000, 10, "white", new FlatScene(0x00FFFFFFu));
     vrlAddEffect(1000, 2000, 10, "black", new BlackScene());
     vrlAddEffect(0, 2500, 1, "song", new SyntheticSong());
-    vrlAddEffect(3000, 4000, 10, "grey", new GreyScene());
+    vrlAddEffect(3000, 4000, 10, "grey", new FlatScene(0x00808080u));
     vrlAddEffect(4000, 5000, 10, "inverted", new InvertedScene());
     vrlAddEffect(5000, 6000, 10, "bands", new BandScene());
 }
