@@ -134,8 +134,8 @@ TEST(CapturePositions, RangeRunsAtTheFrameRateWithTheEndIncludedAndAListInItsOrd
 
     o.startMs = o.endMs = 5000;
     EXPECT_EQ(framePositions(o), std::vector<int>{5000});
-    // A list keeps its order.
-    const ParseResult r = parse({"--frames", "--at", "3000,1000,2000"});
+    // A list keeps its order, and a range beside it does not matter.
+    const ParseResult r = parse({"--frames", "--at", "3000,1000,2000", "--start", "5000", "--end", "4000"});
     ASSERT_TRUE(r.ok()) << r.error;
     EXPECT_EQ(framePositions(r.options), (std::vector<int>{3000, 1000, 2000}));
 }

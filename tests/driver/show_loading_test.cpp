@@ -1,13 +1,12 @@
 #include "driver/show_loading.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "engine/vrl.h"
+#include "tests/support/scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -41,12 +40,8 @@ void registerOneDot() {
 class ShowLoadingTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/vg-loading-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        scratch_ = pattern;
         fs::create_directory(scratch_ / "resources");
-        previous_ = fs::current_path();
-        fs::current_path(scratch_);
+        fs::current_path(scratch_.path());
         vrlShutDown();
         printed.clear();
         questionsAsked = quitFromQuestion = registrations = 0;
@@ -54,7 +49,6 @@ protected:
     void TearDown() override {
         vrlShutDown();
         fs::current_path(previous_);
-        fs::remove_all(scratch_);
     }
 
     static ShowLoading hooked() {
@@ -68,7 +62,8 @@ protected:
     }
 
 private:
-    fs::path scratch_, previous_;
+    fs::path previous_ = fs::current_path();
+    ScratchFolder scratch_{"loading"};
 };
 
 TEST_F(ShowLoadingTest, RunsEveryStepOnTheCallersClockAndEffects) {
