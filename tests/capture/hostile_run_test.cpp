@@ -99,11 +99,9 @@ TEST_F(HostileCapture, FarPastTheSongsEndIsCapturedInConstantMemory) {
 
 TEST_F(HostileCapture, RunsThatWouldTakeDaysAreRefusedBeforeTheFirstFrame) {
     const std::string stats = "--stats '" + (out_ / "s.json").string() + "' ";
-    for (const std::string& asked : {
-             std::string("--start 0 --end 1073741823"),
-             std::string("--at 1073741823 --warmup 1073741823"),
-             std::string("--start 0 --end 333000 --fps 60 --warmup 3000"),
-         }) {
+    // (Which requests count how many frames is the workload check's test.)
+    for (const std::string& asked : {std::string("--start 0 --end 1073741823"),
+                                     std::string("--at 1073741823 --warmup 1073741823")}) {
         const Outcome outcome = run(showDir() + stats + asked, scratch_);
         EXPECT_EQ(outcome.status, 2) << asked << ": " << outcome.errors;
         EXPECT_NE(outcome.errors.find("more than 1000000 frames"), std::string::npos)
