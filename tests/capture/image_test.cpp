@@ -17,6 +17,9 @@ TEST(CaptureImage, FrameBufferChannelsAndLuminance) {
     const std::vector<std::uint32_t> pixels = {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000};
     const RgbImage image = imageFromFrameBuffer(pixels.data(), 2, 2);
     EXPECT_EQ(image.rgb, (std::vector<std::uint8_t>{255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0}));
+    // libcaca's exports are alpha, red, green, blue bytes.
+    const std::uint8_t argb[] = {0xFF, 10, 20, 30};
+    EXPECT_EQ(imageFromArgbBytes(argb, 1, 1).rgb, (std::vector<std::uint8_t>{10, 20, 30}));
     // Bits 24-31 are not shown, so the last pixel is black.
     EXPECT_DOUBLE_EQ(meanLuminance(pixels.data(), 4), (0.299 + 0.587 + 0.114) * 255 / 4);
     EXPECT_DOUBLE_EQ(meanLuminance(image), meanLuminance(pixels.data(), 4));
@@ -43,6 +46,11 @@ TEST(CaptureImage, AreaResizeAveragesExactly) {
     const RgbImage two = resizeArea(three, 2, 1);
     EXPECT_EQ(two.pixel(0, 0)[1], 30);   // (0 * 2 + 90 * 1) / 3
     EXPECT_EQ(two.pixel(1, 0)[1], 150);  // (90 * 1 + 180 * 2) / 3
+    // Rounded to the nearest, not down: resized pictures do not darken.
+    three.pixel(2, 0)[2] = 1;
+    EXPECT_EQ(resizeArea(three, 1, 1).pixel(0, 0)[2], 0);  // 1/3
+    three.pixel(1, 0)[2] = 1;
+    EXPECT_EQ(resizeArea(three, 1, 1).pixel(0, 0)[2], 1);  // 2/3
 
     RgbImage flat(560, 750);
     fill(flat, 10, 20, 30);
