@@ -23,6 +23,7 @@ TEST(CaptureImage, FrameBufferChannelsAndLuminance) {
     // Bits 24-31 are not shown, so the last pixel is black.
     EXPECT_DOUBLE_EQ(meanLuminance(pixels.data(), 4), (0.299 + 0.587 + 0.114) * 255 / 4);
     EXPECT_DOUBLE_EQ(meanLuminance(image), meanLuminance(pixels.data(), 4));
+    EXPECT_DOUBLE_EQ(meanLuminance(pixels.data(), 1), 0.299 * 255) << "red is the low byte";
 
     const std::vector<std::uint32_t> black(320 * 200, 0u);
     EXPECT_EQ(meanLuminance(black.data(), 320 * 200), 0.0);
@@ -30,7 +31,7 @@ TEST(CaptureImage, FrameBufferChannelsAndLuminance) {
     EXPECT_DOUBLE_EQ(meanLuminance(white.data(), 320 * 200), 255.0);
 }
 
-TEST(CaptureImage, AreaResizeAveragesExactly) {
+TEST(CaptureImage, AreaResizeAveragesExactlyAndPastingCutsAtTheEdges) {
     RgbImage stripes(4, 2);
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 4; ++x) stripes.pixel(x, y)[0] = x % 2 ? 200 : 100;
@@ -56,6 +57,12 @@ TEST(CaptureImage, AreaResizeAveragesExactly) {
     fill(flat, 10, 20, 30);
     const RgbImage wide = resizeArea(flat, 640, 400);  // up across, down along
     EXPECT_DOUBLE_EQ(meanLuminance(wide), meanLuminance(flat));
+
+    // Wider than its target: cut at the edge, not wrapped onto the next row.
+    RgbImage target(2, 2), row(3, 1);
+    fill(row, 9, 9, 9);
+    blit(target, row, 0, 0);
+    EXPECT_EQ(target.rgb, (std::vector<std::uint8_t>{9, 9, 9, 9, 9, 9, 0, 0, 0, 0, 0, 0}));
 }
 
 RgbImage readPng(const std::string& path) {
