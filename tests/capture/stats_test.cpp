@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <limits>
+#include <numeric>
 #include <regex>
 #include <vector>
 
@@ -20,6 +21,10 @@ TEST(CaptureStats, PercentilesUseTheNearestRank) {
     EXPECT_EQ(percentile({7.0, 1.0, 3.0, 5.0}, 50), 3.0);  // lower middle
     EXPECT_EQ(percentile({7.0, 1.0, 3.0, 5.0}, 99), 7.0);
     EXPECT_EQ(percentile({4.0}, 99), 4.0);
+    // A second of frames at 60 a second: the 99th of 61 is rank 60.39, taken up.
+    std::vector<double> second(61);
+    std::iota(second.begin(), second.end(), 1.0);
+    EXPECT_EQ(percentile(second, 99), 61.0);
     EXPECT_EQ(percentile({}, 50), 0.0);
 }
 
