@@ -99,8 +99,7 @@ TEST(PictureGrade, ComesFromTheRecipeAndRejectsNonsense) {
     folder.write("pictures.txt",
                  "picture a.jpg flare\n    grade 1.5 2 0.3\n"
                  "picture b.jpg flare\n    size 8 8\n");
-    const std::vector<gen::Recipe> recipes =
-        gen::readRecipes((folder / "pictures.txt").string(), "picture");
+    const std::vector<gen::Recipe> recipes = gen::readRecipes((folder / "pictures.txt").string(), "picture");
     ASSERT_EQ(recipes.size(), 2u);
     const gen::Grade grade = gen::gradeFrom(recipes[0]);
     EXPECT_FLOAT_EQ(grade.saturation, 1.5f);

@@ -148,8 +148,7 @@ TEST_F(EngineTest, AFrameBufferOfAnotherSizeIsRefusedAndTheFrameKeepsItsSize) {
     vrlInitFrameBuffer(10, 10);  // effects would write 64000 pixels into 100
     const std::string said = ::testing::internal::GetCapturedStderr();
     vrlSetLogging(0);
-    EXPECT_NE(said.find("Frame buffer 10 x 10 asked for; the show draws 320 x 200"), std::string::npos)
-        << said;
+    EXPECT_NE(said.find("Frame buffer 10 x 10 asked for; the show draws 320 x 200"), std::string::npos) << said;
     unsigned int* frame = vrlGetFrameBuffer();
     frame[320 * 200 - 1] = 7u;  // the last pixel an effect writes is there
     EXPECT_EQ(vrlGetFrameBuffer()[320 * 200 - 1], 7u);

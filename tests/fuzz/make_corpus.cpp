@@ -40,8 +40,7 @@ Bytes jpeg(int width, int height, int subsampling, int quality, int flags) {
     unsigned char* out = nullptr;
     unsigned long size = 0;
     const Bytes rgb = gradient(width, height);
-    tjCompress2(encoder, rgb.data(), width, width * 3, height, TJPF_RGB, &out, &size, subsampling,
-                quality, flags);
+    tjCompress2(encoder, rgb.data(), width, width * 3, height, TJPF_RGB, &out, &size, subsampling, quality, flags);
     Bytes bytes(out, out + size);
     tjFree(out);
     tjDestroy(encoder);

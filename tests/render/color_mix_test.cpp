@@ -51,8 +51,7 @@ TEST(BlendColor, PackedChannelsMatchAChannelByChannelMix) {
             const unsigned int b = generator();
             const unsigned int mixed = blendColor(a, b, w);
             for (int c = 0; c < 3; ++c) {
-                const unsigned int expected =
-                    (channel(a, c) * w + channel(b, c) * (255 - w)) / 256;
+                const unsigned int expected = (channel(a, c) * w + channel(b, c) * (255 - w)) / 256;
                 ASSERT_EQ(channel(mixed, c), expected) << "w " << w << " channel " << c;
             }
             ASSERT_EQ(channel(mixed, 3), 0u);

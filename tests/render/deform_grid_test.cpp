@@ -158,8 +158,7 @@ TEST(DeformGridModel, RandomGridsMatchThePixelByPixelWalk) {
                 const int jitterY = static_cast<int>(generator() % (2u * range + 1) - range);
                 const int jitterX = static_cast<int>(generator() % (2u * range + 1) - range);
                 const int baseY = range < 1000 ? r * 8 : 0, baseX = range < 1000 ? c * 8 : 0;
-                grid->points[r * 41 + c] = {baseY + jitterY, baseX + jitterX,
-                                            static_cast<int>(generator() % 256)};
+                grid->points[r * 41 + c] = {baseY + jitterY, baseX + jitterX, static_cast<int>(generator() % 256)};
             }
         }
         std::vector<unsigned int> start(kPixels);
@@ -197,8 +196,7 @@ TEST(DeformGridShape, TooFewPointRowsOrColumnsDrawNothingAndTooManyStayInBounds)
         std::vector<unsigned int> target(kPixels, kUntouched);
         grid->drawShaded(texture.data(), target.data());
         grid->drawHalfBlend(texture.data(), target.data());
-        EXPECT_EQ(std::count(target.begin(), target.end(), kUntouched), kPixels)
-            << columns << " x " << rows;
+        EXPECT_EQ(std::count(target.begin(), target.end(), kUntouched), kPixels) << columns << " x " << rows;
     }
     // Counts beyond the fixed shape draw the whole frame once and no more
     // (the sanitizer build would see a write past the target).

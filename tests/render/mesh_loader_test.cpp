@@ -58,8 +58,7 @@ void expectIndices(const MeshFace& face, int i0, int i1, int i2) {
 
 int countOccurrences(const std::string& text, const std::string& word) {
     int count = 0;
-    for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1))
-        ++count;
+    for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++count;
     return count;
 }
 
@@ -183,8 +182,7 @@ TEST_F(MeshLoaderTest, MeshesPastTheLimitsAreRefusedWholeWithAMessage) {
 
     Mesh tooManyFaces;
     const std::string facesPath = files.write("faces.obj", atLimit + "f 3 2 1\n");
-    EXPECT_NE(loadAndCaptureMessages(tooManyFaces, facesPath).find("has more than 200000 faces"),
-              std::string::npos);
+    EXPECT_NE(loadAndCaptureMessages(tooManyFaces, facesPath).find("has more than 200000 faces"), std::string::npos);
     expectEmpty(tooManyFaces);
 
     std::string vertices;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <numeric>
 #include <random>
 #include <sstream>
 #include <string>
@@ -38,14 +39,7 @@ std::vector<std::uint32_t> coordinateTexture() {
 
 std::uint32_t texel(int v, int u) { return 0x01000000u | std::uint32_t(v) << 8 | std::uint32_t(u); }
 
-MeshVertex corner(int x, int y, int u = 0, int v = 0) {
-    MeshVertex vertex;
-    vertex.screenX = x;
-    vertex.screenY = y;
-    vertex.u = u;
-    vertex.v = v;
-    return vertex;
-}
+MeshVertex corner(int x, int y, int u = 0, int v = 0) { return {{}, {}, x, y, u, v}; }
 
 // Columns of one row that hold `value`.
 std::vector<int> columnsWith(Picture& picture, int y, std::uint32_t value) {
@@ -56,8 +50,8 @@ std::vector<int> columnsWith(Picture& picture, int y, std::uint32_t value) {
 }
 
 std::vector<int> range(int first, int last) {
-    std::vector<int> values;
-    for (int i = first; i <= last; ++i) values.push_back(i);
+    std::vector<int> values(last - first + 1);
+    std::iota(values.begin(), values.end(), first);
     return values;
 }
 
@@ -136,8 +130,7 @@ struct LiteralWalker {
         if (a.screenY == c.screenY) return;
         const auto slope = [](int from, int to, int rows) { return ((to - from) << 16) / rows; };
         const int rowsL = c.screenY - a.screenY;
-        const int dxL = slope(a.screenX, c.screenX, rowsL), duL = slope(a.u, c.u, rowsL),
-                  dvL = slope(a.v, c.v, rowsL);
+        const int dxL = slope(a.screenX, c.screenX, rowsL), duL = slope(a.u, c.u, rowsL), dvL = slope(a.v, c.v, rowsL);
         int xS, uS, vS, xL, uL, vL;
         if (b.screenY == a.screenY) {
             span(a.screenY, a.screenX, b.screenX, a.u, b.u, a.v, b.v);
@@ -145,8 +138,7 @@ struct LiteralWalker {
             xL = a.screenX * 65536; uL = a.u * 65536; vL = a.v * 65536;
         } else {
             const int rows = b.screenY - a.screenY;
-            const int dxS = slope(a.screenX, b.screenX, rows), duS = slope(a.u, b.u, rows),
-                      dvS = slope(a.v, b.v, rows);
+            const int dxS = slope(a.screenX, b.screenX, rows), duS = slope(a.u, b.u, rows), dvS = slope(a.v, b.v, rows);
             xS = xL = a.screenX * 65536; uS = uL = a.u * 65536; vS = vL = a.v * 65536;
             for (int y = a.screenY; y < b.screenY; ++y) {
                 span(y, xS >> 16, xL >> 16, uS >> 16, uL >> 16, vS >> 16, vL >> 16);
@@ -158,8 +150,7 @@ struct LiteralWalker {
             return;
         }
         const int rows = c.screenY - b.screenY;
-        const int dxS = slope(b.screenX, c.screenX, rows), duS = slope(b.u, c.u, rows),
-                  dvS = slope(b.v, c.v, rows);
+        const int dxS = slope(b.screenX, c.screenX, rows), duS = slope(b.u, c.u, rows), dvS = slope(b.v, c.v, rows);
         for (int y = b.screenY; y < c.screenY; ++y) {
             span(y, xS >> 16, xL >> 16, uS >> 16, uL >> 16, vS >> 16, vL >> 16);
             xS += dxS; uS += duS; vS += dvS; xL += dxL; uL += duL; vL += dvL;
@@ -216,6 +207,25 @@ protected:
         mesh.load(files.write("mesh.obj", text.str()));
     }
 
+    // A flat-shaded picture of the triangles.
+    Picture renderFlat(const std::vector<Vertex>& corners) {
+        Mesh mesh;
+        loadTriangles(mesh, corners);
+        mesh.setRenderMode(1);
+        mesh.transform();
+        Picture picture = blankPicture();
+        mesh.render(picture.data());
+        return picture;
+    }
+
+    // Two of each view vertex's whole-number fields.
+    using Pairs = std::vector<std::pair<int, int>>;
+    static Pairs onScreen(const Mesh& mesh, int MeshVertex::*first, int MeshVertex::*second) {
+        Pairs pairs;
+        for (const MeshVertex& vertex : mesh.viewVertices) pairs.emplace_back(vertex.*first, vertex.*second);
+        return pairs;
+    }
+
     // A view-space point that projects exactly onto (column, row) at depth 1.
     static Vertex onScreen(int column, int row, float nx, float ny, float nz) {
         return {(column - 160) / 256.0f, (row - 100) / 256.0f, 1.0f, nx, ny, nz, 0.0f, 0.0f};
@@ -224,17 +234,11 @@ protected:
 
 TEST_F(MeshRenderTest, ProjectionTruncatesTowardZero) {
     Mesh mesh;
-    loadTriangles(mesh, {{1, 0, 2, 0, 0, 1, 0, 0},
-                         {-1, -1, 4, 0, 0, 1, 0, 0},
-                         {-0.7f, 0.3f, 1, 0, 0, 1, 0, 0}});
+    loadTriangles(mesh, {{1, 0, 2, 0, 0, 1, 0, 0}, {-1, -1, 4, 0, 0, 1, 0, 0}, {-0.7f, 0.3f, 1, 0, 0, 1, 0, 0}});
     mesh.setRenderMode(1);
     mesh.transform();
-    EXPECT_EQ(mesh.viewVertices[0].screenX, 288);
-    EXPECT_EQ(mesh.viewVertices[0].screenY, 100);
-    EXPECT_EQ(mesh.viewVertices[1].screenX, 96);
-    EXPECT_EQ(mesh.viewVertices[1].screenY, 36);
-    EXPECT_EQ(mesh.viewVertices[2].screenX, -19);  // -19.2, not floored to -20
-    EXPECT_EQ(mesh.viewVertices[2].screenY, 176);
+    // -19.2 becomes -19, not -20.
+    EXPECT_EQ(onScreen(mesh, &MeshVertex::screenX, &MeshVertex::screenY), (Pairs{{288, 100}, {96, 36}, {-19, 176}}));
 
     // Scale applies before the offset: (1, 0, 2) * 2 + (0, 0, 3) = (2, 0, 7).
     mesh.setScale(2.0f);
@@ -251,10 +255,10 @@ TEST_F(MeshRenderTest, RotationTurnsPositionsAndNormalsButNotScaleNormals) {
     mesh.setScale(3.0f);
     mesh.transform();
     const MeshVertex& turned = mesh.viewVertices[0];
-    EXPECT_NEAR(turned.position.x, 0.0f, 1e-6f);
-    EXPECT_NEAR(turned.position.y, 3.0f, 1e-6f);
-    EXPECT_NEAR(turned.normal.x, 0.0f, 1e-6f);
-    EXPECT_NEAR(turned.normal.y, 2.0f, 1e-6f);  // rotated, not rescaled or renormalised
+    // The normal is rotated, not rescaled or renormalised.
+    for (auto [actual, expected] : {std::pair{turned.position.x, 0.0f}, {turned.position.y, 3.0f},
+                                    {turned.normal.x, 0.0f}, {turned.normal.y, 2.0f}})
+        EXPECT_NEAR(actual, expected, 1e-6f);
 }
 
 TEST_F(MeshRenderTest, EnvironmentModeTakesTextureCoordinatesFromViewNormals) {
@@ -264,13 +268,11 @@ TEST_F(MeshRenderTest, EnvironmentModeTakesTextureCoordinatesFromViewNormals) {
                          {0, 0, 1, -1, -1, 0, 0.5f, 0.25f}});
     mesh.setRenderMode(3);
     mesh.transform();
-    EXPECT_EQ(std::make_pair(mesh.viewVertices[0].u, mesh.viewVertices[0].v), std::make_pair(128, 128));
-    EXPECT_EQ(std::make_pair(mesh.viewVertices[1].u, mesh.viewVertices[1].v), std::make_pair(255, 255));
-    EXPECT_EQ(std::make_pair(mesh.viewVertices[2].u, mesh.viewVertices[2].v), std::make_pair(1, 1));
+    EXPECT_EQ(onScreen(mesh, &MeshVertex::u, &MeshVertex::v), (Pairs{{128, 128}, {255, 255}, {1, 1}}));
     for (int mode : {1, 2}) {
         mesh.setRenderMode(mode);
         mesh.transform();
-        EXPECT_EQ(std::make_pair(mesh.viewVertices[1].u, mesh.viewVertices[1].v), std::make_pair(127, 63));
+        EXPECT_EQ(onScreen(mesh, &MeshVertex::u, &MeshVertex::v)[1], std::pair(127, 63));
     }
 }
 
@@ -319,13 +321,8 @@ TEST_F(MeshRenderTest, FlatShadingLightsFromPlusXAndMarksTheFirstCorner) {
     // 255 * cos 45 degrees = 180.3
     const Case cases[] = {{1, 0, 0, kWhite}, {-1, 0, 0, 0}, {0, 0, 0, 0}, {1, 1, 0, 0x00B4B4B4u}, {0, 1, 0, 0}};
     for (const Case& c : cases) {
-        Mesh mesh;
-        loadTriangles(mesh, {onScreen(100, 100, c.nx, c.ny, c.nz), onScreen(60, 60, c.nx, c.ny, c.nz),
-                             onScreen(60, 100, c.nx, c.ny, c.nz)});
-        mesh.setRenderMode(1);
-        mesh.transform();
-        Picture picture = blankPicture();
-        mesh.render(picture.data());
+        Picture picture = renderFlat({onScreen(100, 100, c.nx, c.ny, c.nz), onScreen(60, 60, c.nx, c.ny, c.nz),
+                                      onScreen(60, 100, c.nx, c.ny, c.nz)});
         EXPECT_EQ(at(picture, 70, 90), c.colour) << c.nx << ',' << c.ny;
         for (int y = 100; y < 105; ++y)
             for (int x = 100; x < 105; ++x) EXPECT_EQ(at(picture, x, y), kWhite) << x << ',' << y;
@@ -335,24 +332,14 @@ TEST_F(MeshRenderTest, FlatShadingLightsFromPlusXAndMarksTheFirstCorner) {
 }
 
 TEST_F(MeshRenderTest, MarkersComeBeforeTheirOwnTriangleAndNeedRoomForTheWholeBlock) {
-    Mesh facing;
-    loadTriangles(facing, {onScreen(100, 100, -1, 0, 0), onScreen(140, 140, -1, 0, 0),
-                           onScreen(100, 140, -1, 0, 0)});
-    facing.setRenderMode(1);
-    facing.transform();
-    Picture covered = blankPicture();
-    facing.render(covered.data());
+    Picture covered =
+        renderFlat({onScreen(100, 100, -1, 0, 0), onScreen(140, 140, -1, 0, 0), onScreen(100, 140, -1, 0, 0)});
     EXPECT_EQ(at(covered, 104, 100), kWhite);
     EXPECT_EQ(at(covered, 100, 104), 0u);  // covered by the black face
 
     const std::pair<int, int> firstCorners[] = {{0, 50}, {315, 50}, {150, 0}, {150, 195}, {314, 194}, {1, 1}};
     for (const auto& [x, y] : firstCorners) {
-        Mesh mesh;
-        loadTriangles(mesh, {onScreen(x, y, -1, 0, 0), onScreen(x, y, -1, 0, 0), onScreen(x, y, -1, 0, 0)});
-        mesh.setRenderMode(1);
-        mesh.transform();
-        Picture picture = blankPicture();
-        mesh.render(picture.data());
+        Picture picture = renderFlat({onScreen(x, y, -1, 0, 0), onScreen(x, y, -1, 0, 0), onScreen(x, y, -1, 0, 0)});
         const bool expectMarker = x >= 1 && x <= 314 && y >= 1 && y <= 194;
         EXPECT_EQ(std::count(picture.begin(), picture.end(), kWhite), expectMarker ? 25 : 0) << x << ',' << y;
     }
@@ -393,18 +380,12 @@ TEST_F(MeshRenderTest, OnlyModesOneToThreeDrawAndRenderingRepeats) {
 }
 
 TEST_F(MeshRenderTest, FacesAtOrBehindTheViewerAreSkipped) {
-    Mesh mesh;
-    Vertex behind = onScreen(120, 120, 1, 0, 0);
+    Vertex behind = onScreen(120, 120, 1, 0, 0), farBehind = behind;
     behind.z = 0.0f;
-    Vertex farBehind = onScreen(120, 120, 1, 0, 0);
     farBehind.z = -3.0f;
-    loadTriangles(mesh, {onScreen(10, 10, 1, 0, 0), onScreen(60, 20, 1, 0, 0), onScreen(20, 60, 1, 0, 0),
-                         onScreen(100, 100, 1, 0, 0), onScreen(150, 100, 1, 0, 0), behind,
-                         onScreen(200, 100, 1, 0, 0), onScreen(250, 100, 1, 0, 0), farBehind});
-    mesh.setRenderMode(1);
-    mesh.transform();
-    Picture picture = blankPicture();
-    mesh.render(picture.data());
+    Picture picture = renderFlat({onScreen(10, 10, 1, 0, 0), onScreen(60, 20, 1, 0, 0), onScreen(20, 60, 1, 0, 0),
+                                  onScreen(100, 100, 1, 0, 0), onScreen(150, 100, 1, 0, 0), behind,
+                                  onScreen(200, 100, 1, 0, 0), onScreen(250, 100, 1, 0, 0), farBehind});
     EXPECT_EQ(at(picture, 30, 30), kWhite);
     for (int y = 0; y < kHeight; ++y)
         for (int x = 90; x < kWidth; ++x) ASSERT_EQ(at(picture, x, y), kBackground) << x << ',' << y;

@@ -45,10 +45,8 @@ TEST(CopyPhotoWindow, AnyPhotoSizeWrapsAroundItsOwnEdges) {
             for (const int y : {0, 7, 479, -3, INT_MAX, INT_MIN}) {
                 std::vector<unsigned int> window(256 * 256, kUntouched);
                 copyPhotoWindow(x, y, photo.data(), window.data(), size.width, size.height);
-                const std::int64_t startColumn =
-                    ((std::int64_t{x} % size.width) + size.width) % size.width;
-                const std::int64_t startRow =
-                    ((std::int64_t{y} % size.height) + size.height) % size.height;
+                const std::int64_t startColumn = ((std::int64_t{x} % size.width) + size.width) % size.width;
+                const std::int64_t startRow = ((std::int64_t{y} % size.height) + size.height) % size.height;
                 for (int i = 0; i < 256; i += 15) {
                     for (int j = 0; j < 256; j += 17) {
                         ASSERT_EQ(photoColumn(window[i * 256 + j]), (startColumn + j) % size.width)

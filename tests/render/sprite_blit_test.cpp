@@ -43,14 +43,10 @@ TEST(SpriteClipping, NothingIsDrawnForEmptyOrOffScreenSprites) {
     };
     for (const Case& c : cases) {
         std::vector<unsigned int> frame = blankFrame();
-        blitScaledAdd(c.x, c.y, c.srcWidth, c.srcHeight, c.dstWidth, c.dstHeight, source.data(),
-                      frame.data());
-        blitScaledSub(c.x, c.y, c.srcWidth, c.srcHeight, c.dstWidth, c.dstHeight, source.data(),
-                      frame.data());
-        blitScaled(c.x, c.y, c.srcWidth, c.srcHeight, c.dstWidth, c.dstHeight, source.data(),
-                   frame.data());
-        blitScaledAddFade(c.x, c.y, c.srcWidth, c.srcHeight, c.dstWidth, c.dstHeight,
-                          source.data(), frame.data(), 0);
+        blitScaledAdd(c.x, c.y, c.srcWidth, c.srcHeight, c.dstWidth, c.dstHeight, source.data(), frame.data());
+        blitScaledSub(c.x, c.y, c.srcWidth, c.srcHeight, c.dstWidth, c.dstHeight, source.data(), frame.data());
+        blitScaled(c.x, c.y, c.srcWidth, c.srcHeight, c.dstWidth, c.dstHeight, source.data(), frame.data());
+        blitScaledAddFade(c.x, c.y, c.srcWidth, c.srcHeight, c.dstWidth, c.dstHeight, source.data(), frame.data(), 0);
         EXPECT_EQ(std::count(frame.begin(), frame.end(), kUntouched), kPixels)
             << c.x << "," << c.y << " " << c.srcWidth << "x" << c.srcHeight << " -> "
             << c.dstWidth << "x" << c.dstHeight;
@@ -124,8 +120,7 @@ TEST(SpriteCombine, FadeMixesTheOldAndTheAddedPixelForEveryWeight) {
             for (int row = 0; row < kHeight; ++row) {
                 for (int column = 0; column < kWidth; ++column) {
                     const int i = row * kWidth + column;
-                    const bool inside = row >= 7 && row < 57 && column >= x && column < x + dstWidth &&
-                                        column < 319;
+                    const bool inside = row >= 7 && row < 57 && column >= x && column < x + dstWidth && column < 319;
                     if (!inside) {
                         ASSERT_EQ(frame[i], before[i]);
                         continue;
