@@ -55,11 +55,7 @@ TEST_F(AlkuTest, PicturesFadeInAndOutWithTheirOwnStrength) {
 
     // At full strength white is added at 255/256.
     drawAt(11000);
-    fixture::Box box = fixture::changedBox(fixture::frame());
-    EXPECT_EQ(box.left, 10);
-    EXPECT_EQ(box.top, 20);
-    EXPECT_EQ(box.width(), 16);
-    EXPECT_EQ(box.height(), 16);
+    EXPECT_EQ(fixture::changedBox(fixture::frame()), fixture::boxAt(10, 20, 16, 16));
     EXPECT_EQ(fixture::countDifferent(fixture::frame(), 0xFEFEFEu), fixture::kPixels - 256);
 
     // Picture 0 fading out and picture 1 fading in meet: picture 0 at

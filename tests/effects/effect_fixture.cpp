@@ -67,8 +67,7 @@ public:
         const fs::path& directory_ = folder_->path();
         const fs::path resources = directory_ / "resources";
         fs::create_directories(resources);
-        for (const FixturePicture& picture : kFixturePictures)
-            writeJpeg(resources / picture.name, picture);
+        for (const FixturePicture& picture : kFixturePictures) writeJpeg(resources / picture.name, picture);
         for (const char* mesh : {"asteroid1.obj", "asteroid2.obj", "asteroid3.obj"})
             std::ofstream(directory_ / mesh) << kAsteroidMesh;
         previous_ = fs::current_path();

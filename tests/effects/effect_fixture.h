@@ -9,6 +9,7 @@
 // listed in kFixturePictures in effect_fixture.cpp.
 #include <array>
 #include <cstdint>
+#include <ostream>
 #include <vector>
 
 #include "engine/base.h"
@@ -49,7 +50,12 @@ struct Box {
     bool empty() const { return right <= left || bottom <= top; }
     int width() const { return right - left; }
     int height() const { return bottom - top; }
+    bool operator==(const Box&) const = default;
+    friend std::ostream& operator<<(std::ostream& out, const Box& b) {
+        return out << b.width() << " x " << b.height() << " at (" << b.left << ", " << b.top << ")";
+    }
 };
+inline Box boxAt(int left, int top, int width, int height) { return {left, top, left + width, top + height}; }
 Box changedBox(const unsigned int* pixels, unsigned int background = 0u);
 Box differenceBox(const std::vector<unsigned int>& a, const std::vector<unsigned int>& b);
 int countDifferent(const unsigned int* pixels, unsigned int background = 0u);

@@ -47,11 +47,7 @@ TEST_F(GoddessTest, FirstFrameShowsTheFirstPictureShrunkAroundItsStartingCentre)
     EXPECT_EQ(Goddess::sinceSwitch, 100);
     EXPECT_FLOAT_EQ(Goddess::spriteScale, 0.85f);
     // goddess1.jpg is 100 x 80: drawn 85 x 39 around (51, 44).
-    const fixture::Box box = fixture::changedBox(fixture::frame());
-    EXPECT_EQ(box.left, 8);
-    EXPECT_EQ(box.top, 24);
-    EXPECT_EQ(box.width(), 85);
-    EXPECT_EQ(box.height(), 39);
+    EXPECT_EQ(fixture::changedBox(fixture::frame()), fixture::boxAt(8, 24, 85, 39));
 }
 
 TEST_F(GoddessTest, ASwitchNeedsMoreThan100msAndEnergyAbove065) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <set>
+#include <tuple>
 #include <vector>
 
 #include "effects/kuvatus.h"
@@ -62,8 +63,7 @@ TEST_F(KuvatusTest, EveryBeatDealsANewPhotoWindowAndGroupWithinTheirRanges) {
     for (int beat = 0; beat < 60; ++beat) {
         drawAt(57000 + 33 * beat);  // beats on consecutive frames
         // The frame shows the photo from a corner that keeps the window inside it.
-        ASSERT_TRUE(kuvatus->windowX >= 0 && kuvatus->windowX < 320 && kuvatus->windowY >= 0 &&
-                    kuvatus->windowY < 280);
+        ASSERT_TRUE(kuvatus->windowX >= 0 && kuvatus->windowX < 320 && kuvatus->windowY >= 0 && kuvatus->windowY < 280);
         lowestRow = std::min(lowestRow, kuvatus->windowY);
         highestRow = std::max(highestRow, kuvatus->windowY);
         ASSERT_TRUE(frameShowsPhoto(*kuvatus->photo, kuvatus->windowX, kuvatus->windowY));
@@ -98,9 +98,7 @@ TEST_F(KuvatusTest, ASmallPhotoIsRepeatedNotReadPastItsEnd) {
 }
 
 TEST_F(KuvatusTest, EachAsteroidTurnsWithTheGroupAboutAPointThreeUnitsAhead) {
-    kuvatus->groupRateA = 1.0f;
-    kuvatus->groupRateB = -2.0f;
-    kuvatus->groupRateC = 3.0f;
+    std::tie(kuvatus->groupRateA, kuvatus->groupRateB, kuvatus->groupRateC) = std::tuple(1.0f, -2.0f, 3.0f);
     const int ms = 65250;
     const float p = (65250.0f - 49000.0f) / 32500.0f;
     drawAt(ms);

@@ -20,16 +20,12 @@ constexpr unsigned int kTraceWhite = 0xFEFEFE;  // white at the blend's 255/256
 // Bins 0..199 feed the traces; loud ones push both traces out of the band.
 // Both spectra are equally loud (a beat), so the photo window is dealt the
 // same way in both and only the traces differ.
-std::array<float, 512> tracesOffSpectrum() {
+std::array<float, 512> loudFrom(int first) {
     std::array<float, 512> bins{};
-    for (int i = 0; i < 200; ++i) bins[i] = 1.0f;
+    std::fill(bins.begin() + first, bins.begin() + first + 200, 1.0f);
     return bins;
 }
-std::array<float, 512> tracesFlatSpectrum() {
-    std::array<float, 512> bins{};
-    for (int i = 200; i < 400; ++i) bins[i] = 1.0f;
-    return bins;
-}
+const std::array<float, 512> kTracesOff = loudFrom(0), kTracesFlat = loudFrom(200);
 
 std::vector<unsigned int> drawWith(Rauha& rauha, int ms, const std::array<float, 512>& bins) {
     resetRandom(77);
@@ -49,8 +45,8 @@ protected:
 
 TEST_F(RauhaTest, TracesFadeInToWhiteOverTheFirstThird) {
     // At the start the traces only take the blend's 1/256 off the picture.
-    const auto bare = drawWith(rauha, kStart, tracesOffSpectrum());
-    const auto traced = drawWith(rauha, kStart, tracesFlatSpectrum());
+    const auto bare = drawWith(rauha, kStart, kTracesOff);
+    const auto traced = drawWith(rauha, kStart, kTracesFlat);
     for (int y = 0; y < 200; ++y)
         for (int x = 0; x < 320; ++x) {
             const unsigned int before = bare[y * 320 + x];
@@ -68,8 +64,8 @@ TEST_F(RauhaTest, TracesFadeInToWhiteOverTheFirstThird) {
     // Halfway through the fade the traces are lighter than the picture but
     // not yet white.
     const int sixth = kStart + (kEnd - kStart) / 6;
-    const auto bareMid = drawWith(rauha, sixth, tracesOffSpectrum());
-    const auto tracedMid = drawWith(rauha, sixth, tracesFlatSpectrum());
+    const auto bareMid = drawWith(rauha, sixth, kTracesOff);
+    const auto tracedMid = drawWith(rauha, sixth, kTracesFlat);
     int lighter = 0;
     for (int x = 0; x < 320; ++x) {
         const unsigned int after = tracedMid[185 * 320 + x];
@@ -80,7 +76,7 @@ TEST_F(RauhaTest, TracesFadeInToWhiteOverTheFirstThird) {
 
     // From a third of the span on, both bands are solid white.
     for (int ms : {kStart + (kEnd - kStart) / 3 + 1, kEnd - 1}) {
-        const auto late = drawWith(rauha, ms, tracesFlatSpectrum());
+        const auto late = drawWith(rauha, ms, kTracesFlat);
         for (int y = 0; y < 200; ++y)
             for (int x = 0; x < 320; ++x)
                 if (isTraceRow(y)) {

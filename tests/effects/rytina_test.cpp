@@ -19,8 +19,7 @@ using NORVALE_VIRELLO::Base;
 
 // A frame with every kind of pixel: dark, bright, saturated channels.
 void fillVariedFrame() {
-    for (int i = 0; i < fixture::kPixels; ++i)
-        fixture::frame()[i] = (i * 2654435761u) & 0x00FFFFFFu;
+    for (int i = 0; i < fixture::kPixels; ++i) fixture::frame()[i] = (i * 2654435761u) & 0x00FFFFFFu;
 }
 
 std::unique_ptr<Base> makeShake(int kind, float divisor, bool unclamped) {

@@ -98,10 +98,8 @@ TEST_F(TunnelTest, RaysThatMissTheWallShowBlack) {
     tunnel.fillTunnel(170000.0f, 1e6f);
     int dark = 0;
     for (const GridPoint& point : tunnel.grid->points) {
-        ASSERT_EQ(point.texY & 255, point.texY);
-        ASSERT_EQ(point.texX & 255, point.texX);
-        ASSERT_GE(point.level, 0);
-        ASSERT_LE(point.level, 255);
+        ASSERT_EQ(std::pair(point.texY & 255, point.texX & 255), std::pair(point.texY, point.texX));
+        ASSERT_TRUE(point.level >= 0 && point.level <= 255) << point.level;
         dark += point.level == 0;
     }
     EXPECT_GT(dark, 41 * 26 / 2);

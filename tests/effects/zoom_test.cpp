@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -143,8 +144,7 @@ TEST(ZoomSprite, KeptAtItsDrawnSizeItDrawsAsItsWholeTonedWindowWould) {
             Zoom::paintSprite(look, sprite);
             std::vector<unsigned int> whole(fixture::kPixels, 0u), kept(fixture::kPixels, 0u);
             blitScaled(-7, 3, 256, 256, width, height, window.data(), whole.data());
-            blitScaled(-7, 3, sprite.imageWidth, sprite.imageHeight, width, height, sprite.image.data(),
-                       kept.data());
+            blitScaled(-7, 3, sprite.imageWidth, sprite.imageHeight, width, height, sprite.image.data(), kept.data());
             ASSERT_EQ(kept, whole) << width << " x " << height;
         }
     }
@@ -155,18 +155,11 @@ TEST_F(ZoomTest, ASpriteIsCentredOnItsPathWithItsOwnWidthAndHeight) {
     Zoom::stepClock = 0;
     for (ZoomSprite& sprite : zoom.sprites) sprite.baseX = -1000;  // all off screen
     std::fill(zoom.sprites[3].image.begin(), zoom.sprites[3].image.end(), 0xFFFFFFu);
-    zoom.sprites[3].baseX = 100;
-    zoom.sprites[3].baseY = 60;
-    zoom.sprites[3].width = 40;
-    zoom.sprites[3].height = 20;
-    zoom.sprites[3].velocityX = 512;   // two pixels right per step
-    zoom.sprites[3].velocityY = -256;  // one pixel up
+    ZoomSprite& sprite = zoom.sprites[3];
+    std::tie(sprite.baseX, sprite.baseY, sprite.width, sprite.height) = std::tuple(100, 60, 40, 20);
+    std::tie(sprite.velocityX, sprite.velocityY) = std::pair(512, -256);  // two pixels right, one up per step
     drawAt(212021);  // one step: the black picture zoomed and warmed, then the sprite
-    const fixture::Box box = fixture::changedBox(fixture::frame(), 0x000103u);
-    EXPECT_EQ(box.left, 102 - 20);
-    EXPECT_EQ(box.right, 102 + 20);
-    EXPECT_EQ(box.top, 59 - 10);
-    EXPECT_EQ(box.bottom, 59 + 10);
+    EXPECT_EQ(fixture::changedBox(fixture::frame(), 0x000103u), fixture::boxAt(102 - 20, 59 - 10, 40, 20));
     EXPECT_EQ(fixture::frame()[59 * 320 + 102], 0xFFFFFFu);
 }
 
