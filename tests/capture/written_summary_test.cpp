@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/absolute_path.h"
-
 namespace {
 
 TEST(WrittenSummary, SizesAndDurationsInPlainWords) {
@@ -17,18 +15,6 @@ TEST(WrittenSummary, SizesAndDurationsInPlainWords) {
     EXPECT_EQ(describeDuration(milliseconds(59'940)), "59.9 s");
     EXPECT_EQ(describeDuration(milliseconds(312'400)), "5 min 12 s");
     EXPECT_EQ(describeDuration(milliseconds(119'600)), "2 min 0 s");
-}
-
-TEST(WrittenSummary, AFileIsNamedInFullWithItsSize) {
-    EXPECT_EQ(absolutePath("/a/b/../c"), "/a/c");
-    EXPECT_EQ(describeFile("/nonexistent/file.mp4"), "/nonexistent/file.mp4");
-    const std::string path = ::testing::TempDir() + "/vg-written-summary.txt";
-    std::FILE* file = std::fopen(path.c_str(), "w");
-    ASSERT_NE(file, nullptr);
-    std::fputs(std::string(2500, 'x').c_str(), file);
-    std::fclose(file);
-    EXPECT_EQ(describeFile(path), absolutePath(path) + " (2.5 kB)");
-    std::remove(path.c_str());
 }
 
 }  // namespace
