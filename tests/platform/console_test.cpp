@@ -155,7 +155,7 @@ TEST(TruecolorConsole, EveryKeyTypedReachesThePumpInOrderAndNoReadWaits) {
             tcgetattr(STDIN_FILENO, &modes);
             modes.c_cc[VMIN] = 1;
             tcsetattr(STDIN_FILENO, TCSANOW, &modes);
-            alarm(5);  // a read that waits ends the child here
+            alarm(8);  // a read that waits ends the child here (before the runner's 10 s)
             ready();
             std::vector<int> keys;
             for (int wait = 0; wait < 400 && keys.size() < expected.size(); ++wait) {
