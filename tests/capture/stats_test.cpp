@@ -91,7 +91,8 @@ TEST(CaptureStats, BlackShareAndStructureKeptPerBlock) {
 
 TEST(CaptureStatsReport, TableCsvAndJsonCarryTheSameFigures) {
     StatsReport report;
-    report.rows = {{0, 1000, 10, "Alku"}, {0, 1000, 1, "Noise, loud"}};
+    // Names with a comma, quotes and a backslash: quoted in CSV, escaped in JSON.
+    report.rows = {{0, 1000, 10, "Alku \"2\""}, {0, 1000, 1, "Noise, loud\\"}};
     report.blocks = {{0, 1000, 0, {0, 1}}};
     BlockStats s;
     s.block = 0;
@@ -116,7 +117,7 @@ TEST(CaptureStatsReport, TableCsvAndJsonCarryTheSameFigures) {
                        "over_0.3,over_0.5,over_0.65,over_0.75,over_0.95,"),
               std::string::npos);
     EXPECT_NE(csv.find(",black_share,structure_kept\n"), std::string::npos) << csv;
-    EXPECT_NE(csv.find("\n0,1000,Alku,61,12.35,6.50,61,30,2,1,0,1234.7,2000.0,800.0,950.2,"
+    EXPECT_NE(csv.find("\n0,1000,\"Alku \"\"2\"\"\",61,12.35,6.50,61,30,2,1,0,1234.7,2000.0,800.0,950.2,"
                        "2100.0,2900.8,0.1250,0.812\n"),
               std::string::npos)
         << csv;
@@ -124,7 +125,7 @@ TEST(CaptureStatsReport, TableCsvAndJsonCarryTheSameFigures) {
     EXPECT_NE(csv.find(",0.0000,\n"), std::string::npos) << "no structure: empty field\n" << csv;
 
     const std::string json = statsJson(report);
-    EXPECT_NE(json.find("\"effects\": [\"Alku\", \"Noise, loud\"]"), std::string::npos) << json;
+    EXPECT_NE(json.find(R"("effects": ["Alku \"2\"", "Noise, loud\\"])"), std::string::npos) << json;
     EXPECT_NE(json.find("\"frames_over_threshold\": {\"0.3\": 61, \"0.5\": 30, \"0.65\": 2, "
                         "\"0.75\": 1, \"0.95\": 0}"),
               std::string::npos)
