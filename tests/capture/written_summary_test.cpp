@@ -7,6 +7,7 @@ namespace {
 TEST(WrittenSummary, SizesAndDurationsInPlainWords) {
     EXPECT_EQ(describeSize(0), "0 bytes");
     EXPECT_EQ(describeSize(999), "999 bytes");
+    EXPECT_EQ(describeSize(1000), "1.0 kB");
     EXPECT_EQ(describeSize(1500), "1.5 kB");
     EXPECT_EQ(describeSize(87'300'000), "87.3 MB");
     EXPECT_EQ(describeSize(2'000'000'000'000'000ULL), "2000.0 TB");
