@@ -155,6 +155,7 @@ TEST_F(SyntheticRun, StatsAndPictureFiguresPerBlockAreExact) {
     // The character picture of a white frame is far brighter than that of a
     // black one, and both blocks of black frames look the same.
     EXPECT_GT(std::stod(white[5]), std::stod(black[5]) + 50.0);
+    EXPECT_LE(std::stod(white[5]), 255.0) << "not a luminance";
     EXPECT_EQ(black[5], song[5]);
     // Costs: medians never above the p99; the whole frame costs at least
     // its effects, and (ten frames: the p99 is the largest) at most effects

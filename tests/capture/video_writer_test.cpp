@@ -59,6 +59,17 @@ TEST_F(VideoWriterTest, TheEncodersFileCannotBeRedirectedByAPlantedLink) {
     EXPECT_FALSE(fs::is_symlink(fs::symlink_status(video)));
 }
 
+TEST_F(VideoWriterTest, TheSongIsReadFromTheFirstFramesPositionToTheMillisecond) {
+    // A video from 1.05 s: its sound from 1.050 s of the song, not 1.5 s.
+    const fs::path args = folder_ / "args";
+    VideoWriter writer(encoder("echo \"$@\" > '" + args.string() + "'; cat > /dev/null; echo v > \"$last\""),
+                       (folder_ / "v.mp4").string(), 4, 2, 30, "song.ogg", 1050);
+    ASSERT_EQ(writer.error(), "");
+    EXPECT_TRUE(writer.write(frame()));
+    EXPECT_EQ(writer.finish(), "");
+    EXPECT_NE(contents(args).find("-ss 1.050 -i song.ogg"), std::string::npos) << contents(args);
+}
+
 TEST_F(VideoWriterTest, AnEncoderThatStallsOrFailsIsReportedAndLeavesNothing) {
     struct Case {
         const char* body;
