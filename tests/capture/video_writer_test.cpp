@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -68,6 +69,21 @@ TEST_F(VideoWriterTest, TheSongIsReadFromTheFirstFramesPositionToTheMillisecond)
     EXPECT_TRUE(writer.write(frame()));
     EXPECT_EQ(writer.finish(), "");
     EXPECT_NE(contents(args).find("-ss 1.050 -i song.ogg"), std::string::npos) << contents(args);
+}
+
+TEST_F(VideoWriterTest, AWriterLeftUnfinishedKeepsNoVideo) {
+    // A run stopped before its last frame made no whole video, even when
+    // its encoder has already ended well.
+    const fs::path video = folder_ / "v.mp4";
+    {
+        VideoWriter writer(encoder("echo video > \"$last\""), video.string(), 4, 2, 30, "", 0);
+        ASSERT_EQ(writer.error(), "");
+        for (int wait = 0; wait < 500 && std::distance(fs::directory_iterator(folder_), {}) < 2; ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    EXPECT_FALSE(fs::exists(video));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder_), {}), 1) << "only the encoder may be left";
 }
 
 TEST_F(VideoWriterTest, AnEncoderThatStallsOrFailsIsReportedAndLeavesNothing) {
