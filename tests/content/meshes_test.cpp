@@ -99,8 +99,7 @@ TEST_P(ShowMeshTest, RepeatsDiffersFromTheOtherRocksAndHasOneNormalAndTexCoordPe
     EXPECT_TRUE(obj.problems.empty()) << obj.problems.front();
     EXPECT_EQ(obj.normals.size(), obj.positions.size());
     EXPECT_EQ(obj.texCoords.size(), obj.positions.size());
-    EXPECT_GE(obj.faces.size(), 300u);
-    EXPECT_LE(obj.faces.size(), 1300u);
+    EXPECT_TRUE(obj.faces.size() >= 300 && obj.faces.size() <= 1300) << obj.faces.size();
     for (const auto& face : obj.faces)
         for (int index : face) ASSERT_TRUE(index >= 0 && index < static_cast<int>(obj.positions.size()));
     for (const Point& n : obj.normals) ASSERT_NEAR(lengthOf(n), 1.0, 1e-4);
@@ -117,8 +116,7 @@ TEST_P(ShowMeshTest, RepeatsDiffersFromTheOtherRocksAndHasOneNormalAndTexCoordPe
     }
     double radius = 0;
     for (const Point& p : obj.positions) radius = std::max(radius, lengthOf(p));
-    EXPECT_GE(radius, 0.35);
-    EXPECT_LE(radius, 0.6);
+    EXPECT_TRUE(radius >= 0.35 && radius <= 0.6) << radius;
 }
 
 TEST_P(ShowMeshTest, IsClosedAndWoundOutwardConsistently) {

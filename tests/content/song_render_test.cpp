@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <tuple>
 
 #include "tools/gen/song/song_mix.h"
 #include "tools/gen/song/song_ogg.h"
@@ -67,8 +68,7 @@ SongAudio render() {
 TEST(SongRender, SameScoreSameSamplesSameBytes) {
     const SongAudio first = render(), second = render();
     ASSERT_EQ(first.frames(), 3 * 44100);
-    EXPECT_EQ(first.left, second.left);
-    EXPECT_EQ(first.right, second.right);
+    EXPECT_TRUE(first.left == second.left && first.right == second.right);
 
     double energy = 0.0;
     for (long i = 0; i < first.frames(); ++i) {
@@ -87,9 +87,7 @@ TEST(SongRender, SameScoreSameSamplesSameBytes) {
 
     DecodedSong decoded;
     ASSERT_TRUE(decodeOgg(bytesA, decoded, error)) << error;
-    EXPECT_EQ(decoded.rate, 44100);
-    EXPECT_EQ(decoded.channels, 2);
-    EXPECT_EQ(decoded.frames(), first.frames());
+    EXPECT_EQ(std::tuple(decoded.rate, decoded.channels, decoded.frames()), std::tuple(44100, 2, first.frames()));
 }
 
 TEST(SongRender, AbsurdSettingsStayBoundedAndFinite) {

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
+#include <utility>
 
 #include "tools/gen/song/song_arrangement.h"
 #include "tools/gen/song/song_score.h"
@@ -28,14 +30,9 @@ std::string errorOf(const std::string& text) {
 }
 
 TEST(SongNoteNames, MapToMidiNumbers) {
-    EXPECT_EQ(parseNoteName("a4"), 69);
-    EXPECT_EQ(parseNoteName("c4"), 60);
-    EXPECT_EQ(parseNoteName("c#3"), 49);
-    EXPECT_EQ(parseNoteName("eb2"), 39);
-    EXPECT_EQ(parseNoteName("b3"), 59);
-    EXPECT_EQ(parseNoteName("bb3"), 58);
-    EXPECT_EQ(parseNoteName("c0"), 12);
-    EXPECT_EQ(parseNoteName("d5") + parseNoteName("f4") + parseNoteName("g2"), 74 + 65 + 43);
+    for (auto [name, midi] : {std::pair{"a4", 69}, {"c4", 60}, {"c#3", 49}, {"eb2", 39}, {"b3", 59}, {"bb3", 58},
+                              {"c0", 12}, {"d5", 74}, {"f4", 65}, {"g2", 43}})
+        EXPECT_EQ(parseNoteName(name), midi) << name;
     for (const char* bad : {"h3", "c9", "c", "a", "c#", "4", "c44", "A4", ""}) EXPECT_EQ(parseNoteName(bad), -1) << bad;
 }
 
@@ -49,10 +46,8 @@ TEST(SongScoreParser, ReadsSettingsPatternsAndSections) {
                                    "  play keys tune transpose 12\n"
                                    "  ramp keys decay 0.1 0.3\n"
                                    "reverb room=0.5\n");
-    EXPECT_DOUBLE_EQ(score.tempo, 120.0);
-    EXPECT_DOUBLE_EQ(score.lengthSeconds, 10.0);
-    EXPECT_DOUBLE_EQ(score.fadeStartSeconds, 9.0);
-    EXPECT_EQ(score.seed, 3u);
+    EXPECT_EQ(std::tuple(score.tempo, score.lengthSeconds, score.fadeStartSeconds, score.seed),
+              std::tuple(120.0, 10.0, 9.0, 3u));
     ASSERT_EQ(score.instruments.size(), 2u);
     EXPECT_FLOAT_EQ(score.instruments[0].params.at("level"), 0.5f);
     EXPECT_FLOAT_EQ(score.instruments[0].params.at("drive"), 1.5f) << "defaults fill unnamed settings";
@@ -123,15 +118,10 @@ TEST(SongArrangement, LoopsPatternsAndHoldsNotes) {
                                    "section s 2 4\n"
                                    "  play keys tune\n");
     const std::vector<SongNote> notes = arrangeNotes(score, "keys");
-    ASSERT_EQ(notes.size(), 4u);
-    const double starts[] = {1.0, 1.375, 1.5, 1.875};
-    const double gates[] = {0.25, 0.125, 0.25, 0.125};
-    const int pitches[] = {69, 72, 69, 72};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_DOUBLE_EQ(notes[i].startSeconds, starts[i]);
-        EXPECT_DOUBLE_EQ(notes[i].gateSeconds, gates[i]);
-        EXPECT_EQ(notes[i].note, pitches[i]);
-    }
+    using Timing = std::vector<std::tuple<double, double, int>>;  // start, gate, pitch
+    Timing timing;
+    for (const SongNote& note : notes) timing.emplace_back(note.startSeconds, note.gateSeconds, note.note);
+    EXPECT_EQ(timing, (Timing{{1.0, 0.25, 69}, {1.375, 0.125, 72}, {1.5, 0.25, 69}, {1.875, 0.125, 72}}));
 }
 
 TEST(SongArrangement, CountsNegativeOrZeroBeatsFromTheEndCutsAtTheRangeEndAndTransposes) {

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 #include "driver/schedule.h"
 #include "tools/gen/song/song_calibration.h"
@@ -60,8 +61,7 @@ protected:
 };
 
 TEST_F(GeneratedSong, IsStereoAt44100HzAndPlaysUntilTheShowEndsThenFades) {
-    EXPECT_EQ(song_.rate, 44100);
-    EXPECT_EQ(song_.channels, 2);
+    EXPECT_EQ(std::pair(song_.rate, song_.channels), std::pair(44100, 2));
     const double seconds = static_cast<double>(song_.frames()) / song_.rate;
     ASSERT_GT(seconds, 335.9);
     EXPECT_LT(seconds, 337.0);

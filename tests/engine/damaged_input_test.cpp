@@ -106,10 +106,6 @@ TEST_F(DamagedSongTest, FarPastTheEndTheSpectrumIsSilenceInConstantMemory) {
     for (float value : spectrum) ASSERT_EQ(value, 0.0f);
 }
 
-}  // namespace
-
-namespace {
-
 // Sets the uncompressed size every header of the archive states for its
 // members, as a damaged or hostile archive may.
 void claimSize(std::vector<std::uint8_t>& zip, std::uint32_t size) {

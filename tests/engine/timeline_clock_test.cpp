@@ -3,6 +3,7 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "engine/song_clock.h"
@@ -68,8 +69,7 @@ TEST_F(TimelineTest, InitHandsEachEffectItsIntervalAndShutDownDestroysThem) {
     vrlAddEffect(162000, 193000, 500, "tunnel", effect);
     vrlAddEffect(0, 1, 0, "y", new Recorder("y"));
     vrlInitEffects();
-    EXPECT_EQ(effect->startTime, 162000u);
-    EXPECT_EQ(effect->endTime, 193000u);
+    EXPECT_EQ(std::pair(effect->startTime, effect->endTime), std::pair(162000u, 193000u));
     EXPECT_FALSE(effect->flag);
     ASSERT_EQ(vrlGetEffectCount(), 2);
     EXPECT_STREQ(vrlGetEffectEntry(0)->name, "tunnel");

@@ -10,6 +10,8 @@
 #include <cmath>
 #include <random>
 #include <set>
+#include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "render/area_average.h"
@@ -23,9 +25,7 @@ constexpr int kHeight = 200;
 
 std::uint32_t rgb(std::uint32_t r, std::uint32_t g, std::uint32_t b) { return r | g << 8 | b << 16; }
 
-std::vector<std::uint32_t> flatFrame(std::uint32_t color) {
-    return std::vector<std::uint32_t>(kWidth * kHeight, color);
-}
+std::vector<std::uint32_t> flatFrame(std::uint32_t color) { return std::vector<std::uint32_t>(kWidth * kHeight, color); }
 
 // The colour a picture shows at sub-cell (x, y) of its whole sub-cell grid.
 std::uint32_t shownAt(const CellPicture& picture, int x, int y) {
@@ -194,10 +194,7 @@ TEST(CellConverter, TwoColoursSplitTheWidestChannel) {
     // Dark left column, light right column: the light side is drawn.
     const std::uint32_t colors[6] = {rgb(10, 0, 0), rgb(200, 0, 0), rgb(20, 0, 0),
                                      rgb(210, 0, 0), rgb(12, 0, 0), rgb(190, 0, 0)};
-    const Cell cell = twoColorCell(colors, 6);
-    EXPECT_EQ(cell.mask, 2 | 8 | 32);
-    EXPECT_EQ(cell.foreground, rgb(200, 0, 0));
-    EXPECT_EQ(cell.background, rgb(14, 0, 0));
+    EXPECT_EQ(twoColorCell(colors, 6), (Cell{rgb(200, 0, 0), rgb(14, 0, 0), 2 | 8 | 32}));
     const std::uint32_t same[4] = {rgb(1, 2, 3), rgb(1, 2, 3), rgb(1, 2, 3), rgb(1, 2, 3)};
     EXPECT_EQ(twoColorCell(same, 4), solidCell(rgb(1, 2, 3)));
     // A sub-cell exactly at the midpoint of the widest channel stays dark.
@@ -225,18 +222,16 @@ TEST(CellConverter, TwoColoursSplitTheWidestChannel) {
 }
 
 TEST(CellPicture, GlyphsCoverEveryMaskOnce) {
-    EXPECT_EQ(cellGlyph(CellShape::HalfBlock, 0), " ");
-    EXPECT_EQ(cellGlyph(CellShape::HalfBlock, 1), "\u2580");
-    EXPECT_EQ(cellGlyph(CellShape::HalfBlock, 2), "\u2584");
-    EXPECT_EQ(cellGlyph(CellShape::HalfBlock, 3), "\u2588");
-    EXPECT_EQ(cellGlyph(CellShape::Quadrant, 1), "\u2598");   // top left
-    EXPECT_EQ(cellGlyph(CellShape::Quadrant, 6), "\u259E");   // top right and bottom left
-    EXPECT_EQ(cellGlyph(CellShape::Quadrant, 14), "\u259F");  // all but top left
-    EXPECT_EQ(cellGlyph(CellShape::Sextant, 1), "\U0001FB00");
-    EXPECT_EQ(cellGlyph(CellShape::Sextant, 21), "\u258C");  // the left column
-    EXPECT_EQ(cellGlyph(CellShape::Sextant, 22), "\U0001FB14");
-    EXPECT_EQ(cellGlyph(CellShape::Sextant, 42), "\u2590");
-    EXPECT_EQ(cellGlyph(CellShape::Sextant, 62), "\U0001FB3B");
+    // Quadrant 6: top right and bottom left; sextant 21: the left column.
+    const std::tuple<CellShape, int, std::string_view> glyphs[] = {
+        {CellShape::HalfBlock, 0, " "},           {CellShape::HalfBlock, 1, "\u2580"},
+        {CellShape::HalfBlock, 2, "\u2584"},      {CellShape::HalfBlock, 3, "\u2588"},
+        {CellShape::Quadrant, 1, "\u2598"},       {CellShape::Quadrant, 6, "\u259E"},
+        {CellShape::Quadrant, 14, "\u259F"},      {CellShape::Sextant, 1, "\U0001FB00"},
+        {CellShape::Sextant, 21, "\u258C"},       {CellShape::Sextant, 22, "\U0001FB14"},
+        {CellShape::Sextant, 42, "\u2590"},       {CellShape::Sextant, 62, "\U0001FB3B"}};
+    for (const auto& [shape, mask, glyph] : glyphs)
+        EXPECT_EQ(cellGlyph(shape, static_cast<std::uint8_t>(mask)), glyph) << mask;
     for (CellShape shape : kShapes) {
         const int masks = 1 << (subCellColumns(shape) * subCellRows(shape));
         std::set<std::string_view> glyphs;

@@ -6,6 +6,7 @@
 #include <climits>
 #include <memory>
 #include <random>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -175,10 +176,8 @@ TEST(DeformGridModel, RandomGridsMatchThePixelByPixelWalk) {
             }
         }
         for (int i = 0; i < kPixels; ++i) {
-            ASSERT_EQ(shaded[i], expectedShaded[i]) << "trial " << trial << " pixel " << i % kWidth
-                                                    << "," << i / kWidth;
-            ASSERT_EQ(blended[i], expectedBlended[i]) << "trial " << trial << " pixel " << i % kWidth
-                                                      << "," << i / kWidth;
+            ASSERT_EQ(std::pair(shaded[i], blended[i]), std::pair(expectedShaded[i], expectedBlended[i]))
+                << "trial " << trial << " pixel " << i % kWidth << "," << i / kWidth;
         }
     }
 }

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "engine/vrl.h"
@@ -78,10 +80,8 @@ TEST_F(MeshLoaderTest, VertexAndNormalLinesDivideByWOnlyOnFiveTokenLinesAndTexel
     expectVector(mesh.vertices[2].normal, 3.0f, 4.0f, 0.0f);
     for (const MeshVertex& view : mesh.viewVertices) expectVector(view.position, 0, 0, 0);
     // Texture coordinates scale by 255 and truncate.
-    EXPECT_EQ(mesh.vertices[0].u, 127);
-    EXPECT_EQ(mesh.vertices[0].v, 255);
-    EXPECT_EQ(mesh.vertices[1].u, 254);
-    EXPECT_EQ(mesh.vertices[1].v, 0);
+    EXPECT_EQ(std::pair(mesh.vertices[0].u, mesh.vertices[0].v), std::pair(127, 255));
+    EXPECT_EQ(std::pair(mesh.vertices[1].u, mesh.vertices[1].v), std::pair(254, 0));
 }
 
 TEST_F(MeshLoaderTest, FaceReferenceFormsAllNameTheVertexOnly) {
@@ -95,10 +95,7 @@ TEST_F(MeshLoaderTest, FaceReferenceFormsAllNameTheVertexOnly) {
     for (int j = 0; j < 4; ++j) expectIndices(mesh.faces[j], 0, 1, 2);
     expectIndices(mesh.faces[4], 2, 1, 0);
     for (const MeshFace& face : mesh.faces) {
-        EXPECT_EQ(face.blue, 255);
-        EXPECT_EQ(face.green, 255);
-        EXPECT_EQ(face.red, 255);
-        EXPECT_EQ(face.depth, 0.0f);
+        EXPECT_EQ(std::tuple(face.blue, face.green, face.red, face.depth), std::tuple(255, 255, 255, 0.0f));
         const float third = 1.0f / std::sqrt(3.0f);
         expectVector(face.normal, third, third, third);  // the vertex normals' normalised sum
     }
@@ -142,8 +139,7 @@ TEST_F(MeshLoaderTest, AttributesPairWithVerticesByFileOrder) {
         const MeshVertex& b = attributesLast.vertices[k];
         expectVector(b.position, a.position.x, a.position.y, a.position.z);
         expectVector(b.normal, a.normal.x, a.normal.y, a.normal.z);
-        EXPECT_EQ(b.u, a.u);
-        EXPECT_EQ(b.v, a.v);
+        EXPECT_EQ(std::pair(b.u, b.v), std::pair(a.u, a.v));
     }
     // The face's texture and normal numbers do not reorder the attributes.
     expectVector(interleaved.vertices[0].normal, 1, 0, 0);
@@ -240,8 +236,7 @@ TEST_F(MeshLoaderTest, MissingAttributesAndNumbersAreRepairedWithZeros) {
     expectVector(mesh.vertices[0].normal, 0, 0, 1);
     expectVector(mesh.vertices[1].normal, 0, 0, 0);
     EXPECT_EQ(mesh.vertices[0].u, 127);
-    EXPECT_EQ(mesh.vertices[2].u, 0);
-    EXPECT_EQ(mesh.vertices[2].v, 0);
+    EXPECT_EQ(std::pair(mesh.vertices[2].u, mesh.vertices[2].v), std::pair(0, 0));
     EXPECT_NE(messages.find("3 numbers missing or unreadable, 2 vertices without a normal, "
                             "2 without texture coordinates, 0 faces dropped"),
               std::string::npos)

@@ -116,8 +116,7 @@ TEST(RandomUnit, MapsTheGeneratorOntoZeroToBelowOne) {
     const float largest = static_cast<float>(32766 / 32767.0);
     for (int i = 0; i < 100000; ++i) {
         const float u = randomUnit();
-        ASSERT_GE(u, 0.0f);
-        ASSERT_LE(u, largest);
+        ASSERT_TRUE(u >= 0.0f && u <= largest) << u;
     }
 }
 
