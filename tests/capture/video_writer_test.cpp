@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -84,6 +85,18 @@ TEST_F(VideoWriterTest, AWriterLeftUnfinishedKeepsNoVideo) {
     }
     EXPECT_FALSE(fs::exists(video));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder_), {}), 1) << "only the encoder may be left";
+}
+
+TEST_F(VideoWriterTest, AnEmptyEntryOfPathIsTheCurrentFolder) {
+    encoder("cat > /dev/null");
+    const fs::path previous = fs::current_path();
+    const std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";
+    fs::current_path(folder_);
+    setenv("PATH", "/nonexistent-vg::/nonexistent-too", 1);
+    const std::string found = findProgram("encoder");
+    setenv("PATH", path.c_str(), 1);
+    fs::current_path(previous);
+    EXPECT_EQ(fs::path(found), fs::path("./encoder"));
 }
 
 TEST_F(VideoWriterTest, AnEncoderThatStallsOrFailsIsReportedAndLeavesNothing) {
