@@ -87,7 +87,7 @@ std::string csvLine(const std::vector<std::string>& fields) {
         }
         out += '"';
         for (char c : fields[i]) {
-            
+            if (c == '"') out += '"';
             out += c;
         }
         out += '"';
