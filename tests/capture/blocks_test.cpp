@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
-
 
 namespace {
 
@@ -21,35 +21,26 @@ const std::vector<TimelineRow> kSynthetic = {
     {450, 450, 99, "empty"},  // 7: never active
 };
 
+// Start, end, scene row and every row of a block.
+using Block = std::tuple<unsigned long, unsigned long, int, std::vector<int>>;
+
 TEST(CaptureBlocks, SceneIsTheHighestPriorityWithTiesInRegistrationOrder) {
     const std::vector<ScheduleBlock> blocks = findBlocks(kSynthetic);
     ASSERT_EQ(blocks.size(), 4u);
-    EXPECT_EQ(blocks[0].start, 0u);
-    EXPECT_EQ(blocks[0].end, 100u);
-    EXPECT_EQ(blocks[0].scene, 0);
-    EXPECT_EQ(blocks[0].rows, (std::vector<int>{0, 1}));
-    EXPECT_EQ(blocks[1].start, 100u);
-    EXPECT_EQ(blocks[1].end, 200u);
-    EXPECT_EQ(blocks[1].scene, 2);
-    EXPECT_EQ(blocks[1].rows, (std::vector<int>{2, 4, 5}));
-    EXPECT_EQ(blocks[2].scene, 3);
-    EXPECT_EQ(blocks[2].rows, (std::vector<int>{3, 5}));
-    EXPECT_EQ(blocks[3].start, 400u);
-    EXPECT_EQ(blocks[3].scene, 6);
+    std::vector<Block> found;
+    for (const ScheduleBlock& b : blocks) found.emplace_back(b.start, b.end, b.scene, b.rows);
+    found.pop_back();
+    EXPECT_EQ(found, (std::vector<Block>{{0, 100, 0, {0, 1}}, {100, 200, 2, {2, 4, 5}}, {200, 300, 3, {3, 5}}}));
+    EXPECT_EQ(std::tuple(blocks[3].start, blocks[3].end, blocks[3].scene), std::tuple(400u, 500u, 6));
+    EXPECT_TRUE(findBlocks({}).empty());
 }
 
 TEST(CaptureBlocks, PositionsMapWithInclusiveStartsAndExclusiveEnds) {
     const std::vector<ScheduleBlock> blocks = findBlocks(kSynthetic);
-    EXPECT_EQ(blockIndexAt(blocks, 0), 0);
-    EXPECT_EQ(blockIndexAt(blocks, 99), 0);
-    EXPECT_EQ(blockIndexAt(blocks, 100), 1);
-    EXPECT_EQ(blockIndexAt(blocks, 190), 1);  // the early overlay does not open a block
-    EXPECT_EQ(blockIndexAt(blocks, 200), 2);
-    EXPECT_EQ(blockIndexAt(blocks, 300), -1);
-    EXPECT_EQ(blockIndexAt(blocks, 399), -1);
-    EXPECT_EQ(blockIndexAt(blocks, 499), 3);
-    EXPECT_EQ(blockIndexAt(blocks, -1), -1);
-    EXPECT_TRUE(findBlocks({}).empty());
+    // At 190 the early overlay does not open a block.
+    for (const auto& [ms, block] : {std::pair{0, 0}, {99, 0}, {100, 1}, {190, 1}, {200, 2}, {300, -1}, {399, -1},
+                                    {499, 3}, {-1, -1}})
+        EXPECT_EQ(blockIndexAt(blocks, ms), block) << ms;
 }
 
 }  // namespace

@@ -32,13 +32,30 @@ protected:
     fs::path out_;
 };
 
-TEST_F(HostileCapture, BadArgumentsAndUnwritableOutputsFailWithAMessageBeforeAnyFrame) {
-    for (const auto& [arguments, mentions] : {std::pair<std::string, std::string>{"--frames --nonsense", "unknown option"},
-                                              {"--frames --out /proc/vg-frames", "--out"}}) {
+TEST_F(HostileCapture, BadRequestsFailWithAMessageBeforeAnyFrame) {
+    const fs::path notExecutable = scratch_ / "ffmpeg-text";
+    std::ofstream(notExecutable) << "#!/bin/sh\n";
+    chmod(notExecutable.c_str(), 0644);
+    const std::string folder = scratch_.string(), text = notExecutable.string(),
+                      absent = (scratch_ / "absent").string();
+    const std::string stats = showDir() + "--stats '" + (out_ / "s.json").string() + "' ";
+    const std::string video = showDir() + "--video '" + (out_ / "v.mp4").string() + "' --ffmpeg ";
+    // (Which requests count how many frames is the workload check's test.)
+    const std::pair<std::string, std::string> requests[] = {
+        {"--frames --nonsense", "unknown option"},
+        {"--frames --out /proc/vg-frames", "--out"},
+        {stats + "--start 0 --end 1073741823", "more than 1000000 frames"},
+        {stats + "--at 1073741823 --warmup 1073741823", "more than 1000000 frames"},
+        {video + "'" + folder + "'", folder + " is a folder, not a program"},
+        {video + "'" + text + "'", text + " is not executable (Permission denied)"},
+        {video + "'" + absent + "'", absent + ": No such file or directory"},
+    };
+    for (const auto& [arguments, mentions] : requests) {
         const Outcome outcome = run(arguments, scratch_);
         EXPECT_EQ(outcome.status, 2) << arguments;
         EXPECT_NE(outcome.errors.find(mentions), std::string::npos) << arguments << ": " << outcome.errors;
     }
+    EXPECT_EQ(filesIn(out_), 0);
 }
 
 TEST_F(HostileCapture, MissingContentIsReportedAndStillCapturedButNoContentIsRefused) {
@@ -97,39 +114,6 @@ TEST_F(HostileCapture, FarPastTheSongsEndIsCapturedInConstantMemory) {
     EXPECT_TRUE(fs::exists(stats));
 }
 
-TEST_F(HostileCapture, RunsThatWouldTakeDaysAreRefusedBeforeTheFirstFrame) {
-    const std::string stats = "--stats '" + (out_ / "s.json").string() + "' ";
-    // (Which requests count how many frames is the workload check's test.)
-    for (const std::string& asked : {std::string("--start 0 --end 1073741823"),
-                                     std::string("--at 1073741823 --warmup 1073741823")}) {
-        const Outcome outcome = run(showDir() + stats + asked, scratch_);
-        EXPECT_EQ(outcome.status, 2) << asked << ": " << outcome.errors;
-        EXPECT_NE(outcome.errors.find("more than 1000000 frames"), std::string::npos)
-            << asked << ": " << outcome.errors;
-    }
-    EXPECT_EQ(filesIn(out_), 0);
-}
-
-TEST_F(HostileCapture, AVideoProgramThatIsNoProgramIsDescribed) {
-    const fs::path notExecutable = scratch_ / "ffmpeg-text";
-    std::ofstream(notExecutable) << "#!/bin/sh\n";
-    chmod(notExecutable.c_str(), 0644);
-    const std::string folder = scratch_.string(), text = notExecutable.string(),
-                      absent = (scratch_ / "absent").string();
-    struct Case {
-        std::string program, says;
-    };
-    for (const Case& c : {Case{folder, folder + " is a folder, not a program"},
-                          Case{text, text + " is not executable (Permission denied)"},
-                          Case{absent, absent + ": No such file or directory"}}) {
-        const Outcome outcome = run(showDir() + "--video '" + (out_ / "v.mp4").string() +
-                                        "' --ffmpeg '" + c.program + "'",
-                                    scratch_);
-        EXPECT_EQ(outcome.status, 2) << c.program;
-        EXPECT_NE(outcome.errors.find(c.says), std::string::npos) << outcome.errors;
-    }
-}
-
 TEST_F(HostileCapture, OutputsThatAreNotRegularFilesAreWrittenInPlaceNeverReplaced) {
     const std::string at = showDir() + "--at 165000 ";
     // A FIFO: its reader gets the picture, and it stays a FIFO.
@@ -141,19 +125,12 @@ TEST_F(HostileCapture, OutputsThatAreNotRegularFilesAreWrittenInPlaceNeverReplac
     EXPECT_EQ(reader.get().substr(0, 4), "\x89PNG");
     EXPECT_TRUE(fs::is_fifo(fs::symlink_status(fifo)));
 
-    // A link to /dev/null stays a link.
-    const fs::path toNull = out_ / "null.json";
-    fs::create_symlink("/dev/null", toNull);
-    outcome = run(at + "--stats '" + toNull.string() + "'", scratch_);
-    EXPECT_EQ(outcome.status, 0) << outcome.errors;
-    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(toNull)));
-
     // A video needs a regular file: refused before the first frame.
     outcome = run(at.substr(0, at.find("--at")) + "--start 1000 --end 1100 --video '" + fifo.string() + "'", scratch_);
     EXPECT_EQ(outcome.status, 2) << outcome.errors;
     EXPECT_NE(outcome.errors.find("it is a FIFO, not a regular file"), std::string::npos)
         << outcome.errors;
-    EXPECT_EQ(filesIn(out_), 2);
+    EXPECT_EQ(filesIn(out_), 1);
 }
 
 TEST_F(HostileCapture, AVideoWhoseEncoderFailsSaysHowAndIsNotLeftBehind) {

@@ -2,11 +2,10 @@
 
 #include <gtest/gtest.h>
 #include <png.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <vector>
 
+#include "tests/support/scratch_folder.h"
 #include "tools/capture/contact_sheet.h"
 #include "tools/capture/png_writer.h"
 #include "tools/capture/text_label.h"
@@ -79,14 +78,12 @@ TEST(CapturePng, WritesWhatReadsBackAndReportsFailures) {
     RgbImage image(5, 3);
     for (std::size_t i = 0; i < image.rgb.size(); ++i)
         image.rgb[i] = static_cast<std::uint8_t>(i * 17);
-    const std::string path =
-        ::testing::TempDir() + "vg-capture-roundtrip-" + std::to_string(getpid()) + ".png";
+    const ScratchFolder folder("png");
+    const std::string path = (folder / "roundtrip.png").string();
     ASSERT_EQ(writePng(path, image), "");
     const RgbImage back = readPng(path);
-    EXPECT_EQ(back.width, 5);
-    EXPECT_EQ(back.height, 3);
+    EXPECT_EQ(std::pair(back.width, back.height), std::pair(5, 3));
     EXPECT_EQ(back.rgb, image.rgb);
-    std::remove(path.c_str());
 
     EXPECT_NE(writePng("/nonexistent-folder-vg/x.png", image), "");
     EXPECT_NE(writePng(path, RgbImage()), "");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/support/scratch_folder.h"
@@ -18,19 +19,14 @@ TEST(CaptureOptions, BothValueFormsFlagsDefaultsAndTheLastOfARepeat) {
                                  "--display=truecolor", "--cells=quadrant", "--terminal", "160x50", "--video-size",
                                  "1920x1080"});
     ASSERT_TRUE(r.ok()) << r.error;
-    EXPECT_EQ(r.options.startMs, 1000);
-    EXPECT_EQ(r.options.endMs, 2000);
-    EXPECT_EQ(r.options.fps, 24);
-    EXPECT_TRUE(r.options.framePng && r.options.ansiText && r.options.quiet);
-    EXPECT_FALSE(r.options.charPng || r.options.utf8Text);
-    EXPECT_EQ(r.options.sheetFile, "s.png");
-    EXPECT_EQ(r.options.showDir, "/tmp");
-    EXPECT_EQ(r.options.display, CaptureDisplay::Truecolor);
-    EXPECT_EQ(r.options.cells, CellShape::Quadrant);
-    EXPECT_EQ(r.options.terminalColumns, 160);
-    EXPECT_EQ(r.options.terminalRows, 50);
-    EXPECT_EQ(r.options.videoWidth, 1920);
-    EXPECT_EQ(r.options.videoHeight, 1080);
+    const CaptureOptions& o = r.options;
+    EXPECT_EQ(std::tuple(o.startMs, o.endMs, o.fps, o.sheetFile, o.showDir),
+              std::tuple(1000, 2000, 24, "s.png", "/tmp"));
+    EXPECT_TRUE(o.framePng && o.ansiText && o.quiet);
+    EXPECT_FALSE(o.charPng || o.utf8Text);
+    EXPECT_EQ(std::tuple(o.display, o.cells), std::tuple(CaptureDisplay::Truecolor, CellShape::Quadrant));
+    EXPECT_EQ(std::tuple(o.terminalColumns, o.terminalRows, o.videoWidth, o.videoHeight),
+              std::tuple(160, 50, 1920, 1080));
     for (const auto& [name, display] : {std::pair{"kitty", CaptureDisplay::Kitty}, {"sixel", CaptureDisplay::Sixel},
                                         {"pixels", CaptureDisplay::Pixels}})
         EXPECT_EQ(parse({"--sheet=s.png", "--display", name}).options.display, display) << name;
@@ -40,16 +36,12 @@ TEST(CaptureOptions, BothValueFormsFlagsDefaultsAndTheLastOfARepeat) {
 
     const ParseResult defaults = parse({"--stats", "x.csv"});
     ASSERT_TRUE(defaults.ok()) << defaults.error;
-    EXPECT_EQ(defaults.options.startMs, 0);
-    EXPECT_EQ(defaults.options.endMs, 333000);
-    EXPECT_EQ(defaults.options.fps, 60);
-    EXPECT_EQ(defaults.options.showDir, "");  // searched like the show's
-    EXPECT_EQ(defaults.options.display, CaptureDisplay::Caca);
-    EXPECT_EQ(defaults.options.cells, CellShape::HalfBlock);
-    EXPECT_EQ(defaults.options.terminalColumns, 80);
-    EXPECT_EQ(defaults.options.terminalRows, 50);
-    EXPECT_EQ(defaults.options.videoWidth, 640);
-    EXPECT_EQ(defaults.options.videoHeight, 400);
+    const CaptureOptions& d = defaults.options;
+    // An empty show folder is searched for like the show's.
+    EXPECT_EQ(std::tuple(d.startMs, d.endMs, d.fps, d.showDir), std::tuple(0, 333000, 60, ""));
+    EXPECT_EQ(std::tuple(d.display, d.cells), std::tuple(CaptureDisplay::Caca, CellShape::HalfBlock));
+    EXPECT_EQ(std::tuple(d.terminalColumns, d.terminalRows, d.videoWidth, d.videoHeight),
+              std::tuple(80, 50, 640, 400));
 }
 
 TEST(CaptureOptions, RejectsBadArgumentsWithAReason) {
@@ -80,8 +72,6 @@ TEST(CaptureOptions, RejectsBadArgumentsWithAReason) {
         {{"--chars", "--terminal", "80"}, "COLUMNSxROWS"},
         {{"--chars", "--terminal", "0x50"}, "COLUMNSxROWS"},
         {{"--chars", "--terminal", "80x1001"}, "COLUMNSxROWS"},
-        {{"--chars", "--terminal", "80x-5"}, "COLUMNSxROWS"},
-        {{"--video=v.mp4", "--video-size", "1920"}, "WIDTHxHEIGHT"},
         {{"--video=v.mp4", "--video-size", "32x32"}, "WIDTHxHEIGHT"},
         {{"--video=v.mp4", "--video-size", "8000x1080"}, "WIDTHxHEIGHT"},
         {{"--video=v.mp4", "--video-size", "641x400"}, "even numbers"},
@@ -140,18 +130,15 @@ TEST(CapturePositions, RangeRunsAtTheFrameRateWithTheEndIncludedAndAListInItsOrd
     EXPECT_EQ(framePositions(r.options), (std::vector<int>{3000, 1000, 2000}));
 }
 
-TEST(CaptureOutputs, UnwritableFoldersAreRefusedBeforeAnyFrame) {
+TEST(CaptureOutputs, RelativePathsBecomeAbsoluteGoodFoldersPassAndUnwritableOnesAreRefused) {
     // (--out and a show folder without content: the program tests.)
     CaptureOptions sheet;
     sheet.sheetFile = "/proc/sheet.png";
     EXPECT_NE(prepareOutputs(sheet).find("not writable"), std::string::npos);
-
     CaptureOptions missing;
     missing.statsFile = "/nonexistent-folder-vg/stats.json";
     EXPECT_NE(prepareOutputs(missing).find("does not exist"), std::string::npos);
-}
 
-TEST(CaptureOutputs, RelativePathsBecomeAbsoluteAndGoodFoldersPass) {
     const ScratchFolder scratch("capture-outputs");
     const std::string folder = scratch.path().string();
     std::filesystem::create_directories(folder + "/show/resources");

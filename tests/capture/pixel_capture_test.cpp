@@ -62,38 +62,27 @@ std::uint32_t videoPixel(const std::string& raw, int width, int height, int fram
            static_cast<unsigned char>(raw[at + 2]) << 16;
 }
 
-TEST(PixelCapture, TruecolorRunsWriteCellPicturesAndText) {
+TEST(PixelCapture, TruecolorRunsWriteCellPicturesTextAndAVideoOfTheCells) {
     const ScratchFolder folder("capture-truecolor");
-    CaptureOptions options;
-    options.atMs = {100, 500};
-    options.outDir = (folder / "frames").string();
-    options.charPng = options.ansiText = true;
-    options.display = CaptureDisplay::Truecolor;
-    options.terminalColumns = 40;
-    options.terminalRows = 20;
-    options.sheetFile = (folder / "sheet.png").string();
-    ASSERT_EQ(runIn(folder, options), 0);
-    for (const char* name : {"cells-000100.png", "cells-000500.ans"})
-        EXPECT_TRUE(std::filesystem::exists(folder / "frames" / name)) << name;
-    EXPECT_FALSE(std::filesystem::exists(folder / "frames" / "chars-000100.png"));
-    EXPECT_TRUE(std::filesystem::exists(folder / "sheet.png"));
-    // 40 x 20 fits 40 x 13 cells (16 columns to 5 rows, rounded): 13 lines.
-    const std::string ansi = readFile(folder / "frames" / "cells-000500.ans");
-    EXPECT_EQ(std::count(ansi.begin(), ansi.end(), '\n'), 13);
-}
-
-TEST(PixelCapture, ATruecolorVideoShowsTheCellsAtTheVideoSize) {
-    const ScratchFolder folder("capture-truecolor-video");
     CaptureOptions options;
     options.startMs = 0;
     options.endMs = 100;
     options.fps = 20;  // 0, 50, 100
+    options.outDir = (folder / "frames").string();
+    options.charPng = options.ansiText = true;
     options.display = CaptureDisplay::Truecolor;
     options.terminalColumns = 33;
     options.terminalRows = 7;
+    options.sheetFile = (folder / "sheet.png").string();
     options.videoFile = (folder / "v.mp4").string();
     options.ffmpegProgram = capture_program::keepingEncoder(folder.path()).string();
     ASSERT_EQ(runIn(folder, options, registerFlatShow), 0);
+    for (const char* name : {"cells-000050.png", "cells-000100.ans", "../sheet.png"})
+        EXPECT_TRUE(std::filesystem::exists(folder / "frames" / name)) << name;
+    EXPECT_FALSE(std::filesystem::exists(folder / "frames" / "chars-000050.png"));
+    const std::string ansi = readFile(folder / "frames" / "cells-000100.ans");
+    EXPECT_EQ(std::count(ansi.begin(), ansi.end(), '\n'), 7);
+
     const std::string raw = readFile(folder / "v.mp4");
     ASSERT_EQ(raw.size(), 3u * 640 * 400 * 3) << "three frames of 640 x 400 RGB";
     // 33 x 7 fits 22 x 7 cells; cells of 28 x 56 pixels are the largest of
@@ -121,8 +110,7 @@ TEST(PixelCapture, SavedKittyBytesHoldTheFrameExactly) {
     // 80 x 50 cells of 8 x 16: 80 x 25 cells make 8 : 5.
     const std::optional<RgbImage> picture = pictureFromBytes(PixelPictureKind::Kitty, bytes, {0, 12, 80, 25}, {8, 16});
     ASSERT_TRUE(picture);
-    EXPECT_EQ(picture->width, 640);
-    EXPECT_EQ(picture->height, 400);
+    EXPECT_EQ(std::pair(picture->width, picture->height), std::pair(640, 400));
     const auto rgb = [&](int x, int y) {
         const std::uint8_t* p = picture->pixel(x, y);
         return p[0] | p[1] << 8 | p[2] << 16;
@@ -148,11 +136,9 @@ TEST(PixelCapture, SavedSixelBytesDecodeAlikeInLibsixelAndOurReader) {
     ASSERT_TRUE(ours);
     // 100 x 40 cells of 8 x 16, the bottom row left free: 800 x 624 pixels
     // of room; 8 : 5 at a height of whole bands of six.
-    EXPECT_EQ(ours->width, 796);
-    EXPECT_EQ(ours->height, 498);
+    EXPECT_EQ(std::pair(ours->width, ours->height), std::pair(796, 498));
     const LibsixelImage theirs = readWithLibsixel(bytes);
-    ASSERT_EQ(theirs.width, ours->width);
-    ASSERT_EQ(theirs.height, ours->height);
+    ASSERT_EQ(std::pair(theirs.width, theirs.height), std::pair(ours->width, ours->height));
     int worst = 0;
     for (std::size_t i = 0; i < theirs.pixels.size(); ++i)
         for (int c = 0; c < 3; ++c)
@@ -174,17 +160,12 @@ TEST(PixelCapture, AVideoOfPixelsIsTheFrameEnlargedByAWholeFactorAndLetterboxed)
     const std::string raw = readFile(folder / "v.mp4");
     ASSERT_EQ(raw.size(), 1920u * 1080 * 3);
     const auto rgb = [&](int x, int y) { return videoPixel(raw, 1920, 1080, 0, x, y); };
-    // Five times over: 1600 x 1000 from (160, 40), black around it.
-    EXPECT_EQ(rgb(159, 540), 0u);
-    EXPECT_EQ(rgb(1760, 540), 0u);
-    EXPECT_EQ(rgb(960, 39), 0u);
-    EXPECT_EQ(rgb(960, 1040), 0u);
-    EXPECT_EQ(rgb(160, 40), 0x0000FFu);
-    EXPECT_EQ(rgb(1759, 40), 0x304050u);
-    EXPECT_EQ(rgb(960, 1039), 0xFFFFFFu);
-    // Crisp: the left half's last column of pixels ends exactly at 160 + 800.
-    EXPECT_EQ(rgb(959, 300), 0x0000FFu);
-    EXPECT_EQ(rgb(960, 300), 0x304050u);
+    // Five times over: 1600 x 1000 from (160, 40), black around it; crisp:
+    // the left half's last column of pixels ends exactly at 160 + 800.
+    for (const auto& [x, y, colour] : {std::tuple{159, 540, 0u}, {1760, 540, 0u}, {960, 39, 0u}, {960, 1040, 0u},
+                                       {160, 40, 0x0000FFu}, {1759, 40, 0x304050u}, {960, 1039, 0xFFFFFFu},
+                                       {959, 300, 0x0000FFu}, {960, 300, 0x304050u}})
+        EXPECT_EQ(rgb(x, y), colour) << x << "," << y;
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -28,11 +27,6 @@ public:
 
 private:
     unsigned int colour_;
-};
-
-class BlackScene : public Base {
-public:
-    void draw() override {}
 };
 
 // Energy = (sum of bins 0..510) / 5; bin 511 is loud but never counts.
@@ -77,28 +71,26 @@ public:
     }
 };
 
-// Two scenes, the song's overlay alone after them, a gap, then the picture
-// scenes.
+// Two scenes, the song's overlay alone after them (it draws nothing: the
+// frame must start black), a gap, then the picture scenes.
 void registerSyntheticShow() {
     vrlAddEffect(0, 1000, 10, "white", new FlatScene(0x00FFFFFFu));
-    vrlAddEffect(1000, 2000, 10, "black", new BlackScene());
+    vrlAddEffect(1000, 2000, 10, "black", new FlatScene(0u));
     vrlAddEffect(0, 2500, 1, "song", new SyntheticSong());
     vrlAddEffect(3000, 4000, 10, "grey", new FlatScene(0x00808080u));
     vrlAddEffect(4000, 5000, 10, "inverted", new InvertedScene());
     vrlAddEffect(5000, 6000, 10, "bands", new BandScene());
 }
 
+// The report's fields are plain: no quotes, no commas inside.
 std::vector<std::vector<std::string>> readCsv(const std::string& path) {
-    std::ifstream file(path);
     std::vector<std::vector<std::string>> lines;
-    std::string line;
-    while (std::getline(file, line)) {
-        std::vector<std::string> fields;
-        std::stringstream stream(line);
-        std::string field;
-        while (std::getline(stream, field, ',')) fields.push_back(field);
-        if (!line.empty() && line.back() == ',') fields.push_back("");
-        lines.push_back(fields);
+    std::ifstream file(path);
+    for (std::string line; std::getline(file, line);) {
+        lines.emplace_back(1);
+        for (char c : line)
+            if (c == ',') lines.back().emplace_back();
+            else lines.back().back() += c;
     }
     return lines;
 }

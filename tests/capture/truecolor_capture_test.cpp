@@ -16,12 +16,10 @@ TEST(TruecolorCapture, CellsFitTheTerminalAndRenderAtTheCellSize) {
     // The top half red, the bottom half blue: one row of cells splits them.
     for (int i = 0; i < 320 * 100; ++i) frame[i] = 0x000000FFu;
     TruecolorPicture picture(CellShape::HalfBlock, 80, 50);
-    EXPECT_EQ(picture.area().columns, 80);
-    EXPECT_EQ(picture.area().rows, 25);
+    EXPECT_EQ(std::pair(picture.area().columns, picture.area().rows), std::pair(80, 25));
     picture.draw(frame.data(), "time = 0");
     const RgbImage image = picture.render();
-    ASSERT_EQ(image.width, 80 * kCellImageWidth);
-    ASSERT_EQ(image.height, 25 * kCellImageHeight);
+    ASSERT_EQ(std::pair(image.width, image.height), std::pair(80 * kCellImageWidth, 25 * kCellImageHeight));
     const std::uint8_t* top = image.pixel(5, 5);
     EXPECT_EQ((std::vector<int>{top[0], top[1], top[2]}), (std::vector<int>{255, 0, 0}));
     const std::uint8_t* bottom = image.pixel(image.width - 1, image.height - 1);
@@ -41,9 +39,8 @@ TEST(TruecolorCapture, BytesCountWhatChangedSinceTheFrameBefore) {
     frame[0] = 0x00FFFFFFu;
     picture.draw(frame.data(), "time = 0");
     ASSERT_EQ(picture.frameBytes().size(), 3u);
-    const long long first = picture.frameBytes()[0];
-    const long long same = picture.frameBytes()[1];
-    const long long onePixel = picture.frameBytes()[2];
+    const std::vector<long long>& bytes = picture.frameBytes();
+    const long long first = bytes[0], same = bytes[1], onePixel = bytes[2];
     EXPECT_GT(first, 80 * 25) << "the first frame draws every cell";
     EXPECT_LT(same, 32) << "an unchanged frame sends little more than its brackets";
     EXPECT_GT(onePixel, same);

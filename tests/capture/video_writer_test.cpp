@@ -12,8 +12,9 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <thread>
+
+#include "tests/support/scratch_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -21,14 +22,8 @@ namespace {
 
 class VideoWriterTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        // As the program does: an encoder gone shows as a failed write.
-        std::signal(SIGPIPE, SIG_IGN);
-        folder_ = fs::path(::testing::TempDir()) / ("vg-video-writer-" + std::to_string(getpid()));
-        fs::remove_all(folder_);
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
+    // As the program does: an encoder gone shows as a failed write.
+    void SetUp() override { std::signal(SIGPIPE, SIG_IGN); }
     // A stand-in encoder running `body` with $last set to its output file.
     std::string encoder(const std::string& body) const {
         const fs::path script = folder_ / "encoder";
@@ -36,40 +31,29 @@ protected:
         chmod(script.c_str(), 0755);
         return script.string();
     }
-    static std::string contents(const fs::path& path) {
-        std::ifstream file(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    }
-    fs::path folder_;
+    ScratchFolder scratch_{"video-writer"};
+    const fs::path folder_ = scratch_.path();
 };
 
 RgbImage frame() { return RgbImage(4, 2); }
 
-TEST_F(VideoWriterTest, TheEncodersFileCannotBeRedirectedByAPlantedLink) {
+TEST_F(VideoWriterTest, TheSongStartsAtTheFirstFramesPositionAndAPlantedLinkCatchesNothing) {
     // The name the encoder was once given (pid-based) points at a file of
     // the victim's.
     const fs::path victim = folder_ / "victim.txt";
     std::ofstream(victim) << "precious";
     fs::create_symlink(victim, folder_ / (".v.part-" + std::to_string(getpid()) + ".mp4"));
-    const fs::path video = folder_ / "v.mp4";
-    VideoWriter writer(encoder("cat > /dev/null; echo video > \"$last\""), video.string(), 4, 2, 30, "", 0);
-    ASSERT_EQ(writer.error(), "");
-    EXPECT_TRUE(writer.write(frame()));
-    EXPECT_EQ(writer.finish(), "");
-    EXPECT_EQ(contents(victim), "precious");
-    EXPECT_EQ(contents(video), "video\n");
-    EXPECT_FALSE(fs::is_symlink(fs::symlink_status(video)));
-}
-
-TEST_F(VideoWriterTest, TheSongIsReadFromTheFirstFramesPositionToTheMillisecond) {
     // A video from 1.05 s: its sound from 1.050 s of the song, not 1.5 s.
-    const fs::path args = folder_ / "args";
-    VideoWriter writer(encoder("echo \"$@\" > '" + args.string() + "'; cat > /dev/null; echo v > \"$last\""),
-                       (folder_ / "v.mp4").string(), 4, 2, 30, "song.ogg", 1050);
+    const fs::path video = folder_ / "v.mp4", args = folder_ / "args";
+    VideoWriter writer(encoder("echo \"$@\" > '" + args.string() + "'; cat > /dev/null; echo video > \"$last\""),
+                       video.string(), 4, 2, 30, "song.ogg", 1050);
     ASSERT_EQ(writer.error(), "");
     EXPECT_TRUE(writer.write(frame()));
     EXPECT_EQ(writer.finish(), "");
-    EXPECT_NE(contents(args).find("-ss 1.050 -i song.ogg"), std::string::npos) << contents(args);
+    EXPECT_NE(readFile(args).find("-ss 1.050 -i song.ogg"), std::string::npos) << readFile(args);
+    EXPECT_EQ(readFile(victim), "precious");
+    EXPECT_EQ(readFile(video), "video\n");
+    EXPECT_FALSE(fs::is_symlink(fs::symlink_status(video)));
 }
 
 TEST_F(VideoWriterTest, AWriterLeftUnfinishedKeepsNoVideo) {

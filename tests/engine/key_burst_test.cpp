@@ -36,19 +36,14 @@ protected:
     }
 };
 
-TEST_F(KeyBurstTest, EveryKeyOfABurstInOneFrameCounts) {
+TEST_F(KeyBurstTest, EveryKeyOfABurstCountsFromWhereThePreviousOneLeftThePosition) {
     std::deque<int> burst(100, VRL_KEY_RIGHT);
     burst.insert(burst.end(), 3, VRL_KEY_LEFT);
     EXPECT_EQ(frameWith(burst, 5000), 5000 + 97 * 1000);
     EXPECT_TRUE(g_waiting.empty());
-}
-
-TEST_F(KeyBurstTest, EachKeyActsOnWhereThePreviousOneLeftThePosition) {
     // Two steps back from 1.5 s stop at 0; the step forward starts from there.
     EXPECT_EQ(frameWith({VRL_KEY_LEFT, VRL_KEY_LEFT, VRL_KEY_RIGHT}, 1500), 1000);
-}
-
-TEST_F(KeyBurstTest, SeekingFarForwardStopsAtTheLargestPosition) {
+    // Far forward stops at the largest position.
     EXPECT_EQ(frameWith(std::deque<int>(40, VRL_KEY_RIGHT), 2147480000), 2147483647);
 }
 

@@ -20,28 +20,18 @@ namespace {
 
 class OutputFileTest : public ::testing::Test {
 protected:
-    static std::string contents(const fs::path& path) { return readFile(path); }
+    static std::string write(const fs::path& target) {
+        return writeThroughTemporary(target.string(), [](std::FILE* file) {
+            std::fputs("whole", file);
+            return std::string();
+        });
+    }
     int entries() const { return static_cast<int>(std::distance(fs::directory_iterator(folder_), {})); }
     ScratchFolder scratch_{"output-file"};
     const fs::path folder_ = scratch_.path();
 };
 
-std::string writeWords(std::FILE* file) {
-    std::fputs("whole", file);
-    return {};
-}
-
-bool isLink(const fs::path& path) { return fs::is_symlink(fs::symlink_status(path)); }
-
-TEST_F(OutputFileTest, AWholeWriteTakesTheNameAndLeavesNothingElse) {
-    const fs::path target = folder_ / "sheet.png";
-    std::ofstream(target) << "older";
-    EXPECT_EQ(writeThroughTemporary(target.string(), writeWords), "");
-    EXPECT_EQ(contents(target), "whole");
-    EXPECT_EQ(entries(), 1);
-}
-
-TEST_F(OutputFileTest, AFailedWriteKeepsTheOlderFileAndNamesTheReason) {
+TEST_F(OutputFileTest, AFailedWriteKeepsTheOlderFileAndAWholeOneTakesItsName) {
     const fs::path target = folder_ / "stats.json";
     std::ofstream(target) << "older";
     const std::string error = writeThroughTemporary(target.string(), [](std::FILE* file) {
@@ -49,26 +39,25 @@ TEST_F(OutputFileTest, AFailedWriteKeepsTheOlderFileAndNamesTheReason) {
         return std::string("No space left on device");
     });
     EXPECT_EQ(error, "cannot write " + target.string() + ": No space left on device");
-    EXPECT_EQ(contents(target), "older");
+    EXPECT_EQ(readFile(target), "older");
+    EXPECT_EQ(entries(), 1);
+    EXPECT_EQ(write(target), "");
+    EXPECT_EQ(readFile(target), "whole");
     EXPECT_EQ(entries(), 1);
 }
 
-TEST_F(OutputFileTest, TheTemporaryIsHiddenBesideTheTargetKeepsItsExtensionAndIsNewEachTime) {
+TEST_F(OutputFileTest, TemporariesAreFreshHiddenNamesBesideTheTargetThatPlantedLinksCannotCatch) {
+    const fs::path target = folder_ / "sheet.png";
     OutputFile first, second;
     std::string reason;
-    ASSERT_TRUE(first.open((folder_ / "show.mp4").string(), NotRegular::WriteInPlace, reason)) << reason;
-    ASSERT_TRUE(second.open((folder_ / "show.mp4").string(), NotRegular::WriteInPlace, reason)) << reason;
+    ASSERT_TRUE(first.open(target.string(), NotRegular::WriteInPlace, reason)) << reason;
+    ASSERT_TRUE(second.open(target.string(), NotRegular::WriteInPlace, reason)) << reason;
     const fs::path temporary = first.writtenName();
     EXPECT_EQ(temporary.parent_path(), folder_);
-    EXPECT_EQ(temporary.extension(), ".mp4");
+    EXPECT_EQ(temporary.extension(), ".png");
     EXPECT_EQ(temporary.filename().string()[0], '.');
-    EXPECT_NE(first.writtenName(), second.writtenName());
-    first.discard();
-    second.discard();
-    EXPECT_EQ(entries(), 0);
-}
+    EXPECT_NE(temporary, second.writtenName());
 
-TEST_F(OutputFileTest, LinksPlantedWhereTemporariesGoAreNeverFollowed) {
     // Another user, able to write in the folder, points every name this
     // process could pick the old way (pid-based) at a file of the victim's.
     const fs::path victim = folder_ / "victim.txt";
@@ -76,82 +65,80 @@ TEST_F(OutputFileTest, LinksPlantedWhereTemporariesGoAreNeverFollowed) {
     const std::string pid = std::to_string(getpid());
     fs::create_symlink(victim, folder_ / (".sheet.part-" + pid + ".png"));
     fs::create_symlink(victim, folder_ / ("sheet.png." + pid + ".tmp"));
-    const fs::path target = folder_ / "sheet.png";
-    EXPECT_EQ(writeThroughTemporary(target.string(), writeWords), "");
-    EXPECT_EQ(contents(victim), "precious");
-    EXPECT_EQ(contents(target), "whole");
-    EXPECT_FALSE(isLink(target));
+    EXPECT_EQ(write(target), "");
+    EXPECT_EQ(readFile(victim), "precious");
+    EXPECT_EQ(readFile(target), "whole");
+    EXPECT_EQ(fs::symlink_status(target).type(), fs::file_type::regular);
 }
+
+// Puts `what` at `at`; false where this machine cannot. The device is our
+// own node of the "full" device (1, 7), where root may make one and the
+// mount lets it be opened: a slip here must not replace the machine's
+// /dev/full, as one once did.
+bool plant(const std::string& what, const fs::path& at, const fs::path& elsewhere) {
+    if (what == "a FIFO") return mkfifo(at.c_str(), 0600) == 0;
+    if (what == "a folder") return fs::create_directory(at);
+    if (what == "a device that takes no bytes") {
+        const int probe = mknod(at.c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0 ? open(at.c_str(), O_WRONLY) : -1;
+        if (probe >= 0) close(probe);
+        return probe >= 0;
+    }
+    fs::create_symlink(what == "a link to /dev/null"   ? fs::path("/dev/null")
+                       : what == "a link to nothing"   ? fs::path(elsewhere.string() + ".absent")
+                                                       : elsewhere,
+                       at);
+    return true;
+}
+
+// What may sit at an output's name besides a regular file; what writing it
+// through a temporary says (empty: written) and what a file of our own that
+// replaces regular files only (the archive) is told.
+const struct {
+    const char* what;
+    const char* written;
+    const char* refused;
+} kPlanted[] = {
+    {"a FIFO", "", "it is a FIFO, not a regular file"},
+    {"a link to /dev/null", "", "it is a symbolic link"},
+    {"a link to a regular file elsewhere", "", "it is a symbolic link"},
+    {"a device that takes no bytes", "No space left on device", "it is a character device, not a regular file"},
+    {"a folder", "it is a folder, not a regular file", "it is a folder, not a regular file"},
+    {"a link to nothing", "it is a symbolic link that leads nowhere", "it is a symbolic link"},
+};
 
 TEST_F(OutputFileTest, WhatIsNotARegularFileIsWrittenInPlaceOrRefusedButNeverReplaced) {
-    // A FIFO gets the bytes; it stays a FIFO.
-    const fs::path fifo = folder_ / "pipe.png";
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    auto reader = readFifo(fifo, 2);
-    EXPECT_EQ(writeThroughTemporary(fifo.string(), writeWords), "");
-    EXPECT_EQ(reader.get(), "whole");
-    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(fifo)));
+    const fs::path elsewhere = folder_ / "real.json";
+    std::ofstream(elsewhere) << "older";
+    for (const auto& row : kPlanted) {
+        SCOPED_TRACE(row.what);
+        const fs::path at = folder_ / "target.png";
+        if (!plant(row.what, at, elsewhere)) continue;
+        const fs::file_type kind = fs::symlink_status(at).type();
+        // Held from the start: a slip that opens the FIFO in place must not
+        // wait for ever for a reader.
+        auto reader = kind == fs::file_type::fifo ? readFifo(at, 2) : std::future<std::string>();
 
-    // A link to /dev/null: the bytes go there, the link stays.
-    const fs::path toNull = folder_ / "null.png";
-    fs::create_symlink("/dev/null", toNull);
-    EXPECT_EQ(writeThroughTemporary(toNull.string(), writeWords), "");
-    EXPECT_TRUE(isLink(toNull));
-
-    // A device that refuses the bytes is named with its reason. Our own node
-    // of the "full" device (1, 7), where root may make one: a slip here must
-    // not replace the machine's /dev/full, as one once did.
-    const fs::path full = folder_ / "full";
-    const bool haveDevice = mknod(full.c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0;
-    const int probe = haveDevice ? open(full.c_str(), O_WRONLY) : -1;  // a nodev mount refuses it
-    if (probe >= 0) {
-        close(probe);
-        EXPECT_EQ(writeThroughTemporary(full.string(), writeWords),
-                  "cannot write " + full.string() + ": No space left on device");
-        EXPECT_TRUE(fs::is_character_file(full));
+        OutputFile archive;
+        std::string reason;
+        EXPECT_FALSE(archive.open(at.string(), NotRegular::Refuse, reason));
+        EXPECT_NE(reason.find(row.refused), std::string::npos) << reason;
+        archive.discard();
+        const std::string said = write(at);
+        const std::string expected = *row.written ? "cannot write " + at.string() + ": " + row.written : "";
+        EXPECT_EQ(said.substr(0, expected.size()), expected);
+        EXPECT_EQ(said.empty(), expected.empty()) << said;
+        if (reader.valid()) {
+            EXPECT_EQ(reader.get(), "whole");
+        }
+        EXPECT_EQ(fs::symlink_status(at).type(), kind);
+        EXPECT_EQ(entries(), 2) << "something was left beside it";
+        fs::remove(at);
     }
-
-    // A link to a regular file elsewhere: that file is written, the link stays.
-    fs::create_directories(folder_ / "elsewhere");
-    const fs::path real = folder_ / "elsewhere" / "real.json";
-    std::ofstream(real) << "older";
-    const fs::path link = folder_ / "link.json";
-    fs::create_symlink(real, link);
-    EXPECT_EQ(writeThroughTemporary(link.string(), writeWords), "");
-    EXPECT_TRUE(isLink(link));
-    EXPECT_EQ(contents(real), "whole");
-
-    // Folders and links to nothing are refused.
-    fs::create_directories(folder_ / "folder.png");
-    EXPECT_NE(writeThroughTemporary((folder_ / "folder.png").string(), writeWords).find("it is a folder"),
-              std::string::npos);
-    fs::create_symlink(folder_ / "absent", folder_ / "dangling.png");
-    EXPECT_NE(writeThroughTemporary((folder_ / "dangling.png").string(), writeWords).find("leads nowhere"),
-              std::string::npos);
-    EXPECT_TRUE(isLink(folder_ / "dangling.png"));
-}
-
-TEST_F(OutputFileTest, AFileOfOurOwnReplacesOnlyARegularFile) {
-    // The archive: a link or a FIFO at its name is left alone, whoever put it.
-    const fs::path victim = folder_ / "victim.txt";
-    std::ofstream(victim) << "precious";
-    const fs::path link = folder_ / "datafile.pak";
-    fs::create_symlink(victim, link);
-    OutputFile output;
-    std::string reason;
-    EXPECT_FALSE(output.open(link.string(), NotRegular::Refuse, reason));
-    EXPECT_NE(reason.find("symbolic link"), std::string::npos) << reason;
-    const fs::path fifo = folder_ / "other.pak";
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_FALSE(output.open(fifo.string(), NotRegular::Refuse, reason));
-    EXPECT_NE(reason.find("a FIFO, not a regular file"), std::string::npos) << reason;
-    EXPECT_EQ(contents(victim), "precious");
-    EXPECT_EQ(entries(), 3);
+    EXPECT_EQ(readFile(elsewhere), "whole");
 }
 
 TEST_F(OutputFileTest, AFolderThatTakesNoFilesIsNamed) {
-    EXPECT_EQ(writeThroughTemporary("/proc/vg-none/x.png", writeWords),
-              "cannot write /proc/vg-none/x.png: No such file or directory");
+    EXPECT_EQ(write("/proc/vg-none/x.png"), "cannot write /proc/vg-none/x.png: No such file or directory");
     EXPECT_EQ(outputProblem("/proc/vg-none/x.png", NotRegular::WriteInPlace),
               "folder /proc/vg-none is not writable (No such file or directory)");
 }

@@ -2,6 +2,7 @@
 // the show must still read what resources/ holds, and say so once.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -56,51 +57,31 @@ protected:
     std::optional<std::string> savedCache;
 };
 
-TEST_F(ResourcePacking, AnUnwritableFolderPacksIntoTheUserCacheAndSaysSoOnce) {
+TEST_F(ResourcePacking, WhereTheArchiveCannotBeWrittenAPrivateCacheTakesItAndTheShowSaysSoOnce) {
     vrlSetLogging(1);
-    const std::string said = packAndRead(dir / "blocker" / "datafile.pak");
-    const fs::path cached = dir / "cache" / "vesper-glint" / "datafile.pak";
-    EXPECT_NE(said.find("Cannot write " + (dir / "blocker" / "datafile.pak").string()), std::string::npos) << said;
-    EXPECT_NE(said.find("into " + cached.string() + " instead"), std::string::npos) << said;
-    EXPECT_EQ(said.find('\n'), said.size() - 1) << "one line: " << said;
-    EXPECT_TRUE(archiveMatchesDirectory(cached.string(), (dir / "resources").string()));
-    EXPECT_EQ(vrlGetTexture("pic.jpg")->getWidth(), 16u);
-}
-
-TEST_F(ResourcePacking, AStaleArchiveThatCannotBeReplacedIsNotPreferredToResources) {
-    // An archive that once held another picture under the same name sits
-    // where the show cannot replace it: the show still reads today's picture.
-    vrlSetLogging(1);
+    // A link at the archive's name is never replaced, even one that leads to
+    // an archive of ours that once held another picture under the same name.
     fs::create_directories(dir / "old" / "resources");
     writeFile(dir / "old" / "resources" / "pic.jpg", flatJpeg(8, 8, 0x090909u));
-    fs::create_directories(dir / "locked");
-    const fs::path stale = dir / "locked" / "stale.pak";
+    const fs::path stale = dir / "stale.pak", linked = dir / "datafile.pak";
     std::string error;
     ASSERT_TRUE(packDirectory((dir / "old" / "resources").string(), stale.string(), error)) << error;
-    // A link at the archive's name is never replaced.
-    const fs::path archive = dir / "locked" / "datafile.pak";
-    fs::create_symlink(stale, archive);
-
-    const std::string said = packAndRead(archive);
-    EXPECT_NE(said.find("Cannot write " + archive.string()), std::string::npos) << said;
-    EXPECT_NE(said.find("instead"), std::string::npos) << said;
-    EXPECT_EQ(vrlGetTexture("pic.jpg")->getWidth(), 16u);
+    fs::create_symlink(stale, linked);
+    const fs::path cache = dir / "cache" / "vesper-glint";
+    for (const fs::path& archive : {dir / "blocker" / "datafile.pak", linked}) {
+        SCOPED_TRACE(archive);
+        const std::string said = packAndRead(archive);
+        EXPECT_NE(said.find("Cannot write " + archive.string()), std::string::npos) << said;
+        EXPECT_NE(said.find("into " + (cache / "datafile.pak").string() + " instead"), std::string::npos) << said;
+        EXPECT_EQ(said.find('\n'), said.size() - 1) << "one line: " << said;
+        EXPECT_EQ(vrlGetTexture("pic.jpg")->getWidth(), 16u);
+        vrlShutDown();
+    }
+    EXPECT_TRUE(archiveMatchesDirectory((cache / "datafile.pak").string(), (dir / "resources").string()));
+    EXPECT_EQ(fs::status(cache).permissions() & (fs::perms::group_all | fs::perms::others_all), fs::perms::none);
 }
 
-TEST_F(ResourcePacking, LinksPlantedWhereThePacksTemporaryFileGoesAreNeverFollowed) {
-    // Another user of a shared cache folder points the names this process
-    // would have used (pid-based) at a file of the victim's.
-    const fs::path victim = dir / "victim.txt";
-    folder.write("victim.txt", "keep");
-    const fs::path archive = dir / "datafile.pak";
-    fs::create_symlink(victim, archive.string() + "." + std::to_string(getpid()) + ".tmp");
-    std::string error;
-    EXPECT_TRUE(packDirectory((dir / "resources").string(), archive.string(), error)) << error;
-    EXPECT_EQ(readFile(victim), "keep");
-    EXPECT_TRUE(archiveMatchesDirectory(archive.string(), (dir / "resources").string()));
-}
-
-TEST_F(ResourcePacking, ACacheFolderOthersCanChangeIsRefusedAndSaidOnce) {
+TEST_F(ResourcePacking, ACacheFolderOthersCanChangeIsRefusedAndTheArchiveIsMadeInMemory) {
     vrlSetLogging(1);
     // Writable by every user, without the sticky bit: anyone could swap
     // what is in it.
@@ -108,78 +89,78 @@ TEST_F(ResourcePacking, ACacheFolderOthersCanChangeIsRefusedAndSaidOnce) {
     fs::create_directories(shared);
     fs::permissions(shared, fs::perms::all);
     setenv("XDG_CACHE_HOME", shared.c_str(), 1);
-    std::string said = packAndRead(dir / "blocker" / "datafile.pak");
+    const std::string said = packAndRead(dir / "blocker" / "datafile.pak");
     EXPECT_NE(said.find(shared.string() + " is writable by every user"), std::string::npos) << said;
     EXPECT_NE(said.find("in memory instead"), std::string::npos) << said;
     EXPECT_EQ(said.find('\n'), said.size() - 1) << "one line: " << said;
     EXPECT_FALSE(fs::exists(shared / "vesper-glint" / "datafile.pak"));
     EXPECT_EQ(vrlGetTexture("pic.jpg")->getWidth(), 16u);
-
-    // Ours, but inside a folder of another user's (as root can see it).
-    if (geteuid() != 0) return;
-    const fs::path theirs = dir / "theirs";
-    fs::create_directories(theirs / "vesper-glint");
-    ASSERT_EQ(chown(theirs.c_str(), 4242, 4242), 0);
-    setenv("XDG_CACHE_HOME", theirs.c_str(), 1);
-    vrlShutDown();
-    said = packAndRead(dir / "blocker" / "datafile.pak");
-    EXPECT_NE(said.find(theirs.string() + " belongs to another user (uid 4242)"), std::string::npos) << said;
-    EXPECT_FALSE(fs::exists(theirs / "vesper-glint" / "datafile.pak"));
 }
 
-TEST(UnsafeFolder, OursAndRootsAloneAreSafeAndASharedFolderNeedsTheStickyBit) {
+TEST(UnsafeFolder, OnlyOursAndRootsAreSafeAndASharedFolderNeedsTheStickyBit) {
     const ScratchFolder folder("unsafe-folder");
-    const fs::path& dir = folder.path();
-    EXPECT_EQ(unsafeFolderReason(dir.string()), "");
-    fs::create_directories(dir / "open" / "inner");
-    fs::permissions(dir / "open", fs::perms::all);
-    EXPECT_EQ(unsafeFolderReason((dir / "open" / "inner").string()),
-              (dir / "open").string() + " is writable by every user");
-    fs::permissions(dir / "open", fs::perms::sticky_bit, fs::perm_options::add);
-    EXPECT_EQ(unsafeFolderReason((dir / "open" / "inner").string()), "");
-    EXPECT_NE(unsafeFolderReason((dir / "absent").string()).find("No such file"), std::string::npos);
+    const fs::path inner = folder / "outer" / "inner";
+    fs::create_directories(inner);
+    const std::string outer = (folder / "outer").string();
+    const uid_t me = geteuid();
+    const gid_t us = getegid();
+    const struct {
+        mode_t mode;
+        uid_t owner;
+        gid_t group;
+        std::string said;
+    } rows[] = {
+        {0755, me, us, ""},
+        {0777, me, us, outer + " is writable by every user"},
+        {01777, me, us, ""},
+        {0775, me, us, ""},
+        {0775, me, 4242, outer + " is writable by group 4242"},
+        {0755, 4242, us, outer + " belongs to another user (uid 4242)"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << std::oct << row.mode << " " << std::dec << row.owner << ":" << row.group);
+        // Only root can give the folder to another user or group.
+        if (chown(outer.c_str(), row.owner, row.group) != 0) continue;
+        ASSERT_EQ(chmod(outer.c_str(), row.mode), 0);
+        EXPECT_EQ(unsafeFolderReason(inner.string()), row.said);
+    }
+    EXPECT_NE(unsafeFolderReason((folder / "absent").string()).find("No such file"), std::string::npos);
 }
 
-TEST_F(ResourcePacking, ACurrentArchiveIsLeftAloneAndAnOutdatedOrDamagedOneIsRepacked) {
+TEST_F(ResourcePacking, AnArchiveIsNoLongerCurrentOnceAMemberChangesOrIsDamagedOrAFileComesOrGoes) {
     const fs::path archive = dir / "datafile.pak";
     const std::string resources = (dir / "resources").string();
-    vrlMakePAK(resources.c_str(), archive.c_str());
-    ASSERT_TRUE(archiveMatchesDirectory(archive.string(), resources));
-    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(24);
-    fs::last_write_time(archive, old);
-    vrlMakePAK(resources.c_str(), archive.c_str());
-    EXPECT_EQ(fs::last_write_time(archive), old) << "a current archive was written again";
-
-    // A member changed on disk: packed again.
+    const auto pack = [&] { vrlMakePAK(resources.c_str(), archive.c_str()); };
+    const auto current = [&] { return archiveMatchesDirectory(archive.string(), resources); };
+    pack();
     folder.write("resources/notes.txt", "two");
-    EXPECT_FALSE(archiveMatchesDirectory(archive.string(), resources));
-    vrlMakePAK(resources.c_str(), archive.c_str());
-    EXPECT_TRUE(archiveMatchesDirectory(archive.string(), resources));
+    EXPECT_FALSE(current());
+    pack();
+    EXPECT_TRUE(current());
 
-    // Same names and sizes, damaged bytes: the CRC check sees it.
+    // Same names and sizes, damaged bytes.
     std::string bytes = readFile(archive);
     const std::size_t at = bytes.find("two");
     ASSERT_NE(at, std::string::npos);
     bytes[at] = 'T';
     writeFile(archive, bytes);
-    EXPECT_FALSE(archiveMatchesDirectory(archive.string(), resources));
+    EXPECT_FALSE(current());
 
     // A difference past the first chunk read.
     std::string large(70000, 'a');
     writeFile(dir / "resources" / "notes.txt", large);
-    vrlMakePAK(resources.c_str(), archive.c_str());
-    ASSERT_TRUE(archiveMatchesDirectory(archive.string(), resources));
+    pack();
+    ASSERT_TRUE(current());
     large.back() = 'b';
     writeFile(dir / "resources" / "notes.txt", large);
-    EXPECT_FALSE(archiveMatchesDirectory(archive.string(), resources));
+    EXPECT_FALSE(current());
 
-    // A file more or less in the folder: packed again.
-    vrlMakePAK(resources.c_str(), archive.c_str());
+    pack();
     folder.write("resources/extra.txt", "!");
-    EXPECT_FALSE(archiveMatchesDirectory(archive.string(), resources));
+    EXPECT_FALSE(current());
     fs::remove(dir / "resources" / "extra.txt");
     fs::remove(dir / "resources" / "notes.txt");
-    EXPECT_FALSE(archiveMatchesDirectory(archive.string(), resources));
+    EXPECT_FALSE(current());
 }
 
 TEST_F(ResourcePacking, ALinkLoopAndAFileOverTheMemberLimitAreLeftOutWithOneMessage) {
@@ -200,7 +181,8 @@ TEST_F(ResourcePacking, ALinkLoopAndAFileOverTheMemberLimitAreLeftOutWithOneMess
     ASSERT_TRUE(packed.open(archive.string(), error)) << error;
     EXPECT_EQ(packed.names(), (std::vector<std::string>{"notes.txt", "pic.jpg"}));
 
-    // The next start finds the archive current and writes nothing.
+    // The next start finds the archive current and writes nothing, and
+    // says again what it leaves out.
     const auto old = fs::file_time_type::clock::now() - std::chrono::hours(24);
     fs::last_write_time(archive, old);
     vrlShutDown();

@@ -38,15 +38,6 @@ TEST(SpectrumAnalyzer, AFullScaleSineOnABinReadsOneThereAndHalfBeside) {
     EXPECT_NEAR(out[kBin + 1], 0.5f, 1e-3);
     EXPECT_NEAR(out[kBin + 5], 0.0f, 1e-3);
     for (float v : out) EXPECT_GE(v, 0.0f);
-
-    // Halfway between two bins the window keeps the sine's energy near it:
-    // a few bins away almost nothing is left.
-    for (int i = 0; i < kSpectrumWindow; ++i)
-        mono[i] = static_cast<float>(std::sin(2 * M_PI * (kBin + 0.5) * i / kSpectrumWindow));
-    analyzer.analyze(mono.data(), out);
-    EXPECT_NEAR(out[kBin], out[kBin + 1], 1e-3);
-    EXPECT_LT(out[kBin + 6], 0.01f);
-    EXPECT_LT(out[kBin - 5], 0.01f);
 }
 
 class SongSpectrumTest : public EngineTest {
@@ -72,11 +63,16 @@ protected:
     const fs::path dir = folder.path();
 };
 
-TEST_F(SongSpectrumTest, ASineSongPeaksInItsBinAtTheDocumentedScale) {
+TEST_F(SongSpectrumTest, ASineSongPeaksInItsBinAtTheDocumentedScaleUntilValuesAreInjected) {
     EXPECT_NEAR(vrlGetSongLength(), 3000, 2);
     const auto spectrum = spectrumAt(1500);
     EXPECT_EQ(peakBin(spectrum.data()), kBin);
     EXPECT_NEAR(spectrum[kBin], 0.5f, 0.03f);  // half scale in, half scale out
+    std::vector<float> fixed(kSpectrumBins, 0.25f);
+    vrlInjectSpectrum(fixed.data());
+    EXPECT_EQ(spectrumAt(1500), fixed);
+    vrlInjectSpectrum(nullptr);
+    EXPECT_EQ(spectrumAt(1500), spectrum);
 }
 
 TEST(SongSpectrum, LooksAtTheMonoSamplesJustBeforeThePositionAndSilencePastTheEnd) {
@@ -89,8 +85,6 @@ TEST(SongSpectrum, LooksAtTheMonoSamplesJustBeforeThePositionAndSilencePastTheEn
     const std::int64_t length = decoder.lengthFrames();
     std::vector<float> stereo(2 * length);
     ASSERT_EQ(decoder.readStereo(stereo.data(), length), length);
-    // The right channel is its own, a third of the left.
-    EXPECT_NEAR(stereo[2 * 1000 + 1], stereo[2 * 1000] / 3.0f, 0.01f);
     constexpr int kPast = 100;
     for (const std::int64_t position : {std::int64_t{20000}, length + kPast}) {
         float window[kSpectrumWindow];
@@ -103,27 +97,16 @@ TEST(SongSpectrum, LooksAtTheMonoSamplesJustBeforeThePositionAndSilencePastTheEn
     }
 }
 
-TEST_F(SongSpectrumTest, BeforeTheSongStartsAndPastItsEndTheSpectrumIsSilent) {
-    for (int ms : {0, -500, 10000})
-        for (float v : spectrumAt(ms)) ASSERT_EQ(v, 0.0f) << ms;
-}
-
-TEST_F(SongSpectrumTest, ThePositionAloneDecidesTheSpectrum) {
+TEST_F(SongSpectrumTest, ThePositionAloneDecidesTheSpectrumAndOutsideTheSongItIsSilence) {
     // Reached by seeking, then by decoding forward, then by seeking back.
     const auto direct = spectrumAt(2000);
     spectrumAt(1200);
     spectrumAt(1600);
-    const auto forward = spectrumAt(2000);
+    EXPECT_EQ(spectrumAt(2000), direct);
     spectrumAt(100);
-    const auto back = spectrumAt(2000);
-    EXPECT_EQ(direct, forward);
-    EXPECT_EQ(direct, back);
-}
-
-TEST_F(SongSpectrumTest, InjectedValuesReplaceTheSongUntilCleared) {
-    std::vector<float> fixed(kSpectrumBins, 0.25f);
-    vrlInjectSpectrum(fixed.data());
-    EXPECT_EQ(spectrumAt(1500), fixed);
-    vrlInjectSpectrum(nullptr);
-    EXPECT_EQ(peakBin(spectrumAt(1500).data()), kBin);
+    EXPECT_EQ(spectrumAt(2000), direct);
+    // The last position a capture accepts: decoding up to it would need
+    // terabytes of samples.
+    for (int ms : {0, -500, 10000, 1073741823})
+        for (float v : spectrumAt(ms)) ASSERT_EQ(v, 0.0f) << ms;
 }

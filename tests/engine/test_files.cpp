@@ -31,49 +31,40 @@ std::vector<std::uint8_t> encodeSineSong(double frequency, double amplitude, dou
     ogg_stream_init(&stream, 1234);
 
     std::vector<std::uint8_t> out;
+    ogg_page page;
+    // Whole pages as they fill, or everything left when `all`.
+    const auto takePages = [&](bool all) {
+        while (all ? ogg_stream_flush(&stream, &page) : ogg_stream_pageout(&stream, &page)) appendPage(out, page);
+    };
     ogg_packet header, headerComment, headerCode;
     vorbis_analysis_headerout(&dsp, &comment, &header, &headerComment, &headerCode);
-    ogg_stream_packetin(&stream, &header);
-    ogg_stream_packetin(&stream, &headerComment);
-    ogg_stream_packetin(&stream, &headerCode);
-    ogg_page page;
-    while (ogg_stream_flush(&stream, &page)) appendPage(out, page);
+    for (ogg_packet* packet : {&header, &headerComment, &headerCode}) ogg_stream_packetin(&stream, packet);
+    takePages(true);
 
     const long total = static_cast<long>(seconds * rate);
-    long done = 0;
-    bool finished = false;
-    while (!finished) {
-        const long chunk = std::min<long>(4096, total - done);
+    for (long done = 0, chunk = 1; chunk > 0; done += chunk) {
+        chunk = std::min<long>(4096, total - done);
         if (chunk > 0) {
             float** buffer = vorbis_analysis_buffer(&dsp, static_cast<int>(chunk));
             for (long i = 0; i < chunk; ++i) {
-                const double t = static_cast<double>(done + i) / rate;
-                const double wave = std::sin(2 * M_PI * frequency * t);
+                const double wave = std::sin(2 * M_PI * frequency * static_cast<double>(done + i) / rate);
                 buffer[0][i] = static_cast<float>(amplitude * wave);
                 if (channels > 1) buffer[1][i] = static_cast<float>(rightAmplitude * wave);
             }
-            vorbis_analysis_wrote(&dsp, static_cast<int>(chunk));
-            done += chunk;
-        } else {
-            vorbis_analysis_wrote(&dsp, 0);
         }
+        // A chunk of none ends the stream.
+        vorbis_analysis_wrote(&dsp, static_cast<int>(std::max(chunk, 0L)));
         while (vorbis_analysis_blockout(&dsp, &block) == 1) {
             vorbis_analysis(&block, nullptr);
             vorbis_bitrate_addblock(&block);
             ogg_packet packet;
             while (vorbis_bitrate_flushpacket(&dsp, &packet)) {
                 ogg_stream_packetin(&stream, &packet);
-                while (ogg_stream_pageout(&stream, &page)) {
-                    appendPage(out, page);
-                    if (ogg_page_eos(&page)) finished = true;
-                }
+                takePages(false);
             }
         }
-        if (chunk <= 0 && !finished) {
-            while (ogg_stream_flush(&stream, &page)) appendPage(out, page);
-            finished = true;
-        }
     }
+    takePages(true);
     ogg_stream_clear(&stream);
     vorbis_block_clear(&block);
     vorbis_dsp_clear(&dsp);

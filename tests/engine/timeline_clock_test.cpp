@@ -44,38 +44,29 @@ using Drawn = std::vector<std::string>;
 
 }  // namespace
 
-TEST_F(TimelineTest, DrawsHighestPriorityFirstAndTiesInRegistrationOrder) {
+TEST_F(TimelineTest, DrawsHighestPriorityFirstTiesInRegistrationOrderAndShutDownDestroysAll) {
+    auto* scene = new Recorder("scene");
+    scene->flag = true;
     vrlAddEffect(0, 1000, 0, "a", new Recorder("tieFirst"));
-    vrlAddEffect(0, 1000, 66911, "b", new Recorder("scene"));
+    vrlAddEffect(0, 1000, 66911, "tunnel", scene);
     vrlAddEffect(0, 1000, 0, "c", new Recorder("tieSecond"));
     vrlAddEffect(0, 1000, -5, "d", new Recorder("negative"));
     vrlInitEffects();
+    EXPECT_EQ(std::pair(scene->startTime, scene->endTime), std::pair(0u, 1000u));
+    EXPECT_FALSE(scene->flag);
+    EXPECT_STREQ(vrlGetEffectEntry(1)->name, "tunnel");
     EXPECT_EQ(frameAt(10), (Drawn{"scene@10", "tieFirst@10", "tieSecond@10", "negative@10"}));
+    vrlShutDown();
+    EXPECT_EQ(g_destroyed, 4);
+    EXPECT_EQ(vrlGetEffectCount(), 0);
 }
 
 TEST_F(TimelineTest, IntervalsIncludeTheirStartAndExcludeTheirEnd) {
     vrlAddEffect(1000, 2000, 1, "x", new Recorder("x"));
     vrlInitEffects();
-    EXPECT_EQ(frameAt(999), Drawn{});
+    for (int ms : {999, 2000, -1}) EXPECT_EQ(frameAt(ms), Drawn{}) << ms;
     EXPECT_EQ(frameAt(1000), Drawn{"x@1000"});
     EXPECT_EQ(frameAt(1999), Drawn{"x@1999"});
-    EXPECT_EQ(frameAt(2000), Drawn{});
-    EXPECT_EQ(frameAt(-1), Drawn{});
-}
-
-TEST_F(TimelineTest, InitHandsEachEffectItsIntervalAndShutDownDestroysThem) {
-    auto* effect = new Recorder("x");
-    effect->flag = true;
-    vrlAddEffect(162000, 193000, 500, "tunnel", effect);
-    vrlAddEffect(0, 1, 0, "y", new Recorder("y"));
-    vrlInitEffects();
-    EXPECT_EQ(std::pair(effect->startTime, effect->endTime), std::pair(162000u, 193000u));
-    EXPECT_FALSE(effect->flag);
-    ASSERT_EQ(vrlGetEffectCount(), 2);
-    EXPECT_STREQ(vrlGetEffectEntry(0)->name, "tunnel");
-    vrlShutDown();
-    EXPECT_EQ(g_destroyed, 2);
-    EXPECT_EQ(vrlGetEffectCount(), 0);
 }
 
 namespace {
@@ -115,30 +106,25 @@ void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)
 
 }  // namespace
 
-TEST_F(SteadyClockTest, RunsWithoutSoundAndSpacePausesAndResumes) {
+TEST_F(SteadyClockTest, RunsWithoutSoundSpacePausesAndTheTimeTheProcessStoodStillDoesNotCount) {
     EXPECT_FALSE(vrlIsAudioLive());
+    const int before = frame();
+    sleepMs(300);  // stopped: no frame meanwhile
+    vrlContinueAfterStop();
+    EXPECT_LT(frame(), before + 100) << "the show jumped over the time it was stopped";
+
     frame({VRL_KEY_SPACE});
     EXPECT_TRUE(vrlIsPaused());
     const int paused = frame();
     sleepMs(40);
     EXPECT_EQ(frame(), paused);
-    frame({VRL_KEY_SPACE});
-    sleepMs(40);
-    EXPECT_GE(frame(), paused + 40);
-}
-
-TEST_F(SteadyClockTest, TheTimeTheProcessStoodStillDoesNotCount) {
-    const int before = frame();
-    sleepMs(300);  // stopped: no frame meanwhile
-    vrlContinueAfterStop();
-    EXPECT_LT(frame(), before + 100) << "the show jumped over the time it was stopped";
-    // A show paused with Space before the stop stays paused after it.
-    frame({VRL_KEY_SPACE});
-    const int paused = frame();
-    sleepMs(40);
+    // A show paused with Space before a stop stays paused after it.
     vrlContinueAfterStop();
     sleepMs(40);
     EXPECT_EQ(frame(), paused);
+    frame({VRL_KEY_SPACE});
+    sleepMs(40);
+    EXPECT_GE(frame(), paused + 40);
 }
 
 namespace {
