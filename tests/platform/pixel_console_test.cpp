@@ -20,19 +20,17 @@ namespace {
 const std::string kKittyAnswers =
     "\x1b_Gi=32;OK\x1b\\\x1b_Gi=31;OK\x1b\\\x1b[?2026;2$y\x1b[?80;0$y\x1b[4;391;637t\x1b[6;17;7t\x1b[?62;c";
 
-// The terminal answers once it sees the questions' last one, with keys
-// typed between two of its answers.
-std::string answerAs(const std::string& answers, std::string_view written, bool& answered) {
-    if (answered || written.find("\x1b[c") == std::string_view::npos) return {};
-    answered = true;
-    const std::size_t between = answers.find("\x1b[", answers.size() / 2);
-    return answers.substr(0, between) + "\x1b[C " + answers.substr(between);
-}
-
 TEST(TerminalProbe, AnswersAreReadAndTheKeysTypedMeanwhileKept) {
+    // The terminal answers once it sees the questions' last one, with keys
+    // typed between two of its answers.
     TerminalSetup setup;
     bool answered = false;
-    setup.answer = [&](std::string_view written) { return answerAs(kKittyAnswers, written, answered); };
+    setup.answer = [&](std::string_view written) -> std::string {
+        if (answered || written.find("\x1b[c") == std::string_view::npos) return {};
+        answered = true;
+        const std::size_t between = kKittyAnswers.find("\x1b[", kKittyAnswers.size() / 2);
+        return kKittyAnswers.substr(0, between) + "\x1b[C " + kKittyAnswers.substr(between);
+    };
     const ChildRun run = runOnTerminal(
         [](const Ready&) {
             const auto start = std::chrono::steady_clock::now();
