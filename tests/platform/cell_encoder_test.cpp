@@ -43,6 +43,7 @@ struct Screen {
                 ++i;
             } else {
                 ASSERT_GE(static_cast<unsigned char>(bytes[i]), 0x20) << "a control byte";
+                ASSERT_LT(column, columns) << "a glyph past the right edge";
                 const auto lead = static_cast<unsigned char>(bytes[i]);
                 const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
                 at(column++, row) = {std::string(bytes.substr(i, length)), ink, paper};
