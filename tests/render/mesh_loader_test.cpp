@@ -47,21 +47,11 @@ const std::string kTriangleAttributes =
     "vt 0 0\nvt 1 0\nvt 0 1\n";
 
 void expectVector(const NORVALE_VIRELLO::Vector& actual, float x, float y, float z) {
-    EXPECT_FLOAT_EQ(actual.x, x);
-    EXPECT_FLOAT_EQ(actual.y, y);
-    EXPECT_FLOAT_EQ(actual.z, z);
+    for (auto [got, wanted] : {std::pair{actual.x, x}, {actual.y, y}, {actual.z, z}}) EXPECT_FLOAT_EQ(got, wanted);
 }
 
 void expectIndices(const MeshFace& face, int i0, int i1, int i2) {
-    EXPECT_EQ(face.index0, i0);
-    EXPECT_EQ(face.index1, i1);
-    EXPECT_EQ(face.index2, i2);
-}
-
-int countOccurrences(const std::string& text, const std::string& word) {
-    int count = 0;
-    for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1)) ++count;
-    return count;
+    EXPECT_EQ(std::tuple(face.index0, face.index1, face.index2), std::tuple(i0, i1, i2));
 }
 
 TEST_F(MeshLoaderTest, VertexAndNormalLinesDivideByWOnlyOnFiveTokenLinesAndTexelsTruncate) {
@@ -148,11 +138,9 @@ TEST_F(MeshLoaderTest, AttributesPairWithVerticesByFileOrder) {
 }
 
 void expectEmpty(const Mesh& mesh) {
-    EXPECT_EQ(mesh.vertexCount, 0);
-    EXPECT_EQ(mesh.faceCount, 0);
-    EXPECT_TRUE(mesh.vertices.empty());
-    EXPECT_TRUE(mesh.faces.empty());
-    EXPECT_TRUE(mesh.drawList.empty());
+    EXPECT_EQ(std::tuple(mesh.vertexCount, mesh.faceCount, mesh.vertices.size(), mesh.faces.size(),
+                         mesh.drawList.size()),
+              std::tuple(0, 0, 0u, 0u, 0u));
 }
 
 TEST_F(MeshLoaderTest, AMissingFileGivesAnEmptyMeshAndIsNamedOnce) {
@@ -215,7 +203,7 @@ TEST_F(MeshLoaderTest, BadFacesAreDroppedAndReportedOnce) {
     ASSERT_EQ(mesh.drawList.size(), 2u);
     expectIndices(mesh.faces[0], 0, 1, 2);
     expectIndices(mesh.faces[1], 2, 0, 1);  // later faces keep their own corners
-    EXPECT_EQ(countOccurrences(messages, "\n"), 2) << messages;
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), '\n'), 2) << messages;
     EXPECT_NE(messages.find("6 faces dropped"), std::string::npos) << messages;
 }
 
@@ -252,25 +240,19 @@ TEST(MeshLoaderHelpers, NumbersReadExactlyAsAStreamReadsThemInEveryForm) {
                             "7e-46", "1e-50", "0x1p3", "inf", "nan", "1.5abc", "00012.5000",
                             "123456789012345678901234567890", "99999999999", "1e999", "0.1", "-7.999999999", "1..2",
                             "12/3", "007", "999999999", "2147483647", "2147483648", "-2147483648"};
+    const auto expectAsStreamed = [](const char* token, auto parse, auto value) {
+        auto expected = value, streamed = value;
+        std::istringstream stream(token);
+        stream.imbue(std::locale::classic());
+        const bool read = static_cast<bool>(stream >> streamed);
+        if (read) expected = streamed;
+        EXPECT_EQ(parse(value, token), read) << token;
+        // Bit for bit: a float of -0 is not 0.
+        EXPECT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << token << ": " << value << " not " << expected;
+    };
     for (const char* token : tokens) {
-        float expectedFloat = 42.0f, actualFloat = 42.0f;
-        std::istringstream floatStream(token);
-        floatStream.imbue(std::locale::classic());
-        float streamed;
-        const bool floatRead = static_cast<bool>(floatStream >> streamed);
-        if (floatRead) expectedFloat = streamed;
-        EXPECT_EQ(parseFloat(actualFloat, token), floatRead) << token;
-        EXPECT_EQ(std::memcmp(&actualFloat, &expectedFloat, sizeof(float)), 0)
-            << token << ": " << actualFloat << " against " << expectedFloat;
-
-        int expectedInt = 42, actualInt = 42;
-        std::istringstream intStream(token);
-        intStream.imbue(std::locale::classic());
-        int streamedInt;
-        const bool intRead = static_cast<bool>(intStream >> streamedInt);
-        if (intRead) expectedInt = streamedInt;
-        EXPECT_EQ(parseInt(actualInt, token), intRead) << token;
-        EXPECT_EQ(actualInt, expectedInt) << token;
+        expectAsStreamed(token, parseFloat, 42.0f);
+        expectAsStreamed(token, parseInt, 42);
     }
 }
 

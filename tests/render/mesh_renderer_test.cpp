@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <numeric>
 #include <random>
@@ -90,6 +91,33 @@ TEST(FillTriangle, HugeCornersFillTheScreenWithoutWalkingEveryRow) {
     fillTriangle(corner(-2000000000, -2000000000), corner(2000000000, -2000000000),
                  corner(0, 2000000000), kColour, picture.data());
     for (int y = 0; y < kHeight; ++y) ASSERT_EQ(columnsWith(picture, y, kColour), range(0, 318)) << y;
+}
+
+// Corners, texture coordinates and spans anywhere in 32-bit range write
+// nothing outside the picture (the sanitizer build checks the texture reads
+// and the arithmetic).
+TEST(TriangleWalk, ExtremeCornersStayInsideThePicture) {
+    std::mt19937 random(0xC0FFEEu);
+    const auto extreme = [&random] {
+        const int near = static_cast<int>(random() % 1000) - 400, anywhere = static_cast<int>(random());
+        const int kinds[] = {INT_MIN, INT_MAX, near, anywhere};
+        return kinds[random() % 4];
+    };
+    const std::vector<std::uint32_t> texels(256 * 256, kColour);  // exact size: a stray read shows
+    constexpr int kGuard = 4096;
+    Picture guarded(kWidth * kHeight + 2 * kGuard, kBackground);
+    std::uint32_t* picture = guarded.data() + kGuard;
+    for (int trial = 0; trial < 3000; ++trial) {
+        MeshVertex c[3];
+        for (MeshVertex& corner : c) corner = {{}, {}, extreme(), extreme(), extreme(), extreme()};
+        fillTriangle(c[0], c[1], c[2], kWhite, picture);
+        textureTriangle(c[0], c[1], c[2], texels.data(), picture);
+        const int row = static_cast<int>(random() % 200);
+        textureSpan(extreme(), extreme(), row, extreme(), extreme(), extreme(), extreme(), texels.data(), picture);
+        fillSpan(extreme(), extreme(), extreme(), kWhite, picture);
+    }
+    EXPECT_EQ(std::count(guarded.begin(), guarded.begin() + kGuard, kBackground), kGuard);
+    EXPECT_EQ(std::count(guarded.end() - kGuard, guarded.end(), kBackground), kGuard);
 }
 
 // The scan conversion as literally described, in 32 bits, walking every row
@@ -207,15 +235,20 @@ protected:
         mesh.load(files.write("mesh.obj", text.str()));
     }
 
-    // A flat-shaded picture of the triangles.
-    Picture renderFlat(const std::vector<Vertex>& corners) {
-        Mesh mesh;
-        loadTriangles(mesh, corners);
-        mesh.setRenderMode(1);
+    // The mesh transformed and drawn in `mode` into a blank picture.
+    static Picture rendered(Mesh& mesh, int mode) {
+        mesh.setRenderMode(mode);
         mesh.transform();
         Picture picture = blankPicture();
         mesh.render(picture.data());
         return picture;
+    }
+
+    // A flat-shaded picture of the triangles.
+    Picture renderFlat(const std::vector<Vertex>& corners) {
+        Mesh mesh;
+        loadTriangles(mesh, corners);
+        return rendered(mesh, 1);
     }
 
     // Two of each view vertex's whole-number fields.
@@ -347,36 +380,21 @@ TEST_F(MeshRenderTest, MarkersComeBeforeTheirOwnTriangleAndNeedRoomForTheWholeBl
 
 TEST_F(MeshRenderTest, OnlyModesOneToThreeDrawAndRenderingRepeats) {
     const std::vector<std::uint32_t> texels = coordinateTexture();
-    Mesh mesh;
+    Mesh mesh, empty;
     loadTriangles(mesh, {onScreen(50, 50, 1, 0, 0), onScreen(150, 60, 1, 0, 0), onScreen(80, 150, 1, 0, 0)});
     mesh.setTexture(texels.data());
-    for (int mode : {0, 4, -1}) {
-        mesh.setRenderMode(mode);
-        mesh.transform();
-        Picture picture = blankPicture();
-        mesh.render(picture.data());
-        EXPECT_EQ(picture, blankPicture()) << mode;
-    }
+    for (int mode : {0, 4, -1}) EXPECT_EQ(rendered(mesh, mode), blankPicture()) << mode;
     for (int mode : {1, 2, 3}) {
-        mesh.setRenderMode(mode);
-        mesh.transform();
-        Picture first = blankPicture(), second = blankPicture();
-        mesh.render(first.data());
-        mesh.render(second.data());
+        const Picture first = rendered(mesh, mode);
+        Picture again = blankPicture();
+        mesh.render(again.data());
         EXPECT_NE(first, blankPicture()) << mode;
-        EXPECT_EQ(first, second) << mode;
+        EXPECT_EQ(again, first) << mode;
     }
     mesh.setTexture(nullptr);  // a caller error: draws nothing rather than crash
-    Picture picture = blankPicture();
-    mesh.render(picture.data());
-    EXPECT_EQ(picture, blankPicture());
-
-    Mesh empty;
+    EXPECT_EQ(rendered(mesh, 3), blankPicture());
     empty.load(files.write("empty.obj", "# nothing\n"));
-    empty.setRenderMode(1);
-    empty.transform();
-    empty.render(picture.data());
-    EXPECT_EQ(picture, blankPicture());
+    EXPECT_EQ(rendered(empty, 1), blankPicture());
 }
 
 TEST_F(MeshRenderTest, FacesAtOrBehindTheViewerAreSkipped) {
