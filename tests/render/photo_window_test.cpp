@@ -7,6 +7,7 @@
 #include <memory>
 #include <numeric>
 #include <span>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -65,19 +66,18 @@ TEST(CopyPhotoWindow, AnyPhotoSizeWrapsAroundItsOwnEdges) {
 }
 
 TEST(CopyPhotoWindow, AnEmptyPhotoGivesABlackWindow) {
-    std::vector<unsigned int> window(256 * 256, kUntouched);
-    copyPhotoWindow(3, 4, nullptr, window.data(), 640, 480);
-    EXPECT_EQ(std::count(window.begin(), window.end(), 0u), 256 * 256);
     const unsigned int pixel = 0x123456u;
-    std::fill(window.begin(), window.end(), kUntouched);
-    copyPhotoWindow(3, 4, &pixel, window.data(), 0, 480);
-    EXPECT_EQ(std::count(window.begin(), window.end(), 0u), 256 * 256);
+    using Photo = std::tuple<const unsigned int*, int, int>;
+    for (const auto& [photo, width, height] : {Photo{nullptr, 640, 480}, {&pixel, 0, 480}, {&pixel, 640, 0}}) {
+        std::vector<unsigned int> window(256 * 256, kUntouched);
+        copyPhotoWindow(3, 4, photo, window.data(), width, height);
+        EXPECT_EQ(std::count(window.begin(), window.end(), 0u), 256 * 256) << width << " x " << height;
+    }
     const NORVALE_VIRELLO::Texture empty(0, 0, {});
     const std::vector<int> rows = {0, 1, 2};
-    std::fill(window.begin(), window.end(), kUntouched);
-    copyPhotoWindowTexels(3, 4, empty, rows, rows, window.data());
-    EXPECT_EQ(std::count(window.begin(), window.begin() + 9, 0u), 9);
-    EXPECT_EQ(window[9], kUntouched);
+    std::vector<unsigned int> texels(10, kUntouched);
+    copyPhotoWindowTexels(3, 4, empty, rows, rows, texels.data());
+    EXPECT_TRUE(std::count(texels.begin(), texels.begin() + 9, 0u) == 9 && texels[9] == kUntouched);
 }
 
 // ---------------------------------------------------------------------------
