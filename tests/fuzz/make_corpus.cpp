@@ -4,8 +4,6 @@
 //
 //   cmake --build build --target make_fuzz_corpus
 //   build/make_fuzz_corpus tests/fuzz/corpus
-#include <turbojpeg.h>
-
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -14,6 +12,7 @@
 
 #include "engine/archive.h"
 #include "tests/engine/test_files.h"
+#include "tests/support/jpeg.h"
 #include "tests/support/scratch_folder.h"
 
 namespace fs = std::filesystem;
@@ -23,28 +22,13 @@ namespace {
 
 Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
-Bytes gradient(int width, int height) {
-    Bytes rgb(static_cast<std::size_t>(width) * height * 3);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            std::uint8_t* p = &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
-            p[0] = static_cast<std::uint8_t>(x * 255 / width);
-            p[1] = static_cast<std::uint8_t>(y * 255 / height);
-            p[2] = static_cast<std::uint8_t>((x + y) * 7);
-        }
-    return rgb;
-}
-
+// A picture of our own: a gradient, some of it subsampled, progressive or grey.
 Bytes jpeg(int width, int height, int subsampling, int quality, int flags) {
-    tjhandle encoder = tjInitCompress();
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    const Bytes rgb = gradient(width, height);
-    tjCompress2(encoder, rgb.data(), width, width * 3, height, TJPF_RGB, &out, &size, subsampling, quality, flags);
-    Bytes bytes(out, out + size);
-    tjFree(out);
-    tjDestroy(encoder);
-    return bytes;
+    std::vector<unsigned int> pixels(static_cast<std::size_t>(width) * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            pixels[y * width + x] = (x * 255 / width) | (y * 255 / height) << 8 | ((x + y) * 7 & 255) << 16;
+    return encodeJpeg(pixels, width, height, subsampling, quality, flags);
 }
 
 // Rewrites the frame header's height and width (the first SOF marker).

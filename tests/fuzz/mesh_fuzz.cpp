@@ -1,7 +1,8 @@
 // Fuzz target: the mesh loader and renderer. Its corpus runs in CTest
 // (mesh_corpus); `make fuzz` runs it under libFuzzer.
 //
-// The first bytes choose the placement and render mode; the rest is the file.
+// The first byte chooses the render mode, the next 28 the placement (seven
+// floats); the rest is the file.
 // Whatever the file, the mesh must hold together (every face's corners are
 // vertices, the draw list is the faces reordered) and nothing may be written
 // outside the picture.
@@ -23,16 +24,6 @@ namespace {
 const std::string& scratchPath() {
     static const std::string path = "/tmp/vg-mesh-fuzz-" + std::to_string(::getpid()) + ".obj";
     return path;
-}
-
-float takeFloat(const std::uint8_t*& data, std::size_t& size) {
-    float value = 0.0f;
-    if (size >= sizeof value) {
-        std::memcpy(&value, data, sizeof value);
-        data += sizeof value;
-        size -= sizeof value;
-    }
-    return value;
 }
 
 std::vector<std::tuple<int, int, int>> sortedCorners(const std::vector<MeshFace>& faces) {
@@ -61,12 +52,11 @@ constexpr std::uint32_t kGuardValue = 0xDEADBEEFu;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const int mode = size > 0 ? data[0] % 5 : 0;
-    if (size > 0) {
-        ++data;
-        --size;
-    }
-    float placement[7];
-    for (float& value : placement) value = takeFloat(data, size);
+    float placement[7] = {};  // what the input is too short to give stays 0
+    const std::size_t head = std::min(size, 1 + sizeof placement);
+    if (head > 1) std::memcpy(placement, data + 1, head - 1);
+    data += head;
+    size -= head;
 
     std::FILE* file = std::fopen(scratchPath().c_str(), "wb");
     if (file == nullptr) return 0;

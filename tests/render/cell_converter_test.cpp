@@ -63,13 +63,10 @@ TEST(CellConverter, EdgeAtACellsMiddleGivesExactlyItsTwoColours) {
         for (int column = 0; column < 80; ++column) {
             EXPECT_EQ(picture.at(column, 11), solidCell(upper));
             EXPECT_EQ(picture.at(column, 13), solidCell(lower));
-            const Cell& edge = picture.at(column, 12);
-            for (int x = 0; x < subCellColumns(shape); ++x) {
-                EXPECT_EQ(shownAt(picture, column * subCellColumns(shape) + x, 24), upper);
-                EXPECT_EQ(shownAt(picture, column * subCellColumns(shape) + x, 25), lower);
-            }
+            for (int x = column * subCellColumns(shape); x < (column + 1) * subCellColumns(shape); ++x)
+                EXPECT_EQ(std::pair(shownAt(picture, x, 24), shownAt(picture, x, 25)), std::pair(upper, lower));
             if (shape == CellShape::HalfBlock) {
-                EXPECT_EQ(edge, (Cell{upper, lower, 1}));
+                EXPECT_EQ(picture.at(column, 12), (Cell{upper, lower, 1}));
             }
         }
     }

@@ -132,12 +132,7 @@ TEST_F(Photos, GrabRandomWindowDrawsPhotoColumnRowAndWrapsInsideThePhoto) {
         const int x = nextRandom() % 640;
         const int y = nextRandom() % 480;
         const std::uint32_t afterThreeDraws = randomState();
-        NORVALE_VIRELLO::Texture* texture = vrlGetTexture(kPhotoTable[photo]);
-        const int width = static_cast<int>(texture->getWidth());
-        const int height = static_cast<int>(texture->getHeight());
-        for (int i = 0; i < 256; ++i)
-            for (int j = 0; j < 256; ++j)
-                expected[i * 256 + j] = texture->getImgData()[(y + i) % height * width + (x + j) % width];
+        copyPhotoWindow(x, y, *vrlGetTexture(kPhotoTable[photo]), expected.data());
         ++photosSeen[photo];
 
         resetRandom(start * 2654435761u);

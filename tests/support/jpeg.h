@@ -8,14 +8,16 @@
 #include <vector>
 
 // `pixels` in the frame buffer's layout (red in the low byte), width *
-// height of them; quality 100 with no chroma subsampling, so flat colours
-// come back exact.
-inline std::vector<std::uint8_t> encodeJpeg(const std::vector<unsigned int>& pixels, int width, int height) {
+// height of them; by default quality 100 with no chroma subsampling, so flat
+// colours come back exact.
+inline std::vector<std::uint8_t> encodeJpeg(const std::vector<unsigned int>& pixels, int width, int height,
+                                            int subsampling = TJSAMP_444, int quality = 100,
+                                            int flags = TJFLAG_ACCURATEDCT) {
     tjhandle encoder = tjInitCompress();
     unsigned char* jpeg = nullptr;
     unsigned long size = 0;
     if (tjCompress2(encoder, reinterpret_cast<const unsigned char*>(pixels.data()), width, 0, height, TJPF_RGBX,
-                    &jpeg, &size, TJSAMP_444, 100, TJFLAG_ACCURATEDCT) != 0) {
+                    &jpeg, &size, subsampling, quality, flags) != 0) {
         tjDestroy(encoder);
         throw std::runtime_error("cannot encode a test picture");
     }
