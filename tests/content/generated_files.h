@@ -30,6 +30,19 @@ struct DecodedPicture {
         const unsigned char* p = at(x, y);
         return std::max({p[0], p[1], p[2]});
     }
+    // The brightest channel on the outermost ring of pixels, or anywhere.
+    int brightestOnBorder() const {
+        int most = 0;
+        for (int x = 0; x < width; ++x) most = std::max({most, brightest(x, 0), brightest(x, height - 1)});
+        for (int y = 0; y < height; ++y) most = std::max({most, brightest(0, y), brightest(width - 1, y)});
+        return most;
+    }
+    int brightestAnywhere() const {
+        int most = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) most = std::max(most, brightest(x, y));
+        return most;
+    }
 };
 
 // Decodes with the same library the engine uses; an invalid picture on failure.

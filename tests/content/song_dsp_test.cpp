@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 #include "engine/spectrum.h"
@@ -177,62 +178,46 @@ TEST(SongReverb, TailDiesAwayEvenInTheLargestRoom) {
     EXPECT_LT(late, early * 1e-3);
 }
 
-TEST(SongCalibration, CountsRisingEdgesAndTheShareAbove) {
+TEST(SongCalibration, CountsRisingEdgesAndTheShareAboveAtEveryFrameRate) {
     // 60 positions a second; every 30th position (twice a second) two
     // positions read 5 (energy 1.0) and the rest 1 (energy 0.2).
     std::vector<float> sums(600, 1.0f);
     for (std::size_t i = 0; i < sums.size(); i += 30) sums[i] = sums[i + 1] = 5.0f;
     const BeatMeasure m = measureBeats(sums, 0.0, 10.0, 0.65f);
-    EXPECT_DOUBLE_EQ(m.edgesPerSecond, 2.0);
-    EXPECT_DOUBLE_EQ(m.shareAbove, 2.0 / 30.0);
+    EXPECT_EQ(std::tuple(m.edgesPerSecond, m.shareAbove), std::tuple(2.0, 2.0 / 30.0));
     EXPECT_NEAR(m.meanSum, (28.0 + 10.0) / 30.0, 1e-9);
-    // Exactly at the threshold is not above it.
+    // Exactly at the threshold is not above it; a block that starts inside
+    // a pulse counts it.
     EXPECT_DOUBLE_EQ(measureBeats(sums, 0.0, 10.0, 1.0f).edgesPerSecond, 0.0);
-    // A block that starts inside a pulse counts it.
     EXPECT_NEAR(measureBeats(sums, 1.0 / 60.0, 1.0, 0.65f).edgesPerSecond, 2.0 * 60.0 / 59.0, 1e-9);
-}
-
-TEST(SongCalibration, SlowFrameRatesCountTheirOwnPositions) {
     // 24 positions a second, 50 ms late: position i reads at 0.05 + i / 24 s,
     // so the block from 1 s to 2 s runs from position 23 to 46.
-    const SpectrumSampling slow{24.0, 0.05};
-    std::vector<float> sums(240, 1.0f);
-    sums[22] = sums[23] = sums[35] = sums[47] = 5.0f;
-    const BeatMeasure m = measureBeats(sums, 1.0, 2.0, 0.65f, slow);
-    EXPECT_DOUBLE_EQ(m.edgesPerSecond, 2.0) << "position 22 is before the block, 47 after it";
-    EXPECT_DOUBLE_EQ(m.shareAbove, 2.0 / 24.0);
+    std::vector<float> slow(240, 1.0f);
+    slow[22] = slow[23] = slow[35] = slow[47] = 5.0f;
+    const BeatMeasure s = measureBeats(slow, 1.0, 2.0, 0.65f, {24.0, 0.05});
+    EXPECT_EQ(std::tuple(s.edgesPerSecond, s.shareAbove), std::tuple(2.0, 2.0 / 24.0))
+        << "position 22 is before the block, 47 after it";
     // A sampling that cannot advance measures nothing instead of looping.
     EXPECT_DOUBLE_EQ(measureBeats(sums, 1.0, 2.0, 0.65f, {0.0, 0.0}).edgesPerSecond, 0.0);
-    EXPECT_TRUE(measureSpectrumSums(std::vector<float>(100, 0.5f), 44100, {0.0, 0.0}).empty());
 }
 
-TEST(SongCalibration, OffsetSamplingEndsItsWindowsWhereTheShowWould) {
-    // Silence, then a tone from sample 10000 on. At 30 positions a second
-    // 13 ms late, position i's window ends before sample floor(573.3 +
-    // 1470 i): position 6 ends at 9393, so position 7 is the first to hear
-    // the tone.
+TEST(SongCalibration, SpectrumSumsEndTheirWindowsWhereTheShowWouldAtTheEnginesScale) {
+    // Silence, then from sample 10000 on a full-scale sine centred on bin
+    // 100, which reads 1 there and 1/2 on each side.
     const int rate = 44100;
     std::vector<float> mono(rate, 0.0f);
     for (int i = 10000; i < rate; ++i) mono[i] = static_cast<float>(std::sin(kTwoPi * 100.0 * i / kSpectrumWindow));
-    const std::vector<float> sums = measureSpectrumSums(mono, rate, {30.0, 0.013});
-    ASSERT_EQ(sums.size(), 30u) << "the last window ends at sample 43203";
-    for (int i = 0; i < 7; ++i) EXPECT_FLOAT_EQ(sums[i], 0.0f) << "position " << i;
-    EXPECT_GT(sums[7], 0.0f);
-    EXPECT_NEAR(sums[20], 2.0f, 0.02f);
-    // Every slow sampling the song is checked at is 20 frames a second or more.
-    ASSERT_FALSE(slowFrameSamplings().empty());
-    for (const SpectrumSampling& sampling : slowFrameSamplings()) EXPECT_GE(sampling.positionsPerSecond, 20.0);
-}
-
-TEST(SongCalibration, SpectrumSumOfACentredSineMatchesTheEngineScale) {
-    // A full-scale sine centred on bin 100 reads 1 there and 1/2 on each side.
-    const int rate = 44100;
-    std::vector<float> mono(rate);
-    for (int i = 0; i < rate; ++i) mono[i] = static_cast<float>(std::sin(kTwoPi * 100.0 * i / kSpectrumWindow));
+    // On time at 60 a second, position i's window ends before sample 735 i.
     const std::vector<float> sums = measureSpectrumSums(mono, rate);
-    ASSERT_EQ(sums.size(), 61u);
-    EXPECT_FLOAT_EQ(sums[0], 0.0f) << "the first window is all silence before the start";
-    EXPECT_NEAR(sums[30], 2.0f * kSpectrumGain * 256.0f, 0.02f);
+    ASSERT_EQ(sums.size(), 61u) << "the last window ends at the last sample";
+    EXPECT_NEAR(sums[60], 2.0f * kSpectrumGain * 256.0f, 0.02f);
+    // At 30 a second 13 ms late, before sample floor(573.3 + 1470 i):
+    // position 6 ends at 9393, so position 7 is the first to hear the tone.
+    const std::vector<float> late = measureSpectrumSums(mono, rate, {30.0, 0.013});
+    ASSERT_EQ(late.size(), 30u) << "the last window ends at sample 43203";
+    for (int i = 0; i < 7; ++i) EXPECT_FLOAT_EQ(late[i], 0.0f) << "position " << i;
+    EXPECT_GT(late[7], 0.0f);
+    EXPECT_TRUE(measureSpectrumSums(mono, rate, {0.0, 0.0}).empty());
     EXPECT_EQ(monoMix({1.0f, 0.0f, -0.5f, 0.5f}, 2), (std::vector<float>{0.5f, 0.0f}));
 }
 

@@ -58,10 +58,10 @@ double rmsBetween(const std::vector<float>& a, double from, double to, const std
     return std::sqrt(sum / static_cast<double>(last - first));
 }
 
-SongAudio render() {
+SongAudio render(const std::string& text = kShortScore) {
     SongScore score;
     std::string error;
-    EXPECT_TRUE(parseScore(kShortScore, score, error)) << error;
+    EXPECT_TRUE(parseScore(text, score, error)) << error;
     return mixSong(score, [](const std::string&) {});
 }
 
@@ -93,22 +93,17 @@ TEST(SongRender, SameScoreSameSamplesSameBytes) {
 TEST(SongRender, AbsurdSettingsStayBoundedAndFinite) {
     // Settings a typo could produce: huge tails, a zero release, a zero
     // attack and enormous voice counts must neither hang nor break the mix.
-    SongScore score;
-    std::string error;
-    ASSERT_TRUE(parseScore("song length=1 fade=1\n"
-                           "instrument b bass release=1e30 drive=0\n"
-                           "instrument p pad voices=1e30 attack=0 release=0\n"
-                           "instrument c clap spread=1e30 decay=1e30\n"
-                           "instrument k kick decay=0 sweep=0 start=-50\n"
-                           "sidechain k attack=1e30 release=0\n"
-                           "delay beats=1e30 feedback=5\n"
-                           "pattern n 1 a1\n"
-                           "pattern x 1 x\n"
-                           "section s 0 2\n"
-                           "  play b n\n  play p n transpose 127\n  play c x\n  play k x\n",
-                           score, error))
-        << error;
-    const SongAudio audio = mixSong(score, [](const std::string&) {});
+    const SongAudio audio = render("song length=1 fade=1\n"
+                                   "instrument b bass release=1e30 drive=0\n"
+                                   "instrument p pad voices=1e30 attack=0 release=0\n"
+                                   "instrument c clap spread=1e30 decay=1e30\n"
+                                   "instrument k kick decay=0 sweep=0 start=-50\n"
+                                   "sidechain k attack=1e30 release=0\n"
+                                   "delay beats=1e30 feedback=5\n"
+                                   "pattern n 1 a1\n"
+                                   "pattern x 1 x\n"
+                                   "section s 0 2\n"
+                                   "  play b n\n  play p n transpose 127\n  play c x\n  play k x\n");
     ASSERT_EQ(audio.frames(), 44100);
     for (long i = 0; i < audio.frames(); ++i)
         ASSERT_TRUE(std::isfinite(audio.left[i]) && std::isfinite(audio.right[i])) << "at sample " << i;
@@ -118,18 +113,14 @@ TEST(SongRender, SidechainDucksTheTracksRightAfterEachHit) {
     // A silent kick (level 0) still drives the sidechain; the pad, ducked
     // by half and panned hard left, must dip just after each beat and
     // recover before the next.
-    SongScore score;
-    std::string error;
-    ASSERT_TRUE(parseScore("song length=2 fade=2\n"
-                           "instrument k kick level=0\n"
-                           "instrument p pad duck=0.5 pan=-1 attack=0 voices=1 cutoff=8000\n"
-                           "sidechain k attack=0.004 release=0.16\n"
-                           "pattern beat 1 x\n"
-                           "pattern hold 1 a3 - - -\n"
-                           "section s 0 4\n  play k beat from 1\n  play p hold\n",
-                           score, error))
-        << error;
-    const SongAudio audio = mixSong(score, [](const std::string&) {});
+    const SongAudio audio = render("song length=2 fade=2\n"
+                                   "instrument k kick level=0\n"
+                                   "instrument p pad duck=0.5 pan=-1 attack=0 voices=1 cutoff=8000\n"
+                                   "sidechain k attack=0.004 release=0.16\n"
+                                   "pattern beat 1 x\n"
+                                   "pattern hold 1 a3 - - -\n"
+                                   "section s 0 4\n  play k beat from 1\n  play p hold\n");
+    ASSERT_EQ(audio.frames(), 2 * 44100);
     auto rms = [&](double from, double to) { return rmsBetween(audio.left, from, to); };
     // Beats at 0.5, 1.0 and 1.5 s.
     const double ducked = rms(0.51, 0.54), recovered = rms(0.90, 0.98), beforeFirst = rms(0.3, 0.45);
@@ -145,13 +136,9 @@ TEST(SongRender, KickNoiseLayerHoldsThenFallsAway) {
     // one level through the hold (even though the body here dies within
     // 70 ms) and be gone soon after.
     auto kick = [](const char* noise) {
-        SongScore score;
-        std::string error;
-        const std::string text = std::string("song length=1 fade=1\n") +
-                                 "instrument k kick click=0 decay=0.01 noisehold=0.08 noisedecay=0.01 " + noise +
-                                 "\npattern x 1 x\nsection s 0 2\n  play k x\n";
-        EXPECT_TRUE(parseScore(text, score, error)) << error;
-        return mixSong(score, [](const std::string&) {});
+        return render(std::string("song length=1 fade=1\n") +
+                      "instrument k kick click=0 decay=0.01 noisehold=0.08 noisedecay=0.01 " + noise +
+                      "\npattern x 1 x\nsection s 0 2\n  play k x\n");
     };
     const SongAudio with = kick("noise=1"), without = kick("noise=0");
     auto rms = [&](double from, double to) { return rmsBetween(with.left, from, to, &without.left); };

@@ -40,9 +40,8 @@ TEST_F(AlkuTest, TheAsteroidGrowsFromATenthToSixTenthsWhileItSwaysAndTumbles) {
         drawAt(static_cast<int>(t * 49000.0f + 0.5f));
         const Mesh& mesh = *alku->mesh;
         EXPECT_NEAR(mesh.scale, scale, 1e-5) << t;
-        EXPECT_NEAR(mesh.position.x, std::sin(16.0f * t), 1e-4) << t;
-        EXPECT_NEAR(mesh.position.y, 0.3f * std::cos(23.0f * t), 1e-4) << t;
-        EXPECT_NEAR(mesh.position.z, std::sin(31.0f * t) + 2.5f, 1e-4) << t;
+        const NORVALE_VIRELLO::Vector sway(std::sin(16.0f * t), 0.3f * std::cos(23.0f * t), std::sin(31.0f * t) + 2.5f);
+        EXPECT_TRUE(fixture::near(mesh.position, sway, 1e-4)) << t;
         fixture::expectTurnedBy(mesh.rotation, 25.0f * t, 17.0f * t, -9.0f * t, 1e-4);
         EXPECT_EQ(mesh.renderMode, Mesh::kFlat);
     }

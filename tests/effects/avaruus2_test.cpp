@@ -94,33 +94,26 @@ TEST(Avaruus2Flares, LoudnessSwellsSubtractingFlaresMore) {
 
 TEST(Avaruus2Flares, FlaresAtOrThroughTheViewerNeverBreakTheFrame) {
     Avaruus2 cloud;
-    cloud.flareCount = 4;
-    cloud.flareRotated[0] = Vector3(0.0f, 0.0f, -15.0f);       // depth 0: projected at depth 1
-    cloud.flareRotated[1] = Vector3(1e30f, -1e30f, -14.9999f);  // far beyond 32-bit range
-    cloud.flareRotated[2] = Vector3(0.0f, 0.0f, -14.99985f);   // enormous but defined
+    cloud.flareRotated[0] = Vector3(0.0f, 0.0f, -15.0f);        // depth 0: projected at depth 1
+    cloud.flareRotated[1] = cloud.flareRotated[3] = Vector3(0.0f, 0.0f, -20.0f);  // behind the viewer
+    cloud.flareRotated[2] = Vector3(1e30f, -1e30f, -14.9999f);  // far beyond 32-bit range
+    cloud.flareRotated[4] = Vector3(0.0f, 0.0f, -14.99985f);    // enormous but defined
     cloud.flareSizes[0] = 0.05f;
-    cloud.flareSizes[1] = cloud.flareSizes[2] = 5.0f;
-    // An absurd loudness gives no defined size: nothing is drawn.
-    fixture::fillFrame(kGrey);
-    cloud.drawFlares(1.0f, 1e20f, fixture::frame());
-    EXPECT_EQ(fixture::countDifferent(fixture::frame(), kGrey), 0);
-    // At a sane loudness flare 2, millions of pixels wide, covers the frame
-    // (all but the last row and column, which sprites never reach).
-    fixture::fillFrame(kGrey);
-    cloud.drawFlares(1.0f, 0.0f, fixture::frame());
+    for (int i = 1; i <= 4; ++i) cloud.flareSizes[i] = 5.0f;
+    // At full progress the last of `count` flares is the one growing in, at zero width.
+    const auto changed = [&](int count, float energy) {
+        cloud.flareCount = count;
+        fixture::fillFrame(kGrey);
+        cloud.drawFlares(1.0f, energy, fixture::frame());
+        return fixture::changedBox(fixture::frame(), kGrey);
+    };
+    EXPECT_EQ(changed(4, 0.0f), fixture::boxAt(160 - 6, 100 - 6, 12, 12));
+    // Flare 4, millions of pixels wide, covers the frame but for the last
+    // row and column, which sprites never reach.
+    EXPECT_EQ(changed(6, 0.0f), fixture::boxAt(0, 0, 319, 199));
     EXPECT_EQ(fixture::countDifferent(fixture::frame(), kGrey), 319 * 199);
-
-    // A zero depth is projected with depth 1: flare 0 is 12 pixels wide
-    // there; flare 1, behind the viewer, has no width and is not drawn.
-    Avaruus2 single;
-    single.flareCount = 3;
-    single.flareRotated[0] = Vector3(0.0f, 0.0f, -15.0f);
-    single.flareSizes[0] = 0.05f;
-    single.flareRotated[1] = Vector3(0.0f, 0.0f, -20.0f);
-    single.flareRotated[2] = Vector3(0.0f, 0.0f, 1000.0f);
-    fixture::fillFrame(kGrey);
-    single.drawFlares(1.0f, 0.0f, fixture::frame());
-    EXPECT_EQ(fixture::changedBox(fixture::frame(), kGrey), fixture::boxAt(160 - 6, 100 - 6, 12, 12));
+    // An absurd loudness gives no defined size: nothing is drawn.
+    EXPECT_TRUE(changed(6, 1e20f).empty());
 }
 
 TEST(Avaruus2Motion, AtMostFiveRotationStepsPerFrameAndBackwardStepsCount) {
@@ -132,9 +125,7 @@ TEST(Avaruus2Motion, AtMostFiveRotationStepsPerFrameAndBackwardStepsCount) {
     Avaruus2::lastPosition = 151000;
     Avaruus2::stepClock = 20;
     fixture::drawAt(cloud, 156000);  // a 5 s stall counts as 100 ms
-    EXPECT_NEAR(cloud.angles.x, 5 * step.x, 1e-6);
-    EXPECT_NEAR(cloud.angles.y, 5 * step.y, 1e-6);
-    EXPECT_NEAR(cloud.angles.z, 5 * step.z, 1e-6);
+    EXPECT_TRUE(fixture::near(cloud.angles, step * 5.0f, 1e-6));
     EXPECT_EQ(Avaruus2::stepClock, 20);
 
     // A seek back of 300 ms counts as 300 ms: fifteen more steps.
@@ -145,9 +136,7 @@ TEST(Avaruus2Motion, AtMostFiveRotationStepsPerFrameAndBackwardStepsCount) {
     // The rotated cloud follows the angles.
     NORVALE_VIRELLO::Matrix rotation;
     rotation.makeRotation(cloud.angles.x, cloud.angles.y, cloud.angles.z);
-    const Vector3 expected = cloud.flarePositions[7] * rotation;
-    EXPECT_FLOAT_EQ(cloud.flareRotated[7].x, expected.x);
-    EXPECT_FLOAT_EQ(cloud.flareRotated[7].y, expected.y);
+    EXPECT_TRUE(fixture::near(cloud.flareRotated[7], cloud.flarePositions[7] * rotation, 1e-6));
 }
 
 TEST(Avaruus2Background, AnInvertedGreyPhotoWindowUnderTheRipplingLens) {

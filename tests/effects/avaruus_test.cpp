@@ -13,15 +13,9 @@ using NORVALE_VIRELLO::Vector3;
 
 namespace {
 
-class AvaruusTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        cloud.init(223000, 243000);
-        Avaruus::lastPosition = 230000;
-        Avaruus::stepClock = 0;
-    }
-    void drawAt(int ms) { fixture::drawAt(cloud, ms); }
-    Avaruus cloud;
+struct AvaruusTest : fixture::EffectTest<Avaruus, 223000, 243000> {
+    AvaruusTest() { Avaruus::lastPosition = 230000, Avaruus::stepClock = 0; }
+    Avaruus& cloud = effect;
 };
 
 TEST_F(AvaruusTest, GreenPassTakesSixteenOffGreenOnly) {
@@ -44,21 +38,17 @@ TEST_F(AvaruusTest, CloudDriftsOneHundredthPerStepAtMostFiveStepsAFrame) {
     Avaruus::stepClock = 20;
     drawAt(239000);  // nine seconds later: capped to 100 ms, five steps
     EXPECT_EQ(Avaruus::stepClock, 20);
-    EXPECT_NEAR(cloud.flarePositions[3].x, start.x + 0.05f * direction.x, 1e-5);
-    EXPECT_NEAR(cloud.flarePositions[3].z, start.z + 0.05f * direction.z, 1e-5);
-    EXPECT_NEAR(cloud.angles.x, 5 * 0.005f, 1e-6);
-    EXPECT_NEAR(cloud.angles.y, 5 * 0.01f, 1e-6);
-    EXPECT_NEAR(cloud.angles.z, 5 * 0.002273f, 1e-6);
+    Vector3 drifted = start;
+    drifted += direction * 0.05f;
+    EXPECT_TRUE(fixture::near(cloud.flarePositions[3], drifted, 1e-5));
+    EXPECT_TRUE(fixture::near(cloud.angles, Vector3(5 * 0.005f, 5 * 0.01f, 5 * 0.002273f), 1e-6));
     // What is drawn is the cloud turned by the new angles, taken before the
     // step's drift.
     NORVALE_VIRELLO::Matrix turn;
     turn.makeRotation(cloud.angles.x, cloud.angles.y, cloud.angles.z);
     Vector3 beforeLastDrift = start;
     beforeLastDrift += direction * 0.04f;
-    const Vector3 drawn = beforeLastDrift * turn;
-    EXPECT_NEAR(cloud.flareRotated[3].x, drawn.x, 1e-4);
-    EXPECT_NEAR(cloud.flareRotated[3].y, drawn.y, 1e-4);
-    EXPECT_NEAR(cloud.flareRotated[3].z, drawn.z, 1e-4);
+    EXPECT_TRUE(fixture::near(cloud.flareRotated[3], beforeLastDrift * turn, 1e-4));
 }
 
 TEST(AvaruusCloud, FlaresStartAroundTheCentreAndEachDriftsItsOwnWay) {
@@ -73,8 +63,9 @@ TEST(AvaruusCloud, FlaresStartAroundTheCentreAndEachDriftsItsOwnWay) {
         smallest = std::min(smallest, cloud.flareSizes[i]);
         largest = std::max(largest, cloud.flareSizes[i]);
         EXPECT_NEAR(direction.length(), 1.0f, 1e-5) << i;
-        EXPECT_NEAR(cloud.flarePositions[i].x, seen.x + 0.01f * direction.x, 1e-5) << i;
-        EXPECT_NEAR(cloud.flarePositions[i].z, seen.z + 0.01f * direction.z, 1e-5) << i;
+        Vector3 stepped = seen;
+        stepped += direction * 0.01f;
+        EXPECT_TRUE(fixture::near(cloud.flarePositions[i], stepped, 1e-5)) << i;
     }
     // Distances from 2 to 7, sizes from 2.6 to 7.6, both over their whole span.
     EXPECT_TRUE(nearest >= 2.0f && nearest < 2.3f) << nearest;
@@ -91,10 +82,7 @@ TEST(AvaruusCloud, TheDriftTakesTheFlaresLastThreeDrawsInReverseOrder) {
     resetRandom(31);
     for (int i = 0; i < 4; ++i) nextRandom();  // direction, distance and size
     const float a = randomUnit() - 0.5f, b = randomUnit() - 0.5f, c = randomUnit() - 0.5f;
-    const float length = std::sqrt(a * a + b * b + c * c);
-    EXPECT_NEAR(cloud.flareVelocities[0].x, c / length, 1e-5);
-    EXPECT_NEAR(cloud.flareVelocities[0].y, b / length, 1e-5);
-    EXPECT_NEAR(cloud.flareVelocities[0].z, a / length, 1e-5);
+    EXPECT_TRUE(fixture::near(cloud.flareVelocities[0], Vector3(c, b, a).normalize(), 1e-5));
 }
 
 }  // namespace

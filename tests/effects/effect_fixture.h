@@ -7,7 +7,10 @@
 // The archive and the meshes are made once per test program (textures are
 // cached by name for the whole run), so every picture a test relies on is
 // listed in kFixturePictures in effect_fixture.cpp.
+#include <gtest/gtest.h>
+
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <ostream>
 #include <vector>
@@ -35,6 +38,16 @@ void setSpectrum(const std::array<float, 512>& bins);
 void showAt(NORVALE_VIRELLO::Base& effect, int ms);
 void drawAt(NORVALE_VIRELLO::Base& effect, int ms);
 
+// Every coordinate of a point within `tolerance` of the expected one.
+template <typename Point>
+::testing::AssertionResult near(const Point& actual, const Point& expected, double tolerance) {
+    if (std::fabs(actual.x - expected.x) <= tolerance && std::fabs(actual.y - expected.y) <= tolerance &&
+        std::fabs(actual.z - expected.z) <= tolerance)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "(" << actual.x << ", " << actual.y << ", " << actual.z << "), expected ("
+                                         << expected.x << ", " << expected.y << ", " << expected.z << ")";
+}
+
 // A mesh turned as makeRotation(x, y, z) would turn it.
 void expectTurnedBy(const NORVALE_VIRELLO::Matrix& actual, float x, float y, float z, double tolerance = 1e-5);
 
@@ -42,6 +55,19 @@ void expectTurnedBy(const NORVALE_VIRELLO::Matrix& actual, float x, float y, flo
 // itself is left as it was, so this may stand beside randomState() in one
 // expression.
 std::uint32_t stateAfter(std::uint32_t seed, int draws);
+
+// A test of one effect over [start, end), silent until the test sets a
+// spectrum.
+template <typename Effect, int start, int end>
+class EffectTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        effect.init(start, end);
+        setSpectrumSum(0.0f);
+    }
+    void drawAt(int ms) { fixture::drawAt(effect, ms); }
+    Effect effect;
+};
 
 // Rectangle of pixels that differ from `background` (or from the other
 // frame's); empty when none do.

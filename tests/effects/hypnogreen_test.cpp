@@ -6,17 +6,13 @@
 
 namespace {
 
-class HypnogreenTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        tint.init(193000, 223000);
-        Hypnogreen::lastPosition = 200000;
-    }
+struct HypnogreenTest : fixture::EffectTest<Hypnogreen, 193000, 223000> {
+    HypnogreenTest() { Hypnogreen::lastPosition = 200000; }
     void drawAt(int ms, float loudnessSum) {
         fixture::setSpectrumSum(loudnessSum);
         fixture::drawAt(tint, ms);
     }
-    Hypnogreen tint;
+    Hypnogreen& tint = effect;
 };
 
 TEST_F(HypnogreenTest, WithoutFlashEveryChannelLosesOne256thAndABeatTintsByItsAge) {

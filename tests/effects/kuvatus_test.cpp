@@ -110,9 +110,7 @@ TEST_F(KuvatusTest, EachAsteroidTurnsWithTheGroupAboutAPointThreeUnitsAhead) {
         const NORVALE_VIRELLO::Vector expected =
             NORVALE_VIRELLO::Vector(asteroid.offsetX, asteroid.offsetY, asteroid.offsetZ) * group +
             NORVALE_VIRELLO::Vector(0.0f, 0.0f, 3.0f);
-        EXPECT_NEAR(mesh.position.x, expected.x, 1e-5) << i;
-        EXPECT_NEAR(mesh.position.y, expected.y, 1e-5) << i;
-        EXPECT_NEAR(mesh.position.z, expected.z, 1e-5) << i;
+        EXPECT_TRUE(fixture::near(mesh.position, expected, 1e-5)) << i;
         fixture::expectTurnedBy(mesh.rotation, p * asteroid.spinA, p * asteroid.spinB, -p * asteroid.spinC);
     }
 }

@@ -53,14 +53,8 @@ fixture::ExpectedPoint castRay(float t, float flash, const float u[3], int colum
             truncToInt(255.0f * std::clamp(brightness, 0.0f, 1.0f))};
 }
 
-class TunnelTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        tunnel.init(kStart, kEnd);
-        fixture::setSpectrumSum(0.0f);
-    }
-    void drawAt(int ms) { fixture::drawAt(tunnel, ms); }
-    Tunnel tunnel;
+struct TunnelTest : fixture::EffectTest<Tunnel, kStart, kEnd> {
+    Tunnel& tunnel = effect;
 };
 
 TEST_F(TunnelTest, OnlyEnergyAboveThreeQuartersIsABeat) {

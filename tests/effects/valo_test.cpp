@@ -47,21 +47,15 @@ fixture::ExpectedPoint castRay(float t, float flash, int column, int row) {
             std::clamp(level, 0, 255)};
 }
 
-class ValoTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        valo.init(kStart, kEnd);
-        fixture::setSpectrumSum(0.0f);
-    }
-    void drawAt(Valo& effect, int ms) { fixture::drawAt(effect, ms); }
-    Valo valo;
+struct ValoTest : fixture::EffectTest<Valo, kStart, kEnd> {
+    Valo& valo = effect;
 };
 
 TEST_F(ValoTest, WithoutABeatTheTunnelIsTheLastFrameAtLevel20) {
     // White fed back comes out at 40/256 everywhere, and is fed back again.
     std::fill(valo.feedbackTexture.begin(), valo.feedbackTexture.end(), 0xFFFFFFu);
     Valo::lastPosition = 250000;
-    drawAt(valo, 250000);
+    fixture::drawAt(valo, 250000);
     EXPECT_EQ(fixture::countDifferent(fixture::frame(), 0x272727), 0);
     for (unsigned int texel : valo.feedbackTexture) ASSERT_EQ(texel, 0x272727u);
 }
@@ -83,11 +77,11 @@ TEST_F(ValoTest, ThresholdsForFlashAndPhoto) {
     Valo::lastPosition = 250000;
     const std::vector<unsigned int> photo = valo.photoBuffer;
     fixture::setSpectrumSum(3.75f);  // exactly 0.75: nothing
-    drawAt(valo, 250000);
+    fixture::drawAt(valo, 250000);
     EXPECT_EQ(valo.flash, 0.0f);
 
     fixture::setSpectrumSum(4.5f);  // a beat, but not a strong one
-    drawAt(valo, 250000);
+    fixture::drawAt(valo, 250000);
     EXPECT_EQ(valo.flash, 1.0f);
     EXPECT_EQ(valo.photoBuffer, photo);
 
@@ -95,7 +89,7 @@ TEST_F(ValoTest, ThresholdsForFlashAndPhoto) {
     // once, whatever the texture held before.
     std::fill(valo.feedbackTexture.begin(), valo.feedbackTexture.end(), 0x00406080u);
     fixture::setSpectrumSum(4.8f);
-    drawAt(valo, 250000);
+    fixture::drawAt(valo, 250000);
     EXPECT_EQ(valo.flash, 1.0f);
     EXPECT_NE(valo.photoBuffer, photo);
     std::vector<unsigned int> expected(320 * 200, 0u);
@@ -106,27 +100,27 @@ TEST_F(ValoTest, ThresholdsForFlashAndPhoto) {
 TEST_F(ValoTest, BothInstancesShareOneClock) {
     Valo ray;
     ray.init(273200, 303000);
-    drawAt(valo, 273160);  // the first instance's last frame
+    fixture::drawAt(valo, 273160);  // the first instance's last frame
     ray.flash = 1.0f;
-    drawAt(ray, 273200);   // 40 ms later, not 100
+    fixture::drawAt(ray, 273200);   // 40 ms later, not 100
     EXPECT_FLOAT_EQ(ray.flash, 0.8f);
     // A step back raises the flash.
-    drawAt(ray, 273180);
+    fixture::drawAt(ray, 273180);
     EXPECT_FLOAT_EQ(ray.flash, 0.9f);
 }
 
 TEST_F(ValoTest, MeshFliesInFrom266000) {
     Valo::lastPosition = 266000;
-    drawAt(valo, 266000);
+    fixture::drawAt(valo, 266000);
     EXPECT_EQ(valo.mesh->renderMode, 0);  // not drawn yet
 
-    drawAt(valo, 266500);
+    fixture::drawAt(valo, 266500);
     EXPECT_FLOAT_EQ(valo.mesh->scale, 0.5f);
     const float progress = (266500.0f - kStart) / (kEnd - kStart);
     EXPECT_NEAR(valo.mesh->position.x - std::sin(26.0f * progress), 2.5f, 1e-5);
     EXPECT_EQ(valo.mesh->texture, valo.feedbackTexture.data());
 
-    drawAt(valo, 268000);
+    fixture::drawAt(valo, 268000);
     EXPECT_EQ(valo.mesh->scale, 1.0f);
 }
 

@@ -25,50 +25,31 @@ constexpr unsigned int kInvert = 0xFFFFFF;
 // (-128, -128): only the top-left 128 x 128 pixels are stamped.
 bool outsideSprites(int i) { return i % 320 >= 128 || i / 320 >= 128; }
 
-class ZoomTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        zoom.init(kStart, kEnd);
-        fixture::setSpectrumSum(0.0f);
-        Zoom::showMesh = false;
-    }
-    void drawAt(int ms) { fixture::drawAt(zoom, ms); }
-    Zoom zoom;
+struct ZoomTest : fixture::EffectTest<Zoom, kStart, kEnd> {
+    ZoomTest() { Zoom::showMesh = false; }
+    // The previous frame at `ms`, with no time left over from its steps.
+    static void lastFrameAt(int ms) { Zoom::lastPosition = ms, Zoom::stepClock = 0; }
+    Zoom& zoom = effect;
 };
 
-TEST_F(ZoomTest, TwentyMillisecondsRunNoStepAndShowTheTargetUnchanged) {
-    Zoom::lastPosition = 200000;
-    Zoom::stepClock = 0;
-    for (int i = 0; i < fixture::kPixels; ++i) zoom.pictureB[i] = static_cast<unsigned int>(i);
-    const std::vector<unsigned int> a = zoom.pictureA;
-    const std::vector<unsigned int> b = zoom.pictureB;
-    drawAt(200020);
+TEST_F(ZoomTest, AStepRunsEvery20msFromOnePictureIntoTheOtherAndSwapsThem) {
+    lastFrameAt(205000);
+    for (int i = 0; i < fixture::kPixels; ++i) zoom.pictureA[i] = (i % 7) * 0x202020u, zoom.pictureB[i] = i;
+    const std::vector<unsigned int> a = zoom.pictureA, b = zoom.pictureB;
+    drawAt(205020);  // no step yet: the target as it was
     EXPECT_EQ(Zoom::stepClock, 20);
-    EXPECT_TRUE(zoom.useA);
-    EXPECT_EQ(zoom.pictureA, a);
-    EXPECT_EQ(zoom.pictureB, b);
+    EXPECT_TRUE(zoom.useA && zoom.pictureA == a && zoom.pictureB == b);
     EXPECT_EQ(fixture::snapshot(), b);
 
-    // One more millisecond runs one step, which flips the roles for the next frame.
-    drawAt(200021);
-    EXPECT_EQ(Zoom::stepClock, 1);
-    EXPECT_FALSE(zoom.useA);
-    EXPECT_NE(zoom.pictureB, b);
-}
-
-TEST_F(ZoomTest, TwoStepsInAFrameLeaveTheRolesAsTheyWere) {
-    Zoom::lastPosition = 205000;
-    Zoom::stepClock = 0;
-    for (int i = 0; i < fixture::kPixels; ++i) zoom.pictureA[i] = (i % 7) * 0x202020u;
-    drawAt(205041);  // two steps, both from A into B
+    drawAt(205041);  // two steps, both from A into B, leave the roles as they were
     EXPECT_TRUE(zoom.useA);
-
-    // So the next frame reads A again: B is A blurred once more and zoomed.
-    std::vector<unsigned int> expected = zoom.pictureA;
-    std::vector<unsigned int> zoomed(fixture::kPixels);
+    // So the next step reads A again: B is A blurred once more and zoomed,
+    // and the roles flip for the frame after.
+    std::vector<unsigned int> expected = zoom.pictureA, zoomed(fixture::kPixels);
     blur4(320, 200, expected.data());
     Zoom::zoomStep(expected.data(), zoomed.data());
     drawAt(205061);
+    EXPECT_EQ(Zoom::stepClock, 1);
     EXPECT_FALSE(zoom.useA);
     EXPECT_EQ(zoom.pictureA, expected);
     for (int i = 0; i < fixture::kPixels; ++i)
@@ -78,8 +59,7 @@ TEST_F(ZoomTest, TwoStepsInAFrameLeaveTheRolesAsTheyWere) {
 }
 
 TEST_F(ZoomTest, EachBeatFlipsTheColours) {
-    Zoom::lastPosition = 210000;
-    Zoom::stepClock = 0;
+    lastFrameAt(210000);
     fixture::setSpectrumSum(3.75f);  // exactly 0.75: no beat
     drawAt(210000);
     EXPECT_FALSE(zoom.inverted);
@@ -96,8 +76,7 @@ TEST_F(ZoomTest, EachBeatFlipsTheColours) {
 }
 
 TEST_F(ZoomTest, BeatsDealSpritesFromTheMiddleOutAndBringTheMeshLessThanHalfTheTime) {
-    Zoom::lastPosition = 211000;
-    Zoom::stepClock = 0;
+    lastFrameAt(211000);
     fixture::setSpectrumSum(4.0f);
     resetRandom(123);
     int lowest[2] = {0, 0}, highest[2] = {0, 0}, meshes = 0;
@@ -151,8 +130,7 @@ TEST(ZoomSprite, KeptAtItsDrawnSizeItDrawsAsItsWholeTonedWindowWould) {
 }
 
 TEST_F(ZoomTest, ASpriteIsCentredOnItsPathWithItsOwnWidthAndHeight) {
-    Zoom::lastPosition = 212000;
-    Zoom::stepClock = 0;
+    lastFrameAt(212000);
     for (ZoomSprite& sprite : zoom.sprites) sprite.baseX = -1000;  // all off screen
     std::fill(zoom.sprites[3].image.begin(), zoom.sprites[3].image.end(), 0xFFFFFFu);
     ZoomSprite& sprite = zoom.sprites[3];
@@ -164,12 +142,8 @@ TEST_F(ZoomTest, ASpriteIsCentredOnItsPathWithItsOwnWidthAndHeight) {
 }
 
 TEST_F(ZoomTest, MeshIsDrawnIntoTheFeedbackPicture) {
-    Zoom::lastPosition = 215000;
-    Zoom::stepClock = 0;
-    Zoom::showMesh = true;
-    Zoom::meshX = 0.0f;
-    Zoom::meshY = 0.0f;
-    Zoom::meshZ = 3.5f;
+    lastFrameAt(215000);
+    std::tie(Zoom::showMesh, Zoom::meshX, Zoom::meshY, Zoom::meshZ) = std::tuple(true, 0.0f, 0.0f, 3.5f);
     // A picture whose middle crop is not what lies under the mesh.
     for (int i = 0; i < fixture::kPixels; ++i) zoom.pictureB[i] = static_cast<unsigned int>(i * 2654435761u) & 0xFFFFFFu;
     const std::vector<unsigned int> before = zoom.pictureB;
@@ -177,9 +151,7 @@ TEST_F(ZoomTest, MeshIsDrawnIntoTheFeedbackPicture) {
 
     const fixture::Box drawn = fixture::differenceBox(before, zoom.pictureB);
     ASSERT_FALSE(drawn.empty());
-    // Centred on the screen: the mesh sits on the view axis.
-    EXPECT_LT(drawn.left, 160);
-    EXPECT_GT(drawn.right, 160);
+    EXPECT_TRUE(drawn.left < 160 && drawn.right > 160) << drawn << ": the mesh sits on the view axis";
     EXPECT_EQ(fixture::snapshot(), zoom.pictureB);
     // It tumbles with the song position.
     const float a = 215000.0f * 0.00045f;
