@@ -129,17 +129,15 @@ INSTANTIATE_TEST_SUITE_P(Asteroids, ShowMeshTest, ::testing::ValuesIn(kMeshNames
 
 TEST(MeshGeneration, RejectsABrokenRecipeWithAMessage) {
     const ScratchFolder folder("meshes-bad");
-    folder.write("meshes.txt",
-                 "mesh rock.obj asteroid\n    seed 1\n    subdivisions 3\n    radius 0.5\n");
-    ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(generateMeshes(folder.path(), folder.path()));
-    const std::string messages = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(messages.find("\"stretch\" is missing"), std::string::npos) << messages;
-
-    folder.write("meshes.txt", "mesh rock.obj asteroid\n    seed 1\n    subdivisions 9\n");
-    ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(generateMeshes(folder.path(), folder.path()));
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find("subdivisions"), std::string::npos);
+    for (const auto& [recipe, message] :
+         {std::pair{"mesh rock.obj asteroid\n    seed 1\n    subdivisions 3\n    radius 0.5\n", "\"stretch\" is missing"},
+          std::pair{"mesh rock.obj asteroid\n    seed 1\n    subdivisions 9\n", "subdivisions"}}) {
+        folder.write("meshes.txt", recipe);
+        ::testing::internal::CaptureStderr();
+        EXPECT_FALSE(generateMeshes(folder.path(), folder.path())) << recipe;
+        const std::string messages = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(messages.find(message), std::string::npos) << messages;
+    }
 }
 
 }  // namespace

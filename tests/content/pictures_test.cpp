@@ -157,10 +157,7 @@ TEST(PictureGeneration, IsByteIdenticalRunToRunForEveryKind) {
 
 TEST(PictureGeneration, RejectsBrokenRecipesWithAMessage) {
     const ScratchFolder folder("pictures-bad");
-    const struct {
-        const char* recipe;
-        const char* message;
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {  // recipe, message
         {"picture x.jpg painting\n    size 64 64\n", "unknown picture kind"},
         {"picture x.jpg flare\n    size 64\n", "\"size\" needs 2"},
         {"picture x.jpg flare\n    size 64 64\n    core #fff\n", "#rrggbb"},
@@ -176,12 +173,12 @@ TEST(PictureGeneration, RejectsBrokenRecipesWithAMessage) {
          "    glow 2 1\n    glow_colour #ffffff\n    line #ffffff 0.5 None.ttf \"x\"\n",
          "cannot open font /nonexistent/None.ttf"},
     };
-    for (const auto& c : cases) {
-        folder.write("pictures.txt", c.recipe);
+    for (const auto& [recipe, message] : cases) {
+        folder.write("pictures.txt", recipe);
         ::testing::internal::CaptureStderr();
-        EXPECT_FALSE(generatePictures(folder.path(), resourcesOf(folder))) << c.recipe;
+        EXPECT_FALSE(generatePictures(folder.path(), resourcesOf(folder))) << recipe;
         const std::string messages = ::testing::internal::GetCapturedStderr();
-        EXPECT_NE(messages.find(c.message), std::string::npos) << messages;
+        EXPECT_NE(messages.find(message), std::string::npos) << messages;
     }
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "tests/content/generated_files.h"
 #include "tools/gen/recipe.h"
@@ -28,9 +29,7 @@ TEST(Recipes, ReadBlocksWithQuotedTextCommentsAndColours) {
         "\treach 0.9\n");
     ASSERT_EQ(recipes.size(), 2u);
     const Recipe& a = recipes[0];
-    EXPECT_EQ(a.name, "a.jpg");
-    EXPECT_EQ(a.kind, "text");
-    EXPECT_EQ(a.line, 2);
+    EXPECT_EQ(std::tuple(a.name, a.kind, a.line), std::tuple("a.jpg", "text", 2));
     EXPECT_EQ(a.numbers("size", 2), (std::vector<double>{64, 48}));
     const gen::Color c = a.color("colour");
     EXPECT_FLOAT_EQ(c.r, 1.0f);

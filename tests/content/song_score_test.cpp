@@ -75,10 +75,7 @@ TEST(SongScoreParser, ReadsSettingsPatternsAndSections) {
 TEST(SongScoreParser, RejectsMistakesWithTheirLine) {
     const std::string section = "section s 0 4\n";
     const std::string pattern = "pattern p 4 x . . .\n";
-    struct Case {
-        std::string text;
-        std::string expected;
-    } cases[] = {
+    const std::pair<std::string, std::string> cases[] = {  // score, message
         {kHeader + "instrument z kazoo\n", "line 4: unknown instrument kind 'kazoo'"},
         {kHeader + "instrument z kick decy=3\n", "line 4: instrument kind 'kick' has no setting 'decy'"},
         {kHeader + "instrument drum hat\n", "line 4: instrument 'drum' defined twice"},
@@ -106,9 +103,9 @@ TEST(SongScoreParser, RejectsMistakesWithTheirLine) {
         {"song length=10 seed=-3\n", "line 1: seed must be a whole number"},
         {"song length=10 seed=1.5\n", "line 1: seed must be a whole number"},
     };
-    for (const Case& c : cases) {
-        const std::string error = errorOf(c.text);
-        EXPECT_NE(error.find(c.expected), std::string::npos) << "got: " << error << "\nwanted: " << c.expected;
+    for (const auto& [text, expected] : cases) {
+        const std::string error = errorOf(text);
+        EXPECT_NE(error.find(expected), std::string::npos) << "got: " << error << "\nwanted: " << expected;
     }
 }
 
@@ -134,13 +131,12 @@ TEST(SongArrangement, CountsNegativeOrZeroBeatsFromTheEndCutsAtTheRangeEndAndTra
                                    "  play keys low to 0 transpose -12\n");
     const std::vector<SongNote> notes = arrangeNotes(score, "drum");
     ASSERT_EQ(notes.size(), 1u);
-    EXPECT_DOUBLE_EQ(notes[0].startSeconds, 3.0);
-    EXPECT_DOUBLE_EQ(notes[0].gateSeconds, 1.0) << "the hold is cut where the play ends";
+    EXPECT_EQ(std::pair(notes[0].startSeconds, notes[0].gateSeconds), std::pair(3.0, 1.0))
+        << "the hold is cut where the play ends";
     // "to 0" plays to the section's end.
     const std::vector<SongNote> low = arrangeNotes(score, "keys");
     ASSERT_EQ(low.size(), 2u);
-    EXPECT_EQ(low[1].note, 48);
-    EXPECT_DOUBLE_EQ(low[1].startSeconds, 2.0);
+    EXPECT_EQ(std::pair(low[1].note, low[1].startSeconds), std::pair(48, 2.0));
 }
 
 TEST(SongArrangement, RampsSettingsAcrossTheSection) {

@@ -63,8 +63,7 @@ protected:
 TEST_F(GeneratedSong, IsStereoAt44100HzAndPlaysUntilTheShowEndsThenFades) {
     EXPECT_EQ(std::pair(song_.rate, song_.channels), std::pair(44100, 2));
     const double seconds = static_cast<double>(song_.frames()) / song_.rate;
-    ASSERT_GT(seconds, 335.9);
-    EXPECT_LT(seconds, 337.0);
+    ASSERT_TRUE(seconds > 335.9 && seconds < 337.0) << seconds;
     const double beforeEnd = rms(330.0, 333.0);
     EXPECT_GT(beforeEnd, 0.01) << "the song is silent at the show's end";
     EXPECT_LT(rms(335.5, 335.9), 0.1 * beforeEnd) << "the song does not fade out after 333 s";
@@ -111,11 +110,9 @@ TEST_F(GeneratedSong, FinaleHoldsTheEnergyUpAndHitsTheTopOnTheBigHits) {
     // The tunnel of light goes dark 200 ms after the energy falls under 0.75.
     const SustainRequirement& valo = songSustainRequirement();
     const SustainMeasure m = measureSustain(sums_, valo);
-    EXPECT_GE(m.lowestBarShare, valo.minShareEachBar);
-    EXPECT_LE(m.longestGapSeconds, valo.maxGapSeconds);
-    EXPECT_GE(m.peakEdgesPerSecond, valo.minPeaksPerSecond);
-    EXPECT_LE(m.peakEdgesPerSecond, valo.maxPeaksPerSecond);
-    EXPECT_LE(m.peakShare, valo.maxPeakShare);
+    EXPECT_TRUE(sustainHolds(valo, m)) << "lowest bar share " << m.lowestBarShare << ", longest gap "
+                                       << m.longestGapSeconds << " s, big hits " << m.peakEdgesPerSecond
+                                       << " a second, " << m.peakShare << " of the time";
     // Slower shows see the same finale.
     for (std::size_t s = 0; s < slowSums_.size(); ++s) {
         const SustainMeasure slow = measureSustain(slowSums_[s], valo, slowFrameSamplings()[s]);

@@ -85,12 +85,7 @@ TEST_F(AlkuTest, OnlyALevelAboveThreeTenthsRefreshesTheWindow) {
     fixture::setSpectrumSum(1.5001f);
     drawAt(20000);
     EXPECT_NE(alku->gridTexture, before);
-    std::uint32_t afterOneGrab = [] {
-        resetRandom(77);
-        for (int i = 0; i < 3; ++i) nextRandom();  // photo, column, row
-        return randomState();
-    }();
-    EXPECT_EQ(randomState(), afterOneGrab);
+    EXPECT_EQ(randomState(), fixture::stateAfter(77, 3));  // photo, column, row
 }
 
 }  // namespace

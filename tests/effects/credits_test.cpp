@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <memory>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -87,8 +88,7 @@ TEST_F(CreditsTest, AsteroidIsFullSizeUntilATenthThenShrinksWhileItWobbles) {
 
 TEST(CreditsWithoutInit, DrawsDarkGreyStaticWithoutAMeshTakingOneDrawPerPixel) {
     Credits credits;
-    credits.startTime = kStart;
-    credits.endTime = kEnd;
+    std::tie(credits.startTime, credits.endTime) = std::pair(kStart, kEnd);
     resetRandom(4242);
     fixture::drawAt(credits, kStart + 1000);
     EXPECT_EQ(credits.mesh, nullptr);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "engine/random.h"
@@ -102,8 +103,7 @@ TEST_F(TunnelTest, RaysThatMissTheWallShowBlack) {
 TEST_F(TunnelTest, MeshArrivesAfter175000AndGrowsForFiveSeconds) {
     Tunnel::lastPosition = 175000;
     drawAt(175000);
-    EXPECT_EQ(tunnel.mesh->scale, 1.0f);  // untouched since construction
-    EXPECT_EQ(tunnel.mesh->renderMode, 0);
+    EXPECT_EQ(std::pair(tunnel.mesh->scale, tunnel.mesh->renderMode), std::pair(1.0f, 0)) << "touched too early";
 
     drawAt(175001);
     EXPECT_FLOAT_EQ(tunnel.mesh->scale, 0.0002f);

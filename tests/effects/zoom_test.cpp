@@ -118,8 +118,7 @@ TEST(ZoomSprite, KeptAtItsDrawnSizeItDrawsAsItsWholeTonedWindowWould) {
         for (unsigned int& texel : window) texel = blend3(0u, texel, 0xFFFFFFu, look.level);
         for (const auto& [width, height] : {std::pair{16, 79}, std::pair{79, 16}, std::pair{41, 41}}) {
             ZoomSprite sprite;
-            sprite.width = width;
-            sprite.height = height;
+            std::tie(sprite.width, sprite.height) = std::pair(width, height);
             Zoom::paintSprite(look, sprite);
             std::vector<unsigned int> whole(fixture::kPixels, 0u), kept(fixture::kPixels, 0u);
             blitScaled(-7, 3, 256, 256, width, height, window.data(), whole.data());
