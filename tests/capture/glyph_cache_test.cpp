@@ -29,9 +29,6 @@ std::vector<std::vector<std::uint32_t>> sampleFrames() {
         pixel = state >> 8;
     }
     frames.push_back(frame);
-    for (int i = 0; i < kFrameWidth * kFrameHeight; ++i)
-        frame[i] = (i / 7 % 3 == 0) ? 0x00F0E0D0u : 0x00000000u;
-    frames.push_back(frame);
     return frames;
 }
 

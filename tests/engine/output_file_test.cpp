@@ -31,7 +31,7 @@ protected:
     const fs::path folder_ = scratch_.path();
 };
 
-TEST_F(OutputFileTest, AFailedWriteKeepsTheOlderFileAndAWholeOneTakesItsName) {
+TEST_F(OutputFileTest, AFailedWriteKeepsTheOlderFileAndSaysWhyAndAWholeOneTakesItsName) {
     const fs::path target = folder_ / "stats.json";
     std::ofstream(target) << "older";
     const std::string error = writeThroughTemporary(target.string(), [](std::FILE* file) {
@@ -44,6 +44,10 @@ TEST_F(OutputFileTest, AFailedWriteKeepsTheOlderFileAndAWholeOneTakesItsName) {
     EXPECT_EQ(write(target), "");
     EXPECT_EQ(readFile(target), "whole");
     EXPECT_EQ(entries(), 1);
+    // A folder that takes no files is named.
+    EXPECT_EQ(write("/proc/vg-none/x.png"), "cannot write /proc/vg-none/x.png: No such file or directory");
+    EXPECT_EQ(outputProblem("/proc/vg-none/x.png", NotRegular::WriteInPlace),
+              "folder /proc/vg-none is not writable (No such file or directory)");
 }
 
 TEST_F(OutputFileTest, TemporariesAreFreshHiddenNamesBesideTheTargetThatPlantedLinksCannotCatch) {
@@ -135,12 +139,6 @@ TEST_F(OutputFileTest, WhatIsNotARegularFileIsWrittenInPlaceOrRefusedButNeverRep
         fs::remove(at);
     }
     EXPECT_EQ(readFile(elsewhere), "whole");
-}
-
-TEST_F(OutputFileTest, AFolderThatTakesNoFilesIsNamed) {
-    EXPECT_EQ(write("/proc/vg-none/x.png"), "cannot write /proc/vg-none/x.png: No such file or directory");
-    EXPECT_EQ(outputProblem("/proc/vg-none/x.png", NotRegular::WriteInPlace),
-              "folder /proc/vg-none is not writable (No such file or directory)");
 }
 
 }  // namespace

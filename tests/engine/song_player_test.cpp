@@ -110,7 +110,6 @@ TEST_F(SongPlayerTest, TheDeviceHearsTheSongAcrossPausesAndSeeksAndTheClockFollo
             heard = now;
         }
         EXPECT_GT(moves, 90);
-        EXPECT_GT(heard, 44100 / 10);
         const auto passedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                                   std::chrono::steady_clock::now() - started).count();
         EXPECT_LE(heard, 44100 * (passedMs + 50) / 1000);

@@ -38,6 +38,13 @@ TEST(SpectrumAnalyzer, AFullScaleSineOnABinReadsOneThereAndHalfBeside) {
     EXPECT_NEAR(out[kBin + 1], 0.5f, 1e-3);
     EXPECT_NEAR(out[kBin + 5], 0.0f, 1e-3);
     for (float v : out) EXPECT_GE(v, 0.0f);
+    // Halfway between two bins the window keeps the sine's energy near it:
+    // a few bins away almost nothing is left.
+    for (int i = 0; i < kSpectrumWindow; ++i)
+        mono[i] = static_cast<float>(std::sin(2 * M_PI * (kBin + 0.5) * i / kSpectrumWindow));
+    analyzer.analyze(mono.data(), out);
+    EXPECT_LT(out[kBin + 6], 0.01f);
+    EXPECT_LT(out[kBin - 5], 0.01f);
 }
 
 class SongSpectrumTest : public EngineTest {
