@@ -8,21 +8,25 @@ JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 PREFIX     ?= /usr/local
 
-.PHONY: run test deps build build-asan bench fuzz install deb cross-arm64 clean web web-serve
+.PHONY: run test deps configure build build-asan bench fuzz install deb cross-arm64 clean web web-serve
 
 run: build
 	cd $(BUILD)/show && CACA_DRIVER=$${CACA_DRIVER:-ncurses} ../vesper-glint
 
 # The long lane also builds and tests the web page, so the web tools too.
-test: build
+# scripts/run-tests.sh builds the show and its content first, so that the
+# 333 s full-show test plays while it builds the rest.
+test: configure
 	@scripts/install-deps.sh web
 	BUILD=$(BUILD) ASAN_BUILD=$(ASAN_BUILD) JOBS=$(JOBS) scripts/run-tests.sh
 
 deps:
 	@scripts/install-deps.sh
 
-build: deps
+configure: deps
 	@[ -f $(BUILD)/CMakeCache.txt ] || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DVG_WERROR=$${CI:+ON} $(CMAKE_ARGS)
+
+build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 # The sanitizer tree builds the unit tests only (and the programs they run);

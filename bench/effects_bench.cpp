@@ -29,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "build_paths.h"
 #include "effects/alku.h"
 #include "effects/avaruus.h"
 #include "effects/avaruus2.h"

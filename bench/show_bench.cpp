@@ -23,6 +23,7 @@
 #include <random>
 #include <vector>
 
+#include "build_paths.h"
 #include "bench/swirl_grid.h"
 #include "driver/schedule.h"
 #include "driver/show_loading.h"

@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "build_paths.h"
 #include "engine/frame.h"
 #include "tools/capture/show_session.h"
 

@@ -7,7 +7,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config ccache
   libcaca-dev libncurses-dev libsdl2-dev libvorbis-dev libkissfft-dev libturbojpeg0-dev libzip-dev
   libebur128-dev libfreetype-dev libpng-dev zlib1g-dev libsixel-dev fonts-dejavu-core
   libgtest-dev libbenchmark-dev libcli11-dev help2man

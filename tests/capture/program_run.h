@@ -11,6 +11,7 @@
 #include <map>
 #include <string>
 
+#include "build_paths.h"
 #include "tests/support/scratch_folder.h"
 
 namespace capture_program {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "build_paths.h"
 #include "tests/support/scratch_folder.h"
 
 // The folder under `scratch` the generator writes pictures into.

@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "build_paths.h"
 #include "driver/schedule.h"
 #include "tools/gen/song/song_calibration.h"
 #include "tools/gen/song/song_ogg.h"

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "build_paths.h"
 #include "tests/support/scratch_folder.h"
 
 

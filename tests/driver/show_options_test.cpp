@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "build_paths.h"
 #include "driver/data_folder.h"
 
 namespace fs = std::filesystem;
