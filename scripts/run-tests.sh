@@ -19,7 +19,7 @@ trap 'rm -rf "$logs"' EXIT
 full_show=e2e_long_full_show
 
 failed=0
-cmake --build "$build" -j "$jobs" --target vesper-glint content > "$logs/show-build.txt" 2>&1 ||
+cmake --build "$build" -j "$jobs" --target show_with_content > "$logs/show-build.txt" 2>&1 ||
   { cat "$logs/show-build.txt"; failed=1; }
 (cd "$build" && ctest --output-on-failure -R "^$full_show\$") > "$logs/full-show.log" 2>&1 &
 full_show_pid=$!
