@@ -7,8 +7,8 @@
 # as soon as the show and its content are built (make test builds those
 # two before it calls this), and plays while everything else is built and
 # run beside it. The terminals draw with software OpenGL and are judged by
-# screenshots, so they wait until the builds are done. Ends with one line
-# of totals.
+# screenshots, so they wait until the builds and the browser are done. Ends
+# with one line of totals.
 set -uo pipefail
 
 build=${BUILD:-build}
@@ -18,28 +18,39 @@ logs=$(mktemp -d)
 trap 'rm -rf "$logs"' EXIT
 full_show=e2e_long_full_show
 
+# Where the time goes, in the log: seconds since the start at each step.
+step() { echo "== ${SECONDS} s: $*"; }
+
 failed=0
+step "building the show and its content"
 cmake --build "$build" -j "$jobs" --target show_with_content > "$logs/show-build.txt" 2>&1 ||
   { cat "$logs/show-build.txt"; failed=1; }
+step "the full show starts; building the rest of the release tree"
 (cd "$build" && ctest --output-on-failure -R "^$full_show\$") > "$logs/full-show.log" 2>&1 &
 full_show_pid=$!
 
 cmake --build "$build" -j "$jobs" || failed=1
 # The package and the web page need the whole release tree.
+step "the package and the web page start; the release tree's tests"
 (cd "$build" && ctest --output-on-failure -j 2 -L long -E "^$full_show\$" > "$logs/long.log" 2>&1) &
 long_pid=$!
 
 (cd "$build" && ctest --output-on-failure -j "$jobs" -LE 'long|x11') | tee "$logs/release.log" || failed=1
+step "building the sanitizer tree"
 make --no-print-directory build-asan BUILD="$build" ASAN_BUILD="$asan" || failed=1
+step "the sanitizer tree's tests"
 (cd "$asan" && ctest --output-on-failure -j "$jobs" -L unit) | tee "$logs/asan.log" || failed=1
-# The terminals under X draw with software OpenGL and are timed by
-# screenshots: they run once the builds are done, not beside them.
-(cd "$build" && ctest --output-on-failure -L x11) | tee "$logs/x11.log" || failed=1
-
-echo "Waiting for the full-show test and the web page..."
+step "waiting for the package and the web page"
 wait "$long_pid" || failed=1
+cat "$logs/long.log"
+# The terminals under X draw with software OpenGL and are timed by
+# screenshots: they run once the builds and the browser are done.
+step "the terminals under X"
+(cd "$build" && ctest --output-on-failure -L x11) | tee "$logs/x11.log" || failed=1
+step "waiting for the full show"
 wait "$full_show_pid" || failed=1
-cat "$logs/long.log" "$logs/full-show.log"
+cat "$logs/full-show.log"
+step "done"
 
 # ctest's summary lines: "N% tests passed, F tests failed out of T".
 read -r passed failures < <(cat "$logs"/*.log | awk '
