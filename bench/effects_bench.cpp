@@ -29,7 +29,6 @@
 #include <string>
 #include <vector>
 
-#include "build_paths.h"
 #include "effects/alku.h"
 #include "effects/avaruus.h"
 #include "effects/avaruus2.h"
@@ -49,6 +48,7 @@
 #include "effects/zoom.h"
 #include "engine/frame.h"
 #include "engine/vrl.h"
+#include "tests/support/build_paths.h"
 
 namespace fs = std::filesystem;
 using NORVALE_VIRELLO::Base;
@@ -122,7 +122,7 @@ std::string standInAsteroid() {
 }
 
 void prepareEngine() {
-    const fs::path content = VG_SHOW_DIR;
+    const fs::path content = build_paths::showDir();
     if (fs::exists(content / "asteroid1.obj") && fs::exists(content / "resources")) {
         fs::current_path(content);
         vrlMakePAK("resources/", "datafile.pak");

@@ -23,17 +23,17 @@
 #include <random>
 #include <vector>
 
-#include "build_paths.h"
 #include "bench/swirl_grid.h"
 #include "driver/schedule.h"
 #include "driver/show_loading.h"
 #include "engine/frame.h"
 #include "engine/random.h"
 #include "engine/vrl.h"
+#include "platform/caca_console.h"
 #include "render/deform_grid.h"
 #include "render/pixel_ops.h"
 #include "render/plain_twins.h"
-#include "platform/caca_console.h"
+#include "tests/support/build_paths.h"
 
 namespace {
 
@@ -78,7 +78,8 @@ void reportPercentiles(benchmark::State& state, std::vector<double> times) {
 }
 
 bool enterShowDir() {
-    return std::filesystem::exists(VG_SHOW_DIR "/resources") && chdir(VG_SHOW_DIR) == 0;
+    const std::string show = build_paths::showDir();
+    return std::filesystem::exists(show + "/resources") && chdir(show.c_str()) == 0;
 }
 
 void StartUp(benchmark::State& state) {

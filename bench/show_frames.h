@@ -10,12 +10,15 @@
 #include <optional>
 #include <vector>
 
-#include "build_paths.h"
 #include "engine/frame.h"
+#include "tests/support/build_paths.h"
 #include "tools/capture/show_session.h"
 
 // The generated content's folder becomes the working folder; false without it.
-inline bool enterShowDir() { return std::filesystem::exists(VG_SHOW_DIR "/resources") && chdir(VG_SHOW_DIR) == 0; }
+inline bool enterShowDir() {
+    const std::string show = build_paths::showDir();
+    return std::filesystem::exists(show + "/resources") && chdir(show.c_str()) == 0;
+}
 
 // Null when there is no generated content.
 inline const std::vector<std::vector<std::uint32_t>>* showFrames() {

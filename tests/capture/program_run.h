@@ -11,12 +11,12 @@
 #include <map>
 #include <string>
 
-#include "build_paths.h"
+#include "tests/support/build_paths.h"
 #include "tests/support/scratch_folder.h"
 
 namespace capture_program {
 
-inline const std::string kProgram = std::string(VG_BINARY_DIR) + "/vesper-capture";
+inline const std::string kProgram = build_paths::binaryDir() + "/vesper-capture";
 
 struct Outcome {
     int status = -1;  // -1 when ended by a signal
@@ -43,7 +43,7 @@ inline std::filesystem::path showFolder(const std::filesystem::path& scratch) {
     namespace fs = std::filesystem;
     const fs::path show = scratch / "show";
     fs::create_directories(show);
-    const fs::path generated = VG_SHOW_DIR;
+    const fs::path generated = build_paths::showDir();
     if (!fs::is_directory(generated / "resources")) return show;
     for (const auto& entry : fs::directory_iterator(generated)) {
         const std::string name = entry.path().filename().string();

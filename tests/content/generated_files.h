@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "build_paths.h"
+#include "tests/support/build_paths.h"
 #include "tests/support/scratch_folder.h"
 
 // The folder under `scratch` the generator writes pictures into.
@@ -17,8 +17,8 @@ inline std::string resourcesOf(const ScratchFolder& scratch) {
     return (scratch / "resources").string();
 }
 
-inline const std::string kGeneratorData = std::string(VG_SOURCE_DIR) + "/tools/gen/data";
-inline const std::string kShowResources = std::string(VG_SHOW_DIR) + "/resources";
+inline const std::string kGeneratorData = build_paths::sourceDir() + "/tools/gen/data";
+inline const std::string kShowResources = build_paths::showDir() + "/resources";
 
 struct DecodedPicture {
     int width = 0;

@@ -8,8 +8,8 @@
 #include <string>
 #include <utility>
 
-#include "build_paths.h"
 #include "driver/schedule.h"
+#include "tests/support/build_paths.h"
 #include "tools/gen/song/song_calibration.h"
 #include "tools/gen/song/song_ogg.h"
 #include "tools/song_analysis/song_audio.h"
@@ -19,7 +19,7 @@
 
 namespace {
 
-const std::string kSongPath = std::string(VG_SHOW_DIR) + "/resources/kelmuth.ogg";
+const std::string kSongPath = build_paths::showDir() + "/resources/kelmuth.ogg";
 
 // Decoding and measuring 336 s of audio takes a few seconds: do it once.
 class GeneratedSong : public ::testing::Test {

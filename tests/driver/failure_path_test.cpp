@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "build_paths.h"
+#include "tests/support/build_paths.h"
 #include "tests/support/scratch_folder.h"
 
 
@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kProgram = VG_BINARY_DIR "/vesper-glint";
+const std::string kProgram = build_paths::binaryDir() + "/vesper-glint";
 
 struct ShowRun {
     int status;
@@ -55,7 +55,7 @@ TEST_F(ShowProgram, AConsoleThatDoesNotStartIsReportedAndTheShowStillExitsZero) 
                           Case{"--display truecolor", "COLORTERM=truecolor CACA_DRIVER=no-such-driver", true},
                           Case{"--display auto", "COLORTERM=truecolor CACA_DRIVER=no-such-driver", true},
                           Case{"--display auto", "COLORTERM= CACA_DRIVER=no-such-driver", false}}) {
-        const ShowRun show = run("--mute " + c.arguments + " --data " + quoted(VG_SHOW_DIR), c.environment);
+        const ShowRun show = run("--mute " + c.arguments + " --data " + quoted(build_paths::showDir()), c.environment);
         EXPECT_EQ(show.status, 0) << c.environment;
         EXPECT_EQ(show.out, "Loading.....\n") << c.environment;
         EXPECT_NE(show.err.find("Couldn't initialize LibCaCa"), std::string::npos) << show.err;

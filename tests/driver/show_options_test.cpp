@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "build_paths.h"
 #include "driver/data_folder.h"
+#include "tests/support/build_paths.h"
 
 namespace fs = std::filesystem;
 
@@ -158,7 +158,7 @@ TEST_F(DataFolderSearch, RelativeFoldersBecomeAbsoluteAndTheProgramsOwnFolderIsW
     const DataSearch search = findDataFolder("packed", nullptr, "nowhere");
     fs::current_path(here);
     EXPECT_EQ(search.folder, at("packed"));
-    EXPECT_TRUE(fs::equivalent(executableFolder(), VG_BINARY_DIR)) << executableFolder();
+    EXPECT_TRUE(fs::equivalent(executableFolder(), build_paths::binaryDir())) << executableFolder();
 }
 
 }  // namespace

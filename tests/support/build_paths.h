@@ -1,0 +1,29 @@
+#pragma once
+// Where a test or benchmark program finds the sources, the programs and the
+// generated show: as the CMakeCache.txt of the build tree the program lies in
+// records them. Read at run time rather than compiled in, so that the
+// programs' objects are the same in every checkout and a compiler cache
+// shares them. Empty strings when the program was moved out of its tree.
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <system_error>
+
+namespace build_paths {
+
+// The value of the entry `name` ("NAME:TYPE=value") in the program's tree.
+inline std::string cacheEntry(const std::string& name) {
+    std::error_code error;
+    const auto programFolder = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+    std::ifstream cache(programFolder / "CMakeCache.txt");
+    for (std::string line; std::getline(cache, line);) {
+        if (line.rfind(name + ':', 0) == 0) return line.substr(line.find('=') + 1);
+    }
+    return {};
+}
+
+inline std::string sourceDir() { return cacheEntry("CMAKE_HOME_DIRECTORY"); }
+inline std::string binaryDir() { return cacheEntry("CMAKE_CACHEFILE_DIR"); }
+inline std::string showDir() { return cacheEntry("VG_SHOW_DIR"); }
+
+}  // namespace build_paths
