@@ -3,9 +3,8 @@
 # sanitizer tree's unit tests, the long lane (the full-show test, the
 # package, and the web page built for WebAssembly and tested in headless
 # chromium), then the tests in real terminals on a virtual X server.
-# The full show takes 333 s of wall clock but little CPU, so it starts first,
-# as soon as the show and its content are built (make test builds those
-# two before it calls this), and plays while everything else is built and
+# The full show takes 333 s of wall clock but little CPU, so the show and its
+# content are built first, and it plays while everything else is built and
 # run beside it. The terminals draw with software OpenGL and are judged by
 # screenshots, so they wait until the builds and the browser are done. Ends
 # with one line of totals.
