@@ -55,7 +55,8 @@ TEST_F(ShowProgram, AConsoleThatDoesNotStartIsReportedAndTheShowStillExitsZero) 
                           Case{"--display truecolor", "COLORTERM=truecolor CACA_DRIVER=no-such-driver", true},
                           Case{"--display auto", "COLORTERM=truecolor CACA_DRIVER=no-such-driver", true},
                           Case{"--display auto", "COLORTERM= CACA_DRIVER=no-such-driver", false}}) {
-        const ShowRun show = run("--mute " + c.arguments + " --data " + quoted(build_paths::showDir()), c.environment);
+        const std::string options = "--mute " + c.arguments + " --data " + quoted(build_paths::showDir());
+        const ShowRun show = run(options, c.environment);
         EXPECT_EQ(show.status, 0) << c.environment;
         EXPECT_EQ(show.out, "Loading.....\n") << c.environment;
         EXPECT_NE(show.err.find("Couldn't initialize LibCaCa"), std::string::npos) << show.err;
