@@ -58,15 +58,12 @@ void startEngine(bool withSchedule) {
     loading.logging = false;
     if (!withSchedule) loading.registerEffects = registerNothing;
     loadShow(loading);
-    vrlInitTimer();
+    startShow(0);
 }
 
 double drawFrame(Console& console, int ms) {
     const auto begin = Clock::now();
-    vrlSetPosition(ms);
-    vrlUpdateTimer();
-    std::memset(vrlGetFrameBuffer(), 0, kFramePixels * sizeof(unsigned int));
-    vrlRun();
+    renderShowFrameAt(ms);
     caca_dither_bitmap(console.canvas, 0, 0, 80, 50, console.bitmap, vrlGetFrameBuffer());
     return std::chrono::duration<double, std::micro>(Clock::now() - begin).count();
 }

@@ -1,23 +1,27 @@
 #include "driver/display_choice.h"
 
 #include <cstdlib>
-#include <string_view>
 
 namespace {
 
-// The best picture without the frame's own pixels.
-DisplayKind cellPicture(const TerminalFacts& facts) {
-    return facts.truecolor ? DisplayKind::Truecolor : DisplayKind::Caca;
+bool asksTerminal(const DisplayRow& row) { return row.asksTerminal; }
+
+// The row of the highest rank that `facts` show; the rows that ask the
+// terminal only `withAsking`.
+const DisplayRow& bestShown(const TerminalFacts& facts, bool withAsking) {
+    const DisplayRow* best = &classicDisplay();
+    for (const DisplayRow& row : displayRows()) {
+        if (row.asksTerminal && !withAsking) continue;
+        if (row.autoTakes && row.autoTakes(facts) && row.autoRank > best->autoRank) best = &row;
+    }
+    return *best;
 }
 
-std::string insteadOf(const std::string& reason, DisplayKind kind) {
-    return reason + "; showing the " + displayName(kind) + " picture instead";
-}
+// The best picture without the terminal's answers.
+const DisplayRow& cellPicture(const TerminalFacts& facts) { return bestShown(facts, false); }
 
-bool enoughRegisters(const TerminalReplies& replies) {
-    // A terminal that does not say has its own default, 256 or more in
-    // every sixel terminal that leaves the question unanswered.
-    return replies.colorRegisters == 0 || replies.colorRegisters >= kFewestSixelRegisters;
+std::string insteadOf(const std::string& reason, const DisplayRow& row) {
+    return reason + "; showing the " + std::string(row.title) + " picture instead";
 }
 
 }  // namespace
@@ -32,50 +36,28 @@ bool insideMultiplexer(const char* tmux, const char* sty, const char* term) {
     return (tmux && *tmux) || (sty && *sty) || type.starts_with("screen") || type.starts_with("tmux");
 }
 
-bool needsTerminalAnswers(DisplayChoice choice, bool multiplexer) {
-    if (choice == DisplayChoice::Auto) return !multiplexer;
-    return choice == DisplayChoice::Kitty || choice == DisplayChoice::Sixel;
+bool needsTerminalAnswers(std::string_view choice, bool multiplexer) {
+    if (choice == kAutoDisplay) return !multiplexer;
+    const DisplayRow* row = findDisplay(choice);
+    return row && row->asksTerminal;
 }
 
-const char* displayName(DisplayKind kind) {
-    switch (kind) {
-        case DisplayKind::Caca: return "libcaca";
-        case DisplayKind::Truecolor: return "truecolor";
-        case DisplayKind::Kitty: return "kitty";
-        case DisplayKind::Sixel: return "sixel";
+DisplayDecision decideDisplay(std::string_view choice, const TerminalFacts& facts) {
+    if (const DisplayRow* row = findDisplay(choice)) {
+        const std::string refusal = row->refusal ? row->refusal(facts) : std::string();
+        if (refusal.empty()) return {row, {}};
+        return {&cellPicture(facts), insteadOf(refusal, cellPicture(facts))};
     }
-    return "libcaca";
-}
-
-DisplayDecision decideDisplay(DisplayChoice choice, const TerminalFacts& facts) {
-    const TerminalReplies& replies = facts.replies;
-    switch (choice) {
-        case DisplayChoice::Caca: return {DisplayKind::Caca, {}};
-        case DisplayChoice::Truecolor: return {DisplayKind::Truecolor, {}};
-        case DisplayChoice::Kitty:
-            // Without a terminal to ask, opening it says what is missing.
-            if (!facts.asked || replies.kittyGraphics) return {DisplayKind::Kitty, {}};
-            return {cellPicture(facts), insteadOf("the terminal did not answer the kitty graphics query",
-                                                  cellPicture(facts))};
-        case DisplayChoice::Sixel:
-            if (!facts.asked || replies.sixel) return {DisplayKind::Sixel, {}};
-            return {cellPicture(facts),
-                    insteadOf(replies.deviceAttributes ? "the terminal does not report sixel graphics"
-                                                       : "the terminal did not answer its device attributes",
-                              cellPicture(facts))};
-        case DisplayChoice::Auto:
-            break;
-    }
+    if (choice != kAutoDisplay) return {};
     if (facts.multiplexer)
-        return {cellPicture(facts),
-                "inside tmux or screen --display auto leaves out the kitty and sixel pictures (their "
-                "passthrough is unreliable); --display kitty or sixel tries them anyway"};
-    if (facts.asked && replies.kittyGraphics) return {DisplayKind::Kitty, {}};
-    if (facts.asked && replies.sixel && enoughRegisters(replies)) return {DisplayKind::Sixel, {}};
-    return {cellPicture(facts), {}};
+        return {&cellPicture(facts),
+                "inside tmux or screen --display auto leaves out the " + joinedNames(asksTerminal, "and") +
+                    " pictures (their passthrough is unreliable); --display " + joinedNames(asksTerminal, "or") +
+                    " tries them anyway"};
+    return {&bestShown(facts, true), {}};
 }
 
-DisplayDecision decideDisplayHere(DisplayChoice choice, TerminalProbe& probe) {
+DisplayDecision decideDisplayHere(std::string_view choice, TerminalProbe& probe) {
     TerminalFacts facts;
     facts.truecolor = colortermSaysTruecolor(std::getenv("COLORTERM"));
     facts.multiplexer = insideMultiplexer(std::getenv("TMUX"), std::getenv("STY"), std::getenv("TERM"));

@@ -1,23 +1,29 @@
 #include "driver/frame_loop.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "driver/schedule.h"
-#include "engine/frame.h"
+#include "driver/show_loading.h"
 #include "engine/vrl.h"
 #include "platform/win_console.h"
 
-bool runFrame(FrameDisplay& display) {
+bool FrameLoop::runPass() {
     char title[256];
     vrlUpdateTimer();
     vrlCheckControls(1000.0f);
     std::snprintf(title, sizeof title, "time = %d", vrlGetModulePosition());
-    display.setTitle(title);
-    const bool ended = frameEndsShow(vrlGetModulePosition(), GetAsyncKeyState(VK_ESCAPE));
-    std::memset(vrlGetFrameBuffer(), 0, kFramePixels * sizeof(unsigned int));
-    vrlRun();
-    display.present(vrlGetFrameBuffer());
+    display_.setTitle(title);
+    const int position = vrlGetModulePosition();
+    const bool ended = frameEndsShow(position, GetAsyncKeyState(VK_ESCAPE));
+    const bool paused = vrlIsPaused() != 0;
+    held_ = paused && heldAt_ == position;
+    if (held_) {
+        display_.presentAgain(vrlGetFrameBuffer());
+        return ended;
+    }
+    drawShowFrame();
+    heldAt_ = paused ? std::optional<int>(position) : std::nullopt;
+    display_.present(vrlGetFrameBuffer());
     return ended;
 }
 

@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <optional>
 
 #include "driver/data_folder.h"
 #include "driver/display_choice.h"
@@ -21,11 +20,10 @@
 #include "platform/caca_display.h"
 #include "platform/console_input.h"
 #include "platform/frame_display.h"
-#include "platform/kitty_console.h"
+#include "platform/frame_pacer.h"
 #include "platform/signal_guard.h"
-#include "platform/sixel_console.h"
+#include "platform/terminal_console.h"
 #include "platform/terminal_probe.h"
-#include "platform/truecolor_console.h"
 #include "platform/win_console.h"
 
 namespace {
@@ -72,7 +70,13 @@ void closeTerminalConsole(TerminalConsole& console) {
     console.close();
 }
 
+// Paused, no frame is drawn: the loop looks at the keys this often rather
+// than as fast as it can spin.
+constexpr int kHeldPassesPerSecond = 30;
+
 void runFrames(FrameDisplay& display) {
+    FrameLoop loop(display);
+    FramePacer heldPacer(kHeldPassesPerSecond);
     bool ended = false;
     unsigned continues = continuedCount();
     while (!ended) {
@@ -81,49 +85,25 @@ void runFrames(FrameDisplay& display) {
             continues = continuedCount();
             vrlContinueAfterStop();
         }
-        ended = runFrame(display);
+        ended = loop.runPass();
         display.waitForNextFrame();
+        if (loop.holding()) heldPacer.wait();
     }
-}
-
-void startSong(const ShowSettings& settings) {
-    vrlInitTimer();
-    vrlPlaySong(1);
-    // Effects catch up from there as they do after a seek.
-    if (settings.startMs > 0) vrlSeek(settings.startMs);
-}
-
-// The pictures drawn on the raw terminal, with their frame-rate caps.
-std::unique_ptr<TerminalConsole> makeTerminalConsole(DisplayKind kind, const ShowSettings& settings,
-                                                     const TerminalReplies& replies) {
-    const auto fps = [&](int picturesDefault) {
-        return settings.framesPerSecond > 0 ? settings.framesPerSecond : picturesDefault;
-    };
-    switch (kind) {
-        case DisplayKind::Truecolor:
-            return std::make_unique<TruecolorConsole>(settings.cells, fps(kTruecolorDefaultFps), replies);
-        case DisplayKind::Kitty:
-            return std::make_unique<KittyConsole>(fps(kKittyDefaultFps), replies, KittyTransfer::Direct);
-        case DisplayKind::Sixel:
-            return std::make_unique<SixelConsole>(fps(kSixelDefaultFps), replies);
-        case DisplayKind::Caca:
-            break;
-    }
-    return nullptr;
 }
 
 // A show on the raw terminal; false when the terminal could not be taken
 // over (said on stderr), so the caller falls back to the classic picture.
-bool playOnTerminal(DisplayKind kind, const ShowSettings& settings, const TerminalProbe& probe) {
-    const std::unique_ptr<TerminalConsole> console = makeTerminalConsole(kind, settings, probe.replies);
+bool playOnTerminal(const DisplayRow& row, const ShowSettings& settings, const TerminalProbe& probe) {
+    const std::unique_ptr<TerminalConsole> console =
+        row.makeConsole({settings.cells, framesPerSecondFor(row, settings.framesPerSecond), probe.replies});
     const std::string error = openTerminalConsole(*console, probe.typed);
     if (!error.empty()) {
-        std::fprintf(stderr, "vesper-glint: the %s picture %s; showing the libcaca picture instead\n",
-                     displayName(kind), error.c_str());
+        std::fprintf(stderr, "vesper-glint: the %s picture %s; showing the %s picture instead\n",
+                     std::string(row.title).c_str(), error.c_str(), std::string(classicDisplay().title).c_str());
         return false;
     }
     try {
-        startSong(settings);
+        startShow(settings.startMs);
         runFrames(*console);
     } catch (...) {
         closeTerminalConsole(*console);
@@ -135,10 +115,10 @@ bool playOnTerminal(DisplayKind kind, const ShowSettings& settings, const Termin
 
 // Which picture to draw: asks the terminal when the choice depends on its
 // answers, and says once why the picture is not the one asked for.
-DisplayKind chooseDisplay(const ShowSettings& settings, TerminalProbe& probe) {
+const DisplayRow& chooseDisplay(const ShowSettings& settings, TerminalProbe& probe) {
     const DisplayDecision decision = decideDisplayHere(settings.display, probe);
     if (!decision.note.empty()) std::fprintf(stderr, "vesper-glint: %s\n", decision.note.c_str());
-    return decision.kind;
+    return *decision.row;
 }
 
 // The show reads its content by plain names from its working folder, so it
@@ -177,15 +157,14 @@ int runShow(const ShowSettings& settings) {
         loading.quitRequested = quitRequested;
         loading.progress = progress;
         TerminalProbe probe;
-        DisplayKind kind = DisplayKind::Caca;
         if (!loadShow(loading)) {
             progress("\n");  // ends the loading line; no console was opened
-        } else if ((kind = chooseDisplay(settings, probe)) == DisplayKind::Caca ||
-                   !playOnTerminal(kind, settings, probe)) {
+        } else if (const DisplayRow& row = chooseDisplay(settings, probe);
+                   !row.makeConsole || !playOnTerminal(row, settings, probe)) {
             bitmap = openConsole();
             consoleOpen = true;
-            startSong(settings);
-            CacaDisplay display(bitmap, settings.framesPerSecond);
+            startShow(settings.startMs);
+            CacaDisplay display(bitmap, framesPerSecondFor(classicDisplay(), settings.framesPerSecond));
             runFrames(display);
         }
     } catch (const char* message) {

@@ -1,5 +1,7 @@
 #include "driver/show_loading.h"
 
+#include <cstring>
+
 #include "driver/schedule.h"
 #include "engine/frame.h"
 #include "engine/vrl.h"
@@ -44,4 +46,22 @@ bool loadShow(const ShowLoading& loading) {
     vrlInitEffects();
     say(loading, ".\n");
     return !stopped(loading);
+}
+
+void startShow(int startMs) {
+    vrlInitTimer();
+    vrlPlaySong(1);
+    if (startMs > 0) vrlSeek(startMs);
+}
+
+void drawShowFrame() {
+    std::memset(vrlGetFrameBuffer(), 0, kFramePixels * sizeof(unsigned int));
+    vrlRun();
+}
+
+const unsigned int* renderShowFrameAt(int ms) {
+    vrlSetPosition(ms);
+    vrlUpdateTimer();
+    drawShowFrame();
+    return vrlGetFrameBuffer();
 }

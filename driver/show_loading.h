@@ -1,7 +1,9 @@
 #pragma once
-// The engine's start-up, one sequence for the show, the capture tool and the
-// benchmarks, so that what they draw cannot drift apart. Each brings its own
-// clock, quit check and effects; the order of the engine calls is the show's.
+// The engine's start-up, the start of the song and one frame of the show:
+// one sequence for the terminal show, the web page, the capture tool and
+// the benchmarks, so that what they draw cannot drift apart. Each brings
+// its own clock, quit check and effects; the order of the engine calls is
+// the show's.
 
 struct ShowLoading {
     // Manual: the caller sets the song position frame by frame (the capture
@@ -24,3 +26,15 @@ struct ShowLoading {
 // when the quit check stopped it; the engine is then half made and only
 // vrlShutDown is left to call.
 bool loadShow(const ShowLoading& loading);
+
+// Starts the timer and the song at `startMs`; the effects catch up from
+// there as they do after a seek.
+void startShow(int startMs);
+
+// The frame at the position the timer last latched: the FrameBuffer
+// cleared, then every active effect drawn.
+void drawShowFrame();
+
+// On the manual clock: latches `ms` (and the spectrum there), then draws
+// its frame as drawShowFrame does. Returns the FrameBuffer.
+const unsigned int* renderShowFrameAt(int ms);

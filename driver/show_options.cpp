@@ -17,10 +17,75 @@ the program (a build tree), else share/vesper-glint under its install prefix.
 The archive it packs goes into that folder, or into $XDG_CACHE_HOME/vesper-glint
 (default ~/.cache/vesper-glint) when the folder is read-only.
 CACA_DRIVER chooses libcaca's output driver when --driver is not given.
---display auto asks the terminal: kitty where it answers the graphics query,
-else sixel where it reports sixel graphics with enough colour registers, else
-truecolor when COLORTERM is truecolor or 24bit, else caca. Inside tmux or
-screen it does not choose kitty or sixel.)";
+)";
+
+// The footer's lines are at most this long.
+constexpr std::size_t kFooterWidth = 78;
+
+// Words filled greedily into lines of at most `width` characters.
+std::string wrapped(const std::string& text, std::size_t width) {
+    std::string out;
+    std::size_t lineLength = 0;
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        std::size_t end = text.find(' ', begin);
+        if (end == std::string::npos) end = text.size();
+        const std::size_t word = end - begin;
+        if (lineLength > 0 && lineLength + 1 + word > width) {
+            out += '\n';
+            lineLength = 0;
+        } else if (lineLength > 0) {
+            out += ' ';
+            ++lineLength;
+        }
+        out.append(text, begin, word);
+        lineLength += word;
+        begin = end + 1;
+    }
+    return out;
+}
+
+bool asksTerminal(const DisplayRow& row) { return row.asksTerminal; }
+
+// How auto chooses, the highest rank first.
+std::string autoRules() {
+    std::vector<const DisplayRow*> rows;
+    for (const DisplayRow& row : displayRows()) rows.push_back(&row);
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const DisplayRow* a, const DisplayRow* b) { return a->autoRank > b->autoRank; });
+    std::string text = "--display auto asks the terminal: ";
+    for (std::size_t i = 0; i < rows.size(); ++i) text += (i ? ", else " : "") + std::string(rows[i]->autoRule);
+    return text + ". Inside tmux or screen it does not choose " + joinedNames(asksTerminal, "or") + ".";
+}
+
+std::string footer() { return kFooter + wrapped(autoRules(), kFooterWidth); }
+
+// Every picture with what it draws, then auto.
+std::string displayHelp() {
+    std::string help;
+    for (const DisplayRow& row : displayRows())
+        help += std::string(row.name) + (&row == &classicDisplay() ? " (default)" : "") + ": " +
+                std::string(row.help) + "; ";
+    return help + std::string(kAutoDisplay) + ": the best of these the terminal shows";
+}
+
+// The caps without --fps, the largest first, then the pictures without one:
+// "60 for truecolor and kitty, 30 for sixel, no cap for libcaca".
+std::string defaultFpsHelp() {
+    std::vector<int> caps;
+    for (const DisplayRow& row : displayRows())
+        if (std::find(caps.begin(), caps.end(), row.defaultFps) == caps.end()) caps.push_back(row.defaultFps);
+    std::sort(caps.begin(), caps.end(), [](int a, int b) { return a != 0 && (b == 0 || a > b); });
+    std::string help;
+    for (int cap : caps) {
+        std::vector<std::string_view> titles;
+        for (const DisplayRow& row : displayRows())
+            if (row.defaultFps == cap) titles.push_back(row.title);
+        help += help.empty() ? "" : ", ";
+        help += (cap == 0 ? std::string("no cap") : std::to_string(cap)) + " for " + joinedWords(titles, "and");
+    }
+    return help;
+}
 
 bool allDigits(const std::string& text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -66,16 +131,13 @@ void declareShowOptions(CLI::App& app, ShowSettings& settings) {
     app.add_option_function<std::string>(
            "--display",
            [&settings](const std::string& name) {
-               settings.display = chooseValue<DisplayChoice>("--display", name,
-                                                             {{"caca", DisplayChoice::Caca},
-                                                              {"truecolor", DisplayChoice::Truecolor},
-                                                              {"kitty", DisplayChoice::Kitty},
-                                                              {"sixel", DisplayChoice::Sixel},
-                                                              {"auto", DisplayChoice::Auto}});
+               std::vector<std::string_view> names = displayNames();
+               names.push_back(kAutoDisplay);
+               if (std::find(names.begin(), names.end(), name) == names.end())
+                   refuseChoice("--display", name, names);
+               settings.display = name;
            },
-           "caca (default): libcaca's characters; truecolor: 24-bit colour cells filling the "
-           "terminal; kitty: the frame's pixels through the terminal graphics protocol; sixel: the "
-           "frame's pixels as sixel images; auto: the best of these the terminal shows")
+           displayHelp())
         ->type_name("NAME");
     app.add_option_function<std::string>(
            "--cells",
@@ -90,8 +152,7 @@ void declareShowOptions(CLI::App& app, ShowSettings& settings) {
                    parseWholeNumber("--fps", text, 1, 1000, settings.framesPerSecond);
                if (!error.empty()) refuseValue(error);
            },
-           "at most N frames a second (default: 60 for truecolor and kitty, 30 for sixel, no cap "
-           "for libcaca)")
+           "at most N frames a second (default: " + defaultFpsHelp() + ")")
         ->type_name("N");
     for (CLI::Option* option : app.get_options())
         option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
@@ -127,7 +188,7 @@ ShowCommandLine parseShowCommandLine(const std::vector<std::string>& args) {
                  "vesper-glint"};
     app.get_formatter()->column_width(18);
     app.set_version_flag("--version", "vesper-glint " VG_VERSION);
-    app.footer(kFooter);
+    app.footer(footer());
     declareShowOptions(app, result.settings);
     const CommandLineOutcome outcome = parseCommandLine(app, args);
     result.print = outcome.print;

@@ -4,27 +4,20 @@
 #include <string>
 #include <vector>
 
+#include "driver/display_table.h"
 #include "render/cell_picture.h"
-
-// Which picture the show draws: libcaca's characters, our own 24-bit colour
-// cells, the frame's own pixels through the terminal graphics protocol or
-// as sixels, or the best of these the terminal says it shows.
-enum class DisplayChoice { Caca, Truecolor, Kitty, Sixel, Auto };
 
 struct ShowSettings {
     std::string dataFolder;  // --data; empty: search (driver/data_folder.h)
     int startMs = 0;         // --start
     bool mute = false;       // --mute: no audio device, the steady clock
     std::string driver;      // --driver: libcaca's output driver; empty: its own choice
-    DisplayChoice display = DisplayChoice::Caca;  // --display
+    // --display: a picture of the table (driver/display_table.h) by name,
+    // or "auto", the best of them the terminal says it shows.
+    std::string display{kClassicDisplay};
     CellShape cells = CellShape::HalfBlock;       // --cells, for the truecolor picture
     int framesPerSecond = 0;  // --fps; 0: the picture's own default
 };
-
-// The frame-rate caps when --fps is not given; libcaca's picture has none.
-constexpr int kTruecolorDefaultFps = 60;
-constexpr int kKittyDefaultFps = 60;
-constexpr int kSixelDefaultFps = 30;
 
 struct ShowCommandLine {
     ShowSettings settings;

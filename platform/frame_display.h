@@ -1,15 +1,21 @@
 #pragma once
-// What the frame loop draws on: libcaca's console or the truecolor
-// terminal. Both take the title and one finished frame per loop, so the
-// schedule, clock and keys stay the loop's own whatever the picture.
+// What the frame loop draws on: libcaca's console, a picture on the raw
+// terminal, or the web page's canvas. Each takes the title and one finished
+// frame per pass, so the schedule, clock and keys stay the loop's own
+// whatever the picture.
 #include <cstdint>
 
 class FrameDisplay {
 public:
     virtual ~FrameDisplay() = default;
     virtual void setTitle(const char* title) = 0;
-    // `frame` is 320 x 200 pixels in the frame layout.
+    // `frame` is 320 x 200 pixels in the frame layout, drawn anew.
     virtual void present(const std::uint32_t* frame) = 0;
+    // The frame of the last call again, unchanged, while the show is
+    // paused: a display draws it only where its picture was lost (a resize,
+    // a stop, a new look) or never reached the screen. By default it is
+    // presented as a new one.
+    virtual void presentAgain(const std::uint32_t* frame) { present(frame); }
     // Called once a frame has been presented; a display with a frame-rate
     // cap sleeps here.
     virtual void waitForNextFrame() {}

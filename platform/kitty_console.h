@@ -22,6 +22,7 @@ public:
     ~KittyConsole() override;
 
     const CellArea& area() const { return area_; }
+    CellArea pictureArea() const override { return area_; }
     KittyTransfer transfer() const { return encoder_.transfer(); }
 
 private:

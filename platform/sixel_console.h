@@ -38,6 +38,9 @@ public:
     SixelConsole(int framesPerSecond, const TerminalReplies& replies);
 
     const SixelPlacement& placement() const { return placement_; }
+    // The image's top left cell (it covers as many cells as its pixels take).
+    CellArea pictureArea() const override { return {placement_.column, placement_.row, 0, 0}; }
+    PixelSize picturePixels() const override { return {placement_.width, placement_.height}; }
 
 private:
     std::string enterBytes() const override;

@@ -97,11 +97,26 @@ std::optional<ConsoleInput> TerminalConsole::next() {
 
 void TerminalConsole::present(const std::uint32_t* frame) {
     if (!terminal_.isOpen()) return;
+    refitAfterChange();
+    send(frame);
+}
+
+void TerminalConsole::presentAgain(const std::uint32_t* frame) {
+    if (!terminal_.isOpen()) return;
+    if (refitAfterChange() || !shown_) send(frame);
+}
+
+bool TerminalConsole::refitAfterChange() {
     // After a stop the screen is gone too: the next frame is drawn whole.
     const bool resized = terminal_.takeResize();
     const bool resumed = terminal_.resumedAfterStop();
     if (resized || resumed) fit(terminal_.size());
-    if (!terminal_.readyForFrame()) {
+    return resized || resumed;
+}
+
+void TerminalConsole::send(const std::uint32_t* frame) {
+    shown_ = terminal_.readyForFrame();
+    if (!shown_) {
         ++stats_.framesDropped;
         return;
     }

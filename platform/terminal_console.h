@@ -17,6 +17,8 @@
 #include "platform/key_parser.h"
 #include "platform/raw_terminal.h"
 #include "platform/terminal_replies.h"
+#include "render/cell_fit.h"
+#include "render/cell_picture.h"
 
 struct TerminalDisplayStats {
     long long framesSent = 0;
@@ -42,6 +44,9 @@ public:
     // Draws the frame unless the terminal is still busy with the last one,
     // re-fitting the picture after a resize.
     void present(const std::uint32_t* frame) override;
+    // Draws the held frame only after a resize or a stop, or when the
+    // terminal was too busy to take it the first time.
+    void presentAgain(const std::uint32_t* frame) override;
     // Sends what the terminal has not taken yet while it waits.
     void waitForNextFrame() override;
 
@@ -52,6 +57,21 @@ public:
     void addEarlyInput(std::string_view bytes);
 
     const TerminalDisplayStats& stats() const { return stats_; }
+
+    // Without a terminal, for the capture tool: the picture fitted to a
+    // terminal of `size`, then each frame's bytes exactly as present()
+    // would send them there, one frame after the other.
+    void fitWithoutTerminal(const TerminalSize& size) { fit(size); }
+    std::string_view frameBytes(const std::uint32_t* frame, std::string_view title) {
+        return encode(frame, title);
+    }
+    // Where the picture lies, in cells; and in pixels, for a picture the
+    // terminal does not scale (unknown for the others).
+    virtual CellArea pictureArea() const = 0;
+    virtual PixelSize picturePixels() const { return {}; }
+    // The cells the last frame drew, for a picture made of cells; null for
+    // the others.
+    virtual const CellPicture* cells() const { return nullptr; }
 
 protected:
     // The window's pixels: as the kernel says, else the cell size the
@@ -73,6 +93,9 @@ private:
     virtual std::string_view encode(const std::uint32_t* frame, std::string_view title) = 0;
 
     void readKeys();
+    // Fits the picture again after a resize or a stop; true when it did.
+    bool refitAfterChange();
+    void send(const std::uint32_t* frame);
 
     TerminalReplies replies_;
     FramePacer pacer_;
@@ -84,6 +107,7 @@ private:
     std::string early_;
     std::deque<ConsoleInput> keys_;
     bool goneSaid_ = false;
+    bool shown_ = false;  // the last frame was handed to the terminal
     TerminalDisplayStats stats_;
 };
 

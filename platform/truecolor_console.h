@@ -1,10 +1,9 @@
 #pragma once
-// The show's second display: the frame as 24-bit colour cells filling the
-// terminal, drawn by our own converter and encoder on a raw terminal. It
-// offers the frame loop what the libcaca console does (title, keys through
-// the input pump, one picture per frame) and adds a cap on the frame rate,
-// since a terminal that cannot keep up would otherwise fall ever further
-// behind the song.
+// The frame as 24-bit colour cells filling the terminal, drawn by our own
+// converter and encoder on a raw terminal. It offers the frame loop what
+// the libcaca console does (title, keys through the input pump, one picture
+// per frame) and adds a cap on the frame rate, since a terminal that cannot
+// keep up would otherwise fall ever further behind the song.
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -19,6 +18,8 @@ public:
     TruecolorConsole(CellShape shape, int framesPerSecond, const TerminalReplies& replies = {});
 
     const CellArea& area() const { return area_; }
+    CellArea pictureArea() const override { return area_; }
+    const CellPicture* cells() const override { return converter_ ? &converter_->picture() : nullptr; }
 
 private:
     void fit(const TerminalSize& size) override;

@@ -40,6 +40,8 @@
   let ended = false;
   let startWanted = false;  // a gesture came while the content still loaded
   let imageData = null;
+  // The image last drawn: a paused show makes no new one.
+  let drawnSerial = null;
   let look = LOOK_PIXELS;
   let gestureTime = 0;
   let titleShownAt = 0;
@@ -129,6 +131,7 @@
     const at = show._vg_image();
     imageData.data.set(show.HEAPU8.subarray(at, at + width * height * 4));
     context.putImageData(imageData, 0, 0);
+    drawnSerial = show._vg_image_serial();
   }
 
   // The cells look gets as many cells as a terminal with a 16-pixel font
@@ -226,7 +229,7 @@
     const drawn = performance.now();
     const position = show._vg_position();
     shownPosition = position;
-    draw();
+    if (show._vg_image_serial() !== drawnSerial) draw();
     const end = performance.now();
     record.frames.push({ position, showMs: drawn - begin, drawMs: end - drawn });
     if (record.frames.length > 20000) record.frames.splice(0, 10000);

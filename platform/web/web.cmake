@@ -1,8 +1,9 @@
 # The show as a web page (`make web`): the engine, render, effects and
 # schedule sources of the terminal show, built for WebAssembly with
 # Debian's emscripten, on the platform layer of this folder (picture, sound,
-# keys and clock in the browser). The libraries come from
-# scripts/build-web-deps.sh, found through VG_WEB_DEPS (its prefix).
+# keys and clock in the browser), started by driver/web/main.cpp. The
+# libraries come from scripts/build-web-deps.sh, found through VG_WEB_DEPS
+# (its prefix).
 #
 # Out: index.html, the page's script and style, vesper-glint.js and
 # vesper-glint.wasm, and show/ with the content the terminal show reads
@@ -52,7 +53,8 @@ add_library(vg_driver STATIC ${CMAKE_SOURCE_DIR}/driver/schedule.cpp
 target_include_directories(vg_driver PUBLIC ${CMAKE_SOURCE_DIR})
 target_link_libraries(vg_driver PUBLIC vg_effects vg_engine)
 
-file(GLOB web_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/web/*.cpp)
+# The page's entry point (driver/web) on the page's picture and keys.
+file(GLOB web_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/driver/web/*.cpp ${CMAKE_SOURCE_DIR}/platform/web/*.cpp)
 list(FILTER web_srcs EXCLUDE REGEX "/web_song_player\\.cpp$")
 add_executable(vesper-glint ${web_srcs})
 target_link_libraries(vesper-glint PRIVATE vg_driver vg_render PkgConfig::CACA)

@@ -52,6 +52,7 @@ void WebDisplay::setLook(WebLook look, int columns, int rows) {
     columns = std::clamp(columns, 1, kLargestCellGrid);
     rows = std::clamp(rows, 1, kLargestCellGrid);
     look_ = look;
+    lookChanged_ = true;
     if (look == WebLook::Cells) {
         const bool sameGrid = cells_ && cells_->converter.picture().columns == columns &&
                               cells_->converter.picture().rows == rows;
@@ -76,7 +77,13 @@ void WebDisplay::presentPixels(const std::uint32_t* frame) {
     for (int i = 0; i < kFramePixels; ++i) out[i] = opaquePixel(frame[i]);
 }
 
+void WebDisplay::presentAgain(const std::uint32_t* frame) {
+    if (lookChanged_) present(frame);
+}
+
 void WebDisplay::present(const std::uint32_t* frame) {
+    lookChanged_ = false;
+    ++serial_;
     switch (look_) {
         case WebLook::Pixels: presentPixels(frame); break;
         case WebLook::Cells: {

@@ -30,11 +30,15 @@ public:
 
     void setTitle(const char* title) override { title_ = title; }
     void present(const std::uint32_t* frame) override;
+    // Made again only when the look or its grid changed since.
+    void presentAgain(const std::uint32_t* frame) override;
 
     const std::string& title() const { return title_; }
     const std::uint8_t* image() const { return image_.data(); }
     int imageWidth() const { return width_; }
     int imageHeight() const { return height_; }
+    // Counts the images made, so the page draws only a new one.
+    unsigned imageSerial() const { return serial_; }
 
 private:
     struct Cells;
@@ -48,6 +52,8 @@ private:
     std::vector<std::uint8_t> image_;
     int width_ = 0;
     int height_ = 0;
+    unsigned serial_ = 0;
+    bool lookChanged_ = false;
     std::unique_ptr<Cells> cells_;
     std::unique_ptr<Characters> characters_;
 };

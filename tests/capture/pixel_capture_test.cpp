@@ -70,7 +70,7 @@ TEST(PixelCapture, TruecolorRunsWriteCellPicturesTextAndAVideoOfTheCells) {
     options.fps = 20;  // 0, 50, 100
     options.outDir = (folder / "frames").string();
     options.charPng = options.ansiText = true;
-    options.display = CaptureDisplay::Truecolor;
+    options.display = "truecolor";
     options.terminalColumns = 33;
     options.terminalRows = 7;
     options.sheetFile = (folder / "sheet.png").string();
@@ -102,13 +102,13 @@ TEST(PixelCapture, SavedKittyBytesHoldTheFrameExactly) {
     options.atMs = {100, 770};
     options.outDir = (folder / "frames").string();
     options.charPng = options.terminalBytes = true;
-    options.display = CaptureDisplay::Kitty;
+    options.display = "kitty";
     ASSERT_EQ(runIn(folder, options), 0);
     EXPECT_TRUE(std::filesystem::exists(folder / "frames" / "kitty-000770.png"));
     const std::string bytes = readFile(folder / "frames/kitty-000770.bin");
     ASSERT_NE(bytes.find("\x1b_Ga=T,f=24,s=320,v=200"), std::string::npos);
     // 80 x 50 cells of 8 x 16: 80 x 25 cells make 8 : 5.
-    const std::optional<RgbImage> picture = pictureFromBytes(PixelPictureKind::Kitty, bytes, {0, 12, 80, 25}, {8, 16});
+    const std::optional<RgbImage> picture = pictureFromBytes(PictureReadBack::KittyImage, bytes, {0, 12, 80, 25}, {8, 16});
     ASSERT_TRUE(picture);
     EXPECT_EQ(std::pair(picture->width, picture->height), std::pair(640, 400));
     const auto rgb = [&](int x, int y) {
@@ -126,7 +126,7 @@ TEST(PixelCapture, SavedSixelBytesDecodeAlikeInLibsixelAndOurReader) {
     options.atMs = {500};
     options.outDir = (folder / "frames").string();
     options.charPng = options.terminalBytes = true;
-    options.display = CaptureDisplay::Sixel;
+    options.display = "sixel";
     options.terminalColumns = 100;
     options.terminalRows = 40;
     ASSERT_EQ(runIn(folder, options), 0);
@@ -151,7 +151,7 @@ TEST(PixelCapture, AVideoOfPixelsIsTheFrameEnlargedByAWholeFactorAndLetterboxed)
     CaptureOptions options;
     options.startMs = 0;
     options.endMs = 0;
-    options.display = CaptureDisplay::Pixels;
+    options.display = "pixels";
     options.videoFile = (folder / "v.mp4").string();
     options.videoWidth = 1920;
     options.videoHeight = 1080;

@@ -20,16 +20,16 @@ int main(int argc, char** argv) {
     // choice made from its answers, so a round it sat out is asked again.
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 1;
     TerminalProbe probe;
-    DisplayDecision decision = decideDisplayHere(DisplayChoice::Auto, probe);
+    DisplayDecision decision = decideDisplayHere(kAutoDisplay, probe);
     for (int round = 1; round < rounds && probe.asked && !probe.replies.deviceAttributes; ++round) {
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        decision = decideDisplayHere(DisplayChoice::Auto, probe);
+        decision = decideDisplayHere(kAutoDisplay, probe);
     }
     std::FILE* out = argc > 1 ? std::fopen(argv[1], "w") : stderr;
     if (!out) return 1;
     winsize window{};
     ioctl(STDOUT_FILENO, TIOCGWINSZ, &window);
-    std::fprintf(out, "%s %d %d %d %d\n", displayName(decision.kind), window.ws_col, window.ws_row, window.ws_xpixel,
+    std::fprintf(out, "%s %d %d %d %d\n", std::string(decision.row->title).c_str(), window.ws_col, window.ws_row, window.ws_xpixel,
                  window.ws_ypixel);
     return std::fclose(out) == 0 ? 0 : 1;
 }

@@ -11,6 +11,7 @@
 
 #include "engine/absolute_path.h"
 #include "engine/output_file.h"
+#include "platform/cell_encoder.h"
 #include "platform/signal_guard.h"
 #include "tools/capture/blocks.h"
 #include "tools/capture/character_picture.h"
@@ -19,15 +20,14 @@
 #include "tools/capture/frame_pipeline.h"
 #include "tools/capture/output_check.h"
 #include "tools/capture/picture_figures.h"
-#include "tools/capture/pixel_picture.h"
 #include "tools/capture/png_writer.h"
 #include "tools/capture/progress_bar.h"
 #include "tools/capture/show_session.h"
 #include "tools/capture/stage_times.h"
 #include "tools/capture/stats.h"
 #include "tools/capture/stats_report.h"
+#include "tools/capture/terminal_picture.h"
 #include "tools/capture/thread_clock.h"
-#include "tools/capture/truecolor_picture.h"
 #include "tools/capture/video_writer.h"
 #include "tools/capture/workload_check.h"
 #include "tools/capture/written_summary.h"
@@ -84,13 +84,9 @@ public:
         if (!session_->loaded()) return fail(interruptedStatus(), "interrupted while loading; nothing was written");
         rows_ = session_->timeline();
         blocks_ = findBlocks(rows_);
-        if (options_.display == CaptureDisplay::Truecolor)
-            truecolor_.emplace(options_.cells, options_.terminalColumns, options_.terminalRows,
-                               PixelSize{options_.cellWidth, options_.cellHeight});
-        if (options_.display == CaptureDisplay::Kitty || options_.display == CaptureDisplay::Sixel)
-            pixels_.emplace(options_.display == CaptureDisplay::Kitty ? PixelPictureKind::Kitty : PixelPictureKind::Sixel,
-                            options_.terminalColumns, options_.terminalRows,
-                            PixelSize{options_.cellWidth, options_.cellHeight});
+        if (options_.terminalPicture())
+            terminal_.emplace(*options_.displayRow(), options_.cells, options_.terminalColumns,
+                              options_.terminalRows, PixelSize{options_.cellWidth, options_.cellHeight});
         positions_ = framePositions(options_);
         chooseSheetFrames();
         std::unique_ptr<VideoWriter> video;
@@ -205,14 +201,14 @@ private:
         job.measure.energy = session_->energy();
 
         StageTimer timer(times_, Stage::Conversion);
-        if (truecolor_) {
-            if (needsPicture(onSheet)) job.truecolorCells = truecolor_->cells();
-            if (options_.terminalBytes) job.terminalBytes = truecolor_->lastFrameBytes();
-        } else if (pixels_) {
-            if (needsPicture(onSheet) || options_.terminalBytes) job.terminalBytes = pixels_->frameBytes();
-            job.pictureArea = pixels_->area();
-        } else if (options_.display == CaptureDisplay::Pixels) {
-            // Drawn from the frame on the output side.
+        if (terminal_ && terminal_->cells()) {
+            if (needsPicture(onSheet)) job.terminalCells = *terminal_->cells();
+            if (options_.terminalBytes) job.terminalBytes = terminal_->frameBytes();
+        } else if (terminal_) {
+            if (needsPicture(onSheet) || options_.terminalBytes) job.terminalBytes = terminal_->frameBytes();
+            job.pictureArea = terminal_->area();
+        } else if (!options_.characters()) {
+            // The pixels picture: drawn from the frame on the output side.
         } else {
             job.cells = picture_.cells();
             if (!drawableCellByCell(job.cells)) job.fullPicture = picture_.render();
@@ -230,45 +226,27 @@ private:
     void drawPicture(int ms) {
         char title[32];
         std::snprintf(title, sizeof title, "time = %d", ms);
-        if (truecolor_) truecolor_->draw(session_->frameBuffer(), title);
-        else if (pixels_) pixels_->draw(session_->frameBuffer(), title);
-        else if (options_.display == CaptureDisplay::Caca) picture_.draw(session_->frameBuffer());
+        if (terminal_) terminal_->draw(session_->frameBuffer(), title);
+        else if (options_.characters()) picture_.draw(session_->frameBuffer());
     }
-    std::string ansiText() const { return truecolor_ ? truecolor_->ansiText() : picture_.exportText("ansi"); }
+    std::string ansiText() const {
+        if (terminal_ && terminal_->cells()) return CellEncoder::standaloneText(*terminal_->cells());
+        return picture_.exportText("ansi");
+    }
     bool needsPicture(bool onSheet) const {
         return options_.charPng || onSheet || !options_.videoFile.empty() || !options_.statsFile.empty();
     }
 
-    // What the kitty or sixel frames would have sent a terminal.
-    std::string pixelBytesLine() const {
-        const FrameBytes bytes = summarizeFrameBytes(pixels_->frameByteCounts());
-        char picture[96];
-        if (pixels_->kind() == PixelPictureKind::Kitty)
-            std::snprintf(picture, sizeof picture, "kitty %d x %d cells (base64)", pixels_->area().columns,
-                          pixels_->area().rows);
-        else
-            std::snprintf(picture, sizeof picture, "sixel %d x %d pixels", pixels_->placement().width,
-                          pixels_->placement().height);
-        char line[256];
+    // What the frames would have sent the terminal, one after the other at
+    // the capture's frame rate.
+    std::string terminalBytesLine() const {
+        const FrameBytes bytes = summarizeFrameBytes(terminal_->frameByteCounts());
+        char line[192];
         std::snprintf(line, sizeof line,
-                      "%s in a %d x %d terminal: bytes per frame median %lld, p99 %lld, mean %.0f over %lld frames\n",
-                      picture, options_.terminalColumns, options_.terminalRows, bytes.median, bytes.p99, bytes.mean,
+                      " in a %d x %d terminal: bytes per frame median %lld, p99 %lld, mean %.0f over %lld frames\n",
+                      options_.terminalColumns, options_.terminalRows, bytes.median, bytes.p99, bytes.mean,
                       bytes.frames);
-        return line;
-    }
-
-    // What the truecolor frames would have sent a terminal, one after the
-    // other at the capture's frame rate.
-    std::string truecolorBytesLine() const {
-        const FrameBytes bytes = summarizeFrameBytes(truecolor_->frameBytes());
-        const CellArea& area = truecolor_->area();
-        char line[256];
-        std::snprintf(line, sizeof line,
-                      "truecolor %d x %d cells in a %d x %d terminal: bytes per frame median %lld, "
-                      "p99 %lld, mean %.0f over %lld frames\n",
-                      area.columns, area.rows, options_.terminalColumns, options_.terminalRows,
-                      bytes.median, bytes.p99, bytes.mean, bytes.frames);
-        return line;
+        return terminal_->describe() + line;
     }
 
     // Where the picture changes scene: every block's start but the first.
@@ -308,8 +286,7 @@ private:
             if (!error.empty()) status = fail(1, error);
             else written_.push_back(options_.statsFile);
             std::fputs(statsTable(report).c_str(), stdout);
-            if (truecolor_) std::fputs(truecolorBytesLine().c_str(), stdout);
-            if (pixels_) std::fputs(pixelBytesLine().c_str(), stdout);
+            if (terminal_) std::fputs(terminalBytesLine().c_str(), stdout);
         }
         return status;
     }
@@ -330,8 +307,7 @@ private:
     EffectRegistrar registrar_;
     std::optional<ShowSession> session_;
     CharacterPicture picture_;
-    std::optional<TruecolorPicture> truecolor_;
-    std::optional<PixelPicture> pixels_;
+    std::optional<TerminalPicture> terminal_;
     std::vector<TimelineRow> rows_;
     std::vector<ScheduleBlock> blocks_;
     std::vector<int> positions_;

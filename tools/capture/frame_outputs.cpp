@@ -12,26 +12,30 @@
 
 namespace {
 
-std::string frameFileName(const std::string& folder, const char* kind, int ms, const char* ext) {
-    char name[64];
-    std::snprintf(name, sizeof name, "/%s-%06d.%s", kind, ms, ext);
-    return folder + name;
+std::string frameFileName(const std::string& folder, const std::string& kind, int ms, const char* ext) {
+    char name[32];
+    std::snprintf(name, sizeof name, "-%06d.%s", ms, ext);
+    return folder + "/" + kind + name;
 }
 
-// What the per-frame picture files of each display are called.
-const char* pictureFileKind(CaptureDisplay display) {
-    switch (display) {
-        case CaptureDisplay::Caca: return "chars";
-        case CaptureDisplay::Truecolor: return "cells";
-        case CaptureDisplay::Kitty: return "kitty";
-        case CaptureDisplay::Sixel: return "sixel";
-        case CaptureDisplay::Pixels: return "pixels";
+// What the per-frame picture files of each display are called: after what
+// the picture is made of, or the display where that is an image.
+std::string pictureFileKind(const CaptureOptions& options) {
+    const DisplayRow* row = options.displayRow();
+    if (!row) return std::string(kPixelsDisplay);
+    switch (row->readBack) {
+        case PictureReadBack::Characters: return "chars";
+        case PictureReadBack::Cells: return "cells";
+        case PictureReadBack::KittyImage:
+        case PictureReadBack::SixelImage: break;
     }
-    return "chars";
+    return std::string(row->name);
 }
 
-const char* bytesFileKind(CaptureDisplay display) {
-    return display == CaptureDisplay::Truecolor ? "truecolor" : pictureFileKind(display);
+// The pixels a picture shows without cells: the frame's own.
+bool showsFramePixels(const CaptureOptions& options) {
+    const DisplayRow* row = options.displayRow();
+    return !row || row->readBack == PictureReadBack::KittyImage || row->readBack == PictureReadBack::SixelImage;
 }
 
 // Square character cells as large as fit the video: the default 640 x 400
@@ -54,9 +58,8 @@ FrameOutputs::FrameOutputs(const CaptureOptions& options, const CharacterPicture
 }
 
 bool FrameOutputs::needsFrameBuffer(bool onSheet) const {
-    const bool pixelsFromFrame = options_.display == CaptureDisplay::Pixels ||
-                                 (!options_.videoFile.empty() && (options_.display == CaptureDisplay::Kitty ||
-                                                                  options_.display == CaptureDisplay::Sixel));
+    const bool pixelsFromFrame =
+        !options_.displayRow() || (!options_.videoFile.empty() && showsFramePixels(options_));
     return options_.framePng || onSheet || !options_.statsFile.empty() || pixelsFromFrame;
 }
 
@@ -69,25 +72,19 @@ RgbImage FrameOutputs::characters(const FrameJob& job) {
 RgbImage FrameOutputs::videoFrame(const FrameJob& job) {
     const int width = options_.videoWidth;
     const int height = options_.videoHeight;
-    switch (options_.display) {
-        case CaptureDisplay::Truecolor: {
-            // Cells of 1 : 2 as large as fit, drawn at that size: crisp edges.
-            const CellPicture& cells = *job.truecolorCells;
-            const int cellWidth = std::max(1, std::min(width / cells.columns, height / (2 * cells.rows)));
-            StageTimer timer(times_, Stage::Drawing);
-            return letterbox(renderCells(cells, cellWidth, 2 * cellWidth), width, height);
-        }
-        case CaptureDisplay::Kitty:
-        case CaptureDisplay::Pixels: {
-            StageTimer timer(times_, Stage::Conversion);
-            return crispPicture(imageFromFrameBuffer(job.frameBuffer.data(), kFrameWidth, kFrameHeight), width, height);
-        }
-        case CaptureDisplay::Sixel: {
-            StageTimer timer(times_, Stage::Conversion);
+    if (job.terminalCells) {
+        // Cells of 1 : 2 as large as fit, drawn at that size: crisp edges.
+        const CellPicture& cells = *job.terminalCells;
+        const int cellWidth = std::max(1, std::min(width / cells.columns, height / (2 * cells.rows)));
+        StageTimer timer(times_, Stage::Drawing);
+        return letterbox(renderCells(cells, cellWidth, 2 * cellWidth), width, height);
+    }
+    if (showsFramePixels(options_)) {
+        StageTimer timer(times_, Stage::Conversion);
+        const DisplayRow* row = options_.displayRow();
+        if (row && row->readBack == PictureReadBack::SixelImage)
             return crispPicture(paletteColors(job.frameBuffer.data(), sixelPalette_), width, height);
-        }
-        case CaptureDisplay::Caca:
-            break;
+        return crispPicture(imageFromFrameBuffer(job.frameBuffer.data(), kFrameWidth, kFrameHeight), width, height);
     }
     if (job.fullPicture) {
         // The characters' grid at the video's cell size, as the cache draws it.
@@ -103,16 +100,14 @@ RgbImage FrameOutputs::videoFrame(const FrameJob& job) {
 // error text when the bytes a frame sends cannot be read back.
 std::string FrameOutputs::makePicture(FrameJob& job) {
     StageTimer timer(times_, Stage::Drawing);
-    if (job.truecolorCells) job.fullPicture = renderCells(*job.truecolorCells, options_.cellWidth, options_.cellHeight);
-    if (options_.display == CaptureDisplay::Pixels)
+    if (job.terminalCells) job.fullPicture = renderCells(*job.terminalCells, options_.cellWidth, options_.cellHeight);
+    const DisplayRow* row = options_.displayRow();
+    if (!row)
         job.fullPicture = crispPicture(imageFromFrameBuffer(job.frameBuffer.data(), kFrameWidth, kFrameHeight),
                                        kPixelsPictureWidth, kPixelsPictureHeight);
-    if ((options_.display == CaptureDisplay::Kitty || options_.display == CaptureDisplay::Sixel) &&
-        !job.terminalBytes.empty()) {
-        const PixelPictureKind kind =
-            options_.display == CaptureDisplay::Kitty ? PixelPictureKind::Kitty : PixelPictureKind::Sixel;
-        std::optional<RgbImage> picture =
-            pictureFromBytes(kind, job.terminalBytes, job.pictureArea, {options_.cellWidth, options_.cellHeight});
+    if (row && showsFramePixels(options_) && !job.terminalBytes.empty()) {
+        std::optional<RgbImage> picture = pictureFromBytes(row->readBack, job.terminalBytes, job.pictureArea,
+                                                           {options_.cellWidth, options_.cellHeight});
         if (!picture) return "the picture of the frame at " + std::to_string(job.ms) + " ms cannot be read back";
         job.fullPicture = std::move(*picture);
     }
@@ -153,7 +148,7 @@ std::string FrameOutputs::take(FrameJob& job) {
         if (options_.framePng)
             error = writePng(frameFileName(options_.outDir, "frame", job.ms, "png"), frame);
         // Each picture's files are named apart from libcaca's.
-        const char* kind = pictureFileKind(options_.display);
+        const std::string kind = pictureFileKind(options_);
         if (error.empty() && options_.charPng)
             error = writePng(frameFileName(options_.outDir, kind, job.ms, "png"), picture);
         if (error.empty() && options_.ansiText)
@@ -161,7 +156,7 @@ std::string FrameOutputs::take(FrameJob& job) {
         if (error.empty() && options_.utf8Text)
             error = writeTextFile(frameFileName(options_.outDir, "chars", job.ms, "txt"), job.utf8);
         if (error.empty() && options_.terminalBytes)
-            error = writeTextFile(frameFileName(options_.outDir, bytesFileKind(options_.display), job.ms, "bin"),
+            error = writeTextFile(frameFileName(options_.outDir, options_.display, job.ms, "bin"),
                                   job.terminalBytes);
     }
     if (!error.empty()) return error;

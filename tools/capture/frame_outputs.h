@@ -40,11 +40,11 @@ struct FrameJob {
     std::vector<CharacterCell> cells;
     // Drawn by the full renderer when the cells cannot be drawn one by one.
     std::optional<RgbImage> fullPicture;
-    // The truecolor picture's cells, drawn into fullPicture on the output side.
-    std::optional<CellPicture> truecolorCells;
-    // What the frame sends the terminal (truecolor, kitty, sixel), where it
-    // is saved or the picture is made back from it; and the kitty
-    // picture's box of cells.
+    // A picture of cells on the raw terminal: its cells, drawn into
+    // fullPicture on the output side.
+    std::optional<CellPicture> terminalCells;
+    // What the frame sends the raw terminal, where it is saved or the
+    // picture is made back from it; and the picture's box of cells.
     std::string terminalBytes;
     CellArea pictureArea;
     std::vector<std::uint32_t> frameBuffer;  // only when an output needs it

@@ -1,5 +1,6 @@
 #include "tools/capture/options.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <set>
@@ -144,22 +145,42 @@ void declareOutputs(CLI::App& app, CaptureOptions& o) {
         ->group(kOther);
 }
 
+bool hasConsole(const DisplayRow& row) { return row.makeConsole != nullptr; }
+bool showsImage(const DisplayRow& row) {
+    return row.readBack == PictureReadBack::KittyImage || row.readBack == PictureReadBack::SixelImage;
+}
+
+// The names of the show's pictures that `take` picks, with pixels last
+// where `withPixels`: "kitty, sixel and pixels".
+std::string pictureNames(bool (*take)(const DisplayRow&), std::string_view word, bool withPixels) {
+    std::vector<std::string_view> names;
+    for (const DisplayRow& row : displayRows())
+        if (take(row)) names.push_back(row.name);
+    if (withPixels) names.push_back(kPixelsDisplay);
+    return joinedWords(names, word);
+}
+
+std::string displayHelp() {
+    const DisplayRow& classic = classicDisplay();
+    return "the picture beside the FrameBuffer: " + std::string(classic.name) + " (default, " +
+           std::string(classic.help) + "); " + pictureNames(hasConsole, "or", false) +
+           " (what the show draws with that --display in the --terminal); " + std::string(kPixelsDisplay) +
+           " (the frame itself, enlarged with crisp square pixels)";
+}
+
+void chooseDisplay(const std::string& name, CaptureOptions& o) {
+    std::vector<std::string_view> names = displayNames();
+    names.push_back(kPixelsDisplay);
+    if (std::find(names.begin(), names.end(), name) == names.end()) refuseChoice("--display", name, names);
+    o.display = name;
+}
+
 // The options of the picture beside the FrameBuffer, kept apart from the rest.
 void declarePictures(CLI::App& app, CaptureOptions& o) {
     const std::vector<CLI::Option*> options = {
         app.add_option_function<std::string>(
                "--display",
-               [&o](const std::string& name) {
-                   o.display = chooseValue<CaptureDisplay>("--display", name,
-                                                           {{"caca", CaptureDisplay::Caca},
-                                                            {"truecolor", CaptureDisplay::Truecolor},
-                                                            {"kitty", CaptureDisplay::Kitty},
-                                                            {"sixel", CaptureDisplay::Sixel},
-                                                            {"pixels", CaptureDisplay::Pixels}});
-               },
-               "the picture beside the FrameBuffer: caca (default, libcaca's characters); truecolor, kitty "
-               "or sixel (what the show draws with that --display in the --terminal); pixels (the frame "
-               "itself, enlarged with crisp square pixels)")
+               [&o](const std::string& name) { chooseDisplay(name, o); }, displayHelp())
             ->type_name("NAME"),
         app.add_option_function<std::string>(
                "--cells",
@@ -198,15 +219,17 @@ std::string checkCombination(const CaptureOptions& o) {
                std::to_string(o.startMs) + " ms)";
     if (!o.atMs.empty() && !o.videoFile.empty())
         return "--video needs a steady frame rate; use --start/--end instead of --at";
-    if (o.display == CaptureDisplay::Truecolor && o.utf8Text)
-        return "--utf8 has no colours to show the truecolor picture; use --ansi";
-    if (o.display != CaptureDisplay::Caca && o.utf8Text)
-        return "--utf8 is libcaca's characters as text; use --display caca";
-    if ((o.display == CaptureDisplay::Kitty || o.display == CaptureDisplay::Sixel || o.display == CaptureDisplay::Pixels) &&
-        o.ansiText)
-        return "--ansi is character cells as text; the kitty, sixel and pixels pictures have none (try --bytes)";
-    if (o.terminalBytes && (o.display == CaptureDisplay::Caca || o.display == CaptureDisplay::Pixels))
-        return "--bytes saves what the truecolor, kitty or sixel picture sends; choose one with --display";
+    const DisplayRow* row = o.displayRow();
+    if (row && row->readBack == PictureReadBack::Cells && o.utf8Text)
+        return "--utf8 has no colours to show the " + std::string(row->title) + " picture; use --ansi";
+    if (!o.characters() && o.utf8Text)
+        return "--utf8 is libcaca's characters as text; use --display " + std::string(kClassicDisplay);
+    if ((!row || showsImage(*row)) && o.ansiText)
+        return "--ansi is character cells as text; the " + pictureNames(showsImage, "and", true) +
+               " pictures have none (try --bytes)";
+    if (o.terminalBytes && !o.terminalPicture())
+        return "--bytes saves what the " + pictureNames(hasConsole, "or", false) +
+               " picture sends; choose one with --display";
     if (!o.statsFile.empty() && !o.statsFile.ends_with(".json") && !o.statsFile.ends_with(".csv"))
         return "--stats writes JSON or CSV: the file name must end in .json or .csv";
     return {};

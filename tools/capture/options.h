@@ -4,11 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "driver/display_table.h"
 #include "driver/schedule.h"
 #include "engine/frame.h"
 #include "render/cell_picture.h"
 
-enum class CaptureDisplay { Caca, Truecolor, Kitty, Sixel, Pixels };
+// The capture tool's own picture besides the show's: the frame itself,
+// enlarged with crisp square pixels.
+constexpr std::string_view kPixelsDisplay = "pixels";
 
 struct CaptureOptions {
     std::string showDir;  // the content folder (--data); empty: searched like the show's
@@ -34,10 +37,10 @@ struct CaptureOptions {
     int videoWidth = 640;  // the picture scaled to fit, centred, letterboxed
     int videoHeight = 400;
 
-    // The picture beside the FrameBuffer: libcaca's characters, or what
-    // another of the show's pictures draws in a terminal of this size, or
-    // the frame itself in crisp enlarged pixels.
-    CaptureDisplay display = CaptureDisplay::Caca;  // --display
+    // The picture beside the FrameBuffer (--display): one of the show's by
+    // its name (libcaca's characters, or what another draws in a terminal
+    // of this size), or the frame itself in crisp enlarged pixels.
+    std::string display{kClassicDisplay};
     CellShape cells = CellShape::HalfBlock;
     int terminalColumns = 80;
     int terminalRows = 50;
@@ -49,6 +52,12 @@ struct CaptureOptions {
     bool quiet = false;     // nothing on stderr but failures
     bool verbose = false;   // a closing line of where the time went
     bool singleThread = false;  // outputs on the show's thread, not beside it
+
+    // The show's display, or null for the pixels picture.
+    const DisplayRow* displayRow() const { return findDisplay(display); }
+    // One of the show's pictures on the raw terminal (it has bytes).
+    bool terminalPicture() const { return displayRow() && displayRow()->makeConsole; }
+    bool characters() const { return displayRow() && displayRow()->readBack == PictureReadBack::Characters; }
 
     bool writesPerFrameFiles() const { return framePng || charPng || ansiText || utf8Text || terminalBytes; }
 };

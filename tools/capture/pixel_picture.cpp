@@ -5,14 +5,12 @@
 
 #include "engine/frame.h"
 #include "platform/base64.h"
-#include "platform/terminal_console.h"
+#include "platform/kitty_encoder.h"
 #include "tools/capture/sixel_decoder.h"
 
 #include <zlib.h>
 
 namespace {
-
-PixelSize windowPixels(int columns, int rows, PixelSize cell) { return {columns * cell.width, rows * cell.height}; }
 
 // The RGB payload of the kitty commands in `bytes`, inflated where the
 // first command says o=z.
@@ -44,31 +42,10 @@ std::optional<std::string> kittyPayload(std::string_view bytes) {
 
 }  // namespace
 
-PixelPicture::PixelPicture(PixelPictureKind kind, int terminalColumns, int terminalRows, PixelSize cell)
-    : kind_(kind),
-      area_(fitPicture(terminalColumns, terminalRows, windowPixels(terminalColumns, terminalRows, cell))),
-      placement_(placeSixelImage(terminalColumns, terminalRows, windowPixels(terminalColumns, terminalRows, cell), {})),
-      sixel_(paletteForRegisters(256)) {
-    if (kind_ == PixelPictureKind::Sixel) area_ = {placement_.column, placement_.row, 0, 0};
-}
-
-void PixelPicture::draw(const std::uint32_t* frame, const std::string& title) {
-    picture_.clear();
-    if (kind_ == PixelPictureKind::Kitty) {
-        picture_ = kitty_.encodeFrame(frame, area_);
-    } else {
-        appendSixelInPlace(picture_, placement_, sixel_.encodeFrame(frame, placement_.width, placement_.height));
-    }
-    bytes_.clear();
-    // Both pictures' terminals know synchronized update.
-    appendFramed(bytes_, {true, first_, title}, picture_);
-    first_ = false;
-    counts_.push_back(static_cast<long long>(bytes_.size()));
-}
-
-std::optional<RgbImage> pictureFromBytes(PixelPictureKind kind, const std::string& bytes, const CellArea& area,
+std::optional<RgbImage> pictureFromBytes(PictureReadBack readBack, const std::string& bytes, const CellArea& area,
                                          PixelSize cell) {
-    if (kind == PixelPictureKind::Sixel) return decodeSixel(bytes);
+    if (readBack == PictureReadBack::SixelImage) return decodeSixel(bytes);
+    if (readBack != PictureReadBack::KittyImage) return std::nullopt;
     const std::optional<std::string> rgb = kittyPayload(bytes);
     if (!rgb || rgb->size() != kKittyFrameBytes) return std::nullopt;
     RgbImage frame(kFrameWidth, kFrameHeight);

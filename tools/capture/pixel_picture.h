@@ -1,56 +1,20 @@
 #pragma once
-// The frame's own pixels as the kitty and sixel pictures would draw them in
-// a terminal of a given size, made without a terminal: each frame is
-// encoded exactly as the show would send it (so its bytes can be counted
-// and saved), and what a terminal would show from those bytes is made
-// back from them. The terminal's cells are taken to be of a given size in
-// pixels (by default kCellImageWidth x kCellImageHeight).
+// The frame's own pixels as a terminal shows them: made back from the bytes
+// of the kitty or sixel picture (tools/capture/terminal_picture.h), the
+// frame enlarged with crisp pixels, or mapped onto a sixel palette.
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
-#include "platform/kitty_encoder.h"
-#include "platform/sixel_console.h"
+#include "driver/display_table.h"
 #include "platform/sixel_encoder.h"
 #include "render/cell_fit.h"
 #include "tools/capture/image.h"
 
-enum class PixelPictureKind { Kitty, Sixel };
-
-class PixelPicture {
-public:
-    PixelPicture(PixelPictureKind kind, int terminalColumns, int terminalRows, PixelSize cell);
-
-    // `frame` is 320 x 200 pixels in the frame layout; `title` what the
-    // show would put in the window title with it.
-    void draw(const std::uint32_t* frame, const std::string& title);
-
-    // The bytes the last frame would have sent, and the count for each.
-    const std::string& frameBytes() const { return bytes_; }
-    const std::vector<long long>& frameByteCounts() const { return counts_; }
-    // Where the picture goes, in cells (the sixel image's top left cell).
-    const CellArea& area() const { return area_; }
-    const SixelPlacement& placement() const { return placement_; }
-    PixelPictureKind kind() const { return kind_; }
-    const SixelPalette& palette() const { return sixel_.palette(); }
-
-private:
-    PixelPictureKind kind_;
-    CellArea area_;
-    SixelPlacement placement_;
-    KittyEncoder kitty_{KittyTransfer::Direct};
-    SixelEncoder sixel_;
-    std::string picture_;
-    std::string bytes_;
-    std::vector<long long> counts_;
-    bool first_ = true;
-};
-
 // What a terminal shows from one frame's bytes: the kitty picture's pixels
 // scaled into its box of cells, or the sixel image as decoded. Nothing when
 // the bytes hold no picture.
-std::optional<RgbImage> pictureFromBytes(PixelPictureKind kind, const std::string& bytes, const CellArea& area,
+std::optional<RgbImage> pictureFromBytes(PictureReadBack readBack, const std::string& bytes, const CellArea& area,
                                          PixelSize cell);
 
 // The frame enlarged by the largest whole factor that fits width x height

@@ -1,8 +1,5 @@
 #include "tools/capture/show_session.h"
 
-#include <chrono>
-#include <cstring>
-
 #include "driver/schedule.h"
 #include "effects/loudness.h"
 #include "engine/frame.h"
@@ -13,17 +10,14 @@ ShowSession::ShowSession(ShowLoading loading) {
     vrlHoldMessages(0);
     loading.manualClock = true;
     loaded_ = loadShow(loading);
-    if (loaded_) vrlInitTimer();
+    if (loaded_) startShow(0);
 }
 
 ShowSession::~ShowSession() { vrlShutDown(); }
 
 double ShowSession::renderFrame(int ms) {
-    vrlSetPosition(ms);
-    vrlUpdateTimer();
-    std::memset(vrlGetFrameBuffer(), 0, kFramePixels * sizeof(unsigned int));
     const double begin = threadMicros();
-    vrlRun();
+    renderShowFrameAt(ms);
     return threadMicros() - begin;
 }
 

@@ -17,8 +17,8 @@ public:
     ShowSession(const ShowSession&) = delete;
     ShowSession& operator=(const ShowSession&) = delete;
 
-    // The show's frame: latch `ms`, clear the FrameBuffer, draw every active
-    // effect. Returns the processor time the effects took, in microseconds.
+    // The show's frame at `ms` (renderShowFrameAt). Returns the processor
+    // time it took, in microseconds: the effects' and the clear's.
     double renderFrame(int ms);
 
     // False when the loading's quit check stopped the start-up: no frame

@@ -11,7 +11,7 @@ struct FrameMeasure {
     double frameLuminance = 0.0;      // FrameBuffer, 0..255
     double characterLuminance = 0.0;  // rendered character picture, 0..255
     float energy = 0.0f;              // the effects' loudness of this frame
-    double effectsMicros = 0.0;       // vrlRun, in the thread's processor time
+    double effectsMicros = 0.0;       // the show's frame, in the thread's processor time
     double ditherMicros = 0.0;        // FrameBuffer to characters, likewise
     // Picture figures: the correlation of frame and characters per cell,
     // NaN for a flat frame (see picture_figures.h).

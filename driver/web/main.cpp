@@ -1,4 +1,4 @@
-// The show as the page drives it. The page fetches the content into the
+// The web page's entry point: the show as the page drives it. The page fetches the content into the
 // module's file system (under /show), then calls these functions: load
 // once, start on the user's gesture, then one frame per animation frame.
 // Everything runs on the page's one thread, as the terminal show runs on
@@ -11,13 +11,11 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 #include "driver/frame_loop.h"
 #include "driver/show_loading.h"
 #include "effects/loudness.h"
-#include "engine/frame.h"
 #include "engine/vrl.h"
 #include "platform/web/web_display.h"
 #include "platform/web/web_keys.h"
@@ -28,6 +26,7 @@ enum ClockMode { kSteadyClock = 0, kAudioClock = 1, kManualClock = 2 };
 
 struct Page {
     WebDisplay display;
+    FrameLoop loop{display};
     bool loaded = false;
     bool started = false;
     bool ended = false;
@@ -64,9 +63,7 @@ EMSCRIPTEN_KEEPALIVE int vg_load(int clock) {
 // Starts the clock (and the sound) at `startMs`.
 EMSCRIPTEN_KEEPALIVE void vg_start(int startMs) {
     if (!page() || !page()->loaded) return;
-    vrlInitTimer();
-    vrlPlaySong(1);
-    if (startMs > 0) vrlSeek(startMs);
+    startShow(startMs);
     page()->started = true;
 }
 
@@ -75,7 +72,7 @@ EMSCRIPTEN_KEEPALIVE void vg_start(int startMs) {
 EMSCRIPTEN_KEEPALIVE int vg_frame() {
     Page* p = page().get();
     if (!p || !p->started) return 1;
-    if (!p->ended) p->ended = runFrame(p->display);
+    if (!p->ended) p->ended = p->loop.runPass();
     return p->ended ? 1 : 0;
 }
 
@@ -109,19 +106,16 @@ EMSCRIPTEN_KEEPALIVE int vg_set_look(int look, int columns, int rows) {
 EMSCRIPTEN_KEEPALIVE const std::uint8_t* vg_image() { return page() ? page()->display.image() : nullptr; }
 EMSCRIPTEN_KEEPALIVE int vg_image_width() { return page() ? page()->display.imageWidth() : 0; }
 EMSCRIPTEN_KEEPALIVE int vg_image_height() { return page() ? page()->display.imageHeight() : 0; }
+// Changes whenever vg_image holds a new picture: while the show is paused
+// it stays, and the page need not draw it again.
+EMSCRIPTEN_KEEPALIVE unsigned vg_image_serial() { return page() ? page()->display.imageSerial() : 0; }
 EMSCRIPTEN_KEEPALIVE const char* vg_title() { return page() ? page()->display.title().c_str() : ""; }
 
 // The test hook, after vg_load(2): the show's frame at `ms` (latched,
 // cleared, every active effect drawn), in the frame layout, and the
 // loudness the effects read there. Warm-up frames are the same calls at
 // earlier positions.
-EMSCRIPTEN_KEEPALIVE const unsigned int* vg_render_at(int ms) {
-    vrlSetPosition(ms);
-    vrlUpdateTimer();
-    std::memset(vrlGetFrameBuffer(), 0, kFramePixels * sizeof(unsigned int));
-    vrlRun();
-    return vrlGetFrameBuffer();
-}
+EMSCRIPTEN_KEEPALIVE const unsigned int* vg_render_at(int ms) { return renderShowFrameAt(ms); }
 
 // Hands the frame buffer as it stands to the picture (vg_image).
 EMSCRIPTEN_KEEPALIVE void vg_present() {
