@@ -45,7 +45,7 @@ void Kitty(benchmark::State& state) {
     std::size_t next = 0;
     unsigned long long serial = 0;
     for (auto _ : state) {
-        encoder.takeFrame((*frames)[next].data());
+        encoder.takeFrame(frameView((*frames)[next]));
         std::string name;
         if (transfer == KittyTransfer::SharedMemory) name = writeSharedFrame(encoder.rgb(), ++serial);
         const std::string_view bytes = encoder.commands(area, name);
@@ -71,7 +71,7 @@ void Sixel(benchmark::State& state) {
     std::vector<double> sizes;
     std::size_t next = 0;
     for (auto _ : state) {
-        const std::string_view bytes = encoder.encodeFrame((*frames)[next].data(), width, height);
+        const std::string_view bytes = encoder.encodeFrame(frameView((*frames)[next]), width, height);
         benchmark::DoNotOptimize(bytes.data());
         sizes.push_back(static_cast<double>(bytes.size()));
         next = (next + 1) % frames->size();
@@ -93,7 +93,7 @@ void LibsixelEncode(benchmark::State& state) {
     const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
     std::vector<std::vector<std::uint8_t>> indexed;
     for (std::size_t i = 0; i < frames->size(); i += 7) {
-        ours.encodeFrame((*frames)[i].data(), width, height);
+        ours.encodeFrame(frameView((*frames)[i]), width, height);
         indexed.push_back(ours.indices());
     }
     std::vector<unsigned char> colors;
@@ -167,7 +167,7 @@ void Palette(benchmark::State& state) {
         } else {
             // 400 rows, not the console's 396: both images then sample
             // the frame at the same rows, and only the palettes differ.
-            out.assign(encoder.encodeFrame(frame.data(), 640, 400));
+            out.assign(encoder.encodeFrame(frameView(frame), 640, 400));
         }
         state.PauseTiming();
         // What a terminal shows, read back by libsixel.
@@ -202,17 +202,14 @@ void ShowBytes(benchmark::State& state) {
     const int fps = picture < 2 ? 60 : 30;
     std::vector<double> sizes;
     for (auto _ : state) {
-        ShowSession session;
         KittyEncoder kitty(picture == 0 ? KittyTransfer::Direct : KittyTransfer::Compressed);
         SixelEncoder sixel(paletteForRegisters(256));
-        for (long long i = 0; i * 1000 / fps <= kShowEndMs; ++i) {
-            session.renderFrame(static_cast<int>(i * 1000 / fps));
-            const std::uint32_t* frame = session.frameBuffer();
-            const std::string_view bytes = picture < 2    ? kitty.encodeFrame(frame, {0, 12, 80, 25})
-                                           : picture == 2 ? sixel.encodeFrame(frame, 640, 396)
-                                                          : sixel.encodeFrame(frame, 1280, 798);
-            sizes.push_back(static_cast<double>(bytes.size()));
-        }
+        sizes = wholeShowSizes(fps, [&](int, const PixelView& frame) {
+            return (picture < 2 ? kitty.encodeFrame(frame, {0, 12, 80, 25})
+                    : picture == 2 ? sixel.encodeFrame(frame, 640, 396)
+                                   : sixel.encodeFrame(frame, 1280, 798))
+                .size();
+        });
     }
     state.counters["bytes_median"] = percentileOf(sizes, 50);
     state.counters["bytes_p99"] = percentileOf(sizes, 99);

@@ -1,7 +1,8 @@
 #pragma once
 // What the picture benchmarks share: short runs of consecutive show frames
 // (60 a second) from every part of the show, rendered once for every case of
-// a program, and the nearest-rank percentile of a case's per-frame figures.
+// a program; the whole show frame by frame; and the nearest-rank percentile
+// of a case's per-frame figures.
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,7 +11,10 @@
 #include <optional>
 #include <vector>
 
+#include "driver/schedule.h"
+#include "driver/show_loading.h"
 #include "engine/frame.h"
+#include "render/pixel_view.h"
 #include "tests/support/build_paths.h"
 #include "tools/capture/show_session.h"
 
@@ -37,6 +41,24 @@ inline const std::vector<std::vector<std::uint32_t>>* showFrames() {
         }
     }
     return &*frames;
+}
+
+inline PixelView frameView(const std::vector<std::uint32_t>& frame) {
+    return {frame.data(), kFrameWidth, kFrameHeight, kFrameBytesPerRow};
+}
+
+// Every frame of the whole show at `fps` from a fresh start, each handed
+// to `sizeOf(ms, frame)`; what it returns for each, in order.
+template <typename SizeOf>
+std::vector<double> wholeShowSizes(int fps, SizeOf sizeOf) {
+    std::vector<double> sizes;
+    ShowSession session;
+    for (long long i = 0; i * 1000 / fps <= kShowEndMs; ++i) {
+        const int ms = static_cast<int>(i * 1000 / fps);
+        session.renderFrame(ms);
+        sizes.push_back(static_cast<double>(sizeOf(ms, frameBufferView())));
+    }
+    return sizes;
 }
 
 inline double percentileOf(std::vector<double> values, int percent) {

@@ -33,8 +33,6 @@ namespace {
 
 constexpr int kPixels = kFramePixels;
 
-double frameMs(int index) { return index * 1000.0 / 60.0; }
-
 void Cells(benchmark::State& state) {
     const auto* frames = showFrames();
     if (!frames) {
@@ -114,17 +112,13 @@ void ShowBytes(benchmark::State& state) {
     const CellArea area = fitPicture(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     std::vector<double> sizes;
     for (auto _ : state) {
-        ShowSession session;
         CellConverter converter(CellShape::HalfBlock, area.columns, area.rows);
         CellEncoder encoder;
-        std::string_view bytes;
-        for (int i = 0; frameMs(i) <= kShowEndMs; ++i) {
-            const int ms = static_cast<int>(frameMs(i));
-            session.renderFrame(ms);
-            bytes = encoder.encodeFrame(converter.convert(session.frameBuffer()), area.column, area.row,
-                                "time = " + std::to_string(ms));
-            sizes.push_back(static_cast<double>(bytes.size()));
-        }
+        sizes = wholeShowSizes(60, [&](int ms, const PixelView& frame) {
+            return encoder.encodeFrame(converter.convert(frame.pixels), area.column, area.row,
+                                       "time = " + std::to_string(ms))
+                .size();
+        });
     }
     state.counters["cells"] = area.columns * area.rows;
     state.counters["bytes_median"] = percentileOf(sizes, 50);

@@ -18,12 +18,12 @@ bool FrameLoop::runPass() {
     const bool paused = vrlIsPaused() != 0;
     held_ = paused && heldAt_ == position;
     if (held_) {
-        display_.presentAgain(vrlGetFrameBuffer());
+        display_.presentAgain(frameBufferView());
         return ended;
     }
     drawShowFrame();
     heldAt_ = paused ? std::optional<int>(position) : std::nullopt;
-    display_.present(vrlGetFrameBuffer());
+    display_.present(frameBufferView());
     return ended;
 }
 

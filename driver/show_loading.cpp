@@ -59,6 +59,8 @@ void drawShowFrame() {
     vrlRun();
 }
 
+PixelView frameBufferView() { return {vrlGetFrameBuffer(), kFrameWidth, kFrameHeight, kFrameBytesPerRow}; }
+
 const unsigned int* renderShowFrameAt(int ms) {
     vrlSetPosition(ms);
     vrlUpdateTimer();

@@ -4,6 +4,7 @@
 // the benchmarks, so that what they draw cannot drift apart. Each brings
 // its own clock, quit check and effects; the order of the engine calls is
 // the show's.
+#include "render/pixel_view.h"
 
 struct ShowLoading {
     // Manual: the caller sets the song position frame by frame (the capture
@@ -34,6 +35,9 @@ void startShow(int startMs);
 // The frame at the position the timer last latched: the FrameBuffer
 // cleared, then every active effect drawn.
 void drawShowFrame();
+
+// The engine's FrameBuffer as the displays take it.
+PixelView frameBufferView();
 
 // On the manual clock: latches `ms` (and the spectrum there), then draws
 // its frame as drawShowFrame does. Returns the FrameBuffer.

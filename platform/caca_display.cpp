@@ -4,8 +4,8 @@ CacaDisplay::CacaDisplay(caca_dither_t* bitmap, int framesPerSecond) : bitmap_(b
 
 void CacaDisplay::setTitle(const char* title) { caca_set_window_title(title); }
 
-void CacaDisplay::present(const std::uint32_t* frame) {
-    if (bitmap_) caca_draw_bitmap(0, 0, 80, 50, bitmap_, const_cast<std::uint32_t*>(frame));
+void CacaDisplay::present(const PixelView& frame) {
+    if (bitmap_) caca_draw_bitmap(0, 0, 80, 50, bitmap_, const_cast<std::uint32_t*>(frame.pixels));
     caca_refresh();
 }
 

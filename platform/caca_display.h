@@ -9,11 +9,11 @@
 
 class CacaDisplay : public FrameDisplay {
 public:
-    // `bitmap` describes the frame (caca_create_bitmap); null draws nothing
+    // `bitmap` describes the frames' layout (caca_create_bitmap); null draws nothing
     // but still refreshes. `framesPerSecond` 0 means no cap.
     CacaDisplay(caca_dither_t* bitmap, int framesPerSecond);
     void setTitle(const char* title) override;
-    void present(const std::uint32_t* frame) override;
+    void present(const PixelView& frame) override;
     void waitForNextFrame() override;
 
 private:

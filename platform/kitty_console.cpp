@@ -64,7 +64,7 @@ void KittyConsole::forgetSharedFrames() {
     shared_.clear();
 }
 
-std::string_view KittyConsole::encode(const std::uint32_t* frame, std::string_view title) {
+std::string_view KittyConsole::encode(const PixelView& frame, std::string_view title) {
     encoder_.takeFrame(frame);
     std::string name;
     if (encoder_.transfer() == KittyTransfer::SharedMemory && (name = shareFrame()).empty())

@@ -28,7 +28,7 @@ public:
 private:
     std::string leaveBytes() const override;
     void fit(const TerminalSize& size) override;
-    std::string_view encode(const std::uint32_t* frame, std::string_view title) override;
+    std::string_view encode(const PixelView& frame, std::string_view title) override;
     // The frame's pixels in a new shared memory object (writeSharedFrame),
     // remembered so it can be removed at the end.
     std::string shareFrame();

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 
-#include "engine/frame.h"
 #include "platform/base64.h"
 
 namespace {
@@ -21,13 +20,16 @@ void appendNumber(std::string& out, char key, long long value) {
 
 }  // namespace
 
-void frameToRgb(const std::uint32_t* frame, std::uint8_t* rgb) {
-    for (int i = 0; i < kFramePixels; ++i) {
-        const std::uint32_t pixel = frame[i];
-        rgb[0] = static_cast<std::uint8_t>(pixel);
-        rgb[1] = static_cast<std::uint8_t>(pixel >> 8);
-        rgb[2] = static_cast<std::uint8_t>(pixel >> 16);
-        rgb += 3;
+void pixelsToRgb(const PixelView& source, std::uint8_t* rgb) {
+    for (int y = 0; y < source.height; ++y) {
+        const std::uint32_t* row = source.row(y);
+        for (int x = 0; x < source.width; ++x) {
+            const std::uint32_t pixel = row[x];
+            rgb[0] = static_cast<std::uint8_t>(pixel);
+            rgb[1] = static_cast<std::uint8_t>(pixel >> 8);
+            rgb[2] = static_cast<std::uint8_t>(pixel >> 16);
+            rgb += 3;
+        }
     }
 }
 
@@ -39,8 +41,8 @@ std::string_view kittyDeleteImage() {
 
 void KittyEncoder::appendControl(const CellArea& area, std::size_t payloadBytes) {
     bytes_ += "\x1b_Ga=T,f=24,";
-    appendNumber(bytes_, 's', kFrameWidth);
-    appendNumber(bytes_, 'v', kFrameHeight);
+    appendNumber(bytes_, 's', width_);
+    appendNumber(bytes_, 'v', height_);
     appendNumber(bytes_, 'i', kKittyImageId);
     appendNumber(bytes_, 'p', kKittyPlacementId);
     appendNumber(bytes_, 'c', area.columns);
@@ -69,13 +71,18 @@ void KittyEncoder::appendChunked(const std::uint8_t* data, std::size_t size) {
     }
 }
 
-std::string_view KittyEncoder::encodeFrame(const std::uint32_t* frame, const CellArea& area,
+std::string_view KittyEncoder::encodeFrame(const PixelView& source, const CellArea& area,
                                            std::string_view sharedMemoryName) {
-    takeFrame(frame);
+    takeFrame(source);
     return commands(area, sharedMemoryName);
 }
 
-void KittyEncoder::takeFrame(const std::uint32_t* frame) { frameToRgb(frame, rgb_.data()); }
+void KittyEncoder::takeFrame(const PixelView& source) {
+    width_ = source.width;
+    height_ = source.height;
+    rgb_.resize(source.pixelCount() * 3);
+    pixelsToRgb(source, rgb_.data());
+}
 
 std::string_view KittyEncoder::commands(const CellArea& area, std::string_view sharedMemoryName) {
     bytes_.clear();

@@ -61,7 +61,7 @@ void appendSixelInPlace(std::string& out, const SixelPlacement& placement, std::
     out += "\x1b" "8";
 }
 
-std::string_view SixelConsole::encode(const std::uint32_t* frame, std::string_view title) {
+std::string_view SixelConsole::encode(const PixelView& frame, std::string_view title) {
     picture_.clear();
     appendSixelInPlace(picture_, placement_, encoder_.encodeFrame(frame, placement_.width, placement_.height));
     bytes_.clear();

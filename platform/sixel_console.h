@@ -46,7 +46,7 @@ private:
     std::string enterBytes() const override;
     std::string leaveBytes() const override;
     void fit(const TerminalSize& size) override;
-    std::string_view encode(const std::uint32_t* frame, std::string_view title) override;
+    std::string_view encode(const PixelView& frame, std::string_view title) override;
 
     SixelEncoder encoder_;
     SixelPlacement placement_;

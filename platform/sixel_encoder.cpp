@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "engine/frame.h"
 
 namespace {
 
@@ -54,7 +53,7 @@ SixelPalette paletteForRegisters(int registers) {
     return kPalettes[std::size(kPalettes) - 1];
 }
 
-SixelEncoder::SixelEncoder(SixelPalette palette) : palette_(palette), frameIndices_(kFramePixels) {
+SixelEncoder::SixelEncoder(SixelPalette palette) : palette_(palette) {
     for (int value = 0; value < 256; ++value) {
         redEntry_[value] = static_cast<std::uint8_t>(levelOf(value, palette.red) * palette.green * palette.blue);
         greenEntry_[value] = static_cast<std::uint8_t>(levelOf(value, palette.green) * palette.blue);
@@ -64,14 +63,21 @@ SixelEncoder::SixelEncoder(SixelPalette palette) : palette_(palette), frameIndic
     std::fill(std::begin(tail_), std::end(tail_), -1);
 }
 
-void SixelEncoder::quantize(const std::uint32_t* frame) {
+void SixelEncoder::quantize(const PixelView& source) {
     std::fill(std::begin(used_), std::end(used_), false);
-    for (int i = 0; i < kFramePixels; ++i) {
-        const std::uint32_t pixel = frame[i];
-        const std::uint8_t entry = static_cast<std::uint8_t>(redEntry_[pixel & 0xFF] + greenEntry_[pixel >> 8 & 0xFF] +
-                                                             blueEntry_[pixel >> 16 & 0xFF]);
-        frameIndices_[i] = entry;
-        used_[entry] = true;
+    sourceWidth_ = source.width;
+    sourceHeight_ = source.height;
+    sourceIndices_.resize(source.pixelCount());
+    std::uint8_t* out = sourceIndices_.data();
+    for (int y = 0; y < source.height; ++y) {
+        const std::uint32_t* row = source.row(y);
+        for (int x = 0; x < source.width; ++x) {
+            const std::uint32_t pixel = row[x];
+            const std::uint8_t entry = static_cast<std::uint8_t>(
+                redEntry_[pixel & 0xFF] + greenEntry_[pixel >> 8 & 0xFF] + blueEntry_[pixel >> 16 & 0xFF]);
+            *out++ = entry;
+            used_[entry] = true;
+        }
     }
 }
 
@@ -81,15 +87,14 @@ void SixelEncoder::scale(int width, int height) {
     scaled_.resize(static_cast<std::size_t>(width) * height);
     std::vector<int> sourceColumn(static_cast<std::size_t>(width));
     for (int x = 0; x < width; ++x)
-        sourceColumn[x] = static_cast<int>(static_cast<long long>(x) * kFrameWidth / width);
+        sourceColumn[x] = static_cast<int>(static_cast<long long>(x) * sourceWidth_ / width);
+    const auto sourceRow = [&](int y) { return static_cast<long long>(y) * sourceHeight_ / height; };
     for (int y = 0; y < height; ++y) {
-        const std::uint8_t* source =
-            &frameIndices_[static_cast<std::size_t>(static_cast<long long>(y) * kFrameHeight / height) * kFrameWidth];
+        const std::uint8_t* source = &sourceIndices_[static_cast<std::size_t>(sourceRow(y)) * sourceWidth_];
         std::uint8_t* row = &scaled_[static_cast<std::size_t>(y) * width];
         // A row equal to the one above (an enlarged picture repeats each)
         // is copied whole.
-        if (y > 0 && static_cast<long long>(y) * kFrameHeight / height ==
-                          static_cast<long long>(y - 1) * kFrameHeight / height) {
+        if (y > 0 && sourceRow(y) == sourceRow(y - 1)) {
             std::copy_n(row - width, width, row);
             continue;
         }
@@ -164,10 +169,11 @@ void SixelEncoder::encodeBand(int top) {
     bytes_ += '-';
 }
 
-std::string_view SixelEncoder::encodeFrame(const std::uint32_t* frame, int width, int height) {
-    quantize(frame);
-    scale(std::max(width, 1), std::max(height, 1));
+std::string_view SixelEncoder::encodeFrame(const PixelView& source, int width, int height) {
     bytes_.clear();
+    if (source.width <= 0 || source.height <= 0) return bytes_;
+    quantize(source);
+    scale(std::max(width, 1), std::max(height, 1));
     char header[64];
     const int length = std::snprintf(header, sizeof header, "\x1bP0;1q\"1;1;%d;%d", width_, height_);
     bytes_.append(header, static_cast<std::size_t>(length));

@@ -1,5 +1,5 @@
 #pragma once
-// The frame as a sixel image: scaled to the size asked for with nearest
+// A picture as a sixel image: scaled to the size asked for with nearest
 // neighbours (crisp pixels, and long runs for the run-length code), its
 // colours mapped onto a fixed palette, encoded for the terminal. A fixed
 // palette keeps every colour where it was from frame to frame, so the
@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "render/pixel_view.h"
 
 // A palette of red x green x blue levels, each spread evenly from 0 to 255.
 struct SixelPalette {
@@ -37,9 +39,10 @@ class SixelEncoder {
 public:
     explicit SixelEncoder(SixelPalette palette);
 
-    // The image of the 320 x 200 frame at width x height pixels (height a
-    // multiple of 6, both at least 1). Valid until the next call.
-    std::string_view encodeFrame(const std::uint32_t* frame, int width, int height);
+    // The image of `source` at width x height pixels (height a multiple
+    // of 6, both at least 1); nothing for an empty source. Valid until the
+    // next call.
+    std::string_view encodeFrame(const PixelView& source, int width, int height);
 
     // The scaled picture as palette indices, row after row, as the last
     // encodeFrame drew it.
@@ -47,7 +50,7 @@ public:
     const SixelPalette& palette() const { return palette_; }
 
 private:
-    void quantize(const std::uint32_t* frame);
+    void quantize(const PixelView& source);
     void scale(int width, int height);
     void encodeBand(int top);
     void appendRun(char sixel, int count);
@@ -56,7 +59,9 @@ private:
     std::uint8_t redEntry_[256];
     std::uint8_t greenEntry_[256];
     std::uint8_t blueEntry_[256];
-    std::vector<std::uint8_t> frameIndices_;  // 320 x 200
+    std::vector<std::uint8_t> sourceIndices_;  // the source's palette entries
+    int sourceWidth_ = 0;
+    int sourceHeight_ = 0;
     std::vector<std::uint8_t> scaled_;
     int width_ = 0;
     int height_ = 0;

@@ -95,13 +95,13 @@ std::optional<ConsoleInput> TerminalConsole::next() {
     return key;
 }
 
-void TerminalConsole::present(const std::uint32_t* frame) {
+void TerminalConsole::present(const PixelView& frame) {
     if (!terminal_.isOpen()) return;
     refitAfterChange();
     send(frame);
 }
 
-void TerminalConsole::presentAgain(const std::uint32_t* frame) {
+void TerminalConsole::presentAgain(const PixelView& frame) {
     if (!terminal_.isOpen()) return;
     if (refitAfterChange() || !shown_) send(frame);
 }
@@ -114,7 +114,7 @@ bool TerminalConsole::refitAfterChange() {
     return resized || resumed;
 }
 
-void TerminalConsole::send(const std::uint32_t* frame) {
+void TerminalConsole::send(const PixelView& frame) {
     shown_ = terminal_.readyForFrame();
     if (!shown_) {
         ++stats_.framesDropped;

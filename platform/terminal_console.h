@@ -43,10 +43,10 @@ public:
     void setTitle(const char* title) override { title_ = title; }
     // Draws the frame unless the terminal is still busy with the last one,
     // re-fitting the picture after a resize.
-    void present(const std::uint32_t* frame) override;
+    void present(const PixelView& frame) override;
     // Draws the held frame only after a resize or a stop, or when the
     // terminal was too busy to take it the first time.
-    void presentAgain(const std::uint32_t* frame) override;
+    void presentAgain(const PixelView& frame) override;
     // Sends what the terminal has not taken yet while it waits.
     void waitForNextFrame() override;
 
@@ -62,7 +62,7 @@ public:
     // terminal of `size`, then each frame's bytes exactly as present()
     // would send them there, one frame after the other.
     void fitWithoutTerminal(const TerminalSize& size) { fit(size); }
-    std::string_view frameBytes(const std::uint32_t* frame, std::string_view title) {
+    std::string_view frameBytes(const PixelView& frame, std::string_view title) {
         return encode(frame, title);
     }
     // Where the picture lies, in cells; and in pixels, for a picture the
@@ -90,12 +90,12 @@ private:
     // The bytes of one frame, with the window title when it changed. The
     // console wraps them in a synchronized update where the picture's own
     // bytes do not.
-    virtual std::string_view encode(const std::uint32_t* frame, std::string_view title) = 0;
+    virtual std::string_view encode(const PixelView& frame, std::string_view title) = 0;
 
     void readKeys();
     // Fits the picture again after a resize or a stop; true when it did.
     bool refitAfterChange();
-    void send(const std::uint32_t* frame);
+    void send(const PixelView& frame);
 
     TerminalReplies replies_;
     FramePacer pacer_;

@@ -9,6 +9,6 @@ void TruecolorConsole::fit(const TerminalSize& size) {
     encoder_.invalidate();
 }
 
-std::string_view TruecolorConsole::encode(const std::uint32_t* frame, std::string_view title) {
-    return encoder_.encodeFrame(converter_->convert(frame), area_.column, area_.row, title);
+std::string_view TruecolorConsole::encode(const PixelView& frame, std::string_view title) {
+    return encoder_.encodeFrame(converter_->convert(frame.pixels), area_.column, area_.row, title);
 }

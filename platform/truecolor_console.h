@@ -23,7 +23,7 @@ public:
 
 private:
     void fit(const TerminalSize& size) override;
-    std::string_view encode(const std::uint32_t* frame, std::string_view title) override;
+    std::string_view encode(const PixelView& frame, std::string_view title) override;
 
     CellShape shape_;
     CellEncoder encoder_;

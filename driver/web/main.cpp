@@ -16,6 +16,7 @@
 #include "driver/frame_loop.h"
 #include "driver/show_loading.h"
 #include "effects/loudness.h"
+#include "engine/frame.h"
 #include "engine/vrl.h"
 #include "platform/web/web_display.h"
 #include "platform/web/web_keys.h"
@@ -25,7 +26,7 @@ namespace {
 enum ClockMode { kSteadyClock = 0, kAudioClock = 1, kManualClock = 2 };
 
 struct Page {
-    WebDisplay display;
+    WebDisplay display{kFrameWidth, kFrameHeight};
     FrameLoop loop{display};
     bool loaded = false;
     bool started = false;
@@ -119,7 +120,7 @@ EMSCRIPTEN_KEEPALIVE const unsigned int* vg_render_at(int ms) { return renderSho
 
 // Hands the frame buffer as it stands to the picture (vg_image).
 EMSCRIPTEN_KEEPALIVE void vg_present() {
-    if (page()) page()->display.present(vrlGetFrameBuffer());
+    if (page()) page()->display.present(frameBufferView());
 }
 
 EMSCRIPTEN_KEEPALIVE float vg_energy() { return spectrumEnergy(); }

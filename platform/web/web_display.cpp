@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/frame.h"
 #include "render/cell_converter.h"
 
 namespace {
@@ -26,25 +25,37 @@ struct WebDisplay::Cells {
 struct WebDisplay::Characters {
     Characters()
         : canvas(caca_create_canvas(kCharacterColumns, kCharacterRows)),
-          dither(caca_create_dither(32, kFrameWidth, kFrameHeight, kFrameBytesPerRow, 0xFF, 0xFF00,
-                                    0xFF0000, 0)),
           font(caca_load_font(caca_get_font_list()[0], 0)) {}
     ~Characters() {
         if (font) caca_free_font(font);
         if (dither) caca_free_dither(dither);
         if (canvas) caca_free_canvas(canvas);
     }
-    bool usable() const { return canvas && dither && font; }
+    bool usable() const { return canvas && font; }
+    // A dither for pictures of this layout, made again when it changes.
+    bool fit(const PixelView& frame) {
+        if (dither && frame.width == ditherWidth && frame.height == ditherHeight && frame.pitch == ditherPitch)
+            return true;
+        if (dither) caca_free_dither(dither);
+        dither = caca_create_dither(32, frame.width, frame.height, frame.pitch, 0xFF, 0xFF00, 0xFF0000, 0);
+        ditherWidth = frame.width;
+        ditherHeight = frame.height;
+        ditherPitch = frame.pitch;
+        return dither != nullptr;
+    }
     int width() const { return kCharacterColumns * caca_get_font_width(font); }
     int height() const { return kCharacterRows * caca_get_font_height(font); }
 
     caca_canvas_t* canvas;
-    caca_dither_t* dither;
     caca_font_t* font;
+    caca_dither_t* dither = nullptr;
+    int ditherWidth = 0;
+    int ditherHeight = 0;
+    int ditherPitch = 0;
     std::vector<std::uint32_t> argb;
 };
 
-WebDisplay::WebDisplay() { resize(kFrameWidth, kFrameHeight); }
+WebDisplay::WebDisplay(int width, int height) { resize(width, height); }
 
 WebDisplay::~WebDisplay() = default;
 
@@ -71,23 +82,26 @@ void WebDisplay::resize(int width, int height) {
     image_.assign(static_cast<std::size_t>(width) * height * 4, 0);
 }
 
-void WebDisplay::presentPixels(const std::uint32_t* frame) {
-    if (width_ != kFrameWidth || height_ != kFrameHeight) resize(kFrameWidth, kFrameHeight);
+void WebDisplay::presentPixels(const PixelView& frame) {
+    if (width_ != frame.width || height_ != frame.height) resize(frame.width, frame.height);
     auto* out = reinterpret_cast<std::uint32_t*>(image_.data());
-    for (int i = 0; i < kFramePixels; ++i) out[i] = opaquePixel(frame[i]);
+    for (int y = 0; y < frame.height; ++y, out += frame.width) {
+        const std::uint32_t* row = frame.row(y);
+        for (int x = 0; x < frame.width; ++x) out[x] = opaquePixel(row[x]);
+    }
 }
 
-void WebDisplay::presentAgain(const std::uint32_t* frame) {
+void WebDisplay::presentAgain(const PixelView& frame) {
     if (lookChanged_) present(frame);
 }
 
-void WebDisplay::present(const std::uint32_t* frame) {
+void WebDisplay::present(const PixelView& frame) {
     lookChanged_ = false;
     ++serial_;
     switch (look_) {
         case WebLook::Pixels: presentPixels(frame); break;
         case WebLook::Cells: {
-            const CellPicture& picture = cells_->converter.convert(frame);
+            const CellPicture& picture = cells_->converter.convert(frame.pixels);
             // Each cell is its upper and its lower half, one above the other.
             if (width_ != picture.columns || height_ != picture.rows * 2)
                 resize(picture.columns, picture.rows * 2);
@@ -103,8 +117,9 @@ void WebDisplay::present(const std::uint32_t* frame) {
         }
         case WebLook::Characters: {
             Characters& c = *characters_;
+            if (!c.fit(frame)) break;
             caca_dither_bitmap(c.canvas, 0, 0, kCharacterColumns, kCharacterRows, c.dither,
-                               const_cast<std::uint32_t*>(frame));
+                               const_cast<std::uint32_t*>(frame.pixels));
             if (width_ != c.width() || height_ != c.height()) resize(c.width(), c.height());
             c.argb.resize(static_cast<std::size_t>(width_) * height_);
             caca_render_canvas(c.canvas, c.font, c.argb.data(), width_, height_, width_ * 4);

@@ -18,7 +18,8 @@ enum class WebLook { Pixels = 0, Cells = 1, Characters = 2 };
 
 class WebDisplay : public FrameDisplay {
 public:
-    WebDisplay();
+    // Black at `width` x `height` until the first frame.
+    WebDisplay(int width, int height);
     ~WebDisplay() override;
     WebDisplay(const WebDisplay&) = delete;
     WebDisplay& operator=(const WebDisplay&) = delete;
@@ -29,9 +30,9 @@ public:
     WebLook look() const { return look_; }
 
     void setTitle(const char* title) override { title_ = title; }
-    void present(const std::uint32_t* frame) override;
+    void present(const PixelView& frame) override;
     // Made again only when the look or its grid changed since.
-    void presentAgain(const std::uint32_t* frame) override;
+    void presentAgain(const PixelView& frame) override;
 
     const std::string& title() const { return title_; }
     const std::uint8_t* image() const { return image_.data(); }
@@ -45,7 +46,7 @@ private:
     struct Characters;
 
     void resize(int width, int height);
-    void presentPixels(const std::uint32_t* frame);
+    void presentPixels(const PixelView& frame);
 
     WebLook look_ = WebLook::Pixels;
     std::string title_;

@@ -18,7 +18,7 @@ TEST(TruecolorCapture, CellsFitTheTerminalAndRenderAtTheCellSize) {
     for (int i = 0; i < 320 * 100; ++i) frame[i] = 0x000000FFu;
     TerminalPicture picture(*findDisplay("truecolor"), CellShape::HalfBlock, 80, 50, {8, 16});
     EXPECT_EQ(std::pair(picture.area().columns, picture.area().rows), std::pair(80, 25));
-    picture.draw(frame.data(), "time = 0");
+    picture.draw({frame.data(), 320, 200, 1280}, "time = 0");
     const RgbImage image = renderCells(*picture.cells());
     ASSERT_EQ(std::pair(image.width, image.height), std::pair(80 * kCellImageWidth, 25 * kCellImageHeight));
     const std::uint8_t* top = image.pixel(5, 5);
@@ -35,10 +35,10 @@ TEST(TruecolorCapture, CellsFitTheTerminalAndRenderAtTheCellSize) {
 TEST(TruecolorCapture, BytesCountWhatChangedSinceTheFrameBefore) {
     std::vector<std::uint32_t> frame(320 * 200, 0x00102030u);
     TerminalPicture picture(*findDisplay("truecolor"), CellShape::HalfBlock, 80, 50, {8, 16});
-    picture.draw(frame.data(), "time = 0");
-    picture.draw(frame.data(), "time = 0");
+    picture.draw({frame.data(), 320, 200, 1280}, "time = 0");
+    picture.draw({frame.data(), 320, 200, 1280}, "time = 0");
     frame[0] = 0x00FFFFFFu;
-    picture.draw(frame.data(), "time = 0");
+    picture.draw({frame.data(), 320, 200, 1280}, "time = 0");
     ASSERT_EQ(picture.frameByteCounts().size(), 3u);
     const std::vector<long long>& bytes = picture.frameByteCounts();
     const long long first = bytes[0], same = bytes[1], onePixel = bytes[2];

@@ -88,7 +88,7 @@ TEST(KittyConsole, DrawsThroughSharedMemoryInTheBoxFittedToTheRealCellsAndDelete
             if (area.columns != 100 || area.rows != 33 || area.row != 8) return 1;
             const std::vector<std::uint32_t> frame(320 * 200, 0x336699);
             console.setTitle("time = 1234");
-            console.present(frame.data());
+            console.present({frame.data(), 320, 200, 1280});
             console.close();
             return 0;
         },
@@ -122,7 +122,7 @@ TEST(SixelConsole, DrawsTheFrameInPlaceAtTheWindowsPixelSize) {
             SixelConsole console(0, replies);
             if (!console.open().empty()) return 10;
             const std::vector<std::uint32_t> frame(320 * 200, 0x336699);
-            console.present(frame.data());
+            console.present({frame.data(), 320, 200, 1280});
             console.close();
             return 0;
         },

@@ -20,13 +20,13 @@ int channelError(std::uint32_t a, std::uint32_t b) {
     return worst;
 }
 
-TEST(SixelEncoder, DecodesToTheScaledFrameWithinThePalettesError) {
-    const std::vector<std::uint32_t> frame = seededTestFrame(6);
+TEST(SixelEncoder, DecodesToTheScaledPictureWithinThePalettesError) {
+    const TestPicture picture = seededTestPicture(6, 64, 40);
     for (const SixelPalette palette : {paletteForRegisters(256), paletteForRegisters(16)}) {
         SixelEncoder encoder(palette);
-        // Enlarged, the frame's own size, shrunk, and an uneven width.
-        for (const auto& [width, height] : std::vector<std::pair<int, int>>{{640, 402}, {320, 198}, {161, 96}, {333, 210}}) {
-            const std::string_view bytes = encoder.encodeFrame(frame.data(), width, height);
+        // Enlarged, the picture's own width, shrunk, and an uneven width.
+        for (const auto& [width, height] : std::vector<std::pair<int, int>>{{128, 84}, {64, 36}, {33, 18}, {67, 42}}) {
+            const std::string_view bytes = encoder.encodeFrame(picture.view(), width, height);
             ASSERT_TRUE(bytes.starts_with("\x1bP0;1q\"1;1;" + std::to_string(width) + ";" + std::to_string(height)));
             ASSERT_TRUE(bytes.ends_with("\x1b\\"));
             const LibsixelImage decoded = readWithLibsixel(bytes);
@@ -39,7 +39,7 @@ TEST(SixelEncoder, DecodesToTheScaledFrameWithinThePalettesError) {
             int worstFromFrame = 0;
             for (int y = 0; y < height; ++y) {
                 for (int x = 0; x < width; ++x) {
-                    const std::uint32_t source = frame[(y * 200 / height) * 320 + x * 320 / width];
+                    const std::uint32_t source = picture.at(x * picture.width / width, y * picture.height / height);
                     const std::uint32_t shown = decoded.pixels[static_cast<std::size_t>(y) * width + x];
                     worstFromPalette = std::max(worstFromPalette, channelError(shown, palette.color(palette.nearest(source))));
                     worstFromFrame = std::max(worstFromFrame, channelError(shown, source));
@@ -52,14 +52,16 @@ TEST(SixelEncoder, DecodesToTheScaledFrameWithinThePalettesError) {
 }
 
 TEST(SixelEncoder, TheSamePictureGivesTheSameBytesAndFlatAreasRunLengthCoded) {
-    std::vector<std::uint32_t> flat(kFramePixels, 0x336699);
+    const std::vector<std::uint32_t> pixels(20 * 10, 0x336699);
+    const PixelView flat{pixels.data(), 20, 10, 20 * 4};
     SixelEncoder encoder(paletteForRegisters(256));
-    const std::string first(encoder.encodeFrame(flat.data(), 640, 402));
-    EXPECT_EQ(std::string(encoder.encodeFrame(flat.data(), 640, 402)), first);
+    const std::string first(encoder.encodeFrame(flat, 640, 402));
+    EXPECT_EQ(std::string(encoder.encodeFrame(flat, 640, 402)), first);
     // One colour: its definition and 67 bands of one run each.
     EXPECT_LT(first.size(), 1000u);
     EXPECT_NE(first.find("!640~"), std::string::npos);
-    EXPECT_NE(std::string(encoder.encodeFrame(flat.data(), 4, 6)).find("!4~"), std::string::npos) << "shorter counted";
+    EXPECT_NE(std::string(encoder.encodeFrame(flat, 4, 6)).find("!4~"), std::string::npos) << "shorter counted";
+    EXPECT_EQ(encoder.encodeFrame({pixels.data(), 0, 10, 0}, 4, 6), "") << "nothing to draw";
     const LibsixelImage decoded = readWithLibsixel(first);
     ASSERT_EQ(decoded.pixels.size(), 640u * 402);
     EXPECT_EQ(decoded.pixels.front(), decoded.pixels.back());

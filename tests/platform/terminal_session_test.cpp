@@ -60,12 +60,12 @@ TEST_P(TerminalHangUp, AShowWithoutAControllingTerminalEndsWhenItsWindowCloses) 
             std::signal(SIGHUP, SIG_IGN);
             return withPicture(picture, [&](FrameDisplay& display, InputPump& pump) {
                 std::vector<std::uint32_t> frame(kFramePixels, 0u);
-                display.present(frame.data());
+                display.present({frame.data(), 320, 200, 1280});
                 ready();
                 for (int wait = 0; wait < 500; ++wait) {
                     pump.drain();
                     if (pump.quitRequested()) return 0;
-                    display.present(frame.data());
+                    display.present({frame.data(), 320, 200, 1280});
                     std::this_thread::sleep_for(std::chrono::milliseconds(10));
                 }
                 return 1;

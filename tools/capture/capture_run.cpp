@@ -226,7 +226,7 @@ private:
     void drawPicture(int ms) {
         char title[32];
         std::snprintf(title, sizeof title, "time = %d", ms);
-        if (terminal_) terminal_->draw(session_->frameBuffer(), title);
+        if (terminal_) terminal_->draw(frameBufferView(), title);
         else if (options_.characters()) picture_.draw(session_->frameBuffer());
     }
     std::string ansiText() const {

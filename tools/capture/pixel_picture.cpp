@@ -1,20 +1,42 @@
 #include "tools/capture/pixel_picture.h"
 
 #include <algorithm>
+#include <charconv>
 #include <string_view>
 
 #include "engine/frame.h"
 #include "platform/base64.h"
-#include "platform/kitty_encoder.h"
 #include "tools/capture/sixel_decoder.h"
 
 #include <zlib.h>
 
 namespace {
 
-// The RGB payload of the kitty commands in `bytes`, inflated where the
-// first command says o=z.
-std::optional<std::string> kittyPayload(std::string_view bytes) {
+// The image the kitty commands in `bytes` carry: its size from the first
+// command's s= and v=, its RGB payload inflated where that command says o=z.
+struct KittyImage {
+    int width = 0;
+    int height = 0;
+    std::string rgb;
+};
+
+// The value of `key` among a command's comma-separated keys; 0 without it.
+int keyValue(std::string_view keys, char key) {
+    for (std::size_t at = 0; at < keys.size();) {
+        const std::size_t comma = std::min(keys.find(',', at), keys.size());
+        const std::string_view item = keys.substr(at, comma - at);
+        if (item.size() > 2 && item[0] == key && item[1] == '=') {
+            int value = 0;
+            std::from_chars(item.data() + 2, item.data() + item.size(), value);
+            return value;
+        }
+        at = comma + 1;
+    }
+    return 0;
+}
+
+std::optional<KittyImage> kittyImage(std::string_view bytes) {
+    KittyImage image;
     std::string base64;
     bool compressed = false;
     bool first = true;
@@ -24,20 +46,36 @@ std::optional<std::string> kittyPayload(std::string_view bytes) {
         const std::string_view body = bytes.substr(at + 3, end - at - 3);
         const std::size_t semicolon = body.find(';');
         if (semicolon == std::string_view::npos) return std::nullopt;
-        if (first) compressed = body.substr(0, semicolon).find("o=z") != std::string_view::npos;
+        if (first) {
+            const std::string_view keys = body.substr(0, semicolon);
+            compressed = keys.find("o=z") != std::string_view::npos;
+            image.width = keyValue(keys, 's');
+            image.height = keyValue(keys, 'v');
+        }
         first = false;
         base64 += body.substr(semicolon + 1);
         at = end + 2;
     }
-    std::optional<std::string> payload = base64Decode(base64);
-    if (!payload || !compressed) return payload;
-    std::string inflated(kKittyFrameBytes, '\0');
-    uLongf size = static_cast<uLongf>(inflated.size());
-    if (uncompress(reinterpret_cast<Bytef*>(inflated.data()), &size, reinterpret_cast<const Bytef*>(payload->data()),
-                   static_cast<uLong>(payload->size())) != Z_OK)
+    // Larger than any picture a console sends: not ours to inflate.
+    constexpr long long kLargestPixels = 1LL << 26;
+    if (image.width <= 0 || image.height <= 0 ||
+        static_cast<long long>(image.width) * image.height > kLargestPixels)
         return std::nullopt;
-    inflated.resize(size);
-    return inflated;
+    const std::size_t size = static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 3;
+    std::optional<std::string> payload = base64Decode(base64);
+    if (!payload) return std::nullopt;
+    if (!compressed) {
+        image.rgb = std::move(*payload);
+    } else {
+        image.rgb.assign(size, '\0');
+        uLongf inflated = static_cast<uLongf>(size);
+        if (uncompress(reinterpret_cast<Bytef*>(image.rgb.data()), &inflated,
+                       reinterpret_cast<const Bytef*>(payload->data()), static_cast<uLong>(payload->size())) != Z_OK)
+            return std::nullopt;
+        image.rgb.resize(inflated);
+    }
+    if (image.rgb.size() != size) return std::nullopt;
+    return image;
 }
 
 }  // namespace
@@ -46,10 +84,10 @@ std::optional<RgbImage> pictureFromBytes(PictureReadBack readBack, const std::st
                                          PixelSize cell) {
     if (readBack == PictureReadBack::SixelImage) return decodeSixel(bytes);
     if (readBack != PictureReadBack::KittyImage) return std::nullopt;
-    const std::optional<std::string> rgb = kittyPayload(bytes);
-    if (!rgb || rgb->size() != kKittyFrameBytes) return std::nullopt;
-    RgbImage frame(kFrameWidth, kFrameHeight);
-    std::copy(rgb->begin(), rgb->end(), frame.rgb.begin());
+    const std::optional<KittyImage> image = kittyImage(bytes);
+    if (!image) return std::nullopt;
+    RgbImage frame(image->width, image->height);
+    std::copy(image->rgb.begin(), image->rgb.end(), frame.rgb.begin());
     // The terminal scales the image to fill its box of cells.
     return resizeArea(frame, area.columns * cell.width, area.rows * cell.height);
 }

@@ -34,7 +34,7 @@ TerminalPicture::TerminalPicture(const DisplayRow& row, CellShape cells, int ter
     console_->fitWithoutTerminal({terminalColumns, terminalRows, window});
 }
 
-void TerminalPicture::draw(const std::uint32_t* frame, const std::string& title) {
+void TerminalPicture::draw(const PixelView& frame, const std::string& title) {
     const std::string_view bytes = console_->frameBytes(frame, title);
     bytes_.assign(bytes.data(), bytes.size());
     counts_.push_back(static_cast<long long>(bytes.size()));

@@ -32,9 +32,8 @@ public:
     TerminalPicture(const DisplayRow& row, CellShape cells, int terminalColumns, int terminalRows,
                     PixelSize cell);
 
-    // `frame` is 320 x 200 pixels in the frame layout; `title` what the
-    // show would put in the window title with it.
-    void draw(const std::uint32_t* frame, const std::string& title);
+    // `title` is what the show would put in the window title with `frame`.
+    void draw(const PixelView& frame, const std::string& title);
 
     const DisplayRow& row() const { return row_; }
     CellArea area() const { return console_->pictureArea(); }
