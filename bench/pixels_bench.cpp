@@ -28,8 +28,8 @@
 #include "bench/show_frames.h"
 #include "driver/schedule.h"
 #include "engine/frame.h"
-#include "platform/kitty_console.h"
 #include "platform/kitty_encoder.h"
+#include "platform/shared_frames.h"
 #include "platform/sixel_encoder.h"
 #include "tools/capture/show_session.h"
 
@@ -43,11 +43,13 @@ void Kitty(benchmark::State& state) {
     const CellArea area{0, 12, 80, 25};
     std::vector<double> sizes;
     std::size_t next = 0;
-    unsigned long long serial = 0;
+    std::string error;
     for (auto _ : state) {
         encoder.takeFrame((*frames)[next].data());
         std::string name;
-        if (transfer == KittyTransfer::SharedMemory) name = writeSharedFrame(encoder.rgb(), ++serial);
+        const bool shared = transfer == KittyTransfer::SharedMemory;
+        if (shared && writeSharedObject(0, encoder.rgb(), error) == SharedObjectWrite::Written)
+            name = sharedObjectName(0);
         const std::string_view bytes = encoder.commands(area, name);
         benchmark::DoNotOptimize(bytes.data());
         sizes.push_back(static_cast<double>(bytes.size()));

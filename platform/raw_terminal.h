@@ -11,18 +11,12 @@
 #include <string>
 #include <string_view>
 
-#include "render/cell_fit.h"
+#include "platform/terminal_size.h"
 
 // True when the terminal on `fd` has hung up: its window or pane closed,
 // which a show started without a controlling terminal (setsid) is never
 // sent SIGHUP for.
 bool terminalHungUp(int fd);
-
-struct TerminalSize {
-    int columns = 80;
-    int rows = 24;
-    PixelSize pixels;  // the text area, where the kernel knows it
-};
 
 class RawTerminal {
 public:
@@ -48,8 +42,8 @@ public:
     // stop.
     static std::string restoreBytes(std::string_view leave = {});
 
-    // The window size; 80 x 24 when the terminal does not say, and its
-    // pixels where the terminal told the kernel.
+    // The window size, bounded; 80 x 24 when the terminal does not say, and
+    // its pixels where the terminal told the kernel.
     TerminalSize size() const;
     // True once after each change of the window size.
     bool takeResize();
