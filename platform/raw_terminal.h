@@ -33,7 +33,8 @@ public:
     // name ("needs one terminal ..."), empty on success; on failure nothing
     // was changed.
     std::string open(std::string_view enter = {}, std::string_view leave = {});
-    // Finishes any frame still being sent, then restores. Safe to repeat.
+    // Finishes any frame still being sent, then restores, giving the
+    // terminal a second for both at the most. Safe to repeat.
     void close();
     bool isOpen() const { return open_; }
 
