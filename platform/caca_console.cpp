@@ -11,6 +11,8 @@
 #include "platform/caca_input_source.h"
 #include "platform/console_input.h"
 #include "platform/signal_guard.h"
+#include "platform/stalled_terminal.h"
+#include "platform/terminal_output.h"
 #include "platform/terminfo_restore.h"
 
 namespace {
@@ -23,12 +25,6 @@ struct Console {
     std::string enterBytes;      // what taking the terminal again sends
     unsigned continues = 0;      // continuedCount() last seen
 };
-
-// libcaca's terminal driver sets its own window title first ("caca for
-// ncurses") and never puts the old one back; the title stack around it
-// does.
-constexpr std::string_view kPushTitle = "\x1b[22;0t";
-constexpr std::string_view kPopTitle = "\x1b[23;0t";
 
 // One console per process, like the terminal it stands for.
 Console g_console;
@@ -64,8 +60,9 @@ void writeToTerminal(std::string_view bytes) {
 }
 
 // Arms the signal guard with the terminal as it is now, before curses
-// changes it, and pushes the title. False when terminfo does not know the
-// terminal type.
+// changes it, and pushes the title: libcaca's terminal driver sets its own
+// ("caca for ncurses") and never puts the old one back. False when
+// terminfo does not know the terminal type.
 bool prepareTerminalRestore() {
     const char* term = std::getenv("TERM");
     const std::optional<CursesTerminalBytes> bytes = cursesTerminalBytes(term, STDOUT_FILENO);
@@ -158,11 +155,16 @@ void caca_free_bitmap(caca_dither_t* bitmap) {
 }
 
 void caca_end() {
+    // Curses waits for the terminal without end.
+    if (g_console.display && g_console.onTerminal) watchForStalledTerminal();
     if (g_console.input) consoleInputPump().attach(nullptr);
     if (g_console.display) caca_free_display(g_console.display);
     if (g_console.canvas) caca_free_canvas(g_console.canvas);
-    // The display gave the terminal back itself, all but the title.
-    if (terminalRestoreArmed() && !g_console.enterBytes.empty()) writeToTerminal(kPopTitle);
+    // The display gave the terminal back itself, all but the title; unless
+    // the terminal stopped reading, and curses' modes went nowhere with its
+    // output.
+    if (terminalGivenUp()) restoreTerminalNow();
+    else if (terminalRestoreArmed() && !g_console.enterBytes.empty()) writeToTerminal(kPopTitle);
     g_console = Console{};
     disarmTerminalRestore();
 }

@@ -1,26 +1,23 @@
 #include "platform/kitty_console.h"
 
-#include <fcntl.h>
 #include <sys/mman.h>
-#include <unistd.h>
 
-#include <cstring>
-
-namespace {
-
-// Enough for the frames a slow terminal may still be reading.
-constexpr std::size_t kSharedFramesKept = 8;
-
-}  // namespace
+#include "engine/vrl.h"
 
 KittyTransfer chooseKittyTransfer(const TerminalReplies& replies, KittyTransfer direct) {
     return replies.kittySharedMemory ? KittyTransfer::SharedMemory : direct;
 }
 
 KittyConsole::KittyConsole(int framesPerSecond, const TerminalReplies& replies, KittyTransfer direct)
-    : TerminalConsole(framesPerSecond, replies), encoder_(chooseKittyTransfer(replies, direct)), direct_(direct) {}
+    : TerminalConsole(framesPerSecond, replies),
+      transfer_(chooseKittyTransfer(replies, direct)),
+      encoder_(transfer_),
+      direct_(direct) {}
 
-KittyConsole::~KittyConsole() { forgetSharedFrames(); }
+KittyConsole::~KittyConsole() {
+    for (int slot = 0; slot < kSharedFrameSlots; ++slot)
+        if (made_[slot]) shm_unlink(sharedObjectName(slot).c_str());
+}
 
 std::string KittyConsole::leaveBytes() const { return std::string(kittyDeleteImage()); }
 
@@ -29,46 +26,29 @@ void KittyConsole::fit(const TerminalSize& size) {
     clear_ = true;
 }
 
-std::string writeSharedFrame(const std::vector<std::uint8_t>& rgb, unsigned long long serial) {
-    const std::string name = "/vesper-glint-" + std::to_string(getpid()) + "-" + std::to_string(serial);
-    // O_EXCL: never write into an object someone else made under our name.
-    const int fd = shm_open(name.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
-    if (fd < 0) return {};
-    bool written = ftruncate(fd, static_cast<off_t>(rgb.size())) == 0;
-    if (written) {
-        void* memory = mmap(nullptr, rgb.size(), PROT_WRITE, MAP_SHARED, fd, 0);
-        written = memory != MAP_FAILED;
-        if (written) {
-            std::memcpy(memory, rgb.data(), rgb.size());
-            munmap(memory, rgb.size());
-        }
-    }
-    ::close(fd);
-    if (!written) {
-        shm_unlink(name.c_str());
-        return {};
-    }
-    return name;
-}
-
 std::string KittyConsole::shareFrame() {
-    std::string name = writeSharedFrame(encoder_.rgb(), ++sharedCount_);
-    if (name.empty()) return name;
-    shared_.push_back(name);
-    if (shared_.size() > kSharedFramesKept) shared_.pop_front();
+    std::string error;
+    switch (writeSharedObject(nextSlot_, encoder_.rgb(), error)) {
+        case SharedObjectWrite::Busy: return {};
+        case SharedObjectWrite::Failed:
+            vrlMsg("The kitty picture cannot put its frames in shared memory (%s); "
+                   "sending them through the terminal",
+                   error.c_str());
+            transfer_ = direct_;
+            return {};
+        case SharedObjectWrite::Written: break;
+    }
+    made_[nextSlot_] = true;
+    std::string name = sharedObjectName(nextSlot_);
+    nextSlot_ = (nextSlot_ + 1) % kSharedFrameSlots;
     return name;
-}
-
-void KittyConsole::forgetSharedFrames() {
-    for (const std::string& name : shared_) shm_unlink(name.c_str());
-    shared_.clear();
 }
 
 std::string_view KittyConsole::encode(const PixelView& frame, std::string_view title) {
     encoder_.takeFrame(frame);
-    std::string name;
-    if (encoder_.transfer() == KittyTransfer::SharedMemory && (name = shareFrame()).empty())
-        encoder_.setTransfer(direct_);
+    const bool shared = transfer_ == KittyTransfer::SharedMemory;
+    const std::string name = shared ? shareFrame() : std::string();
+    encoder_.setTransfer(name.empty() ? direct_ : KittyTransfer::SharedMemory);
     bytes_.clear();
     appendFramed(bytes_, {replies().synchronizedUpdate, clear_, title}, encoder_.commands(area_, name));
     clear_ = false;

@@ -5,13 +5,13 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 
 #include "platform/signal_guard.h"
+#include "platform/stalled_terminal.h"
+#include "platform/terminal_output.h"
 
 namespace {
 
@@ -25,47 +25,18 @@ constexpr std::string_view kEnterBytes = "\x1b[22;0t\x1b[?1049h\x1b[?25l\x1b[?7l
 constexpr char kCancel = '\x18';
 constexpr std::string_view kRestoreBytes = "\x1b[?2026l\x1b[0m\x1b[?7h\x1b[?25h\x1b[?1049l\x1b[23;0t";
 
-// How long closing waits for a slow terminal to take the last bytes.
-constexpr int kCloseTimeoutMs = 1000;
+// How long closing waits for a slow terminal to take the last bytes, all
+// of them together: a terminal that stopped reading must not hold a quit.
+constexpr std::chrono::milliseconds kCloseWait{1000};
 
 volatile std::sig_atomic_t g_resized = 0;
 struct sigaction g_previousResizeAction;
 
 void onResize(int) { g_resized = 1; }
 
-bool sameDevice(int a, int b) {
-    struct stat first {}, second {};
-    return fstat(a, &first) == 0 && fstat(b, &second) == 0 && first.st_rdev == second.st_rdev;
-}
-
-// A descriptor of our own for the terminal on `shared`, so making it
-// non-blocking does not change the descriptor the shell shares with us.
-int openOwnDescriptor(int shared, int access) {
-    const char* name = ttyname(shared);
-    return open(name ? name : "/dev/tty", access | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-}
-
 void closeDescriptor(int& fd) {
     if (fd >= 0) ::close(fd);
     fd = -1;
-}
-
-// Writes all of `bytes`, waiting for the terminal up to `timeoutMs` in all.
-void writeWithin(int fd, std::string_view bytes, int timeoutMs) {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!bytes.empty()) {
-        const ssize_t written = write(fd, bytes.data(), bytes.size());
-        if (written > 0) {
-            bytes.remove_prefix(static_cast<std::size_t>(written));
-            continue;
-        }
-        if (written < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0) return;
-        pollfd waiting{fd, POLLOUT, 0};
-        poll(&waiting, 1, static_cast<int>(left.count()));
-    }
 }
 
 termios rawModes(termios modes) {
@@ -96,11 +67,11 @@ std::string RawTerminal::restoreBytes(std::string_view leave) {
 
 std::string RawTerminal::open(std::string_view enter, std::string_view leave) {
     if (open_) return {};
-    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO) || !sameDevice(STDIN_FILENO, STDOUT_FILENO))
+    if (!sameTerminal(STDIN_FILENO, STDOUT_FILENO))
         return "needs one terminal on standard input and output";
     if (tcgetattr(STDIN_FILENO, &saved_) != 0) return "cannot read the terminal's modes";
-    output_ = openOwnDescriptor(STDOUT_FILENO, O_WRONLY);
-    input_ = openOwnDescriptor(STDIN_FILENO, O_RDONLY);
+    output_ = openOwnTerminal(STDOUT_FILENO, O_WRONLY);
+    input_ = openOwnTerminal(STDIN_FILENO, O_RDONLY);
     if (output_ < 0 || input_ < 0) {
         closeDescriptor(output_);
         closeDescriptor(input_);
@@ -134,18 +105,22 @@ std::string RawTerminal::open(std::string_view enter, std::string_view leave) {
     sigaction(SIGWINCH, &action, &g_previousResizeAction);
     g_resized = 0;
     open_ = true;
-    writeWithin(output_, enter_, kCloseTimeoutMs);
+    writeWithin(output_, enter_, kCloseWait);
     return {};
 }
 
 void RawTerminal::close() {
     if (!open_) return;
     open_ = false;
+    watchForStalledTerminal();
     // A frame cut off mid-way would swallow the restoring bytes.
-    writeWithin(output_, pending_, kCloseTimeoutMs);
+    const auto deadline = std::chrono::steady_clock::now() + kCloseWait;
+    writeWithin(output_, pending_, deadline);
+    writeWithin(output_, restore_, deadline);
     pending_.clear();
-    writeWithin(output_, restore_, kCloseTimeoutMs);
-    tcsetattr(STDIN_FILENO, TCSADRAIN, &saved_);
+    // Now, not once the output has drained: a terminal that stopped
+    // reading never drains it.
+    tcsetattr(STDIN_FILENO, TCSANOW, &saved_);
     disarmTerminalRestore();
     sigaction(SIGWINCH, &g_previousResizeAction, nullptr);
     closeDescriptor(output_);
@@ -157,9 +132,9 @@ TerminalSize RawTerminal::size() const {
     TerminalSize size;
     if (ioctl(output_ >= 0 ? output_ : STDOUT_FILENO, TIOCGWINSZ, &window) == 0 &&
         window.ws_col > 0 && window.ws_row > 0) {
-        size.columns = window.ws_col;
-        size.rows = window.ws_row;
-        size.pixels = {window.ws_xpixel, window.ws_ypixel};
+        size.columns = boundedCells(window.ws_col);
+        size.rows = boundedCells(window.ws_row);
+        size.pixels = boundedPixels(window.ws_xpixel, window.ws_ypixel);
     }
     return size;
 }

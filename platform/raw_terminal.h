@@ -11,18 +11,12 @@
 #include <string>
 #include <string_view>
 
-#include "render/cell_fit.h"
+#include "platform/terminal_size.h"
 
 // True when the terminal on `fd` has hung up: its window or pane closed,
 // which a show started without a controlling terminal (setsid) is never
 // sent SIGHUP for.
 bool terminalHungUp(int fd);
-
-struct TerminalSize {
-    int columns = 80;
-    int rows = 24;
-    PixelSize pixels;  // the text area, where the kernel knows it
-};
 
 class RawTerminal {
 public:
@@ -39,7 +33,8 @@ public:
     // name ("needs one terminal ..."), empty on success; on failure nothing
     // was changed.
     std::string open(std::string_view enter = {}, std::string_view leave = {});
-    // Finishes any frame still being sent, then restores. Safe to repeat.
+    // Finishes any frame still being sent, then restores, giving the
+    // terminal a second for both at the most. Safe to repeat.
     void close();
     bool isOpen() const { return open_; }
 
@@ -48,8 +43,8 @@ public:
     // stop.
     static std::string restoreBytes(std::string_view leave = {});
 
-    // The window size; 80 x 24 when the terminal does not say, and its
-    // pixels where the terminal told the kernel.
+    // The window size, bounded; 80 x 24 when the terminal does not say, and
+    // its pixels where the terminal told the kernel.
     TerminalSize size() const;
     // True once after each change of the window size.
     bool takeResize();

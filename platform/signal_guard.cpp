@@ -1,5 +1,6 @@
 #include "platform/signal_guard.h"
 
+#include <fcntl.h>
 #include <pthread.h>
 #include <signal.h>
 #include <unistd.h>
@@ -9,6 +10,10 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/shared_frames.h"
+#include "platform/stalled_terminal.h"
+#include "platform/terminal_output.h"
 
 namespace {
 
@@ -31,10 +36,15 @@ volatile std::sig_atomic_t g_quitSignal = 0;
 pthread_t g_mainThread{};
 std::atomic<bool> g_mainThreadKnown{false};
 
+// How long a restore, a stop or a continue waits for the terminal to take
+// its bytes; nothing once the terminal was given up as stalled.
+constexpr std::chrono::milliseconds kRestoreWait{1000};
+
 // The restore lives in fixed storage so the handlers need no allocation;
 // `g_armed` is the only thing they test before reading it.
 struct RestoreSlot {
-    int fd = -1;
+    int fd = -1;     // `own` where it could be opened, else the one armed with
+    int own = -1;    // a non-blocking descriptor of our own for the terminal
     bool haveModes = false;
     termios modes{};
     char bytes[kMaxRestoreBytes] = {};
@@ -63,19 +73,18 @@ static_assert(std::atomic<unsigned>::is_always_lock_free);
 // A crash from running out of stack still needs a stack for its handler.
 alignas(16) char g_alternateStack[64 * 1024];
 
-void writeAll(int fd, const char* data, std::size_t length) {
-    while (length > 0) {
-        const ssize_t written = ::write(fd, data, length);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return;
-        data += written;
-        length -= static_cast<std::size_t>(written);
-    }
+// The signal that the stalled-terminal watch's timer raises.
+int g_watchSignal = 0;
+
+void writeToTerminal(const char* data, std::size_t length) {
+    const auto wait = terminalGivenUp() ? std::chrono::milliseconds(0) : kRestoreWait;
+    writeWithin(g_restore.fd, {data, length}, wait);
 }
 
 void onQuitSignal(int signal) {
     const int savedErrno = errno;
     g_quitSignal = signal;
+    watchForStalledTerminal();
     // The process-directed signal may have landed on a library's thread;
     // pass it to the main thread so a blocking call there is interrupted.
     if (g_mainThreadKnown.load() && !pthread_equal(pthread_self(), g_mainThread))
@@ -87,7 +96,7 @@ void onQuitSignal(int signal) {
 bool giveTerminalBack() {
     if (!g_armed.load() || g_givenBack.exchange(true)) return false;
     if (g_resumeArmed.load()) g_resume.haveModes = tcgetattr(g_restore.fd, &g_resume.modes) == 0;
-    writeAll(g_restore.fd, g_restore.bytes, g_restore.length);
+    writeToTerminal(g_restore.bytes, g_restore.length);
     if (g_restore.haveModes) tcsetattr(g_restore.fd, TCSANOW, &g_restore.modes);
     return true;
 }
@@ -97,7 +106,7 @@ bool giveTerminalBack() {
 void takeTerminalAgain() {
     if (!g_givenBack.exchange(false) || !g_armed.load() || !g_resumeArmed.load()) return;
     if (g_resume.haveModes) tcsetattr(g_restore.fd, TCSANOW, &g_resume.modes);
-    writeAll(g_restore.fd, g_resume.bytes, g_resume.length);
+    writeToTerminal(g_resume.bytes, g_resume.length);
 }
 
 // Stops the process by the signal's default action, then puts this handler
@@ -133,8 +142,25 @@ void onStopSignal(int signal) {
 
 void onContinue(int) { g_continued.fetch_add(1); }
 
-void onFatalSignal(int signal) {
+// The watch's checks run on the main thread, so that a write it leaves
+// waiting there is interrupted, and restarted on the descriptor given up.
+void onWatchTick(int signal) {
+    const int savedErrno = errno;
+    if (g_mainThreadKnown.load() && !pthread_equal(pthread_self(), g_mainThread))
+        pthread_kill(g_mainThread, signal);
+    else
+        checkStalledTerminal();
+    errno = savedErrno;
+}
+
+// What the show's normal way out would have put back and removed.
+void endNow() {
     restoreTerminalNow();
+    removeSharedObjectsNow();
+}
+
+void onFatalSignal(int signal) {
+    endNow();
     struct sigaction fallback {};
     fallback.sa_handler = SIG_DFL;
     sigemptyset(&fallback.sa_mask);
@@ -148,7 +174,7 @@ void onFatalSignal(int signal) {
     raise(signal);
 }
 
-void restoreAtExit() { restoreTerminalNow(); }
+void restoreAtExit() { endNow(); }
 
 void useAlternateStack() {
     stack_t current{};
@@ -176,12 +202,19 @@ void copyBytes(char* into, std::string_view bytes) {
     if (!bytes.empty()) std::memcpy(into, bytes.data(), bytes.size());
 }
 
+void closeOwnDescriptor() {
+    if (g_restore.own >= 0) close(g_restore.own);
+    g_restore.own = -1;
+}
+
 }  // namespace
 
 void installSignalGuard() {
     static bool installed = false;
     g_mainThread = pthread_self();
     g_mainThreadKnown = true;
+    if (!g_watchSignal) g_watchSignal = SIGRTMIN;
+    prepareStalledTerminalWatch(g_watchSignal);
     if (installed) return;
     installed = true;
     useAlternateStack();
@@ -193,6 +226,8 @@ void installSignalGuard() {
     // blocked SIGTTOU would not do: the modes would change under the shell.
     handle(SIGTSTP, onStopSignal, SA_RESTART, false);
     handle(SIGCONT, onContinue, SA_RESTART);
+    // Calls the ticks interrupt carry on (most restart).
+    handle(g_watchSignal, onWatchTick, SA_RESTART);
     std::atexit(restoreAtExit);
 }
 
@@ -207,7 +242,9 @@ bool armTerminalRestore(int fd, const termios* modes, std::string_view bytes) {
     g_resumeArmed = false;
     g_givenBack = false;
     if (bytes.size() > kMaxRestoreBytes || fd < 0) return false;
-    g_restore.fd = fd;
+    closeOwnDescriptor();
+    g_restore.own = openOwnTerminal(fd, O_WRONLY);
+    g_restore.fd = g_restore.own >= 0 ? g_restore.own : fd;
     g_restore.haveModes = modes != nullptr;
     if (g_restore.haveModes) g_restore.modes = *modes;
     copyBytes(g_restore.bytes, bytes);
@@ -230,6 +267,7 @@ void disarmTerminalRestore() {
     g_armed = false;
     g_resumeArmed = false;
     g_givenBack = false;
+    closeOwnDescriptor();
 }
 
 bool terminalRestoreArmed() { return g_armed; }
@@ -238,7 +276,7 @@ void restoreTerminalNow() {
     if (!g_armed.exchange(false)) return;
     g_resumeArmed = false;
     if (g_givenBack.exchange(false)) return;  // a stop already did
-    writeAll(g_restore.fd, g_restore.bytes, g_restore.length);
+    writeToTerminal(g_restore.bytes, g_restore.length);
     if (g_restore.haveModes) tcsetattr(g_restore.fd, TCSANOW, &g_restore.modes);
 }
 

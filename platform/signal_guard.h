@@ -2,13 +2,18 @@
 // The process's signal handling, one piece for every display path.
 //
 // Quit signals (SIGINT, SIGTERM, SIGHUP, SIGQUIT) only raise a quit request:
-// the program ends through its normal shutdown, which restores the terminal.
+// the program ends through its normal shutdown, which restores the terminal;
+// they also start the watch for a terminal that stopped reading
+// (platform/stalled_terminal.h), whose timer signal is handled here too.
 // Every other signal whose default action ends the process (SIGSEGV, SIGABRT,
 // SIGBUS, SIGFPE, SIGILL, SIGUSR1, SIGUSR2, SIGPIPE, SIGALRM, ...) cannot
-// wait for that: its handler puts back what the open display registered,
-// using only async-signal-safe calls, and then dies by the same signal with
-// its default action, so the exit status still tells what happened. A library
-// that calls exit() while a display is open gets the same restore.
+// wait for that: its handler puts back what the open display registered and
+// removes our shared memory objects (platform/shared_frames.h), using only
+// async-signal-safe calls, and then dies by the same signal with its default
+// action, so the exit status still tells what happened. A library that
+// calls exit() while a display is open gets the same. The terminal gets at
+// most a second to take what is written to it, on a descriptor of the
+// guard's own that never waits longer.
 //
 // Stop and continue (SIGTSTP, or Ctrl+Z through stopLikeTheSuspendKey) put
 // the terminal back the same way but keep the restore armed; the process

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/terminal_size.h"
 
 namespace {
 
@@ -16,8 +17,8 @@ constexpr std::string_view kDrawAtTopLeft = "\x1b[?80h";
 }  // namespace
 
 SixelPlacement placeSixelImage(int columns, int rows, PixelSize pixels, PixelSize limit) {
-    columns = std::max(columns, 1);
-    rows = std::max(rows, 1);
+    columns = boundedCells(columns);
+    rows = boundedCells(rows);
     if (!pixels.known()) pixels = {columns * kGuessedCellWidth, rows * kGuessedCellHeight};
     const long long cellWidth = std::max(pixels.width / columns, 1);
     const long long cellHeight = std::max(pixels.height / rows, 1);
@@ -25,7 +26,7 @@ SixelPlacement placeSixelImage(int columns, int rows, PixelSize pixels, PixelSiz
     // terminals scroll.
     const long long spaceWidth = cellWidth * columns;
     const long long spaceHeight = cellHeight * std::max(rows - 1, 1);
-    long long width = std::min(spaceWidth, spaceHeight * 8 / 5);
+    long long width = std::min({spaceWidth, spaceHeight * 8 / 5, 1LL * kLargestSixelWidth});
     if (limit.known()) width = std::min<long long>({width, limit.width, limit.height * 8LL / 5});
     long long height = width * 5 / 8 / kBandRows * kBandRows;
     if (height < kBandRows) height = kBandRows;

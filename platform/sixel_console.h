@@ -3,7 +3,8 @@
 // The terminal does not scale sixels, so the image is made at the size the
 // picture takes in the window's pixels (from the kernel, the terminal's
 // answer, or a guess of 10 x 20 pixels a cell), its height a multiple of
-// six and never more than the terminal's largest image.
+// six and never more than the terminal's largest image (nor than 4096
+// pixels wide).
 //
 // Where the image lands and where the cursor goes afterwards differ between
 // terminals (the sixel display mode, which xterm turns around), so the mode
@@ -25,8 +26,13 @@ struct SixelPlacement {
     int height = 6;
 };
 
+// The widest image drawn, whatever the window says: a 4K screen's picture
+// fits, and a frame's encoding stays within about a frame's time.
+constexpr int kLargestSixelWidth = 4096;
+
 // The image for a window of `columns` x `rows` cells and `pixels` pixels
-// (a guess of 10 x 20 a cell when unknown), at most `limit` where known.
+// (a guess of 10 x 20 a cell when unknown), at most kLargestSixelWidth
+// wide and at most `limit` where known.
 SixelPlacement placeSixelImage(int columns, int rows, PixelSize pixels, PixelSize limit);
 
 // The image drawn in place: the cursor saved, moved to the placement's

@@ -59,7 +59,9 @@ void TerminalConsole::close() { terminal_.close(); }
 
 PixelSize TerminalConsole::windowPixels(const TerminalSize& size) const {
     if (size.pixels.known()) return size.pixels;
-    if (replies_.cell.known()) return {replies_.cell.width * size.columns, replies_.cell.height * size.rows};
+    if (replies_.cell.known())
+        return boundedPixels(1LL * replies_.cell.width * size.columns,
+                             1LL * replies_.cell.height * size.rows);
     return {};
 }
 

@@ -75,7 +75,8 @@ public:
 
 protected:
     // The window's pixels: as the kernel says, else the cell size the
-    // terminal answered times the cells; unknown when neither is known.
+    // terminal answered times the cells (bounded as the kernel's are);
+    // unknown when neither is known.
     PixelSize windowPixels(const TerminalSize& size) const;
     const TerminalReplies& replies() const { return replies_; }
 

@@ -3,13 +3,15 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 
+#include "platform/shared_frames.h"
 #include "platform/signal_guard.h"
+#include "platform/terminal_output.h"
 
 namespace {
 
@@ -19,41 +21,13 @@ long long millisecondsOf(Clock::time_point time) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count();
 }
 
-bool sameTerminal(int a, int b) {
-    struct stat first {}, second {};
-    return isatty(a) && isatty(b) && fstat(a, &first) == 0 && fstat(b, &second) == 0 &&
-           first.st_rdev == second.st_rdev;
-}
-
-bool writeAll(int fd, const std::string& bytes, Clock::time_point deadline) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = write(fd, bytes.data() + done, bytes.size() - done);
-        if (written > 0) {
-            done += static_cast<std::size_t>(written);
-            continue;
-        }
-        if (written < 0 && errno != EAGAIN && errno != EINTR) return false;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (left.count() <= 0) return false;
-        pollfd waiting{fd, POLLOUT, 0};
-        poll(&waiting, 1, static_cast<int>(left.count()));
-    }
-    return true;
-}
-
 // A three-byte object for the terminal to read: if it can, it shares our
 // memory, and frames need not cross the terminal.
 std::string makeProbeObject() {
-    const std::string name = "/vesper-glint-probe-" + std::to_string(getpid());
-    const int fd = shm_open(name.c_str(), O_RDWR | O_CREAT | O_EXCL, 0600);
-    if (fd < 0) return {};
-    const unsigned char pixel[3] = {0, 0, 0};
-    const bool made = write(fd, pixel, sizeof pixel) == static_cast<ssize_t>(sizeof pixel);
-    close(fd);
-    if (made) return name;
-    shm_unlink(name.c_str());
-    return {};
+    const std::uint8_t pixel[3] = {0, 0, 0};
+    std::string error;
+    if (writeSharedObject(kProbeObject, pixel, error) != SharedObjectWrite::Written) return {};
+    return sharedObjectName(kProbeObject);
 }
 
 }  // namespace
@@ -63,7 +37,7 @@ TerminalProbe askTerminal(int input, int output, std::chrono::milliseconds wait,
     TerminalProbe probe;
     probe.asked = true;
     const auto deadline = Clock::now() + wait;
-    if (!writeAll(output, terminalQuestions(sharedMemoryName), deadline)) return probe;
+    if (!writeWithin(output, terminalQuestions(sharedMemoryName), deadline)) return probe;
     TerminalReplyFilter filter;
     char buffer[512];
     while (!filter.replies().deviceAttributes) {
@@ -84,6 +58,25 @@ TerminalProbe askTerminal(int input, int output, std::chrono::milliseconds wait,
     return probe;
 }
 
+namespace {
+
+// The questions on a descriptor of our own, which never makes a write wait
+// past `wait`, between the window title saved and put back.
+TerminalProbe askKeepingTheTitle(std::chrono::milliseconds wait) {
+    const int output = openOwnTerminal(STDOUT_FILENO, O_WRONLY);
+    if (output < 0) return {};
+    const std::string object = makeProbeObject();
+    writeWithin(output, kPushTitle, wait);
+    TerminalProbe probe = askTerminal(STDIN_FILENO, output, wait, object);
+    writeWithin(output, kPopTitle, wait);
+    close(output);
+    // The terminal removes an object it read; one it did not read is ours.
+    if (!object.empty()) shm_unlink(object.c_str());
+    return probe;
+}
+
+}  // namespace
+
 TerminalProbe probeTerminal(std::chrono::milliseconds wait) {
     if (!sameTerminal(STDIN_FILENO, STDOUT_FILENO)) return {};
     termios saved{};
@@ -93,16 +86,15 @@ TerminalProbe probeTerminal(std::chrono::milliseconds wait) {
     quiet.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
     quiet.c_cc[VMIN] = 0;
     quiet.c_cc[VTIME] = 0;
-    armTerminalRestore(STDOUT_FILENO, &saved, {});
+    // Some terminals (tmux) take the graphics questions for a new title: the
+    // one before is saved first, and put back whatever the answers.
+    armTerminalRestore(STDOUT_FILENO, &saved, kPopTitle);
     if (tcsetattr(STDIN_FILENO, TCSANOW, &quiet) != 0) {
         disarmTerminalRestore();
         return {};
     }
-    const std::string object = makeProbeObject();
-    TerminalProbe probe = askTerminal(STDIN_FILENO, STDOUT_FILENO, wait, object);
+    TerminalProbe probe = askKeepingTheTitle(wait);
     tcsetattr(STDIN_FILENO, TCSANOW, &saved);
     disarmTerminalRestore();
-    // The terminal removes an object it read; one it did not read is ours.
-    if (!object.empty()) shm_unlink(object.c_str());
     return probe;
 }

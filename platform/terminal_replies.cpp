@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/base64.h"
+#include "platform/terminal_size.h"
 
 namespace {
 
@@ -116,7 +117,8 @@ bool TerminalReplyFilter::takeControlReply(std::string_view body) {
     }
     if (question && final == 'S') {  // graphics attributes: item ; status ; values
         if (values.size() >= 3 && values[0] == 1 && values[1] == 0) replies_.colorRegisters = values[2];
-        if (values.size() >= 4 && values[0] == 2 && values[1] == 0) replies_.sixelLimit = {values[2], values[3]};
+        if (values.size() >= 4 && values[0] == 2 && values[1] == 0)
+            replies_.sixelLimit = boundedPixels(values[2], values[3]);
         return true;
     }
     if (question && final == 'y' && parameters.ends_with('$')) {  // mode report: mode ; state
@@ -128,9 +130,9 @@ bool TerminalReplyFilter::takeControlReply(std::string_view body) {
         return true;
     }
     if (!question && final == 't' && values.size() == 3 && (values[0] == 4 || values[0] == 6 || values[0] == 8)) {
-        const PixelSize size{values[2], values[1]};  // height comes first
-        if (values[0] == 4) replies_.window = size;
-        if (values[0] == 6) replies_.cell = size;
+        // Height comes first.
+        if (values[0] == 4) replies_.window = boundedPixels(values[2], values[1]);
+        if (values[0] == 6) replies_.cell = boundedPixels(values[2], values[1], kMostCellPixels);
         return true;
     }
     return false;

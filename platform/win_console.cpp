@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "platform/console_input.h"
+#include "platform/stalled_terminal.h"
 
 namespace {
 
@@ -42,6 +43,9 @@ BOOL SetConsoleCursorInfo(HANDLE console, const CONSOLE_CURSOR_INFO* info) {
 }
 
 short GetAsyncKeyState(int key) {
-    if (key != VK_ESCAPE) return 0;
-    return takeEscapePress() ? static_cast<short>(0x8001) : 0;
+    if (key != VK_ESCAPE || !takeEscapePress()) return 0;
+    // The show ends after this frame: from here on no write to a terminal
+    // that stopped reading may hold it.
+    watchForStalledTerminal();
+    return static_cast<short>(0x8001);
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Ctrl+C and SIGTERM end the show through its normal shutdown: status 0,
-# cursor restored, terminal usable.
+# cursor restored, terminal usable; SIGTERM does so even while the terminal
+# has stopped reading (curses then waits in a write inside the frame loop).
 source "$(dirname "$0")/show_in_tmux.inc"
 prepare_work_dir
 start_show 100 56
@@ -20,4 +21,10 @@ kill -TERM "$pid"
 status=$(wait_for_exit 20)
 [ "$status" = 0 ] || fail "SIGTERM: exit status $status"
 expect_terminal_restored SIGTERM
+tmux -L "$socket" kill-server
+rm -f "$work/status"
+socket="$socket-frozen"
+start_show 100 56
+wait_until_playing
+quit_while_frozen "SIGTERM, the terminal frozen"
 echo "quit signals passed"

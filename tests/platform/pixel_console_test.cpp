@@ -1,14 +1,24 @@
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mman.h>
+#include <sys/mount.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "engine/frame.h"
 #include "engine/vrl.h"
+#include "platform/base64.h"
 #include "platform/console_input.h"
 #include "platform/kitty_console.h"
+#include "platform/signal_guard.h"
 #include "platform/sixel_console.h"
 #include "platform/terminal_probe.h"
 #include "platform/truecolor_console.h"
@@ -108,6 +118,124 @@ TEST(KittyConsole, DrawsThroughSharedMemoryInTheBoxFittedToTheRealCellsAndDelete
     EXPECT_NE(run.written.find("\x1b[?1049l", leave), std::string::npos);
 }
 
+// The shared memory objects of process `pid` alive now: its frames' and its probe's.
+int sharedObjectsOf(int pid) {
+    const std::string frames = "vesper-glint-" + std::to_string(pid) + "-";
+    const std::string probe = "vesper-glint-probe-" + std::to_string(pid);
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/dev/shm")) {
+        const std::string name = entry.path().filename().string();
+        count += name.starts_with(frames) || name == probe;
+    }
+    return count;
+}
+
+// A terminal that reads the shared frames it is sent and removes them, as
+// kitty does, for the first `removed` of them.
+std::function<std::string(std::string_view)> removingTheFirst(int removed) {
+    auto seen = std::make_shared<std::size_t>(0);
+    return [seen, removed](std::string_view written) mutable {
+        std::size_t command;
+        while (removed > 0 && (command = written.find("t=s,", *seen)) != std::string_view::npos) {
+            const std::size_t start = written.find(';', command) + 1;
+            const std::size_t end = written.find('\x1b', start);
+            if (end == std::string_view::npos) break;
+            const auto name = base64Decode(written.substr(start, end - start));
+            if (name) shm_unlink(name->c_str());
+            *seen = end;
+            --removed;
+        }
+        return std::string();
+    };
+}
+
+enum class WayOut { Close, HangUp, Abort };
+
+// Kitty frames through shared memory, forty or until the terminal goes;
+// 1 when more objects than the ring were ever alive, 2 when any is left.
+int drawSharedFrames(const Ready& ready, WayOut end) {
+    installSignalGuard();
+    TerminalReplies replies;
+    replies.kittyGraphics = replies.kittySharedMemory = true;
+    int most = 0;
+    {
+        KittyConsole console(0, replies, KittyTransfer::Direct);
+        if (!console.open().empty()) return 10;
+        InputPump pump;
+        pump.attach(&console);
+        const std::vector<std::uint32_t> frame(kFramePixels, 0x336699);
+        for (int drawn = 0; drawn < 40 && !pump.quitRequested(); ++drawn) {
+            console.present({frame.data(), 320, 200, 1280});
+            most = std::max(most, sharedObjectsOf(getpid()));
+            if (drawn == 20) ready();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            pump.drain();
+        }
+        if (end == WayOut::Abort) std::abort();
+        console.close();
+    }
+    return most > kSharedFrameSlots ? 1 : sharedObjectsOf(getpid()) > 0 ? 2 : 0;
+}
+
+TEST(KittyConsole, NeverMoreSharedFramesAliveThanItsRingAndNoneLeftOnAnyWayOut) {
+    // A terminal that claims shared memory but never removes the objects; one
+    // that removes them, stops, and is then closed; a crash meanwhile.
+    struct Case {
+        const char* what;
+        int removed;
+        WayOut end;
+    };
+    for (const Case& c : {Case{"never removed", 0, WayOut::Close},
+                          Case{"hang-up", 10, WayOut::HangUp}, Case{"abort", 10, WayOut::Abort}}) {
+        TerminalSetup setup;
+        setup.answer = removingTheFirst(c.removed);
+        setup.closeWhenReady = c.end == WayOut::HangUp;
+        const auto draw = [&](const Ready& ready) { return drawSharedFrames(ready, c.end); };
+        const ChildRun run = runOnTerminal(draw, setup);
+        const bool aborted = WIFSIGNALED(run.status) && WTERMSIG(run.status) == SIGABRT;
+        EXPECT_TRUE(c.end == WayOut::Abort ? aborted : exitedWith(run, 0))
+            << c.what << ": status " << run.status << " (1: too many alive, 2: left)";
+        EXPECT_EQ(sharedObjectsOf(run.pid), 0) << c.what;
+        const bool direct = run.written.find("C=1,q=2,m=1;") != std::string::npos;
+        EXPECT_TRUE(direct || c.removed > 0) << "no frame sent directly";
+    }
+}
+
+// A /dev/shm of this process's own with room for less than one frame, as
+// in a small container; false where no namespace of our own is allowed.
+bool useATinySharedMemory() {
+    const std::string uid = std::to_string(getuid()), gid = std::to_string(getgid());
+    if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) return false;
+    std::ofstream("/proc/self/setgroups") << "deny";
+    std::ofstream("/proc/self/uid_map") << "0 " << uid << " 1";
+    std::ofstream("/proc/self/gid_map") << "0 " << gid << " 1";
+    return mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+           mount("tmpfs", "/dev/shm", "tmpfs", 0, "size=64k") == 0;
+}
+
+TEST(KittyConsole, AFullSharedMemorySendsTheFramesDirectlyWithOneMessage) {
+    const ChildRun run = runOnTerminal([](const Ready&) {
+        if (!useATinySharedMemory()) return 77;
+        vrlSetLogging(1);
+        TerminalReplies replies;
+        replies.kittyGraphics = replies.kittySharedMemory = true;
+        KittyConsole console(0, replies, KittyTransfer::Direct);
+        if (!console.open().empty()) return 10;
+        const std::vector<std::uint32_t> frame(kFramePixels, 0x336699);
+        for (int drawn = 0; drawn < 3; ++drawn) console.present({frame.data(), 320, 200, 1280});
+        console.close();
+        const bool direct = console.transfer() == KittyTransfer::Direct;
+        return direct && sharedObjectsOf(getpid()) == 0 ? 0 : 1;
+    });
+    if (exitedWith(run, 77)) GTEST_SKIP() << "no user and mount namespace of our own here";
+    ASSERT_TRUE(exitedWith(run, 0)) << "status " << run.status
+                                    << " (1: still shared, or an object left)";
+    const std::string message = "cannot put its frames in shared memory (No space left on device)";
+    EXPECT_NE(run.written.find(message), std::string::npos);
+    EXPECT_EQ(run.written.find(message), run.written.rfind(message)) << "said more than once";
+    EXPECT_NE(run.written.find("C=1,q=2,m=1;"), std::string::npos) << "no frame sent directly";
+}
+
 TEST(SixelConsole, DrawsTheFrameInPlaceAtTheWindowsPixelSize) {
     // 80 x 50 cells of 10 x 20 pixels.
     TerminalSetup setup;
@@ -133,6 +261,35 @@ TEST(SixelConsole, DrawsTheFrameInPlaceAtTheWindowsPixelSize) {
     EXPECT_NE(run.written.find("\x1b" "7\x1b[13;1H\x1bP0;1q\"1;1;796;498"), std::string::npos) << "not in place";
     EXPECT_NE(run.written.find("\x1b\\\x1b" "8"), std::string::npos) << "the cursor not put back";
     EXPECT_NE(run.written.rfind("\x1b[?80h"), std::string::npos) << "the user's sixel mode not put back";
+}
+
+TEST(SixelConsole, NoSizeATerminalOrTheKernelReportsMakesTheImageLargerThanItsCap) {
+    // A cell answer of 2^20 pixels, in 80 and in 3000 columns (whose
+    // product overflowed an int); a kernel window of 65535 x 65535 pixels.
+    struct Case {
+        unsigned short columns, pixels;
+        const char* answer;
+    };
+    const char* const hugeCells = "\x1b[6;1048576;1048576t";
+    for (const Case& c : {Case{80, 0, hugeCells}, Case{3000, 0, hugeCells}, Case{80, 65535, ""}}) {
+        TerminalSetup setup;
+        setup.columns = c.columns;
+        setup.pixelWidth = setup.pixelHeight = c.pixels;
+        const ChildRun run = runOnTerminal(
+            [&](const Ready&) {
+                TerminalReplyFilter filter;
+                std::string keys;
+                filter.feed(c.answer, 0, keys);
+                SixelConsole console(0, filter.replies());
+                if (!console.open().empty()) return 10;
+                const SixelPlacement placement = console.placement();
+                console.close();
+                return placement.width > 0 && placement.width <= kLargestSixelWidth ? 0 : 1;
+            },
+            setup);
+        EXPECT_TRUE(exitedWith(run, 0))
+            << c.columns << " columns, " << c.pixels << " pixels: status " << run.status;
+    }
 }
 
 TEST(KittyConsole, AnswersArrivingLateNeverReachTheKeys) {

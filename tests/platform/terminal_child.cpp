@@ -41,6 +41,7 @@ ChildRun runOnTerminal(const std::function<int(const Ready&)>& body, const Termi
         _exit(body([&] { (void)!write(readyPipe[1], "r", 1); }));
     }
     close(readyPipe[1]);
+    run.pid = child;
     if (child < 0) return run;
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
     fcntl(readyPipe[0], F_SETFL, fcntl(readyPipe[0], F_GETFL) | O_NONBLOCK);

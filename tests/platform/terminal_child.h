@@ -9,6 +9,7 @@
 #include <vector>
 
 struct ChildRun {
+    int pid = -1;
     int status = -1;
     std::string written;  // what the child wrote to its terminal
 };

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/terminal_size.h"
+
 namespace {
 
 // Every answer that each terminal gave to terminalQuestions(), as read from
@@ -82,7 +84,8 @@ TEST(TerminalReplies, EachAnswerSaysTheSameWholeOrSplitAnywhere) {
          "\x1b_Gi=31;ENOENT:no such file\x1b\\\x1b_Gi=99;OK\x1b\\\x1b_Gi=32\x1b\\", {}},
         {"a failed graphics attribute report", "\x1b[?1;3;0S", {}},
         {"mode 80 set: images would go to the top left", "\x1b[?80;1$y", {.sixelDisplayMode = true}},
-        {"numbers past any real size are capped", "\x1b[4;99999999999999999999;5t", {.window = {5, 1 << 20}}},
+        {"numbers past any real size are capped", "\x1b[4;99999999999999999999;5t",
+         {.window = {5, kMostTerminalPixels}}},
     };
 #pragma GCC diagnostic pop
     for (const Case& c : cases) {
