@@ -6,16 +6,6 @@
 
 #include "platform/cell_encoder.h"
 
-namespace {
-
-long long nowMs() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-}  // namespace
-
 ConsoleInput consoleInputForTerminalKey(TerminalKey key) {
     switch (key) {
         case TerminalKey::Escape: return ConsoleInput::Escape;
@@ -70,7 +60,7 @@ void TerminalConsole::addEarlyInput(std::string_view bytes) { early_.append(byte
 void TerminalConsole::readKeys() {
     input_.clear();
     terminal_.readInput(input_);
-    const long long now = nowMs();
+    const long long now = steadyNowMs();
     std::vector<TerminalKey> pressed;
     std::string keys = std::move(early_);
     early_.clear();

@@ -17,10 +17,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-long long millisecondsOf(Clock::time_point time) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(time.time_since_epoch()).count();
-}
-
 // A three-byte object for the terminal to read: if it can, it shares our
 // memory, and frames need not cross the terminal.
 std::string makeProbeObject() {
@@ -51,9 +47,9 @@ TerminalProbe askTerminal(int input, int output, std::chrono::milliseconds wait,
         const ssize_t count = read(input, buffer, sizeof buffer);
         if (count < 0 && (errno == EINTR || errno == EAGAIN)) continue;
         if (count <= 0) break;  // the terminal went away
-        filter.feed({buffer, static_cast<std::size_t>(count)}, millisecondsOf(Clock::now()), probe.typed);
+        filter.feed({buffer, static_cast<std::size_t>(count)}, steadyNowMs(), probe.typed);
     }
-    filter.flush(millisecondsOf(Clock::now()), probe.typed, true);
+    filter.flush(steadyNowMs(), probe.typed, true);
     probe.replies = filter.replies();
     return probe;
 }

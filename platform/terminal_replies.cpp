@@ -1,6 +1,7 @@
 #include "platform/terminal_replies.h"
 
 #include <algorithm>
+#include <chrono>
 #include <vector>
 
 #include "platform/base64.h"
@@ -29,6 +30,12 @@ std::vector<int> numbers(std::string_view parameters) {
 }
 
 }  // namespace
+
+long long steadyNowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 void TerminalReplyFilter::feed(std::string_view bytes, long long nowMs, std::string& keys) {
     for (char c : bytes) take(static_cast<unsigned char>(c), nowMs, keys);

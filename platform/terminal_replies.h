@@ -30,6 +30,9 @@ struct TerminalReplies {
     bool operator==(const TerminalReplies&) const = default;
 };
 
+// The steady clock in milliseconds, as the filter and the key parser take it.
+long long steadyNowMs();
+
 class TerminalReplyFilter {
 public:
     // How long an unfinished sequence waits for its end: as long as the

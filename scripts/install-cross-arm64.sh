@@ -11,23 +11,5 @@ for p in libcaca-dev libncurses-dev libvorbis-dev libsdl2-dev libkissfft-dev lib
   packages+=("$p:arm64")
 done
 
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-if [ "$(id -u)" -ne 0 ]; then
-  echo "Missing packages. Run as root:" >&2
-  echo "  dpkg --add-architecture arm64 && apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
-  exit 1
-fi
-echo "Installing: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-if ! dpkg --print-foreign-architectures | grep -qx arm64; then
-  dpkg --add-architecture arm64
-fi
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}"
+source "$(dirname "$0")/install-packages.sh"
+install_packages --no-recommends "${packages[@]}"

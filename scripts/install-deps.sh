@@ -20,21 +20,5 @@ if [ "${1:-}" = "web" ]; then
   packages+=(emscripten dpkg-dev autoconf automake libtool chromium)
 fi
 
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-if [ "$(id -u)" -eq 0 ]; then
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq "${missing[@]}"
-else
-  echo "Missing packages. Run:" >&2
-  echo "  sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
-  exit 1
-fi
+source "$(dirname "$0")/install-packages.sh"
+install_packages "${packages[@]}"

@@ -39,11 +39,7 @@ target_link_libraries(vg_engine PUBLIC PkgConfig::VORBIS PkgConfig::KISSFFT PkgC
                       PkgConfig::LIBZIP)
 
 vg_library(vg_render render vg_engine)
-if(VG_SIMD)
-  target_compile_definitions(vg_render PUBLIC VG_SIMD=1)
-else()
-  target_compile_definitions(vg_render PUBLIC VG_SIMD=0)
-endif()
+target_compile_definitions(vg_render PUBLIC VG_SIMD=$<BOOL:${VG_SIMD}>)
 vg_library(vg_effects effects vg_render vg_engine)
 # Of driver/, what every front end shares: the schedule, the start-up and
 # one pass of the frame loop. The terminal's command line and console stay

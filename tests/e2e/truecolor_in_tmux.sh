@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The truecolor picture in a terminal with 24-bit colour: the pane holds
 # 24-bit colour cells in the fitted area, the title counts the song
-# position, a resize fits the picture again, Space and Left reach the
-# engine, and Escape ends the show with
+# position, a resize fits the picture again, Space (the picture held still
+# while paused), Right and Left reach the engine, and Escape ends the show with
 # status 0 and the terminal exactly as it was.
 source "$(dirname "$0")/show_in_tmux.inc"
 prepare_work_dir
@@ -38,19 +38,34 @@ sleep 1
 [ "$(coloured_rows)" = 31 ] || fail "back at 100 x 56 the picture is not 31 rows again"
 
 # The engine's keys come through the raw input: Space pauses and resumes,
-# Left seeks back a second a press.
+# Left seeks back a second a press. Paused in the noise scene the picture
+# holds still, cell for cell; a seek while paused draws the new position
+# once, and then that holds.
+picture() { tmux -L "$socket" capture-pane -e -p -t "$session"; }
 send_key Space
 sleep 0.5
 paused=$(title_time)
+held=$(picture)
 sleep 1
 [ "$(title_time)" = "$paused" ] || fail "Space did not pause the show"
+[ "$(picture)" = "$held" ] || fail "the paused picture kept changing"
+send_key Right
+wait_for_title_past $((paused + 999))
+sleep 0.5
+seeked=$(picture)
+[ "$seeked" != "$held" ] || fail "a seek while paused did not draw the new position"
+sleep 1
+[ "$(picture)" = "$seeked" ] || fail "the picture after a seek while paused kept changing"
+sought=$(title_time)
 send_key Space
+wait_for_title_past "$sought"
+[ "$(title_time)" -lt $((sought + 5000)) ] || fail "the show did not go on from where it was paused"
 send_key Left
 send_key Left
 send_key Left
 sleep 0.5
 back=$(title_time)
-[ "$back" -lt "$paused" ] || fail "three Left presses did not seek back ($paused then $back)"
+[ "$back" -lt "$sought" ] || fail "three Left presses did not seek back ($sought then $back)"
 
 send_key Escape
 status=$(wait_for_exit 20)
