@@ -10,20 +10,10 @@ send_key C-c
 status=$(wait_for_exit 20)
 [ "$status" = 0 ] || fail "Ctrl+C: exit status $status"
 expect_terminal_restored Ctrl+C
-tmux -L "$socket" kill-server
-rm -f "$work/status"
-socket="$socket-term"  # a fresh server: the old one may still be going away
+next_server term
 start_show 100 56
-wait_until_playing
-pid=$(show_pid)
-[ -n "$pid" ] || fail "no show process to signal"
-kill -TERM "$pid"
-status=$(wait_for_exit 20)
-[ "$status" = 0 ] || fail "SIGTERM: exit status $status"
-expect_terminal_restored SIGTERM
-tmux -L "$socket" kill-server
-rm -f "$work/status"
-socket="$socket-frozen"
+term_ends_show
+next_server frozen
 start_show 100 56
 wait_until_playing
 quit_while_frozen "SIGTERM, the terminal frozen"

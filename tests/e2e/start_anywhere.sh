@@ -24,9 +24,7 @@ fi
 # for a sound card), and seeking on from there: paused, so two seeks move
 # the title by two seconds (the played position is counted in samples, so
 # each seek may lose the millisecond truncated away).
-tmux -L "$socket" kill-server
-rm -f "$work/status"
-socket="$socket-ms"
+next_server ms
 export SDL_AUDIODRIVER=dummy
 start_show 100 56 --start 300000
 wait_until_playing

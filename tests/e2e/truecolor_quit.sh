@@ -20,22 +20,12 @@ expect_terminal_restored Ctrl+C
 cmp -s "$work/stty-before.txt" "$work/stty-after.txt" || fail "Ctrl+C: the tty modes differ"
 [ "$(pane_title)" = "the title before the show" ] ||
   fail "Ctrl+C: the pane is titled '$(pane_title)'"
-tmux -L "$socket" kill-server
-rm -f "$work/status"
-socket="$socket-term"  # a fresh server: the old one may still be going away
+next_server term
 show_args="--display truecolor"
 start_show 80 30
-wait_until_playing
-pid=$(show_pid)
-[ -n "$pid" ] || fail "no show process to signal"
-kill -TERM "$pid"
-status=$(wait_for_exit 20)
-[ "$status" = 0 ] || fail "SIGTERM: exit status $status"
-expect_terminal_restored SIGTERM
+term_ends_show
 cmp -s "$work/stty-before.txt" "$work/stty-after.txt" || fail "SIGTERM: the tty modes differ"
-tmux -L "$socket" kill-server
-rm -f "$work/status"
-socket="$socket-frozen"
+next_server frozen
 start_show 80 30
 wait_until_playing
 quit_while_frozen "SIGTERM, the terminal frozen"
