@@ -46,6 +46,7 @@ TEST_F(HostileCapture, BadRequestsFailWithAMessageBeforeAnyFrame) {
         {"--frames --out /proc/vg-frames", "--out"},
         {stats + "--start 0 --end 1073741823", "more than 1000000 frames"},
         {stats + "--at 1073741823 --warmup 1073741823", "more than 1000000 frames"},
+        {stats + "--display kitty --terminal 1000x1000 --cell-size 64x64", "64000 x 40000 pixels"},
         {video + "'" + folder + "'", folder + " is a folder, not a program"},
         {video + "'" + text + "'", text + " is not executable (Permission denied)"},
         {video + "'" + absent + "'", absent + ": No such file or directory"},

@@ -146,6 +146,37 @@ TEST(PixelCapture, SavedSixelBytesDecodeAlikeInLibsixelAndOurReader) {
     EXPECT_LE(worst, 1) << "the two readers disagree";
 }
 
+// A PNG's width and height, from its header.
+std::pair<int, int> pngSize(const std::string& png) {
+    const auto word = [&](std::size_t at) {
+        return static_cast<unsigned char>(png[at]) << 24 | static_cast<unsigned char>(png[at + 1]) << 16 |
+               static_cast<unsigned char>(png[at + 2]) << 8 | static_cast<unsigned char>(png[at + 3]);
+    };
+    return png.size() < 24 ? std::pair(0, 0) : std::pair(word(16), word(20));
+}
+
+TEST(PixelCapture, SixelImagesWiderThan4096PixelsAreReadBack) {
+    struct Case {
+        int columns, rows, cellWidth, cellHeight;
+        std::pair<int, int> image;  // 8 : 5 in the room above the bottom row
+    };
+    const Case cases[] = {{80, 50, 64, 64, {5011, 3132}}, {640, 180, 8, 16, {4579, 2862}}};
+    for (const Case& c : cases) {
+        const ScratchFolder folder("capture-sixel-wide");
+        CaptureOptions options;
+        options.atMs = {500};
+        options.outDir = (folder / "frames").string();
+        options.charPng = true;
+        options.display = CaptureDisplay::Sixel;
+        options.terminalColumns = c.columns;
+        options.terminalRows = c.rows;
+        options.cellWidth = c.cellWidth;
+        options.cellHeight = c.cellHeight;
+        ASSERT_EQ(runIn(folder, options), 0) << c.columns << "x" << c.rows;
+        EXPECT_EQ(pngSize(readFile(folder / "frames/sixel-000500.png")), c.image);
+    }
+}
+
 TEST(PixelCapture, AVideoOfPixelsIsTheFrameEnlargedByAWholeFactorAndLetterboxed) {
     const ScratchFolder folder("capture-pixels-video");
     CaptureOptions options;

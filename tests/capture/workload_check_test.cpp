@@ -41,4 +41,44 @@ TEST(CaptureWorkload, TheWholeShowPassesAndRunsOfDaysAreRefusedWithTheirNumbers)
     EXPECT_LE(framesToRender(range(0, 100000, 1000, 100000), 5000), 5000 + 100001);
 }
 
+TEST(CaptureWorkload, TerminalPicturesLargerThanMemoryShouldHoldAreRefusedWithTheirSize) {
+    struct Case {
+        CaptureDisplay display;
+        int columns, rows, cellWidth, cellHeight;
+        const char* refusal;  // nullptr where the size is taken
+    };
+    const Case cases[] = {
+        {CaptureDisplay::Kitty, 1000, 1000, 64, 64, "a picture of 64000 x 40000 pixels"},
+        {CaptureDisplay::Truecolor, 1000, 1000, 64, 64, "a picture of 64000 x 40000 pixels"},
+        {CaptureDisplay::Sixel, 1000, 1000, 64, 64, "a picture of 63993 x 39996 pixels"},
+        {CaptureDisplay::Truecolor, 1000, 1000, 16, 16, "a picture of 16000 x 10000 pixels"},
+        // Every terminal of the usual cells, the largest cells in the usual
+        // terminal; the pictures of fixed size whatever the terminal.
+        {CaptureDisplay::Kitty, 1000, 1000, 8, 16, nullptr},
+        {CaptureDisplay::Sixel, 1000, 1000, 8, 16, nullptr},
+        {CaptureDisplay::Truecolor, 80, 50, 64, 64, nullptr},
+        {CaptureDisplay::Caca, 1000, 1000, 64, 64, nullptr},
+        {CaptureDisplay::Pixels, 1000, 1000, 64, 64, nullptr},
+    };
+    for (const Case& c : cases) {
+        CaptureOptions o;
+        o.atMs = {1000};
+        o.display = c.display;
+        o.terminalColumns = c.columns;
+        o.terminalRows = c.rows;
+        o.cellWidth = c.cellWidth;
+        o.cellHeight = c.cellHeight;
+        const std::string error = checkWorkload(o);
+        const std::string named = std::to_string(c.columns) + "x" + std::to_string(c.rows) +
+                                  " of " + std::to_string(c.cellWidth) + "x" +
+                                  std::to_string(c.cellHeight) + ": " + error;
+        if (!c.refusal) {
+            EXPECT_EQ(error, "") << named;
+            continue;
+        }
+        EXPECT_NE(error.find(c.refusal), std::string::npos) << named;
+        EXPECT_NE(error.find("at most 41943040 (8192 x 5120)"), std::string::npos) << named;
+    }
+}
+
 }  // namespace

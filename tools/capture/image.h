@@ -3,6 +3,15 @@
 #include <cstdint>
 #include <vector>
 
+// The most pixels a capture's picture beside the frame buffer may have:
+// 8192 x 5120 (126 MB as RGB), room for a terminal of 8 x 16 pixel cells as
+// large as --terminal goes. Larger requests are refused before the first
+// frame.
+constexpr int kLargestPictureWidth = 8192;
+constexpr int kLargestPictureHeight = 5120;
+constexpr std::int64_t kLargestPicturePixels =
+    std::int64_t{kLargestPictureWidth} * kLargestPictureHeight;
+
 struct RgbImage {
     int width = 0;
     int height = 0;

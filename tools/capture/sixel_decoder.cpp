@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr int kLargestSide = 4096;
 constexpr int kRegisters = 1024;
 
 struct Cursor {
@@ -54,7 +53,8 @@ std::optional<RgbImage> decodeSixel(std::string_view bytes) {
             height = raster[3];
         }
     }
-    if (width <= 0 || height <= 0 || width > kLargestSide || height > kLargestSide) return std::nullopt;
+    if (width <= 0 || height <= 0 || std::int64_t{width} * height > kLargestPicturePixels)
+        return std::nullopt;
     RgbImage image(width, height);
     std::vector<std::array<std::uint8_t, 3>> palette(kRegisters, {0, 0, 0});
     int color = 0;
@@ -70,7 +70,8 @@ std::optional<RgbImage> decodeSixel(std::string_view bytes) {
                 std::copy(palette[color].begin(), palette[color].end(), pixel);
             }
         }
-        x += count;
+        // Past the right edge nothing is drawn: x need not grow without end.
+        x = std::min(x + count, width);
     };
     while (!in.done()) {
         const char c = in.peek();
@@ -79,7 +80,7 @@ std::optional<RgbImage> decodeSixel(std::string_view bytes) {
         if (c >= '?' && c <= '~') {
             paint(c - '?', 1);
         } else if (c == '!') {
-            const int count = std::min(in.number(), kLargestSide);
+            const int count = std::min(in.number(), width);
             if (!in.done() && in.peek() >= '?' && in.peek() <= '~') paint(in.text[in.at++] - '?', count);
         } else if (c == '#') {
             const std::vector<int> values = in.numbers();

@@ -10,6 +10,6 @@
 
 #include "tools/capture/image.h"
 
-// Nothing when `bytes` holds no sixel image (no DCS ... q), or one larger
-// than 4096 x 4096 pixels.
+// Nothing when `bytes` holds no sixel image (no DCS ... q), or one of more
+// than kLargestPicturePixels.
 std::optional<RgbImage> decodeSixel(std::string_view bytes);

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "platform/sixel_console.h"
+#include "tools/capture/image.h"
+
 namespace {
 
 // Warm-up frames before `target`: positions from target - warmup (not below
@@ -9,6 +12,34 @@ namespace {
 std::int64_t warmupFrames(std::int64_t target, std::int64_t warmupMs, std::int64_t fps) {
     const std::int64_t span = target - std::max<std::int64_t>(0, target - warmupMs);
     return (span * fps + 999) / 1000;
+}
+
+std::string checkFrameCount(const CaptureOptions& o) {
+    const std::int64_t frames = framesToRender(o, kMaxFramesPerRun);
+    if (frames <= kMaxFramesPerRun) return {};
+    const std::string asked =
+        o.atMs.empty() ? "--start " + std::to_string(o.startMs) + " --end " +
+                             std::to_string(o.endMs) + " --fps " + std::to_string(o.fps)
+                       : std::to_string(o.atMs.size()) + " positions at --fps " +
+                             std::to_string(o.fps);
+    const std::string warmup =
+        o.warmupMs > 0 ? " with --warmup " + std::to_string(o.warmupMs) : std::string();
+    return asked + warmup + " renders more than " + std::to_string(kMaxFramesPerRun) +
+           " frames, the most one run takes (hours of work); split the range or lower "
+           "--fps or --warmup";
+}
+
+std::string checkPictureSize(const CaptureOptions& o) {
+    const PixelSize picture = terminalPictureSize(o);
+    if (std::int64_t{picture.width} * picture.height <= kLargestPicturePixels) return {};
+    return "--terminal " + std::to_string(o.terminalColumns) + "x" +
+           std::to_string(o.terminalRows) + " with --cell-size " + std::to_string(o.cellWidth) +
+           "x" + std::to_string(o.cellHeight) + " makes a picture of " +
+           std::to_string(picture.width) + " x " + std::to_string(picture.height) +
+           " pixels; a capture makes pictures of at most " +
+           std::to_string(kLargestPicturePixels) + " (" + std::to_string(kLargestPictureWidth) +
+           " x " + std::to_string(kLargestPictureHeight) +
+           "): choose a smaller --terminal or --cell-size";
 }
 
 }  // namespace
@@ -35,17 +66,18 @@ std::int64_t framesToRender(const CaptureOptions& o, std::int64_t limit) {
     return total;
 }
 
+PixelSize terminalPictureSize(const CaptureOptions& o) {
+    const PixelSize window{o.terminalColumns * o.cellWidth, o.terminalRows * o.cellHeight};
+    if (o.display == CaptureDisplay::Sixel) {
+        const SixelPlacement image = placeSixelImage(o.terminalColumns, o.terminalRows, window, {});
+        return {image.width, image.height};
+    }
+    if (o.display != CaptureDisplay::Truecolor && o.display != CaptureDisplay::Kitty) return {};
+    const CellArea area = fitPicture(o.terminalColumns, o.terminalRows, window);
+    return {area.columns * o.cellWidth, area.rows * o.cellHeight};
+}
+
 std::string checkWorkload(const CaptureOptions& o) {
-    const std::int64_t frames = framesToRender(o, kMaxFramesPerRun);
-    if (frames <= kMaxFramesPerRun) return {};
-    const std::string asked =
-        o.atMs.empty() ? "--start " + std::to_string(o.startMs) + " --end " +
-                             std::to_string(o.endMs) + " --fps " + std::to_string(o.fps)
-                       : std::to_string(o.atMs.size()) + " positions at --fps " +
-                             std::to_string(o.fps);
-    const std::string warmup =
-        o.warmupMs > 0 ? " with --warmup " + std::to_string(o.warmupMs) : std::string();
-    return asked + warmup + " renders more than " + std::to_string(kMaxFramesPerRun) +
-           " frames, the most one run takes (hours of work); split the range or lower "
-           "--fps or --warmup";
+    if (std::string error = checkPictureSize(o); !error.empty()) return error;
+    return checkFrameCount(o);
 }

@@ -1,10 +1,12 @@
 #pragma once
 // How much a run asks for, judged from the parsed options alone (before any
-// frame, whatever parsed them): a range or warm-up that would take days, or
-// more positions than memory should hold, is refused with the numbers.
+// frame, whatever parsed them): a range or warm-up that would take days,
+// more positions than memory should hold, or a terminal picture larger than
+// memory should hold, is refused with the numbers.
 #include <cstdint>
 #include <string>
 
+#include "render/cell_fit.h"
 #include "tools/capture/options.h"
 
 // Frames one run may render, saved or warm-up. About three hours at the
@@ -14,5 +16,10 @@ constexpr std::int64_t kMaxFramesPerRun = 1000000;
 // Frames the options render, counting stops just above `limit`.
 std::int64_t framesToRender(const CaptureOptions& options, std::int64_t limit);
 
-// An error text naming the options and the count, or empty.
+// The truecolor, kitty or sixel picture the options make, in pixels, as the
+// capture draws it from the terminal's cells; 0 x 0 for the displays whose
+// picture has a fixed size.
+PixelSize terminalPictureSize(const CaptureOptions& options);
+
+// An error text naming the options and the count or the size, or empty.
 std::string checkWorkload(const CaptureOptions& options);
