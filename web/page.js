@@ -7,14 +7,16 @@
 // show's clock is what is heard. Without sound (?mute, no Web Audio, a
 // refused audio context) the show runs silent on a steady clock and says so.
 //
-// Address options: ?at=MS renders that one position (with &warmup=MS of
-// frames before it at &fps=N, as the capture tool does) and stops; ?test
-// loads on the manual clock for the browser tests (window.vesper); ?start=MS
-// begins the show there; ?mute plays without sound.
+// Address options (address_options.js checks them): ?at=POS renders that
+// one position (with &warmup=MS of frames before it at &fps=N, as the
+// capture tool does) and stops; ?test loads on the manual clock for the
+// browser tests (window.vesper); ?start=POS begins the show there; ?mute
+// plays without sound. The content comes through content_fetch.js.
 'use strict';
 
 (() => {
   const params = new URLSearchParams(location.search);
+  const address = VesperAddress.read(params);
   const canvas = document.getElementById('picture');
   const context = canvas.getContext('2d', { alpha: false });
   const startScreen = document.getElementById('start');
@@ -36,6 +38,8 @@
 
   let show = null;          // the WebAssembly module
   let loaded = false;
+  let loading = true;       // the content is still on its way
+  let loadingText = 'Loading…';
   let playing = false;
   let ended = false;
   let startWanted = false;  // a gesture came while the content still loaded
@@ -83,41 +87,16 @@
     return `${Math.floor(seconds / 60)}:${String(seconds % 60).padStart(2, '0')}.${tenths % 10}`;
   }
 
-  // Only plain names below the content folder are written: a list from
-  // the server cannot reach outside it.
-  function safeName(name) {
-    return typeof name === 'string' && /^(resources\/)?[A-Za-z0-9_][A-Za-z0-9._-]*$/.test(name);
+  // While loading, the status line says how far it got, and once that a
+  // gesture is waiting for it.
+  function showLoading(text) {
+    loadingText = text;
+    statusLine.textContent = text + (startWanted ? ' (starting as soon as it has loaded)' : '');
   }
 
-  async function fetchContent(module) {
-    module.FS.mkdirTree('/show/resources');
-    module.FS.chdir('/show');
-    let list;
-    try {
-      const response = await fetch('show/content.json');
-      if (!response.ok) throw new Error(`HTTP ${response.status}`);
-      list = await response.json();
-    } catch (error) {
-      say(`The content list show/content.json could not be read (${error.message}): ` +
-          'the show plays without its song, pictures and meshes');
-      return;
-    }
-    const files = (list.files || []).filter((file) => safeName(file.name));
-    const total = files.reduce((sum, file) => sum + (file.size || 0), 0);
-    let done = 0;
-    await Promise.all(files.map(async (file) => {
-      try {
-        const response = await fetch(`show/${file.name}`);
-        if (!response.ok) throw new Error(`HTTP ${response.status}`);
-        const bytes = new Uint8Array(await response.arrayBuffer());
-        module.FS.writeFile(`/show/${file.name}`, bytes);
-        done += bytes.length;
-      } catch (error) {
-        say(`show/${file.name} could not be fetched (${error.message})`);
-      }
-      statusLine.textContent =
-        `Loading… ${(done / 1e6).toFixed(1)} of ${(total / 1e6).toFixed(1)} MB`;
-    }));
+  function showProgress(done, total) {
+    const { megabytes } = VesperContent;
+    showLoading(`Loading… ${megabytes(done)} of ${megabytes(total)} MB`);
   }
 
   function draw() {
@@ -148,7 +127,7 @@
   function setLook(next) {
     look = next;
     applyLook();
-    if (!playing && loaded && show._vg_image_width() > 0 && params.has('at')) renderRequested();
+    if (!playing && loaded && show._vg_image_width() > 0 && address.frame) renderRequested();
   }
 
   function toggleFullscreen() {
@@ -165,9 +144,10 @@
   function start() {
     if (playing) return;
     if (!loaded) {
+      if (!loading) return;
       startWanted = true;
       prompt.hidden = true;
-      statusLine.textContent += ' (starting as soon as it has loaded)';
+      showLoading(loadingText);
       return;
     }
     if (ended) {
@@ -182,7 +162,7 @@
     playing = true;
     shownPosition = null;
     // In the gesture's own handler: browsers let sound start only here.
-    show._vg_start(Number(params.get('start')) || 0);
+    show._vg_start(address.startMs);
     showControls();
   }
 
@@ -251,7 +231,7 @@
     } else if (key === 'l' || key === 'L') {
       setLook((look + 1) % 3);
     } else if (!playing) {
-      if (!params.has('at') && !params.has('test')) start();
+      if (!address.frame && !params.has('test')) start();
       else return;
     } else if (key === ' ' || key === 'Spacebar') {
       show._vg_key(KEY_SPACE);
@@ -298,28 +278,32 @@
   }
 
   function renderRequested() {
-    const shown = renderAt(Number(params.get('at')), Number(params.get('warmup')) || 0,
-                           Number(params.get('fps')) || 60);
+    const { ms, warmupMs, fps } = address.frame;
+    const shown = renderAt(ms, warmupMs, fps);
     show._vg_present();
     draw();
-    positionText.textContent = mmss(Number(params.get('at')));
+    positionText.textContent = mmss(ms);
     return shown;
   }
 
   async function main() {
-    const testing = params.has('test') || params.has('at');
+    const testing = params.has('test') || address.frame !== null;
     window.vesper = { record, renderAt: null, ready: false };
+    for (const problem of address.problems)
+      say(`The address's ${problem}; the page starts without it.`);
     try {
       show = await createVesperGlint({
-        print: (line) => { if (line.trim()) statusLine.textContent = line; },
+        print: (line) => { if (line.trim()) showLoading(line); },
         printErr: (line) => say(line),
       });
     } catch (error) {
+      loading = false;
       statusLine.textContent = `This browser cannot run the show: ${error.message || error}`;
       throw error;
     }
-    await fetchContent(show);
+    await VesperContent.fetchContent(show, say, showProgress);
     loaded = show._vg_load(testing ? CLOCK_MANUAL : playClock) === 1;
+    loading = false;
     applyLook();
     // For the measurements: each frame from `fromMs` to `toMs` at `fps`,
     // drawn and shown as while playing, with what each step took.
@@ -346,7 +330,7 @@
     window.vesper.audioState = () => (show.vgAudio ? show.vgAudio.context.state : 'none');
     if (testing) {
       startScreen.hidden = true;
-      if (params.has('at')) renderRequested();
+      if (address.frame) renderRequested();
       window.vesper.ready = true;
       return;
     }

@@ -1,8 +1,12 @@
 // What the browser tests share: a web server on loopback over a folder
-// (python3's http.server, as `make web-serve` runs it), Debian's chromium
-// driven by puppeteer-core, and a page that records its console errors.
+// (python3's http.server, as `make web-serve` runs it), one that answers
+// some paths as a broken server would, Debian's chromium driven by
+// puppeteer-core, and a page that records its console errors.
 import { spawn } from 'node:child_process';
 import { once } from 'node:events';
+import { createReadStream, statSync } from 'node:fs';
+import { createServer } from 'node:http';
+import { extname, join, normalize } from 'node:path';
 import puppeteer from 'puppeteer-core';
 
 export const chromiumPath = process.env.VG_CHROMIUM || '/usr/bin/chromium';
@@ -34,6 +38,62 @@ export async function serve(folder) {
   };
 }
 
+const contentTypes = {
+  '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css',
+  '.wasm': 'application/wasm', '.json': 'application/json',
+};
+
+// Serves `folder` as serve() does, except: `replies` maps paths
+// ('/show/content.json') to the text sent instead, and the transfer of the
+// path `stall` stops after `stallAfter` bytes, its connection left open.
+// Resolves to {url, stalled (resolves once those bytes went), stop}.
+export async function serveBroken(folder, { replies = {}, stall = null, stallAfter = 0 } = {}) {
+  let stalledNow;
+  const stalled = new Promise((resolve) => { stalledNow = resolve; });
+  const server = createServer((request, response) => {
+    const path = new URL(request.url, 'http://localhost').pathname;
+    if (path in replies) {
+      response.writeHead(200, { 'Content-Type': 'application/json' });
+      response.end(replies[path]);
+      return;
+    }
+    const file = join(folder, normalize(path === '/' ? '/index.html' : path));
+    let size;
+    try {
+      size = statSync(file).size;
+    } catch {
+      response.writeHead(404);
+      response.end();
+      return;
+    }
+    const type = contentTypes[extname(file)] || 'application/octet-stream';
+    response.writeHead(200, { 'Content-Type': type, 'Content-Length': size });
+    if (path !== stall) {
+      createReadStream(file).pipe(response);
+      return;
+    }
+    const part = createReadStream(file, { end: stallAfter - 1 });
+    part.on('end', stalledNow);
+    part.pipe(response, { end: false });
+  });
+  const sockets = new Set();
+  server.on('connection', (socket) => {
+    sockets.add(socket);
+    socket.on('close', () => sockets.delete(socket));
+  });
+  server.listen(0, '127.0.0.1');
+  await once(server, 'listening');
+  return {
+    url: `http://127.0.0.1:${server.address().port}/`,
+    stalled,
+    async stop() {
+      for (const socket of sockets) socket.destroy();
+      server.close();
+      await once(server, 'close');
+    },
+  };
+}
+
 export async function launch() {
   return puppeteer.launch({
     executablePath: chromiumPath,
@@ -48,8 +108,9 @@ export async function launch() {
   });
 }
 
-// A page whose console errors and uncaught exceptions are collected.
-export async function openPage(browser, url, { width = 1280, height = 800 } = {}) {
+// A page whose console errors and uncaught exceptions are collected; with
+// `ready` false it is not waited for.
+export async function openPage(browser, url, { width = 1280, height = 800, ready = true } = {}) {
   const page = await browser.newPage();
   const errors = [];
   page.on('console', (message) => {
@@ -59,7 +120,8 @@ export async function openPage(browser, url, { width = 1280, height = 800 } = {}
   page.on('requestfailed', (request) => errors.push(`request failed: ${request.url()}`));
   await page.setViewport({ width, height });
   await page.goto(url, { waitUntil: 'load' });
-  await page.waitForFunction(() => window.vesper && window.vesper.ready, { timeout: 120000 });
+  if (ready)
+    await page.waitForFunction(() => window.vesper && window.vesper.ready, { timeout: 120000 });
   return { page, errors };
 }
 

@@ -18,7 +18,7 @@ import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
 import { join } from 'node:path';
 
-import { serve, launch, openPage, sleep } from './browser.mjs';
+import { serve, serveBroken, launch, openPage, sleep } from './browser.mjs';
 import { readPng } from './png.mjs';
 
 const env = (name) => {
@@ -236,5 +236,94 @@ test('a picture missing on the server gives the native placeholder and message',
     await page.close();
   } finally {
     await missingServer.stop();
+  }
+});
+
+// What the start screen shows: its status line and whether it asks for a
+// gesture, and the page's messages.
+async function startScreen(page) {
+  return page.evaluate(() => ({
+    shown: !document.getElementById('start').hidden,
+    status: document.getElementById('status').textContent,
+    prompt: !document.getElementById('prompt').hidden,
+    messages: window.vesper.record.messages,
+  }));
+}
+
+test('values the page refuses, from the address or the server, give a message and the start screen',
+     async () => {
+  const notFiles = 'is not a list of files';
+  const refused = [
+    // [address, what the content list is instead, the message]
+    ['?at=abc', null, 'at=abc is not a position'],
+    ['?at=NaN&warmup=3000', null, 'at=NaN is not a position'],
+    ['?at=60000&warmup=1000&fps=-5', null, 'fps=-5 needs a whole number from 1 to 1000'],
+    ['?at=333000&warmup=333000&fps=1000', null, 'is 333000 frames before the position'],
+    ['?start=later', null, 'start=later needs a position from 0 to 333000 ms'],
+    ['?mute', '{"files": 5}', notFiles],
+    ['?mute', 'null', notFiles],
+    ['?mute', '[{"name": "kelmuth.ogg"}]', notFiles],
+    ['?mute', '{"files": [null, {"name": "../x"}, {"name": "a.obj", "size": -1}]}',
+     'names 3 entries that are not a plain file name with its size, left out (the first: null)'],
+  ];
+  const folder = env('VG_WEB_DIR');
+  for (const [address, list, message] of refused) {
+    const replies = list === null ? {} : { '/show/content.json': list };
+    const broken = await serveBroken(folder, { replies });
+    try {
+      const { page, errors } = await openPage(browser, broken.url + address);
+      const shown = await startScreen(page);
+      const named = `${address} ${list}`;
+      assert.ok(shown.messages.some((m) => m.includes(message)), `${named}: ${shown.messages}`);
+      assert.deepEqual([shown.shown, shown.status, shown.prompt], [true, 'Ready.', true], named);
+      assert.deepEqual(errors, [], named);
+      await page.close();
+    } finally {
+      await broken.stop();
+    }
+  }
+  // The command line's minutes:seconds, in place of milliseconds.
+  const { page, errors } = await openPage(browser, `${server.url}?at=2:45`);
+  assert.equal(await page.$eval('#position', (el) => el.textContent), '2:45.0');
+  assert.deepEqual(errors, []);
+  await page.close();
+});
+
+test('a transfer that stalls is given up after 15 s with a message, and the show plays without it',
+     async () => {
+  const song = 'resources/kelmuth.ogg';
+  const list = readFileSync(join(env('VG_WEB_DIR'), 'show/content.json'), 'utf8');
+  const { files } = JSON.parse(list);
+  const total = files.reduce((sum, file) => sum + file.size, 0);
+  const broken = await serveBroken(env('VG_WEB_DIR'), { stall: `/show/${song}`, stallAfter: 1e6 });
+  try {
+    const { page, errors } = await openPage(browser, broken.url, { ready: false });
+    await broken.stalled;
+    // Progress counts bytes, the stalled file's first megabyte too.
+    const songSize = files.find((file) => file.name === song).size;
+    const arrived = ((total - songSize + 1e6) / 1e6).toFixed(1);
+    const loading = `Loading… ${arrived} of ${(total / 1e6).toFixed(1)} MB`;
+    await page.waitForFunction((text) => document.getElementById('status').textContent === text,
+                               { timeout: 10000 }, loading);
+    for (let i = 0; i < 5; ++i) await page.keyboard.press('Enter');
+    await page.click('#start');
+    const waiting = `${loading} (starting as soon as it has loaded)`;
+    assert.equal((await startScreen(page)).status, waiting, 'said once, however many gestures');
+
+    // Given up, the show starts as the gestures asked, on the silent clock.
+    await page.waitForFunction(() => window.vesper.record.startToFirstFrameMs !== null,
+                               { timeout: 60000 });
+    const { messages } = await startScreen(page);
+    const givenUp = `show/${song} could not be fetched ` +
+                    '(nothing more arrived for 15 s after 1.0 MB; given up)';
+    assert.ok(messages.includes(givenUp), messages.join('\n'));
+    const first = await page.evaluate(() => window.vesper.show._vg_position());
+    await sleep(700);
+    const later = await page.evaluate(() => window.vesper.show._vg_position());
+    assert.ok(later > first, `the clock runs (${first} -> ${later})`);
+    assert.deepEqual(errors.filter((e) => !e.includes(song)), []);
+    await page.close();
+  } finally {
+    await broken.stop();
   }
 });
