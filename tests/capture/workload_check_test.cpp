@@ -43,22 +43,22 @@ TEST(CaptureWorkload, TheWholeShowPassesAndRunsOfDaysAreRefusedWithTheirNumbers)
 
 TEST(CaptureWorkload, TerminalPicturesLargerThanMemoryShouldHoldAreRefusedWithTheirSize) {
     struct Case {
-        CaptureDisplay display;
+        const char* display;
         int columns, rows, cellWidth, cellHeight;
         const char* refusal;  // nullptr where the size is taken
     };
     const Case cases[] = {
-        {CaptureDisplay::Kitty, 1000, 1000, 64, 64, "a picture of 64000 x 40000 pixels"},
-        {CaptureDisplay::Truecolor, 1000, 1000, 64, 64, "a picture of 64000 x 40000 pixels"},
-        {CaptureDisplay::Sixel, 1000, 1000, 64, 64, "a picture of 63993 x 39996 pixels"},
-        {CaptureDisplay::Truecolor, 1000, 1000, 16, 16, "a picture of 16000 x 10000 pixels"},
+        {"kitty", 1000, 1000, 64, 64, "a picture of 64000 x 40000 pixels"},
+        {"truecolor", 1000, 1000, 64, 64, "a picture of 64000 x 40000 pixels"},
+        {"truecolor", 1000, 1000, 16, 16, "a picture of 16000 x 10000 pixels"},
         // Every terminal of the usual cells, the largest cells in the usual
-        // terminal; the pictures of fixed size whatever the terminal.
-        {CaptureDisplay::Kitty, 1000, 1000, 8, 16, nullptr},
-        {CaptureDisplay::Sixel, 1000, 1000, 8, 16, nullptr},
-        {CaptureDisplay::Truecolor, 80, 50, 64, 64, nullptr},
-        {CaptureDisplay::Caca, 1000, 1000, 64, 64, nullptr},
-        {CaptureDisplay::Pixels, 1000, 1000, 64, 64, nullptr},
+        // terminal; the sixel image, which has a width of its own; the
+        // pictures of a fixed size whatever the terminal.
+        {"kitty", 1000, 1000, 8, 16, nullptr},
+        {"truecolor", 80, 50, 64, 64, nullptr},
+        {"sixel", 1000, 1000, 64, 64, nullptr},
+        {"caca", 1000, 1000, 64, 64, nullptr},
+        {"pixels", 1000, 1000, 64, 64, nullptr},
     };
     for (const Case& c : cases) {
         CaptureOptions o;

@@ -40,6 +40,11 @@ void TerminalPicture::draw(const PixelView& frame, const std::string& title) {
     counts_.push_back(static_cast<long long>(bytes.size()));
 }
 
+PixelSize TerminalPicture::pictureSize(PixelSize cell) const {
+    if (console_->picturePixels().known()) return console_->picturePixels();
+    return {area().columns * cell.width, area().rows * cell.height};
+}
+
 std::string TerminalPicture::describe() const {
     const PixelSize pixels = console_->picturePixels();
     const CellArea cells = area();

@@ -37,6 +37,9 @@ public:
 
     const DisplayRow& row() const { return row_; }
     CellArea area() const { return console_->pictureArea(); }
+    // What the capture makes back of a frame, in pixels: the image its
+    // bytes carry, else the box of cells at `cell` pixels each.
+    PixelSize pictureSize(PixelSize cell) const;
     // The cells of the last frame, for a picture of cells; else null.
     const CellPicture* cells() const { return console_->cells(); }
     // The last frame's bytes, and how many each frame so far sent.

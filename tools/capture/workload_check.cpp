@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "platform/sixel_console.h"
 #include "tools/capture/image.h"
+#include "tools/capture/terminal_picture.h"
 
 namespace {
 
@@ -67,14 +67,11 @@ std::int64_t framesToRender(const CaptureOptions& o, std::int64_t limit) {
 }
 
 PixelSize terminalPictureSize(const CaptureOptions& o) {
-    const PixelSize window{o.terminalColumns * o.cellWidth, o.terminalRows * o.cellHeight};
-    if (o.display == CaptureDisplay::Sixel) {
-        const SixelPlacement image = placeSixelImage(o.terminalColumns, o.terminalRows, window, {});
-        return {image.width, image.height};
-    }
-    if (o.display != CaptureDisplay::Truecolor && o.display != CaptureDisplay::Kitty) return {};
-    const CellArea area = fitPicture(o.terminalColumns, o.terminalRows, window);
-    return {area.columns * o.cellWidth, area.rows * o.cellHeight};
+    if (!o.terminalPicture()) return {};
+    const PixelSize cell{o.cellWidth, o.cellHeight};
+    // Fitted as the run fits it: the console is only made, never opened.
+    const TerminalPicture picture(*o.displayRow(), o.cells, o.terminalColumns, o.terminalRows, cell);
+    return picture.pictureSize(cell);
 }
 
 std::string checkWorkload(const CaptureOptions& o) {

@@ -16,9 +16,9 @@ constexpr std::int64_t kMaxFramesPerRun = 1000000;
 // Frames the options render, counting stops just above `limit`.
 std::int64_t framesToRender(const CaptureOptions& options, std::int64_t limit);
 
-// The truecolor, kitty or sixel picture the options make, in pixels, as the
-// capture draws it from the terminal's cells; 0 x 0 for the displays whose
-// picture has a fixed size.
+// The picture of the show's raw terminal the options make, in pixels, as
+// the capture makes it back; 0 x 0 for the pictures of a fixed size
+// (libcaca's, the pixels picture).
 PixelSize terminalPictureSize(const CaptureOptions& options);
 
 // An error text naming the options and the count or the size, or empty.
