@@ -38,6 +38,7 @@ const VesperContent = (() => {
     try {
       const response = await fetch(url, { signal: controller.signal });
       if (!response.ok) throw new Error(`HTTP ${response.status}`);
+      if (!response.body) return new Uint8Array(0);
       const reader = response.body.getReader();
       const pieces = [];
       for (;;) {
