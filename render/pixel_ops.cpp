@@ -6,15 +6,58 @@
 #include "render/fixed_point.h"
 #include "render/plain_twins.h"
 #include "render/simd.h"
+#include "render/stretch_plan.h"
 
 namespace {
+
+#if VG_SIMD
+// Four columns at a time, each texel read on its own, while four are left
+// before `columnEnd`. Returns the first column not drawn; `accumulator`
+// moves on with the columns.
+template <typename Combine>
+std::int64_t gatherFours(const unsigned int* sourceRow, unsigned int* destinationRow,
+                         std::int64_t column, std::int64_t columnEnd, std::int64_t& accumulator,
+                         std::int64_t stepX, Combine combine) {
+    for (; column + 4 <= columnEnd; column += 4) {
+        const unsigned int s0 = sourceRow[wholeOfFraction8(accumulator)];
+        const unsigned int s1 = sourceRow[wholeOfFraction8(accumulator + stepX)];
+        const unsigned int s2 = sourceRow[wholeOfFraction8(accumulator + 2 * stepX)];
+        const unsigned int s3 = sourceRow[wholeOfFraction8(accumulator + 3 * stepX)];
+        accumulator += 4 * stepX;
+        __m128i* out = reinterpret_cast<__m128i*>(destinationRow + column);
+        const __m128i sources = _mm_setr_epi32(static_cast<int>(s0), static_cast<int>(s1),
+                                               static_cast<int>(s2), static_cast<int>(s3));
+        _mm_storeu_si128(out, combine.four(_mm_loadu_si128(out), sources));
+    }
+    return column;
+}
+#endif
+
+#if VG_BYTE_SHUFFLE
+// The plan's groups of four columns from `column` on, each one load and one
+// shuffle. Returns the first column not drawn; `accumulator` moves on.
+template <typename Combine>
+std::int64_t shuffleFours(const StretchPlan& plan, const unsigned int* sourceRow,
+                          unsigned int* destinationRow, std::int64_t column,
+                          std::int64_t& accumulator, std::int64_t stepX, Combine combine) {
+    for (int group = 0; group < plan.groups; ++group, column += 4) {
+        const __m128i loaded = wasm_v128_load(sourceRow + plan.first[group]);
+        const __m128i sources = wasm_i8x16_swizzle(loaded, wasm_v128_load(plan.lanes[group]));
+        __m128i* out = reinterpret_cast<__m128i*>(destinationRow + column);
+        _mm_storeu_si128(out, combine.four(_mm_loadu_si128(out), sources));
+    }
+    accumulator += 4 * plan.groups * stepX;
+    return column;
+}
+#endif
 
 // The walk every sprite draw shares; `combine(destinationPixel, sourcePixel)`
 // gives the pixel to write. Sizes are checked before any division, and the
 // setup runs in 64 bits so that far-off positions cannot overflow; inside the
 // clipped rectangle the 24.8 source accumulators stay below size * 256.
 // With `Wide`, a combine that also offers `four(destination, source)` on
-// four packed pixels gets the row four columns at a time.
+// four packed pixels gets the row four columns at a time; where the build
+// can shuffle bytes and the sprite is stretched, by a plan made once.
 template <bool Wide, typename Combine>
 void walkSprite(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dstHeight,
                 const unsigned int* source, unsigned int* destination, Combine combine) {
@@ -35,6 +78,12 @@ void walkSprite(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dst
 
     std::int64_t rowAccumulator = (rowBegin - top) * stepY;
     const std::int64_t columnStart = (columnBegin - left) * stepX;
+#if VG_BYTE_SHUFFLE
+    StretchPlan plan;
+    const bool stretched = Wide && canStretch(srcWidth, stepX);
+    if (stretched)
+        planStretch(columnStart, stepX, static_cast<int>(columnEnd - columnBegin), srcWidth, plan);
+#endif
     for (std::int64_t row = rowBegin; row < rowEnd; ++row) {
         const unsigned int* sourceRow = source + wholeOfFraction8(rowAccumulator) * srcWidth;
         unsigned int* destinationRow = destination + row * kFrameStride;
@@ -42,17 +91,13 @@ void walkSprite(int x, int y, int srcWidth, int srcHeight, int dstWidth, int dst
         std::int64_t column = columnBegin;
 #if VG_SIMD
         if constexpr (Wide && requires(__m128i pixels) { combine.four(pixels, pixels); }) {
-            for (; column + 4 <= columnEnd; column += 4) {
-                const unsigned int s0 = sourceRow[wholeOfFraction8(columnAccumulator)];
-                const unsigned int s1 = sourceRow[wholeOfFraction8(columnAccumulator + stepX)];
-                const unsigned int s2 = sourceRow[wholeOfFraction8(columnAccumulator + 2 * stepX)];
-                const unsigned int s3 = sourceRow[wholeOfFraction8(columnAccumulator + 3 * stepX)];
-                columnAccumulator += 4 * stepX;
-                __m128i* out = reinterpret_cast<__m128i*>(destinationRow + column);
-                const __m128i sources = _mm_setr_epi32(static_cast<int>(s0), static_cast<int>(s1),
-                                                       static_cast<int>(s2), static_cast<int>(s3));
-                _mm_storeu_si128(out, combine.four(_mm_loadu_si128(out), sources));
-            }
+#if VG_BYTE_SHUFFLE
+            if (stretched)
+                column = shuffleFours(plan, sourceRow, destinationRow, column, columnAccumulator,
+                                      stepX, combine);
+#endif
+            column = gatherFours(sourceRow, destinationRow, column, columnEnd, columnAccumulator,
+                                 stepX, combine);
         }
 #endif
         for (; column < columnEnd; ++column) {

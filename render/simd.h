@@ -15,3 +15,12 @@
 #endif
 
 constexpr bool kSimdBuild = VG_SIMD != 0;
+
+// WebAssembly's SIMD, which the web build's SSE2 compiles to, can also
+// shuffle bytes (i8x16.swizzle); SSE2 itself cannot. Stretched sprite rows
+// use it there (render/stretch_plan.h).
+#if VG_SIMD && defined(__wasm_simd128__)
+#define VG_BYTE_SHUFFLE 1
+#else
+#define VG_BYTE_SHUFFLE 0
+#endif
