@@ -3,10 +3,11 @@
 //  - per scene, the effects' time per frame and the picture's (the pixels
 //    look converted and put on the canvas), median and 99th percentile,
 //    against the native show's effects. The native frames come from
-//    web_page_native; it and the page take turns every few frames, so that
-//    both meet the same load from the machine's other work, and both are
-//    timed by the wall clock (the native processor time, the capture
-//    tool's --stats clock, is shown beside). ROUNDS passes over the show;
+//    web_page_native; it and the page's renderer are held on one core and
+//    take turns every few frames, so that both meet the same load from the
+//    machine's other work, and both are timed by the wall clock (the
+//    native processor time, the capture tool's --stats clock, is shown
+//    beside). ROUNDS passes over the show;
 //    the figures pool every round's frames, and the ratio's lowest and
 //    highest round show how steady they were;
 //  - the files the page downloads;
@@ -14,7 +15,7 @@
 //  - while playing with sound: the offset of the picture against the song
 //    as heard, and the CPU the browser uses.
 // Usage: node web_page.mjs WEB_BUILD NATIVE_BUILD [ROUNDS]
-import { spawn } from 'node:child_process';
+import { execFileSync, spawn } from 'node:child_process';
 import { readFileSync, readdirSync, statSync } from 'node:fs';
 import { join } from 'node:path';
 import { createInterface } from 'node:readline';
@@ -59,6 +60,7 @@ async function startNative() {
         return { wall, cpu };
       });
     },
+    pid: child.pid,
     stop() { child.stdin.end(); },
   };
 }
@@ -81,9 +83,27 @@ async function sceneRound(page, native, scene) {
   return costs;
 }
 
-async function sceneCosts(page) {
+// The page's renderers and the native program, every thread, on the first
+// core this benchmark may use (`taskset -c N` chooses another). On a
+// machine whose cores share their execution units, or whose cores another
+// machine's work slows, two cores can differ in speed by half for seconds
+// at a time: on two cores the turns alone would not make the figures fair.
+async function holdOnOneCore(browser, native) {
+  const allowed = /Cpus_allowed_list:\s*(\d+)/.exec(readFileSync('/proc/self/status', 'utf8'));
+  const core = allowed ? allowed[1] : '0';
+  const session = await browser.target().createCDPSession();
+  const { processInfo } = await session.send('SystemInfo.getProcessInfo');
+  const pids = processInfo.filter((p) => p.type === 'renderer').map((p) => p.id);
+  for (const pid of [...pids, native.pid])
+    execFileSync('taskset', ['--all-tasks', '--pid', '--cpu-list', core, String(pid)],
+                 { stdio: 'ignore' });
+  return core;
+}
+
+async function sceneCosts(page, browser) {
   const native = await startNative();
   try {
+    const core = await holdOnOneCore(browser, native);
     const scenes = native.scenes.filter((scene) => scene.end > scene.start);
     const pooled = scenes.map(() => ({ page: [], native: [], nativeCpu: [], picture: [],
                                        ratios: [] }));
@@ -94,6 +114,7 @@ async function sceneCosts(page) {
         pooled[i].ratios.push(median(costs.page) / median(costs.native));
       }
     }
+    console.log(`the page's renderer and the native show held on core ${core}`);
     console.log(`scene           effects median/p99 us: page | native | ratio ` +
                 `(lowest..highest of ${rounds} rounds) | native CPU | picture median/p99 us`);
     scenes.forEach((scene, i) => {
@@ -158,7 +179,7 @@ try {
   const { page } = await openPage(browser, `${server.url}?test`);
   if (!await page.evaluate(() => self.crossOriginIsolated))
     throw new Error('the page is not isolated: its frame times would count in 100 us steps');
-  await sceneCosts(page);
+  await sceneCosts(page, browser);
   await page.close();
 
   const sizes = fileSizes();
