@@ -201,6 +201,7 @@ private:
         job.measure.energy = session_->energy();
 
         StageTimer timer(times_, Stage::Conversion);
+        if (terminal_) job.measure.terminalBytes = terminal_->frameByteCounts().back();
         if (terminal_ && terminal_->cells()) {
             if (needsPicture(onSheet)) job.terminalCells = *terminal_->cells();
             if (options_.terminalBytes) job.terminalBytes = terminal_->frameBytes();

@@ -170,16 +170,23 @@ std::string FrameOutputs::take(FrameJob& job) {
         StageTimer timer(times_, Stage::Writing);
         if (!video_->write(still)) return "video: " + video_->error();
     }
-    if (!options_.statsFile.empty()) {
-        StageTimer timer(times_, Stage::Conversion);
-        job.measure.frameLuminance = meanLuminance(job.frameBuffer.data(), kFramePixels);
-        if (statsFromPicture) {
-            job.measure.characterLuminance = meanLuminance(picture);
-            job.measure.structure = structureKept(job.frameBuffer.data(), picture);
-        } else {
-            measureCharacters(job);
-        }
-        stats_.add(job.block, job.measure);
-    }
+    if (!options_.statsFile.empty()) measure(job, picture, statsFromPicture);
     return {};
+}
+
+void FrameOutputs::measure(FrameJob& job, const RgbImage& picture, bool fromPicture) {
+    StageTimer timer(times_, Stage::Conversion);
+    const std::uint32_t* frame = job.frameBuffer.data();
+    job.measure.ms = job.ms;
+    job.measure.frameLuminance = meanLuminance(frame, kFramePixels);
+    if (fromPicture) {
+        job.measure.characterLuminance = meanLuminance(picture);
+        job.measure.structure = structureKept(frame, picture);
+        job.measure.pictureError = pictureError(frame, picture);
+    } else {
+        measureCharacters(job);
+    }
+    // Flashes need the frames one after the other; listed positions are not.
+    if (options_.atMs.empty()) job.measure.flashes = flashes_.add(job.ms, frame);
+    stats_.add(job.block, job.measure);
 }

@@ -14,6 +14,7 @@
 #include "render/cell_fit.h"
 #include "render/cell_picture.h"
 #include "tools/capture/contact_sheet.h"
+#include "tools/capture/flash_meter.h"
 #include "tools/capture/glyph_cache.h"
 #include "tools/capture/image.h"
 #include "tools/capture/options.h"
@@ -72,6 +73,7 @@ private:
     RgbImage videoFrame(const FrameJob& job);
     std::string makePicture(FrameJob& job);
     void measureCharacters(FrameJob& job);
+    void measure(FrameJob& job, const RgbImage& picture, bool fromPicture);
 
     const CaptureOptions& options_;
     GlyphCache pictureCells_;
@@ -80,5 +82,6 @@ private:
     std::optional<ContactSheet> sheet_;
     std::unique_ptr<VideoWriter> video_;
     StatsCollector stats_;
+    FlashMeter flashes_;
     StageTimes times_;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 #include "engine/frame.h"
@@ -67,6 +68,23 @@ double cellCorrelation(const std::vector<double>& frame, const std::vector<doubl
     if (varianceF / n < kFlatVariance) return std::numeric_limits<double>::quiet_NaN();
     if (varianceC / n < kFlatVariance) return 0.0;
     return covariance / std::sqrt(varianceF * varianceC);
+}
+
+double pictureError(const std::uint32_t* frameBuffer, const RgbImage& picture) {
+    if (picture.width <= 0 || picture.height <= 0) return std::numeric_limits<double>::quiet_NaN();
+    std::vector<int> columns(kFrameWidth);
+    for (int x = 0; x < kFrameWidth; ++x) columns[x] = (2 * x + 1) * picture.width / (2 * kFrameWidth);
+    std::uint64_t total = 0;
+    for (int y = 0; y < kFrameHeight; ++y) {
+        const int row = (2 * y + 1) * picture.height / (2 * kFrameHeight);
+        for (int x = 0; x < kFrameWidth; ++x) {
+            const std::uint32_t p = frameBuffer[y * kFrameStride + x];
+            const std::uint8_t* shown = picture.pixel(columns[x], row);
+            for (int c = 0; c < 3; ++c)
+                total += static_cast<std::uint64_t>(std::abs(static_cast<int>(p >> (8 * c) & 0xFF) - shown[c]));
+        }
+    }
+    return static_cast<double>(total) / (255.0 * 3.0 * kFrameWidth * kFrameHeight);
 }
 
 double structureKept(const std::uint32_t* frameBuffer, const RgbImage& characters) {

@@ -1,6 +1,7 @@
 #pragma once
-// What a viewer gets of a frame: whether it is black, and how much of the
-// frame's light and shade the character picture keeps.
+// What a viewer gets of a frame: whether it is black, how much of the
+// frame's light and shade the character picture keeps, and how far a
+// picture's colours are from the frame's.
 #include <cstdint>
 #include <vector>
 
@@ -23,6 +24,13 @@ std::vector<double> characterCellLuminance(const RgbImage& characters);
 // are all alike (a flat frame has no structure to keep); 0 when the frame
 // has structure and the characters show none of it.
 double cellCorrelation(const std::vector<double>& frame, const std::vector<double>& characters);
+
+// How far the picture's colours are from the frame's: the mean over the
+// frame's pixels and channels of the absolute difference (0 to 1) between
+// the pixel and the picture at the middle of that pixel's place in it.
+// Averaging shows in it as well as colour: a picture of cells is far from
+// the noise in the frame while its cells' colours are exact.
+double pictureError(const std::uint32_t* frameBuffer, const RgbImage& picture);
 
 // "Structure kept" of one frame: cellCorrelation of the FrameBuffer and the
 // character picture it was dithered into.

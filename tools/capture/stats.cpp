@@ -41,6 +41,43 @@ void summarizePicture(const std::vector<FrameMeasure>& frames, BlockStats& stats
     if (stats.structureFrames > 0) stats.structure = structureSum / stats.structureFrames;
 }
 
+void summarizeBytes(const std::vector<FrameMeasure>& frames, BlockStats& stats) {
+    std::vector<double> bytes;
+    double errorSum = 0.0;
+    int errorFrames = 0;
+    for (const FrameMeasure& m : frames) {
+        if (m.terminalBytes >= 0) bytes.push_back(static_cast<double>(m.terminalBytes));
+        if (std::isnan(m.pictureError)) continue;
+        errorSum += m.pictureError;
+        ++errorFrames;
+    }
+    stats.bytesFrames = static_cast<int>(bytes.size());
+    stats.bytes = summarizeCost(std::move(bytes));
+    if (errorFrames > 0) stats.pictureError = errorSum / errorFrames;
+}
+
+FlashSummary summarizeFlashes(const std::vector<FrameMeasure>& frames) {
+    FlashSummary summary;
+    for (const FrameMeasure& m : frames) {
+        if (m.flashes.general > summary.mostGeneral) {
+            summary.mostGeneral = m.flashes.general;
+            summary.mostGeneralMs = m.ms;
+        }
+        if (m.flashes.red > summary.mostRed) {
+            summary.mostRed = m.flashes.red;
+            summary.mostRedMs = m.ms;
+        }
+        if (!m.flashes.fails()) continue;
+        // Frames come in time order, so a new second is a later one.
+        const int second = m.ms / 1000;
+        if (second == summary.lastFailingSecond) continue;
+        ++summary.failingSeconds;
+        if (summary.firstFailingSecond < 0) summary.firstFailingSecond = second;
+        summary.lastFailingSecond = second;
+    }
+    return summary;
+}
+
 BlockStats summarizeBlock(int block, const std::vector<FrameMeasure>& frames) {
     BlockStats stats;
     stats.block = block;
@@ -57,6 +94,8 @@ BlockStats summarizeBlock(int block, const std::vector<FrameMeasure>& frames) {
     stats.dither = summarizeCost(frames, &FrameMeasure::ditherMicros);
     stats.wholeFrame = summarizeWholeFrame(frames);
     summarizePicture(frames, stats);
+    summarizeBytes(frames, stats);
+    stats.flashes = summarizeFlashes(frames);
     return stats;
 }
 

@@ -76,6 +76,82 @@ std::vector<std::string> pictureTableFields(const BlockStats& s) {
     return {format("%.1f", 100.0 * s.blackShare), structureText(s, "-")};
 }
 
+// The terminal picture's figures: bytes a frame sends and the picture's
+// error, absent for displays without them.
+std::string bytesText(double bytes, const BlockStats& s, const char* none) {
+    return s.bytesFrames > 0 ? format("%.0f", bytes) : std::string(none);
+}
+
+std::string errorText(const BlockStats& s, const char* none) {
+    return std::isnan(s.pictureError) ? std::string(none) : format("%.4f", s.pictureError);
+}
+
+std::string jsonTerminal(const BlockStats& s) {
+    const std::string bytes = s.bytesFrames > 0 ? "{\"median\": " + bytesText(s.bytes.median, s, "") +
+                                                      ", \"p99\": " + bytesText(s.bytes.p99, s, "") + "}"
+                                                : std::string("null");
+    return "\"terminal_bytes\": " + bytes + ", \"picture_error\": " + errorText(s, "null");
+}
+
+// Flashes as a viewer counts them: two transitions make one.
+std::string flashesText(int transitions) { return format("%.1f", transitions / 2.0); }
+
+std::string jsonFlashes(const FlashSummary& f) {
+    return "{\"failing_seconds\": " + std::to_string(f.failingSeconds) +
+           ", \"first_failing_second\": " + std::to_string(f.firstFailingSecond) +
+           ", \"last_failing_second\": " + std::to_string(f.lastFailingSecond) +
+           ", \"most_general\": " + flashesText(f.mostGeneral) +
+           ", \"most_general_at_ms\": " + std::to_string(f.mostGeneralMs) +
+           ", \"most_red\": " + flashesText(f.mostRed) +
+           ", \"most_red_at_ms\": " + std::to_string(f.mostRedMs) + "}";
+}
+
+std::vector<std::string> terminalHeader() {
+    return {"bytes_median", "bytes_p99", "picture_error", "flash_failing_seconds",
+            "first_failing_second", "last_failing_second", "most_general_flashes",
+            "most_general_at_ms", "most_red_flashes", "most_red_at_ms"};
+}
+
+std::vector<std::string> terminalFields(const BlockStats& s) {
+    const FlashSummary& f = s.flashes;
+    return {bytesText(s.bytes.median, s, ""), bytesText(s.bytes.p99, s, ""), errorText(s, ""),
+            std::to_string(f.failingSeconds), std::to_string(f.firstFailingSecond),
+            std::to_string(f.lastFailingSecond), flashesText(f.mostGeneral),
+            std::to_string(f.mostGeneralMs), flashesText(f.mostRed), std::to_string(f.mostRedMs)};
+}
+
+std::vector<std::string> terminalTableHeader() {
+    return {"bytes med", "error", "flash s", "flashes", "red"};
+}
+
+std::vector<std::string> terminalTableFields(const BlockStats& s) {
+    return {bytesText(s.bytes.median, s, "-"), errorText(s, "-"),
+            std::to_string(s.flashes.failingSeconds), flashesText(s.flashes.mostGeneral),
+            flashesText(s.flashes.mostRed)};
+}
+
+std::string minutesSeconds(int seconds) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%d:%02d", seconds / 60, seconds % 60);
+    return text;
+}
+
+// The scenes where the picture flashes more than three times in a second,
+// with when: what a warning for viewers must name.
+std::string flashLines(const StatsReport& report) {
+    std::string out;
+    for (const BlockStats& s : report.stats) {
+        const FlashSummary& f = s.flashes;
+        if (f.failingSeconds == 0) continue;
+        out += "  " + describe(report, s).scene + " " + minutesSeconds(f.firstFailingSecond) + "-" +
+               minutesSeconds(f.lastFailingSecond + 1) + ": " + std::to_string(f.failingSeconds) +
+               " failing seconds, at most " + flashesText(f.mostGeneral) + " flashes a second (" +
+               flashesText(f.mostRed) + " red)\n";
+    }
+    if (out.empty()) return "Flashes: no second has more than three over a quarter of the picture\n";
+    return "Flashes: seconds with more than three over a quarter of the picture, by scene:\n" + out;
+}
+
 // Fields with a comma or a quote are quoted, quotes doubled.
 std::string csvLine(const std::vector<std::string>& fields) {
     std::string out;
@@ -131,7 +207,8 @@ std::string statsJson(const StatsReport& report) {
         out += "}, \"effects_cost\": " + jsonCost(s.effects);
         out += ", \"dither_cost\": " + jsonCost(s.dither);
         out += ", \"frame_cost\": " + jsonCost(s.wholeFrame);
-        out += ", \"picture\": " + jsonPicture(s) + "}";
+        out += ", \"picture\": " + jsonPicture(s);
+        out += ", " + jsonTerminal(s) + ", \"flashes\": " + jsonFlashes(s.flashes) + "}";
     }
     return out + "\n  ],\n  \"song\": " + songJson(report.song) + "\n}\n";
 }
@@ -146,6 +223,7 @@ std::string statsCsv(const StatsReport& report) {
           "frame_median_us", "frame_p99_us"})
         header.push_back(name);
     for (const std::string& name : pictureHeader()) header.push_back(name);
+    for (const std::string& name : terminalHeader()) header.push_back(name);
     std::string out = csvLine(header);
     for (const BlockStats& s : report.stats) {
         const BlockText text = describe(report, s);
@@ -161,6 +239,7 @@ std::string statsCsv(const StatsReport& report) {
                             s.wholeFrame.median, s.wholeFrame.p99})
             fields.push_back(format("%.1f", cost));
         for (const std::string& field : pictureFields(s)) fields.push_back(field);
+        for (const std::string& field : terminalFields(s)) fields.push_back(field);
         out += csvLine(fields);
     }
     if (report.song.measured) out += "\n" + songCsv(report.song);
@@ -175,6 +254,7 @@ std::string statsTable(const StatsReport& report) {
     for (const char* name : {"fx med us", "fx p99 us", "dither med", "dither p99", "frame p99"})
         header.push_back(name);
     for (const std::string& name : pictureTableHeader()) header.push_back(name);
+    for (const std::string& name : terminalTableHeader()) header.push_back(name);
     lines.push_back(header);
     for (const BlockStats& s : report.stats) {
         const BlockText text = describe(report, s);
@@ -187,6 +267,7 @@ std::string statsTable(const StatsReport& report) {
              {s.effects.median, s.effects.p99, s.dither.median, s.dither.p99, s.wholeFrame.p99})
             line.push_back(format("%.0f", cost));
         for (const std::string& field : pictureTableFields(s)) line.push_back(field);
+        for (const std::string& field : terminalTableFields(s)) line.push_back(field);
         lines.push_back(line);
     }
     std::vector<std::size_t> widths(header.size(), 0);
@@ -202,5 +283,5 @@ std::string statsTable(const StatsReport& report) {
             out += c + 1 < line.size() ? "  " : "\n";
         }
     }
-    return out + songTable(report.song);
+    return out + flashLines(report) + songTable(report.song);
 }
