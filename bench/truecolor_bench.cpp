@@ -6,10 +6,12 @@
 //   blocks, 1 quadrants, 2 sextants.
 // - Convert/...: the converter alone.
 // - CacaDither: libcaca's 80 x 50 dither of the same frames.
-// - ShowBytes/<columns>/<rows>: every frame of the whole show at 60 frames
-//   a second in a terminal of that size, the bytes each frame sends
-//   ("bytes_median", "bytes_p99"), the mean rate in kB a second and the
-//   picture's size in cells.
+// - ShowBytes/<columns>/<rows>/<tolerance>: every frame of the whole show at
+//   60 frames a second in a terminal of that size, the bytes each frame
+//   sends ("bytes_median", "bytes_p99"), the mean rate in kB a second and
+//   the picture's size in cells, with the encoder's colour tolerance: 0
+//   sends every change, 4 is the show's.
+// The other cases encode with the show's tolerance.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -43,7 +45,7 @@ void Cells(benchmark::State& state) {
     const int columns = static_cast<int>(state.range(1));
     const int rows = static_cast<int>(state.range(2));
     CellConverter converter(shape, columns, rows);
-    CellEncoder encoder;
+    CellEncoder encoder(kShowColorTolerance);
     std::string_view bytes;
     std::vector<double> sizes;
     std::size_t next = 0;
@@ -113,7 +115,7 @@ void ShowBytes(benchmark::State& state) {
     std::vector<double> sizes;
     for (auto _ : state) {
         CellConverter converter(CellShape::HalfBlock, area.columns, area.rows);
-        CellEncoder encoder;
+        CellEncoder encoder(static_cast<int>(state.range(2)));
         sizes = wholeShowSizes(60, [&](int ms, const PixelView& frame) {
             return encoder.encodeFrame(converter.convert(frame.pixels), area.column, area.row,
                                        "time = " + std::to_string(ms))
@@ -128,9 +130,10 @@ void ShowBytes(benchmark::State& state) {
     state.counters["kB_per_s"] = total / sizes.size() * 60 / 1000;
 }
 BENCHMARK(ShowBytes)
-    ->ArgNames({"columns", "rows"})
-    ->Args({80, 50})
-    ->Args({200, 60})
+    ->ArgNames({"columns", "rows", "tolerance"})
+    ->Args({80, 50, 0})
+    ->Args({80, 50, kShowColorTolerance})
+    ->Args({200, 60, kShowColorTolerance})
     ->Unit(benchmark::kSecond)
     ->Iterations(1);
 

@@ -72,42 +72,47 @@ char* moveTo(CellEncoder::Pen& pen, int column, int row, char* out) {
     return out;
 }
 
-char* drawCell(CellEncoder::Pen& pen, const Cell& wanted, const Utf8Glyph* glyphs,
-               unsigned fullMask, char* out) {
-    // A foreground shows only where the mask has bits, a background only
-    // where it lacks them. The cell and its inverse (mask flipped, colours
-    // swapped) look the same; draw the one that needs fewer colour changes.
-    const std::uint32_t foreground = rgbOf(wanted.foreground);
-    const std::uint32_t background = rgbOf(wanted.background);
-    const bool anyForeground = wanted.mask != 0;
-    const bool anyBackground = wanted.mask != fullMask;
-    const int changes = (anyForeground && foreground != pen.foreground) +
-                        (anyBackground && background != pen.background);
-    const int invertedChanges = (anyBackground && background != pen.foreground) +
-                                (anyForeground && foreground != pen.background);
-    const bool invert = invertedChanges < changes;
-    const std::uint32_t ink = invert ? background : foreground;
-    const std::uint32_t paper = invert ? foreground : background;
-    const unsigned mask = invert ? ~wanted.mask & fullMask : wanted.mask;
-    const bool setInk = mask != 0 && ink != pen.foreground;
-    const bool setPaper = mask != fullMask && paper != pen.background;
-    if (setInk || setPaper) {
+// Whether two colours are within `tolerance` steps of each other in every
+// channel.
+bool near(std::uint32_t a, std::uint32_t b, int tolerance) {
+    if (rgbOf(a) == rgbOf(b)) return true;
+    for (int channel = 0; channel < 3; ++channel) {
+        const int difference = static_cast<int>(a >> (8 * channel) & 0xFF) -
+                               static_cast<int>(b >> (8 * channel) & 0xFF);
+        if (difference > tolerance || difference < -tolerance) return false;
+    }
+    return true;
+}
+
+// Writes one planned cell: the pen's new colours, then the glyph.
+char* writeCell(const PenPlan& plan, const PlannedCell& cell, const Utf8Glyph* glyphs, char* out) {
+    if (cell.startsInk || cell.startsPaper) {
         out = put(out, "\x1b[");
-        if (setInk) {
-            out = putRgb(put(out, "38;2;"), ink);
-            pen.foreground = ink;
-        }
-        if (setPaper) {
-            if (setInk) *out++ = ';';
-            out = putRgb(put(out, "48;2;"), paper);
-            pen.background = paper;
-        }
+        if (cell.startsInk) out = putRgb(put(out, "38;2;"), plan.colorOf(cell.inkRun));
+        if (cell.startsInk && cell.startsPaper) *out++ = ';';
+        if (cell.startsPaper) out = putRgb(put(out, "48;2;"), plan.colorOf(cell.paperRun));
         *out++ = 'm';
     }
-    std::memcpy(out, glyphs[mask].bytes, 4);
-    out += glyphs[mask].length;
-    ++pen.cursorColumn;
-    return out;
+    std::memcpy(out, glyphs[cell.mask].bytes, 4);
+    return out + glyphs[cell.mask].length;
+}
+
+// What the terminal shows of a planned cell, in the one form every equal
+// look has.
+Cell shownCell(const PenPlan& plan, const PlannedCell& cell, unsigned fullMask) {
+    if (cell.mask == 0) return solidCell(plan.colorOf(cell.paperRun));
+    if (cell.mask == fullMask) return solidCell(plan.colorOf(cell.inkRun));
+    return Cell{plan.colorOf(cell.inkRun), plan.colorOf(cell.paperRun),
+                static_cast<std::uint8_t>(cell.mask)};
+}
+
+// Whether the terminal's cell passes for the wanted one: every sub-cell
+// within the tolerance.
+bool passesFor(const Cell& shown, const Cell& wanted, int subCells, int tolerance) {
+    if (shown == wanted) return true;
+    for (int i = 0; i < subCells; ++i)
+        if (!near(subCellColor(shown, i), subCellColor(wanted, i), tolerance)) return false;
+    return true;
 }
 
 }  // namespace
@@ -147,15 +152,21 @@ std::string_view CellEncoder::encodeFrame(const CellPicture& picture, int column
     // A local pen: the bytes written through `out` cannot alias it, so it
     // stays in registers.
     Pen pen = pen_;
+    const int subCells = subCellColumns(picture.shape) * subCellRows(picture.shape);
     for (int y = 0; y < picture.rows; ++y) {
         const Cell* wanted = &picture.at(0, y);
         Cell* shown = &shown_.at(0, y);
-        for (int x = 0; x < picture.columns; ++x) {
-            if (diff && shown[x] == wanted[x]) continue;
-            out = moveTo(pen, column + x, row + y, out);
-            out = drawCell(pen, wanted[x], glyphs, full, out);
-            shown[x] = wanted[x];
+        plan_.begin(pen.foreground, pen.background, picture.shape, tolerance_);
+        for (int x = 0; x < picture.columns; ++x)
+            if (!diff || !passesFor(shown[x], wanted[x], subCells, tolerance_)) plan_.add(x, wanted[x]);
+        for (const PlannedCell& cell : plan_.cells()) {
+            out = moveTo(pen, column + cell.column, row + y, out);
+            out = writeCell(plan_, cell, glyphs, out);
+            ++pen.cursorColumn;
+            shown[cell.column] = shownCell(plan_, cell, full);
         }
+        pen.foreground = plan_.ink();
+        pen.background = plan_.paper();
     }
     pen_ = pen;
     out = put(out, kEndSynchronizedUpdate);
@@ -163,14 +174,14 @@ std::string_view CellEncoder::encodeFrame(const CellPicture& picture, int column
 }
 
 std::string CellEncoder::standaloneText(const CellPicture& picture) {
-    const unsigned full = fullMask(picture.shape);
     const Utf8Glyph* glyphs = glyphTable(picture.shape);
     std::string text(picture.cells.size() * kMaxCellBytes + picture.rows * kMaxFrameExtraBytes, '\0');
     char* cursor = text.data();
+    PenPlan plan;
     for (int y = 0; y < picture.rows; ++y) {
-        Pen pen;
-        for (int x = 0; x < picture.columns; ++x)
-            cursor = drawCell(pen, picture.at(x, y), glyphs, full, cursor);
+        plan.begin(Pen::kUnknownColor, Pen::kUnknownColor, picture.shape, 0);
+        for (int x = 0; x < picture.columns; ++x) plan.add(x, picture.at(x, y));
+        for (const PlannedCell& cell : plan.cells()) cursor = writeCell(plan, cell, glyphs, cursor);
         cursor = put(cursor, "\x1b[0m\n");
     }
     text.resize(static_cast<std::size_t>(cursor - text.data()));

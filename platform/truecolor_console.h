@@ -19,14 +19,16 @@ public:
 
     const CellArea& area() const { return area_; }
     CellArea pictureArea() const override { return area_; }
-    const CellPicture* cells() const override { return converter_ ? &converter_->picture() : nullptr; }
+    // What the terminal shows after the last frame: its cells, each colour
+    // within the show's tolerance of the frame's.
+    const CellPicture* cells() const override { return converter_ ? &encoder_.shown() : nullptr; }
 
 private:
     void fit(const TerminalSize& size) override;
     std::string_view encode(const PixelView& frame, std::string_view title) override;
 
     CellShape shape_;
-    CellEncoder encoder_;
+    CellEncoder encoder_{kShowColorTolerance};
     std::optional<CellConverter> converter_;
     CellArea area_;
 };
