@@ -105,9 +105,7 @@ TEST(CaptureStats, FailingSecondsAreWholeSecondsOfTheSongAndTheWorstIsTheFirstOf
              {4000, 7, 0}, {4500, 9, 0}, {4999, 2, 8}, {5000, 6, 6}, {6001, 9, 0}, {7000, 1, 0}})
         collector.add(0, withFlashes(ms, general, red));
     const BlockStats stats = collector.summarize().at(0);
-    EXPECT_EQ(stats.flashes.failingSeconds, 2);
-    EXPECT_EQ(std::pair(stats.flashes.firstFailingSecond, stats.flashes.lastFailingSecond),
-              std::pair(4, 6));
+    EXPECT_EQ(stats.flashes.failingSeconds, (std::vector<int>{4, 6}));
     EXPECT_EQ(std::pair(stats.flashes.mostGeneral, stats.flashes.mostGeneralMs), std::pair(9, 4500));
     EXPECT_EQ(std::pair(stats.flashes.mostRed, stats.flashes.mostRedMs), std::pair(8, 4999));
     // Bytes over the frames that sent any: all but 4500.
@@ -135,7 +133,7 @@ TEST(CaptureStatsReport, TableCsvAndJsonCarryTheSameFigures) {
     s.bytes = {30123.0, 61000.0};
     s.bytesFrames = 61;
     s.pictureError = 0.10456;
-    s.flashes = {3, 125, 127, 9, 125500, 2, 126000};
+    s.flashes = {{125, 126, 127, 130}, 9, 125500, 2, 126000};
     BlockStats outside;
     outside.frames = 1;
     report.stats = {s, outside};
@@ -147,16 +145,17 @@ TEST(CaptureStatsReport, TableCsvAndJsonCarryTheSameFigures) {
                        "over_0.3,over_0.5,over_0.65,over_0.75,over_0.95,"),
               std::string::npos);
     EXPECT_NE(csv.find(",black_share,structure_kept,bytes_median,bytes_p99,picture_error,"
-                       "flash_failing_seconds,first_failing_second,last_failing_second,"
-                       "most_general_flashes,most_general_at_ms,most_red_flashes,most_red_at_ms\n"),
+                       "flash_failing_seconds,flash_failing_spans,most_general_flashes,"
+                       "most_general_at_ms,most_red_flashes,most_red_at_ms\n"),
               std::string::npos)
         << csv;
     EXPECT_NE(csv.find("\n0,1000,\"Alku \"\"2\"\"\",61,12.35,6.50,61,30,2,1,0,1234.7,2000.0,800.0,950.2,"
-                       "2100.0,2900.8,0.1250,0.812,30123,61000,0.1046,3,125,127,4.5,125500,1.0,126000\n"),
+                       "2100.0,2900.8,0.1250,0.812,30123,61000,0.1046,4,\"2:05-2:08, 2:10\",4.5,125500,1.0,"
+                       "126000\n"),
               std::string::npos)
         << csv;
     EXPECT_NE(csv.find("\n,,(no effect),1,"), std::string::npos) << csv;
-    EXPECT_NE(csv.find(",0.0000,,,,,0,-1,-1,0.0,-1,0.0,-1\n"), std::string::npos)
+    EXPECT_NE(csv.find(",0.0000,,,,,0,,0.0,-1,0.0,-1\n"), std::string::npos)
         << "no structure, bytes or error: empty fields\n" << csv;
 
     const std::string json = statsJson(report);
@@ -172,8 +171,8 @@ TEST(CaptureStatsReport, TableCsvAndJsonCarryTheSameFigures) {
         << json;
     EXPECT_NE(json.find("\"structure_kept\": null"), std::string::npos) << json;
     EXPECT_NE(json.find("\"terminal_bytes\": {\"median\": 30123, \"p99\": 61000}, "
-                        "\"picture_error\": 0.1046, \"flashes\": {\"failing_seconds\": 3, "
-                        "\"first_failing_second\": 125, \"last_failing_second\": 127, "
+                        "\"picture_error\": 0.1046, \"flashes\": {\"failing_seconds\": 4, "
+                        "\"failing_spans\": \"2:05-2:08, 2:10\", "
                         "\"most_general\": 4.5, \"most_general_at_ms\": 125500, \"most_red\": 1.0, "
                         "\"most_red_at_ms\": 126000}"),
               std::string::npos)
@@ -185,11 +184,11 @@ TEST(CaptureStatsReport, TableCsvAndJsonCarryTheSameFigures) {
     EXPECT_NE(table.find("1235"), std::string::npos);  // microseconds, rounded
     EXPECT_NE(table.find("62 frames"), std::string::npos);
     EXPECT_TRUE(std::regex_search(
-        table, std::regex(R"(950 +2901 +12\.5 +0\.812 +30123 +0\.1046 +3 +4\.5 +1\.0\n)")))
+        table, std::regex(R"(950 +2901 +12\.5 +0\.812 +30123 +0\.1046 +4 +4\.5 +1\.0\n)")))
         << table;
-    // The seconds a warning must name: the last failing second runs to 2:08.
-    EXPECT_NE(table.find("  Alku \"2\" 2:05-2:08: 3 failing seconds, at most 4.5 flashes a second "
-                         "(1.0 red)\n"),
+    // The seconds a warning must name: a span runs to the end of its last.
+    EXPECT_NE(table.find("  Alku \"2\" 2:05-2:08, 2:10: 4 failing seconds, at most 4.5 flashes a "
+                         "second (1.0 red)\n"),
               std::string::npos)
         << table;
 }

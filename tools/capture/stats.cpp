@@ -70,10 +70,8 @@ FlashSummary summarizeFlashes(const std::vector<FrameMeasure>& frames) {
         if (!m.flashes.fails()) continue;
         // Frames come in time order, so a new second is a later one.
         const int second = m.ms / 1000;
-        if (second == summary.lastFailingSecond) continue;
-        ++summary.failingSeconds;
-        if (summary.firstFailingSecond < 0) summary.firstFailingSecond = second;
-        summary.lastFailingSecond = second;
+        if (summary.failingSeconds.empty() || summary.failingSeconds.back() != second)
+            summary.failingSeconds.push_back(second);
     }
     return summary;
 }

@@ -34,13 +34,11 @@ struct CostSummary {
 };
 
 // The flashes of a block's frames: the whole seconds of the song in which a
-// second ending at one of its frames failed, the first and last of them
-// (-1 without), and the worst second of each kind (the most transitions,
-// the earliest frame that ends such a second).
+// second ending at one of its frames failed, in order, and the worst second
+// of each kind (the most transitions, the earliest frame that ends such a
+// second).
 struct FlashSummary {
-    int failingSeconds = 0;
-    int firstFailingSecond = -1;
-    int lastFailingSecond = -1;
+    std::vector<int> failingSeconds;
     int mostGeneral = 0;
     int mostGeneralMs = -1;
     int mostRed = 0;

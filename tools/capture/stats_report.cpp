@@ -96,10 +96,30 @@ std::string jsonTerminal(const BlockStats& s) {
 // Flashes as a viewer counts them: two transitions make one.
 std::string flashesText(int transitions) { return format("%.1f", transitions / 2.0); }
 
+std::string minutesSeconds(int seconds) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%d:%02d", seconds / 60, seconds % 60);
+    return text;
+}
+
+// The failing seconds as spans of the song: "0:49-0:52, 1:35" (a span
+// from the start of its first second to the end of its last).
+std::string failingSpans(const std::vector<int>& seconds) {
+    std::string out;
+    for (std::size_t i = 0; i < seconds.size();) {
+        std::size_t last = i;
+        while (last + 1 < seconds.size() && seconds[last + 1] == seconds[last] + 1) ++last;
+        if (!out.empty()) out += ", ";
+        out += minutesSeconds(seconds[i]);
+        if (last > i) out.append("-").append(minutesSeconds(seconds[last] + 1));
+        i = last + 1;
+    }
+    return out;
+}
+
 std::string jsonFlashes(const FlashSummary& f) {
-    return "{\"failing_seconds\": " + std::to_string(f.failingSeconds) +
-           ", \"first_failing_second\": " + std::to_string(f.firstFailingSecond) +
-           ", \"last_failing_second\": " + std::to_string(f.lastFailingSecond) +
+    return "{\"failing_seconds\": " + std::to_string(f.failingSeconds.size()) +
+           ", \"failing_spans\": " + jsonString(failingSpans(f.failingSeconds)) +
            ", \"most_general\": " + flashesText(f.mostGeneral) +
            ", \"most_general_at_ms\": " + std::to_string(f.mostGeneralMs) +
            ", \"most_red\": " + flashesText(f.mostRed) +
@@ -108,15 +128,15 @@ std::string jsonFlashes(const FlashSummary& f) {
 
 std::vector<std::string> terminalHeader() {
     return {"bytes_median", "bytes_p99", "picture_error", "flash_failing_seconds",
-            "first_failing_second", "last_failing_second", "most_general_flashes",
-            "most_general_at_ms", "most_red_flashes", "most_red_at_ms"};
+            "flash_failing_spans", "most_general_flashes", "most_general_at_ms",
+            "most_red_flashes", "most_red_at_ms"};
 }
 
 std::vector<std::string> terminalFields(const BlockStats& s) {
     const FlashSummary& f = s.flashes;
     return {bytesText(s.bytes.median, s, ""), bytesText(s.bytes.p99, s, ""), errorText(s, ""),
-            std::to_string(f.failingSeconds), std::to_string(f.firstFailingSecond),
-            std::to_string(f.lastFailingSecond), flashesText(f.mostGeneral),
+            std::to_string(f.failingSeconds.size()), failingSpans(f.failingSeconds),
+            flashesText(f.mostGeneral),
             std::to_string(f.mostGeneralMs), flashesText(f.mostRed), std::to_string(f.mostRedMs)};
 }
 
@@ -126,14 +146,8 @@ std::vector<std::string> terminalTableHeader() {
 
 std::vector<std::string> terminalTableFields(const BlockStats& s) {
     return {bytesText(s.bytes.median, s, "-"), errorText(s, "-"),
-            std::to_string(s.flashes.failingSeconds), flashesText(s.flashes.mostGeneral),
+            std::to_string(s.flashes.failingSeconds.size()), flashesText(s.flashes.mostGeneral),
             flashesText(s.flashes.mostRed)};
-}
-
-std::string minutesSeconds(int seconds) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%d:%02d", seconds / 60, seconds % 60);
-    return text;
 }
 
 // The scenes where the picture flashes more than three times in a second,
@@ -142,11 +156,11 @@ std::string flashLines(const StatsReport& report) {
     std::string out;
     for (const BlockStats& s : report.stats) {
         const FlashSummary& f = s.flashes;
-        if (f.failingSeconds == 0) continue;
-        out += "  " + describe(report, s).scene + " " + minutesSeconds(f.firstFailingSecond) + "-" +
-               minutesSeconds(f.lastFailingSecond + 1) + ": " + std::to_string(f.failingSeconds) +
-               " failing seconds, at most " + flashesText(f.mostGeneral) + " flashes a second (" +
-               flashesText(f.mostRed) + " red)\n";
+        if (f.failingSeconds.empty()) continue;
+        out += "  " + describe(report, s).scene + " " + failingSpans(f.failingSeconds) + ": " +
+               std::to_string(f.failingSeconds.size()) + " failing seconds, at most " +
+               flashesText(f.mostGeneral) + " flashes a second (" + flashesText(f.mostRed) +
+               " red)\n";
     }
     if (out.empty()) return "Flashes: no second has more than three over a quarter of the picture\n";
     return "Flashes: seconds with more than three over a quarter of the picture, by scene:\n" + out;
