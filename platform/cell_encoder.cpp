@@ -1,5 +1,6 @@
 #include "platform/cell_encoder.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstring>
@@ -117,6 +118,33 @@ bool passesFor(const Cell& shown, const Cell& wanted, int subCells, int toleranc
 
 }  // namespace
 
+// The eye misses a small change where the picture around it varies, and
+// sees it on a flat field: each cell may be off by half the spread of the
+// colours of it and its four neighbours, at least one step (the frame's
+// own rounding) and at most the tolerance.
+void CellEncoder::measureTolerances(const CellPicture& picture) {
+    const int subCells = subCellColumns(picture.shape) * subCellRows(picture.shape);
+    spreads_.resize(picture.cells.size());
+    for (std::size_t i = 0; i < picture.cells.size(); ++i) {
+        ColorBox& spread = spreads_[i];
+        spread = ColorBox::around(subCellColor(picture.cells[i], 0), 0);
+        for (int k = 1; k < subCells; ++k)
+            spread = spread.including(subCellColor(picture.cells[i], k));
+    }
+    tolerances_.resize(picture.cells.size());
+    for (int y = 0; y < picture.rows; ++y) {
+        for (int x = 0; x < picture.columns; ++x) {
+            const std::size_t at = static_cast<std::size_t>(y) * picture.columns + x;
+            ColorBox spread = spreads_[at];
+            if (x > 0) spread = spread.including(spreads_[at - 1]);
+            if (x + 1 < picture.columns) spread = spread.including(spreads_[at + 1]);
+            if (y > 0) spread = spread.including(spreads_[at - picture.columns]);
+            if (y + 1 < picture.rows) spread = spread.including(spreads_[at + picture.columns]);
+            tolerances_[at] = std::clamp(spread.widest() / 2, std::min(1, tolerance_), tolerance_);
+        }
+    }
+}
+
 void CellEncoder::invalidate() {
     valid_ = false;
     pen_ = Pen{};
@@ -147,6 +175,7 @@ std::string_view CellEncoder::encodeFrame(const CellPicture& picture, int column
         shownRow_ = row;
         valid_ = true;
     }
+    measureTolerances(picture);
     const unsigned full = fullMask(picture.shape);
     const Utf8Glyph* glyphs = glyphTable(picture.shape);
     // A local pen: the bytes written through `out` cannot alias it, so it
@@ -156,9 +185,11 @@ std::string_view CellEncoder::encodeFrame(const CellPicture& picture, int column
     for (int y = 0; y < picture.rows; ++y) {
         const Cell* wanted = &picture.at(0, y);
         Cell* shown = &shown_.at(0, y);
-        plan_.begin(pen.foreground, pen.background, picture.shape, tolerance_);
+        plan_.begin(pen.foreground, pen.background, picture.shape);
+        const int* tolerance = &tolerances_[static_cast<std::size_t>(y) * picture.columns];
         for (int x = 0; x < picture.columns; ++x)
-            if (!diff || !passesFor(shown[x], wanted[x], subCells, tolerance_)) plan_.add(x, wanted[x]);
+            if (!diff || !passesFor(shown[x], wanted[x], subCells, tolerance[x]))
+                plan_.add(x, wanted[x], tolerance[x]);
         for (const PlannedCell& cell : plan_.cells()) {
             out = moveTo(pen, column + cell.column, row + y, out);
             out = writeCell(plan_, cell, glyphs, out);
@@ -179,8 +210,8 @@ std::string CellEncoder::standaloneText(const CellPicture& picture) {
     char* cursor = text.data();
     PenPlan plan;
     for (int y = 0; y < picture.rows; ++y) {
-        plan.begin(Pen::kUnknownColor, Pen::kUnknownColor, picture.shape, 0);
-        for (int x = 0; x < picture.columns; ++x) plan.add(x, picture.at(x, y));
+        plan.begin(Pen::kUnknownColor, Pen::kUnknownColor, picture.shape);
+        for (int x = 0; x < picture.columns; ++x) plan.add(x, picture.at(x, y), 0);
         for (const PlannedCell& cell : plan.cells()) cursor = writeCell(plan, cell, glyphs, cursor);
         cursor = put(cursor, "\x1b[0m\n");
     }

@@ -8,16 +8,18 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/pen_plan.h"
 #include "render/cell_picture.h"
 
 class CellEncoder {
 public:
-    // `tolerance`: how many steps (of 255) in any channel a sub-cell may be
-    // off the picture before it is drawn again; 0 draws every change. What
-    // is skipped or drawn in the pen's colours is always measured against
-    // the picture asked for now, so the error never grows past it.
+    // `tolerance`: how many steps (of 255) in any channel a sub-cell may at
+    // most be off the picture before it is drawn again, or be drawn off it
+    // to share the pen's colour; less where the picture around is flat; 0
+    // draws every change exactly. What the terminal shows is always measured
+    // against the picture asked for now, so the error never grows past it.
     explicit CellEncoder(int tolerance = 0) : tolerance_(tolerance) {}
 
     // Forgets what the terminal shows: the next frame clears the screen and
@@ -53,6 +55,7 @@ private:
     // Writes at `out` and returns the end of what it wrote.
     char* encodeTitle(std::string_view title, char* out);
     bool showsSameLayout(const CellPicture& picture, int column, int row) const;
+    void measureTolerances(const CellPicture& picture);
 
     std::string buffer_;  // the last frame's bytes, and room for the next
     CellPicture shown_;  // what the terminal shows; empty after invalidate
@@ -64,13 +67,16 @@ private:
     Pen pen_;
     PenPlan plan_;  // the row being written, kept for its room
     int tolerance_;
+    std::vector<ColorBox> spreads_;  // each cell's colours, for the tolerances
+    std::vector<int> tolerances_;    // how far each cell of the frame may be off
 };
 
-// The tolerance the show draws with: 4 steps of 255 (1.6 %) in any channel.
-// Below what tells two colours apart in a moving picture, and well under the
-// frame-to-frame grain of the show's noise, which otherwise makes nearly
-// every cell of every frame be sent again (about 61 KB a frame at 80 x 50
-// cells); with it, the median frame is under half of that.
+// The tolerance the show draws with: at most 4 steps of 255 (1.6 %) in any
+// channel, where the cell's neighbourhood spreads over 8 steps or more;
+// under a third of how far the show's grain moves a colour from one frame
+// to the next (13.5 steps a channel on average), which otherwise makes
+// nearly every cell of every frame be sent again (about 61 KB a frame at
+// 80 x 50 cells); with it, the median frame is under half of that.
 constexpr int kShowColorTolerance = 4;
 
 // The bytes that bracket a frame: begin and end of synchronized update.

@@ -32,6 +32,21 @@ ColorBox ColorBox::within(const ColorBox& other) const {
     return box;
 }
 
+ColorBox ColorBox::including(const ColorBox& other) const {
+    ColorBox box;
+    for (int c = 0; c < 3; ++c) {
+        box.low[c] = std::min(low[c], other.low[c]);
+        box.high[c] = std::max(high[c], other.high[c]);
+    }
+    return box;
+}
+
+ColorBox ColorBox::including(std::uint32_t color) const { return including(around(color, 0)); }
+
+int ColorBox::widest() const {
+    return std::max({high[0] - low[0], high[1] - low[1], high[2] - low[2]});
+}
+
 bool ColorBox::holds(std::uint32_t color) const {
     for (int c = 0; c < 3; ++c)
         if (channelOf(color, c) < low[c] || channelOf(color, c) > high[c]) return false;
@@ -45,11 +60,10 @@ std::uint32_t ColorBox::middle() const {
     return color;
 }
 
-void PenPlan::begin(std::uint32_t ink, std::uint32_t paper, CellShape shape, int tolerance) {
+void PenPlan::begin(std::uint32_t ink, std::uint32_t paper, CellShape shape) {
     runs_.clear();
     cells_.clear();
     fullMask_ = (1u << (subCellColumns(shape) * subCellRows(shape))) - 1;
-    tolerance_ = tolerance;
     // What the pen holds already is one exact colour.
     inkRun_ = ink == kUnknownColor ? -1 : startRun(ColorBox::around(ink, 0), ink);
     paperRun_ = paper == kUnknownColor ? -1 : startRun(ColorBox::around(paper, 0), paper);
@@ -92,10 +106,10 @@ void PenPlan::use(int& run, const ColorBox& box, std::uint32_t asked, int& cellR
     cellRun = run;
 }
 
-void PenPlan::add(int column, const Cell& wanted) {
+void PenPlan::add(int column, const Cell& wanted, int tolerance) {
     const std::uint32_t fg = wanted.foreground, bg = wanted.background;
-    const ColorBox foreground = ColorBox::around(fg, tolerance_);
-    const ColorBox background = ColorBox::around(bg, tolerance_);
+    const ColorBox foreground = ColorBox::around(fg, tolerance);
+    const ColorBox background = ColorBox::around(bg, tolerance);
     // The cell as it is, its inverse (mask flipped, colours swapped: the
     // same look) and, where its two colours are near enough, one colour as
     // a space or a full block; the first with the fewest changes wins.

@@ -24,7 +24,10 @@ struct ColorBox {
     static ColorBox around(std::uint32_t colour, int tolerance);
     bool empty() const;
     ColorBox within(const ColorBox& other) const;  // the colours in both
+    ColorBox including(const ColorBox& other) const;  // the least box over both
+    ColorBox including(std::uint32_t color) const;
     bool holds(std::uint32_t color) const;
+    int widest() const;  // the largest channel's extent
     std::uint32_t middle() const;
 };
 
@@ -42,9 +45,10 @@ public:
     static constexpr std::uint32_t kUnknownColor = 0xFFFFFFFFu;
 
     // A new row, drawn after the pen's colours (or kUnknownColor).
-    void begin(std::uint32_t ink, std::uint32_t paper, CellShape shape, int tolerance);
-    // The next cell of the row to draw, anywhere to the right of the last.
-    void add(int column, const Cell& wanted);
+    void begin(std::uint32_t ink, std::uint32_t paper, CellShape shape);
+    // The next cell of the row to draw, anywhere to the right of the last,
+    // and how far its colours may be off.
+    void add(int column, const Cell& wanted, int tolerance);
 
     const std::vector<PlannedCell>& cells() const { return cells_; }
     std::uint32_t colorOf(int run) const;
@@ -80,5 +84,4 @@ private:
     int inkRun_ = -1;
     int paperRun_ = -1;
     unsigned fullMask_ = 0;
-    int tolerance_ = 0;
 };

@@ -211,13 +211,30 @@ TEST(CellEncoder, WithAToleranceTheScreenNeverStraysFurtherWhateverTheColoursDo)
     }
 }
 
-TEST(CellEncoder, CellsShareAPenColourWhileOneColourPassesForAllOfThem) {
-    // Grey 10, 12, ..., 20: within 4 of each, 14 passes for the first five.
-    CellPicture picture(CellShape::HalfBlock, 6, 1);
-    for (int x = 0; x < 6; ++x) picture.at(x, 0) = solidCell(rgb(10 + 2 * x, 10 + 2 * x, 10 + 2 * x));
+TEST(CellEncoder, CellsShareAPenColourByTheToleranceWhereThePictureIsBusyLessWhereItIsFlat) {
     CellEncoder encoder(4);
-    const std::string bytes(encoder.encodeFrame(picture, 0, 0, ""));
-    EXPECT_NE(bytes.find("\x1b[48;2;14;14;14m     \x1b[48;2;20;20;20m "), std::string::npos) << bytes;
+    // Cells split into light and dark halves creeping 2 steps a cell: a busy
+    // picture, so 4 steps off; 204 and 4 pass for the first five.
+    CellPicture busy(CellShape::HalfBlock, 6, 1);
+    for (int x = 0; x < 6; ++x) {
+        const std::uint32_t light = 200 + 2 * x, dark = 2 * x;
+        busy.at(x, 0) = Cell{rgb(light, light, light), rgb(dark, dark, dark), 1};
+    }
+    std::string bytes(encoder.encodeFrame(busy, 0, 0, ""));
+    EXPECT_NE(bytes.find("\x1b[38;2;204;204;204;48;2;4;4;4m\u2580\u2580\u2580\u2580\u2580"
+                         "\x1b[38;2;210;210;210;48;2;10;10;10m\u2580"),
+              std::string::npos)
+        << bytes;
+    // The same grey steps as a flat gradient spread 4 steps around a cell,
+    // so 2 off at most (1 at the ends): three colours, each the asked
+    // colour where one passes for its cells.
+    CellPicture gradient(CellShape::HalfBlock, 6, 1);
+    for (int x = 0; x < 6; ++x) gradient.at(x, 0) = solidCell(rgb(10 + 2 * x, 10 + 2 * x, 10 + 2 * x));
+    encoder.invalidate();
+    bytes = encoder.encodeFrame(gradient, 0, 0, "");
+    EXPECT_NE(bytes.find("\x1b[1;1H\x1b[48;2;10;10;10m  \x1b[48;2;16;16;16m   \x1b[48;2;20;20;20m "),
+              std::string::npos)
+        << bytes;
 }
 
 TEST(CellEncoder, StandaloneTextShowsThePictureAndEndsEachRowReset) {
