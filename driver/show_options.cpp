@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "driver/command_line.h"
+#include "driver/flash_warning.h"
 #include "driver/schedule.h"
 #include "platform/caca_console.h"
 
@@ -58,7 +59,10 @@ std::string autoRules() {
     return text + ". Inside tmux or screen it does not choose " + joinedNames(asksTerminal, "or") + ".";
 }
 
-std::string footer() { return kFooter + wrapped(autoRules(), kFooterWidth); }
+std::string footer() {
+    return kFooter + wrapped(autoRules(), kFooterWidth) + "\n\n" +
+           wrapped(flashWarning(), kFooterWidth);
+}
 
 // Every picture with what it draws, then auto.
 std::string displayHelp() {

@@ -1,7 +1,7 @@
 // The web page in a real browser (headless chromium): it loads cleanly,
-// plays from its start screen, keeps the picture's shape, draws the same
-// frames as the native show, and shows the native placeholders and
-// messages for content missing on the server.
+// warns of flashing light and plays from its start screen, keeps the
+// picture's shape, draws the same frames as the native show, and shows the
+// native placeholders and messages for content missing on the server.
 //
 // Run by run-browser-tests.sh, which builds the native reference frames
 // and passes, through the environment:
@@ -89,6 +89,19 @@ test('the page loads without console errors and plays from its start screen', as
   // In the noise scene: its grain changes every pixel in every frame.
   const { page, errors } = await openPage(browser, `${server.url}?start=20000&mute`);
   assert.equal(await page.$eval('#prompt', (el) => el.hidden), false, 'the start screen asks for a gesture');
+  // Before it, on screen: the warning for viewers sensitive to flashing light.
+  const warning = await page.$eval('#flash-warning', (el) => {
+    const box = el.getBoundingClientRect();
+    return {
+      text: el.textContent.replace(/\s+/g, ' '),
+      onScreen: box.height > 0 && box.top >= 0 && box.bottom <= innerHeight,
+      beforePrompt: Boolean(el.compareDocumentPosition(document.getElementById('prompt')) &
+                            Node.DOCUMENT_POSITION_FOLLOWING),
+    };
+  });
+  assert.match(warning.text, /^Warning: flashing light\. .* Tunnel \(2:42-3:08\), .* epilepsy\.$/);
+  assert.ok(warning.onScreen, 'the warning is on the start screen');
+  assert.ok(warning.beforePrompt, 'the page offers to start after the warning');
   assert.equal(await page.evaluate(() => window.vesper.show._vg_position()), 0);
 
   await page.keyboard.press('Enter');
