@@ -123,24 +123,31 @@ bool passesFor(const Cell& shown, const Cell& wanted, int subCells, int toleranc
 // colours of it and its four neighbours, at least one step (the frame's
 // own rounding) and at most the tolerance.
 void CellEncoder::measureTolerances(const CellPicture& picture) {
-    const int subCells = subCellColumns(picture.shape) * subCellRows(picture.shape);
+    tolerances_.resize(picture.cells.size());
+    if (tolerance_ == 0) {
+        std::fill(tolerances_.begin(), tolerances_.end(), 0);
+        return;
+    }
+    const unsigned full = fullMask(picture.shape);
     spreads_.resize(picture.cells.size());
     for (std::size_t i = 0; i < picture.cells.size(); ++i) {
-        ColorBox& spread = spreads_[i];
-        spread = ColorBox::around(subCellColor(picture.cells[i], 0), 0);
-        for (int k = 1; k < subCells; ++k)
-            spread = spread.including(subCellColor(picture.cells[i], k));
+        const Cell& cell = picture.cells[i];
+        // A cell shows its foreground, its background or both.
+        spreads_[i] = ColorBox::around(cell.mask == 0 ? cell.background : cell.foreground, 0);
+        if (cell.mask != 0 && cell.mask != full)
+            spreads_[i] = spreads_[i].including(ColorBox::around(cell.background, 0));
     }
-    tolerances_.resize(picture.cells.size());
+    const int columns = picture.columns;
     for (int y = 0; y < picture.rows; ++y) {
-        for (int x = 0; x < picture.columns; ++x) {
-            const std::size_t at = static_cast<std::size_t>(y) * picture.columns + x;
-            ColorBox spread = spreads_[at];
-            if (x > 0) spread = spread.including(spreads_[at - 1]);
-            if (x + 1 < picture.columns) spread = spread.including(spreads_[at + 1]);
-            if (y > 0) spread = spread.including(spreads_[at - picture.columns]);
-            if (y + 1 < picture.rows) spread = spread.including(spreads_[at + picture.columns]);
-            tolerances_[at] = std::clamp(spread.widest() / 2, std::min(1, tolerance_), tolerance_);
+        const ColorBox* row = &spreads_[static_cast<std::size_t>(y) * columns];
+        int* tolerance = &tolerances_[static_cast<std::size_t>(y) * columns];
+        for (int x = 0; x < columns; ++x) {
+            ColorBox spread = row[x];
+            if (x > 0) spread = spread.including(row[x - 1]);
+            if (x + 1 < columns) spread = spread.including(row[x + 1]);
+            if (y > 0) spread = spread.including(row[x - columns]);
+            if (y + 1 < picture.rows) spread = spread.including(row[x + columns]);
+            tolerance[x] = std::clamp(spread.widest() / 2, 1, tolerance_);
         }
     }
 }

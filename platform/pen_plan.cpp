@@ -1,65 +1,5 @@
 #include "platform/pen_plan.h"
 
-#include <algorithm>
-
-namespace {
-
-int channelOf(std::uint32_t color, int channel) {
-    return static_cast<int>(color >> (8 * channel) & 0xFF);
-}
-
-}  // namespace
-
-ColorBox ColorBox::around(std::uint32_t colour, int tolerance) {
-    ColorBox box;
-    for (int c = 0; c < 3; ++c) {
-        box.low[c] = std::max(0, channelOf(colour, c) - tolerance);
-        box.high[c] = std::min(255, channelOf(colour, c) + tolerance);
-    }
-    return box;
-}
-
-bool ColorBox::empty() const {
-    return low[0] > high[0] || low[1] > high[1] || low[2] > high[2];
-}
-
-ColorBox ColorBox::within(const ColorBox& other) const {
-    ColorBox box;
-    for (int c = 0; c < 3; ++c) {
-        box.low[c] = std::max(low[c], other.low[c]);
-        box.high[c] = std::min(high[c], other.high[c]);
-    }
-    return box;
-}
-
-ColorBox ColorBox::including(const ColorBox& other) const {
-    ColorBox box;
-    for (int c = 0; c < 3; ++c) {
-        box.low[c] = std::min(low[c], other.low[c]);
-        box.high[c] = std::max(high[c], other.high[c]);
-    }
-    return box;
-}
-
-ColorBox ColorBox::including(std::uint32_t color) const { return including(around(color, 0)); }
-
-int ColorBox::widest() const {
-    return std::max({high[0] - low[0], high[1] - low[1], high[2] - low[2]});
-}
-
-bool ColorBox::holds(std::uint32_t color) const {
-    for (int c = 0; c < 3; ++c)
-        if (channelOf(color, c) < low[c] || channelOf(color, c) > high[c]) return false;
-    return true;
-}
-
-std::uint32_t ColorBox::middle() const {
-    std::uint32_t color = 0;
-    for (int c = 0; c < 3; ++c)
-        color |= static_cast<std::uint32_t>((low[c] + high[c]) / 2) << (8 * c);
-    return color;
-}
-
 void PenPlan::begin(std::uint32_t ink, std::uint32_t paper, CellShape shape) {
     runs_.clear();
     cells_.clear();
@@ -78,15 +18,6 @@ int PenPlan::startRun(const ColorBox& box, std::uint32_t asked) {
     // One colour for two may be asked for by neither.
     runs_.push_back({box, asked & 0xFFFFFFu, box.holds(asked)});
     return static_cast<int>(runs_.size()) - 1;
-}
-
-bool PenPlan::fits(int run, const ColorBox& box) const {
-    return run >= 0 && !runs_[static_cast<std::size_t>(run)].box.within(box).empty();
-}
-
-int PenPlan::changes(const Choice& choice) const {
-    return (choice.mask != 0 && !fits(inkRun_, choice.ink)) +
-           (choice.mask != fullMask_ && !fits(paperRun_, choice.paper));
 }
 
 // Narrows the pen's run to `box`, or starts a new one where no colour of
@@ -122,8 +53,14 @@ void PenPlan::add(int column, const Cell& wanted, int tolerance) {
         choices[count++] = {fullMask_, both, fg, both, fg};
     }
     const Choice* best = &choices[0];
-    for (int i = 1; i < count; ++i)
-        if (changes(choices[i]) < changes(*best)) best = &choices[i];
+    int fewest = changes(*best);
+    for (int i = 1; i < count && fewest > 0; ++i) {
+        const int needed = changes(choices[i]);
+        if (needed < fewest) {
+            best = &choices[i];
+            fewest = needed;
+        }
+    }
     PlannedCell cell;
     cell.column = column;
     cell.mask = best->mask;

@@ -9,27 +9,11 @@
 // where one is in it (so flat areas stay exact), else the box's middle. With
 // no tolerance a run is one exact colour, and a change is made wherever the
 // colour changes.
-#include <array>
 #include <cstdint>
 #include <vector>
 
+#include "platform/color_box.h"
 #include "render/cell_picture.h"
-
-// The colours within the tolerance of every colour put in so far, channel
-// by channel; empty when none is.
-struct ColorBox {
-    std::array<int, 3> low{};
-    std::array<int, 3> high{};
-
-    static ColorBox around(std::uint32_t colour, int tolerance);
-    bool empty() const;
-    ColorBox within(const ColorBox& other) const;  // the colours in both
-    ColorBox including(const ColorBox& other) const;  // the least box over both
-    ColorBox including(std::uint32_t color) const;
-    bool holds(std::uint32_t color) const;
-    int widest() const;  // the largest channel's extent
-    std::uint32_t middle() const;
-};
 
 struct PlannedCell {
     int column = 0;
@@ -74,8 +58,14 @@ private:
         ColorBox paper;
         std::uint32_t paperAsked = 0;
     };
-    bool fits(int run, const ColorBox& box) const;
-    int changes(const Choice& choice) const;
+    // Whether a colour of the run passes for `box` too.
+    bool fits(int run, const ColorBox& box) const {
+        return run >= 0 && !runs_[static_cast<std::size_t>(run)].box.within(box).empty();
+    }
+    int changes(const Choice& choice) const {
+        return (choice.mask != 0 && !fits(inkRun_, choice.ink)) +
+               (choice.mask != fullMask_ && !fits(paperRun_, choice.paper));
+    }
     void use(int& run, const ColorBox& box, std::uint32_t asked, int& cellRun, bool& starts);
     int startRun(const ColorBox& box, std::uint32_t asked);
 
