@@ -75,8 +75,8 @@ private:
 // channel, where the cell's neighbourhood spreads over 8 steps or more;
 // under a third of how far the show's grain moves a colour from one frame
 // to the next (13.5 steps a channel on average), which otherwise makes
-// nearly every cell of every frame be sent again (about 61 KB a frame at
-// 80 x 50 cells); with it, the median frame is under half of that.
+// nearly every cell of every frame be sent again (about 61 KB a frame in
+// an 80 x 50 terminal); with it, the median frame is under half of that.
 constexpr int kShowColorTolerance = 4;
 
 // The bytes that bracket a frame: begin and end of synchronized update.
