@@ -126,7 +126,7 @@ TEST_F(SyntheticRun, StatsAndPictureFiguresPerBlockAreExact) {
     const auto& black = csv[2];
     const auto& song = csv[3];
     const auto& outside = csv[7];
-    ASSERT_EQ(header.size(), 19u);
+    ASSERT_EQ(header.size(), 28u);
     for (const auto& row : csv) ASSERT_EQ(row.size(), header.size());
 
     EXPECT_EQ((std::vector<std::string>(white.begin(), white.begin() + 5)),

@@ -235,6 +235,16 @@ TEST(CellEncoder, CellsShareAPenColourByTheToleranceWhereThePictureIsBusyLessWhe
     EXPECT_NE(bytes.find("\x1b[1;1H\x1b[48;2;10;10;10m  \x1b[48;2;16;16;16m   \x1b[48;2;20;20;20m "),
               std::string::npos)
         << bytes;
+    // Near white a colour's box is cut at 255: the box's middle (254) would
+    // be off where the asked colour itself passes.
+    for (int x = 0; x < 6; ++x) {
+        const std::uint32_t grey = 245 + 2 * x;
+        gradient.at(x, 0) = solidCell(rgb(grey, grey, grey));
+    }
+    encoder.invalidate();
+    bytes = encoder.encodeFrame(gradient, 0, 0, "");
+    EXPECT_NE(bytes.find("\x1b[48;2;251;251;251m   \x1b[48;2;255;255;255m "), std::string::npos)
+        << bytes;
 }
 
 TEST(CellEncoder, StandaloneTextShowsThePictureAndEndsEachRowReset) {
