@@ -1,9 +1,10 @@
 #include "driver/data_folder.h"
 
-#include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "engine/absolute_path.h"
+#include "engine/system_names.h"
 
 namespace fs = std::filesystem;
 
@@ -19,8 +20,8 @@ std::string joinedList(const std::vector<std::string>& folders) {
 
 bool holdsShowContent(const std::string& folder) {
     std::error_code error;
-    return fs::is_directory(fs::path(folder) / "resources", error) ||
-           fs::is_regular_file(fs::path(folder) / "datafile.pak", error);
+    return fs::is_directory(pathFromUtf8(folder) / "resources", error) ||
+           fs::is_regular_file(pathFromUtf8(folder) / "datafile.pak", error);
 }
 
 DataSearch findDataFolder(const std::string& named, const char* environment,
@@ -51,11 +52,6 @@ DataSearch findDataFolder(const std::string& named, const char* environment,
 }
 
 DataSearch findDataFolder(const std::string& named) {
-    return findDataFolder(named, std::getenv("VESPER_GLINT_DATA"), executableFolder());
-}
-
-std::string executableFolder() {
-    std::error_code error;
-    const fs::path self = fs::read_symlink("/proc/self/exe", error);
-    return error ? std::string(".") : self.parent_path().string();
+    const std::optional<std::string> environment = environmentValue("VESPER_GLINT_DATA");
+    return findDataFolder(named, environment ? environment->c_str() : nullptr, executableFolder());
 }

@@ -75,3 +75,8 @@ std::string writeThroughTemporary(const std::string& path,
 
 // `text` as the whole file, written the same way; the same returns.
 std::string writeTextFile(const std::string& path, const std::string& text);
+
+// A hidden name beside `target` that keeps its extension, for programs
+// that choose a format by it: ".sheet.part-k3v9x0qa.png". Random each
+// time; the system's side of OutputFile creates it new.
+std::string temporaryNameBeside(const std::string& target);
