@@ -83,15 +83,25 @@ target_include_directories(CLI11::CLI11 SYSTEM INTERFACE ${VG_WINDOWS_DEPS}/incl
 #   the show draws libcaca's); nothing is asked;
 # - tools/capture/video_writer.cpp: no ffmpeg is started (--video is
 #   refused with the reason).
+# - platform/shared_frames.cpp: no POSIX shared memory, the kitty picture
+#   sends base64 (as over ssh).
 # Left out with nothing in their place: platform/terminfo_restore.cpp
-# (terminfo), platform/kitty_console.cpp (POSIX shared memory).
+# (terminfo), platform/terminal_output.cpp and platform/stalled_terminal.cpp
+# (the bounded writes to a POSIX terminal, and the watch for one that stopped
+# reading: only the POSIX sides above call them).
+# The show reads the same table of displays: the consoles of the pictures
+# drawn on a raw terminal decline to open in a Windows console (raw_terminal
+# above), so it draws libcaca's and says why; the capture tool draws every
+# picture without a terminal, as on Linux.
 set(vg_posix_only engine/system_names_posix.cpp engine/output_file_posix.cpp engine/cache_folder_posix.cpp
     platform/program_arguments.cpp platform/signal_guard.cpp
     platform/caca_terminal.cpp platform/win_console.cpp platform/raw_terminal.cpp
-    platform/terminal_probe.cpp platform/terminfo_restore.cpp platform/kitty_console.cpp
+    platform/terminal_probe.cpp platform/terminfo_restore.cpp platform/shared_frames.cpp
+    platform/terminal_output.cpp platform/stalled_terminal.cpp
     tools/capture/video_writer.cpp)
 set(vg_windows_engine system_names output_file cache_folder windows_text)
-set(vg_windows_platform program_arguments signal_guard caca_terminal win_console raw_terminal terminal_probe)
+set(vg_windows_platform program_arguments signal_guard caca_terminal win_console raw_terminal terminal_probe
+    shared_frames)
 set(vg_windows_capture video_writer)
 
 # As vg_library, with the POSIX-only files swapped for the Windows sides
@@ -125,11 +135,7 @@ add_compile_definitions(_WIN32_WINNT=0x0A00 WINVER=0x0A00 UNICODE _UNICODE WIN32
 vg_windows_library(vg_engine engine "${vg_windows_engine}" PkgConfig::VORBIS PkgConfig::SDL2
                    PkgConfig::KISSFFT PkgConfig::TURBOJPEG PkgConfig::LIBZIP Threads::Threads)
 vg_windows_library(vg_render render "" vg_engine)
-if(VG_SIMD)
-  target_compile_definitions(vg_render PUBLIC VG_SIMD=1)
-else()
-  target_compile_definitions(vg_render PUBLIC VG_SIMD=0)
-endif()
+target_compile_definitions(vg_render PUBLIC VG_SIMD=$<BOOL:${VG_SIMD}>)
 set_source_files_properties(${CMAKE_SOURCE_DIR}/render/mesh_loader.cpp PROPERTIES
                             COMPILE_OPTIONS "-include;${CMAKE_SOURCE_DIR}/platform/windows/compat/c_locale.h")
 vg_windows_library(vg_platform platform "${vg_windows_platform}" vg_engine vg_render PkgConfig::CACA
