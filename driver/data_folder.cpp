@@ -16,6 +16,13 @@ std::string joinedList(const std::vector<std::string>& folders) {
     return text;
 }
 
+// The installed content, from the program's folder; the program's folder
+// itself where the content lies beside the programs (Windows).
+std::string installedFolder(const std::string& executableFolder) {
+    const std::string fromBin = VG_INSTALLED_DATA_FROM_BIN;
+    return fromBin == "." ? executableFolder : executableFolder + "/" + fromBin;
+}
+
 }  // namespace
 
 bool holdsShowContent(const std::string& folder) {
@@ -34,8 +41,7 @@ DataSearch findDataFolder(const std::string& named, const char* environment,
     } else if (environment && *environment) {
         search.looked = {absolutePath(environment)};
     } else {
-        search.looked = {absolutePath(executableFolder + "/show"),
-                         absolutePath(executableFolder + "/" VG_INSTALLED_DATA_FROM_BIN)};
+        search.looked = {absolutePath(executableFolder + "/show"), absolutePath(installedFolder(executableFolder))};
     }
     for (const std::string& folder : search.looked) {
         if (holdsShowContent(folder)) {

@@ -106,6 +106,7 @@ bool packDirectory(const std::string& dir, const std::string& archivePath, std::
     // system's own reason; libzip would only say it could not open it.
     OutputFile output;
     if (!output.open(archivePath, NotRegular::Refuse, error)) return false;
+    output.handOverToNamedWriter();
     int code = 0;
     zip_t* archive = zip_open(output.writtenName().c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
     if (!archive) {

@@ -33,6 +33,8 @@ std::string temporaryNameBeside(const std::string& target) {
     return utf8FromPath(path.parent_path() / pathFromUtf8(name));
 }
 
+void OutputFile::handOverToNamedWriter() { closeDescriptor(); }
+
 std::string writeThroughTemporary(const std::string& path,
                                   const std::function<std::string(std::FILE*)>& write) {
     const auto failed = [&path](const std::string& reason) { return "cannot write " + path + ": " + reason; };

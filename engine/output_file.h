@@ -41,6 +41,11 @@ public:
     // The name a program that writes by name (an encoder, libzip) is given:
     // the temporary, or the target itself when written in place.
     const std::string& writtenName() const { return written_; }
+    // Closes our descriptor and leaves the temporary to a program that
+    // writes it by name and replaces it with a file of its own (libzip):
+    // Windows cannot replace a file that is still open here. Commit or
+    // discard as before.
+    void handOverToNamedWriter();
     bool inPlace() const { return inPlace_; }
 
     // Renames the temporary over the target (written in place: nothing to

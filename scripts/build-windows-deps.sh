@@ -243,11 +243,13 @@ build_libpng1_6() { autotools_build "$(source_dir libpng1.6)"; }
 
 build_libebur128() { cmake_build "$(source_dir libebur128)"; }
 
-# The generator's text pictures: outlines only, none of the optional
-# libraries (compressed fonts, PNG glyphs, shaping) it does not use.
+# The generator's text pictures: outlines, with Debian's mingw zlib (its
+# own copy of zlib would clash with it in a program that links both), none
+# of the optional libraries (bzip2, PNG glyphs, shaping, brotli) it does
+# not use.
 build_freetype() {
   cmake_build "$(source_dir freetype)" -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
-    -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON -DFT_DISABLE_ZLIB=ON
+    -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON -DFT_REQUIRE_ZLIB=ON
 }
 
 build_googletest() { cmake_build "$(source_dir googletest)" -DBUILD_GMOCK=ON -DINSTALL_GTEST=ON; }

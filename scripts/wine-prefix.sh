@@ -18,13 +18,16 @@ log=$prefix/vg-wine.log
 case $what in
   start)
     started=$SECONDS
-    wineserver -p </dev/null >>"$log" 2>&1
     if [ ! -f "$prefix/system.reg" ]; then
       wineboot --init </dev/null >>"$log" 2>&1
-      # wineboot returns before its registry is on disk.
+      # Until its server has written the new registry out and ended.
       wineserver -w </dev/null >>"$log" 2>&1 || true
-      wineserver -p </dev/null >>"$log" 2>&1
     fi
+    wineserver -p </dev/null >>"$log" 2>&1
+    # Wine's services and device drivers start with the first program and
+    # stay: started here, they hold the log, not a test's output pipe
+    # (which would keep ctest waiting for them).
+    wine cmd.exe /c exit </dev/null >>"$log" 2>&1
     echo "wine prefix $prefix ready in $((SECONDS - started)) s"
     ;;
   stop)

@@ -24,6 +24,21 @@ set(vg_windows_test_files_left_out
 )
 # Left out, case by case (gtest filters), with the reason:
 set(vg_windows_test_cases_left_out
+  # Lists the archive with the unzip program, which Windows lacks:
+  ArchiveTest.IsAZipOfTheSameBytesOnAnyFileSystemThatOrdinaryToolsList
+  # Reads a FIFO; Windows has none:
+  MeshLoaderTest.ReadFileTextTakesUpToItsLimitAndNotAByteMore
+  # Name libcaca's ncurses driver, which its Windows build lacks (it has
+  # win32, raw and null):
+  ShowOptions.EveryOptionLandsInTheSettingsNoneChangeNothingAndHelpNamesThemAll
+  ShowOptions.BadOptionsGiveOneLineThatSaysWhatIsWrong
+  # The Linux search (the installed content under ../share/vesper-glint);
+  # on Windows it lies beside the programs (tests/windows/ tests that):
+  DataFolderSearch.ANamedFolderComesFirstThenTheVariableThenBuildThenInstall
+  DataFolderSearch.MissingContentNamesEveryFolderLookedIn
+  # Takes an absolute path to begin with '/', and a relative one to lead
+  # from the build folder to the temporary one, on another drive there:
+  CaptureOutputs.RelativePathsBecomeAbsoluteGoodFoldersPassAndUnwritableOnesAreRefused
 )
 
 # One wine prefix for all of them, made (and its server started) before
@@ -54,6 +69,9 @@ foreach(area engine driver render effects content capture platform windows)
   endif()
   add_executable(${area}_tests ${test_srcs})
   target_include_directories(${area}_tests PRIVATE ${CMAKE_SOURCE_DIR})
+  # The few POSIX calls the tests' fixtures make (tests/windows/compat).
+  target_include_directories(${area}_tests SYSTEM PRIVATE ${CMAKE_SOURCE_DIR}/tests/windows/compat)
+  target_compile_options(${area}_tests PRIVATE -include ${CMAKE_SOURCE_DIR}/tests/windows/compat/posix_test.h)
   target_precompile_headers(${area}_tests PRIVATE <gtest/gtest.h> <algorithm> <chrono> <cmath> <cstdint>
                             <filesystem> <fstream> <memory> <random> <sstream> <string> <vector>)
   target_link_libraries(${area}_tests PRIVATE ${${area}_test_libs} GTest::gtest GTest::gtest_main)
@@ -69,3 +87,16 @@ foreach(area engine driver render effects content capture platform windows)
                        ENVIRONMENT "VESPER_GLINT_DATA=${VG_SHOW_DIR};${vg_wine_environment}"
                        FIXTURES_REQUIRED wine LABELS "windows" TIMEOUT 1800)
 endforeach()
+
+# The Windows programs themselves: the zip unpacked and run from elsewhere,
+# and the capture tool's frames against the Linux tool's (the native tree,
+# which made the content, beside it).
+get_filename_component(vg_native_build ${VG_SHOW_DIR} DIRECTORY)
+set(VG_NATIVE_BUILD ${vg_native_build} CACHE PATH "The native build tree (its vesper-capture)")
+add_test(NAME windows_programs_run
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/programs_run.sh ${VG_ZIP_FILE} ${VG_NATIVE_BUILD})
+add_test(NAME windows_capture_matches
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/capture_matches.sh ${VG_NATIVE_BUILD} ${CMAKE_BINARY_DIR}
+                 ${VG_SHOW_DIR})
+set_tests_properties(windows_programs_run windows_capture_matches PROPERTIES
+                     ENVIRONMENT "${vg_wine_environment}" FIXTURES_REQUIRED wine LABELS "windows" TIMEOUT 600)
