@@ -51,6 +51,8 @@ termios rawModes(termios modes) {
 
 }  // namespace
 
+bool rawTerminalDrawsPictures() { return true; }
+
 bool terminalHungUp(int fd) {
     pollfd waiting{fd, POLLIN, 0};
     return poll(&waiting, 1, 0) > 0 && (waiting.revents & (POLLHUP | POLLERR | POLLNVAL));

@@ -18,6 +18,11 @@
 // sent SIGHUP for.
 bool terminalHungUp(int fd);
 
+// Whether this system's terminal draws the pictures that take it over
+// (truecolor, kitty, sixel): a POSIX terminal does; a Windows console does
+// not yet, and the show offers libcaca's picture alone there.
+bool rawTerminalDrawsPictures();
+
 class RawTerminal {
 public:
     RawTerminal() = default;

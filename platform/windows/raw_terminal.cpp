@@ -1,9 +1,11 @@
 // The Windows side of platform/raw_terminal.h, for now: the pictures drawn
 // on a raw terminal (truecolor, kitty, sixel) are not drawn in a Windows
-// console yet, so opening says so and the show draws libcaca's picture
-// instead. The console's VT mode, keys and size come with the console
-// picture for Windows.
+// console yet, so the table of displays offers libcaca's alone there, and
+// opening says why should anything still ask. The console's VT mode, keys
+// and size come with the console picture for Windows.
 #include "platform/raw_terminal.h"
+
+bool rawTerminalDrawsPictures() { return false; }
 
 bool terminalHungUp(int) { return false; }
 

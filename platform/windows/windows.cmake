@@ -89,10 +89,10 @@ target_include_directories(CLI11::CLI11 SYSTEM INTERFACE ${VG_WINDOWS_DEPS}/incl
 # (terminfo), platform/terminal_output.cpp and platform/stalled_terminal.cpp
 # (the bounded writes to a POSIX terminal, and the watch for one that stopped
 # reading: only the POSIX sides above call them).
-# The show reads the same table of displays: the consoles of the pictures
-# drawn on a raw terminal decline to open in a Windows console (raw_terminal
-# above), so it draws libcaca's and says why; the capture tool draws every
-# picture without a terminal, as on Linux.
+# The show and the capture tool read the same table of displays, which
+# offers libcaca's picture alone here (rawTerminalDrawsPictures() of the
+# raw_terminal above): the pictures that take a terminal over are not drawn
+# in a Windows console yet.
 set(vg_posix_only engine/system_names_posix.cpp engine/output_file_posix.cpp engine/cache_folder_posix.cpp
     platform/program_arguments.cpp platform/signal_guard.cpp
     platform/caca_terminal.cpp platform/win_console.cpp platform/raw_terminal.cpp
