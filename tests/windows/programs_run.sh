@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The Windows zip as a user gets it, under wine: unpacked into a folder named
-# beyond ASCII, its programs started from another folder. They find their
+# The Windows zip as a user gets it, under wine: unpacked into a folder whose
+# name has a space and a letter beyond ASCII, its programs started from
+# another folder. They find their
 # content beside themselves, the show plays its last half second (libcaca's
 # null driver, no sound) and writes nothing where it was started, a named
 # folder without content is refused, and the capture tool draws the frame the
@@ -14,7 +15,7 @@ trap 'rm -rf "$work"' EXIT
 export WINEDEBUG=-all
 unset VESPER_GLINT_DATA
 
-home="$work/J$(printf '\xc3\xa4')rvi"
+home="$work/My J$(printf '\xc3\xa4')rvi"
 mkdir -p "$home" "$work/elsewhere"
 (cd "$home" && unzip -q "$zip")
 folder=$(find "$home" -mindepth 1 -maxdepth 1 -type d)
