@@ -3,9 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <optional>
+#include <memory>
 
-#include "platform/caca_input_source.h"
 #include "platform/caca_terminal.h"
 #include "platform/console_input.h"
 
@@ -14,7 +13,7 @@ namespace {
 struct Console {
     caca_canvas_t* canvas = nullptr;
     caca_display_t* display = nullptr;
-    std::optional<CacaInputSource> input;
+    std::unique_ptr<ConsoleInputSource> input;
     bool onTerminal = false;     // a curses driver, not a window
 };
 
@@ -48,8 +47,8 @@ int caca_init() {
     }
     g_console.onTerminal = onTerminal;
     if (onTerminal) cacaTerminalTaken();
-    g_console.input.emplace(g_console.display, onTerminal);
-    consoleInputPump().attach(&*g_console.input);
+    g_console.input = cacaInputSource(g_console.display, onTerminal);
+    consoleInputPump().attach(g_console.input.get());
     return 0;
 }
 

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "engine/vrl.h"
+#include "platform/caca_input_source.h"
 #include "platform/signal_guard.h"
 #include "platform/stalled_terminal.h"
 #include "platform/terminal_output.h"
@@ -95,4 +96,8 @@ void cacaTerminalGivenBack() {
     else if (terminalRestoreArmed() && !g_terminal.enterBytes.empty()) writeToTerminal(kPopTitle);
     g_terminal = TerminalState{};
     disarmTerminalRestore();
+}
+
+std::unique_ptr<ConsoleInputSource> cacaInputSource(caca_display_t* display, bool onTerminal) {
+    return std::make_unique<CacaInputSource>(display, onTerminal);
 }

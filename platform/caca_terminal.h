@@ -4,9 +4,15 @@
 // because it is the POSIX terminal's: libcaca's curses drivers take the
 // terminal, so the signal guard is armed with what gives it back, the window
 // title is pushed and popped around it, and a stop and continue draws the
-// picture whole again. On Windows libcaca draws in a console of its own
-// (its win32 driver) and none of this applies
+// picture whole again. On Windows libcaca draws in a screen buffer of its
+// own (its win32 driver): taking the console keeps its state to put back,
+// and the keys come from the console's input records
 // (platform/windows/caca_terminal.cpp).
+#include <caca.h>
+
+#include <memory>
+
+#include "platform/console_input.h"
 
 // Whether libcaca will draw on the terminal rather than in a window of its
 // own: the driver named (`driver`, may be null or empty) is a curses one,
@@ -37,3 +43,8 @@ void cacaTerminalLeaving();
 // reading, curses' modes went nowhere with its output: the whole restore is
 // written on the guard's own descriptor instead.
 void cacaTerminalGivenBack();
+
+// Where the open display's keys come from: libcaca's event queue, or on
+// Windows the console's input records, which libcaca's win32 driver misses
+// under wine.
+std::unique_ptr<ConsoleInputSource> cacaInputSource(caca_display_t* display, bool onTerminal);

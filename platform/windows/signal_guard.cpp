@@ -1,11 +1,11 @@
 // The Windows side of platform/signal_guard.h. Windows has no POSIX signals:
 // Ctrl+C and Ctrl+Break reach a console program through its control
 // handler, which here raises the same quit request SIGINT raises on Linux
-// (so the capture tool stops within a second and says 130). There is no
+// (so the capture tool stops within a second and says 130); closing the
+// console window raises SIGTERM's. There is no
 // POSIX terminal to give back on a fatal error, no stop and continue, no
-// SIGPIPE or SIGXFSZ: those calls do nothing. The console's own modes, its
-// window closing and the rest of the Windows console come with the
-// console picture for Windows.
+// SIGPIPE or SIGXFSZ: those calls do nothing. The console's own state is
+// put back by the display that took it (platform/windows/console_state.h).
 #include "platform/signal_guard.h"
 
 #include <windows.h>
@@ -15,15 +15,27 @@
 
 namespace {
 
-constexpr int kQuitSignals[] = {SIGINT};
+constexpr int kQuitSignals[] = {SIGINT, SIGTERM};
 
 std::atomic<int> g_quitSignal{0};
+
+// Windows ends the process once the handler of a closing window (or of a
+// logoff or shutdown) returns, and at the latest some seconds after the
+// event: the handler waits, so that the show's normal shutdown, which ends
+// the process itself, runs first.
+constexpr DWORD kClosingGraceMs = 10000;
 
 BOOL WINAPI onControl(DWORD event) {
     switch (event) {
         case CTRL_C_EVENT:
         case CTRL_BREAK_EVENT:
             g_quitSignal = SIGINT;
+            return TRUE;
+        case CTRL_CLOSE_EVENT:
+        case CTRL_LOGOFF_EVENT:
+        case CTRL_SHUTDOWN_EVENT:
+            g_quitSignal = SIGTERM;
+            Sleep(kClosingGraceMs);
             return TRUE;
         default:
             return FALSE;

@@ -75,9 +75,11 @@ target_include_directories(CLI11::CLI11 SYSTEM INTERFACE ${VG_WINDOWS_DEPS}/incl
 # - platform/program_arguments.cpp: the wide command line as UTF-8;
 # - platform/signal_guard.cpp: Ctrl+C and Ctrl+Break through the console's
 #   control handler; no POSIX terminal to restore, no stop and continue;
-# - platform/caca_terminal.cpp: libcaca's win32 driver keeps a console of
-#   its own, nothing to arm around it;
-# - platform/win_console.cpp: the cursor and keys through that driver;
+# - platform/caca_terminal.cpp: libcaca's win32 driver draws in a screen
+#   buffer of its own; the console's state is kept around it, its keys read
+#   from the console's input records (console_records, console_state);
+# - platform/win_console.cpp: nothing in its place, <windows.h> has the
+#   console and keyboard calls themselves;
 # - platform/raw_terminal.cpp, platform/terminal_probe.cpp: the pictures
 #   on a raw terminal are not drawn in a Windows console yet (they decline,
 #   the show draws libcaca's); nothing is asked;
@@ -100,8 +102,8 @@ set(vg_posix_only engine/system_names_posix.cpp engine/output_file_posix.cpp eng
     platform/terminal_output.cpp platform/stalled_terminal.cpp
     tools/capture/video_writer.cpp)
 set(vg_windows_engine system_names output_file cache_folder windows_text)
-set(vg_windows_platform program_arguments signal_guard caca_terminal win_console raw_terminal terminal_probe
-    shared_frames)
+set(vg_windows_platform program_arguments signal_guard caca_terminal raw_terminal terminal_probe
+    shared_frames console_records console_state)
 set(vg_windows_capture video_writer)
 
 # As vg_library, with the POSIX-only files swapped for the Windows sides

@@ -108,5 +108,9 @@ add_test(NAME windows_programs_run
 add_test(NAME windows_capture_matches
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/capture_matches.sh ${VG_NATIVE_BUILD} ${CMAKE_BINARY_DIR}
                  ${VG_SHOW_DIR})
-set_tests_properties(windows_programs_run windows_capture_matches PROPERTIES
+# The show in a Windows console: wine draws it in a tmux pane.
+add_test(NAME windows_console_in_pane
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/console_in_pane.sh $<TARGET_FILE:vesper-glint>
+                 ${VG_NATIVE_BUILD} ${VG_SHOW_DIR})
+set_tests_properties(windows_programs_run windows_capture_matches windows_console_in_pane PROPERTIES
                      ENVIRONMENT "${vg_wine_environment}" FIXTURES_REQUIRED wine LABELS "windows" TIMEOUT 600)
