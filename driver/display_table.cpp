@@ -96,11 +96,11 @@ const DisplayRow kRows[] = {
 
 }  // namespace
 
-// Every row where this system's raw terminal draws pictures, else libcaca's
-// alone, which comes first.
+// Every row where this system's raw terminal draws images, else libcaca's
+// and the truecolor cells, which come first.
 std::span<const DisplayRow> displayRows() {
     const std::span<const DisplayRow> rows = kRows;
-    return rawTerminalDrawsPictures() ? rows : rows.first(1);
+    return rawTerminalDrawsImages() ? rows : rows.first(2);
 }
 
 std::vector<std::string_view> displayNames() {

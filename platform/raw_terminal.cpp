@@ -51,7 +51,9 @@ termios rawModes(termios modes) {
 
 }  // namespace
 
-bool rawTerminalDrawsPictures() { return true; }
+bool rawTerminalDrawsImages() { return true; }
+
+bool consoleTakesVirtualTerminal() { return false; }
 
 bool terminalHungUp(int fd) {
     pollfd waiting{fd, POLLIN, 0};

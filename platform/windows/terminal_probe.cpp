@@ -1,8 +1,7 @@
-// The Windows side of platform/terminal_probe.h, for now: nothing is
-// asked, as where standard input and output are not one terminal, so
-// --display auto draws libcaca's picture (or truecolor where COLORTERM says
-// so, which the raw terminal then declines). Asking the Windows console
-// comes with the console picture for Windows.
+// The Windows side of platform/terminal_probe.h: nothing is asked, as
+// where standard input and output are not one terminal. The one picture
+// that needs no answers, the truecolor cells, is chosen by --display auto
+// where the console takes VT sequences (consoleTakesVirtualTerminal).
 #include "platform/terminal_probe.h"
 
 TerminalProbe probeTerminal(std::chrono::milliseconds) { return {}; }

@@ -80,9 +80,9 @@ target_include_directories(CLI11::CLI11 SYSTEM INTERFACE ${VG_WINDOWS_DEPS}/incl
 #   from the console's input records (console_records, console_state);
 # - platform/win_console.cpp: nothing in its place, <windows.h> has the
 #   console and keyboard calls themselves;
-# - platform/raw_terminal.cpp, platform/terminal_probe.cpp: the pictures
-#   on a raw terminal are not drawn in a Windows console yet (they decline,
-#   the show draws libcaca's); nothing is asked;
+# - platform/raw_terminal.cpp: the truecolor cells in a console that
+#   parses VT sequences (its title through the API: console_title), keys
+#   from the input records; platform/terminal_probe.cpp: nothing is asked;
 # - tools/capture/video_writer.cpp: no ffmpeg is started (--video is
 #   refused with the reason).
 # - platform/shared_frames.cpp: no POSIX shared memory, the kitty picture
@@ -92,9 +92,9 @@ target_include_directories(CLI11::CLI11 SYSTEM INTERFACE ${VG_WINDOWS_DEPS}/incl
 # (the bounded writes to a POSIX terminal, and the watch for one that stopped
 # reading: only the POSIX sides above call them).
 # The show and the capture tool read the same table of displays, which
-# offers libcaca's picture alone here (rawTerminalDrawsPictures() of the
-# raw_terminal above): the pictures that take a terminal over are not drawn
-# in a Windows console yet.
+# offers libcaca's picture and the truecolor cells here
+# (rawTerminalDrawsImages() of the raw_terminal above): the kitty and sixel
+# images are not drawn in a Windows console.
 set(vg_posix_only engine/system_names_posix.cpp engine/output_file_posix.cpp engine/cache_folder_posix.cpp
     platform/program_arguments.cpp platform/signal_guard.cpp
     platform/caca_terminal.cpp platform/win_console.cpp platform/raw_terminal.cpp
@@ -103,7 +103,7 @@ set(vg_posix_only engine/system_names_posix.cpp engine/output_file_posix.cpp eng
     tools/capture/video_writer.cpp)
 set(vg_windows_engine system_names output_file cache_folder windows_text)
 set(vg_windows_platform program_arguments signal_guard caca_terminal raw_terminal terminal_probe
-    shared_frames console_records console_state)
+    shared_frames console_records console_state console_title)
 set(vg_windows_capture video_writer)
 
 # As vg_library, with the POSIX-only files swapped for the Windows sides

@@ -21,9 +21,6 @@ set(vg_windows_test_files_left_out
   # Read our sixel images back with libsixel, whose source the archive here
   # does not serve (scripts/build-windows-deps.sh):
   tests/platform/sixel_encoder_test.cpp tests/capture/pixel_capture_test.cpp
-  # The truecolor picture's read-back: the Windows table of displays offers
-  # libcaca's picture alone (tests/windows/windows_displays_test.cpp):
-  tests/capture/truecolor_capture_test.cpp
 )
 # Left out, case by case (gtest filters), with the reason:
 set(vg_windows_test_cases_left_out
@@ -39,8 +36,8 @@ set(vg_windows_test_cases_left_out
   # on Windows it lies beside the programs (tests/windows/ tests that):
   DataFolderSearch.ANamedFolderComesFirstThenTheVariableThenBuildThenInstall
   DataFolderSearch.MissingContentNamesEveryFolderLookedIn
-  # Choose or size the pictures that take a terminal over, which the Windows
-  # table of displays does not offer:
+  # Choose or size the kitty and sixel images, which the Windows table of
+  # displays does not offer:
   DisplayChoice.EachChoiceOnEachTerminalAndWhatIsSaid
   DisplayChoice.InsideTmuxOrScreenAutoDoesNotEvenAsk
   CaptureWorkload.TerminalPicturesLargerThanMemoryShouldHoldAreRefusedWithTheirSize

@@ -3,7 +3,9 @@
 # (the frame buffer as PNG) and the character picture (libcaca's dither as
 # UTF-8 text) at two positions in each of the twelve scenes, a third and
 # two thirds in, after 3 s of warm-up each (the web page's test takes the
-# same positions). Both read the same content, the native generator's.
+# same positions); and the truecolor cells of a 100 x 60 terminal at the
+# same positions (as ANSI text). Both read the same content, the native
+# generator's.
 # Every pair must be the same bytes; the differing pixels of a frame that is
 # not are counted and printed before the test fails.
 # Usage: capture_matches.sh NATIVE_BUILD WINDOWS_BUILD SHOW_DIR
@@ -45,5 +47,14 @@ for ms in "${positions[@]}"; do
   echo "$ms: $pixels pixels and $cells bytes of the character picture differ"
   failed=1
 done
-[ "$failed" -eq 0 ] && echo "all ${#positions[@]} positions are the same on Windows and Linux"
+cells=(--display truecolor --terminal 100x60 --at "$list" --warmup 3000 --ansi --quiet)
+"$native/vesper-capture" --data "$show" "${cells[@]}" --out "$work/linux-cells"
+(cd "$work" && WINEDEBUG=-all wine "$windows/vesper-capture.exe" --data "Z:${show//\//\\}" "${cells[@]}" \
+  --out windows-cells)
+made=$(find "$work/linux-cells" -name '*.ans' | wc -l)
+[ "$made" -eq "${#positions[@]}" ] || { echo "the Linux capture made $made truecolor pictures"; failed=1; }
+for f in "$work"/linux-cells/*.ans; do
+  cmp -s "$f" "$work/windows-cells/${f##*/}" || { echo "${f##*/}: the truecolor cells differ"; failed=1; }
+done
+[ "$failed" -eq 0 ] && echo "all ${#positions[@]} positions are the same on Windows and Linux, truecolor cells too"
 exit "$failed"

@@ -4,8 +4,9 @@
 # the same cells as the Linux libcaca picture of the same frame (the first,
 # with one frame a second), the title "time = N" moving on, Space and Right
 # reaching the engine, Escape and Ctrl+C ending it with status 0 and the
-# pane's tty modes and cursor as they were, and closing the pane leaving no
-# process of it behind. The console's state put back is checked from inside
+# pane's tty modes and cursor as they were, the truecolor cells declined
+# where the console prints VT sequences as text, and closing the pane
+# leaving no process of it behind. The console's state put back is checked from inside
 # (windows_tests.exe's case, which needs the console the pane gives it).
 # Usage: console_in_pane.sh SHOW_EXE NATIVE_BUILD SHOW_DIR
 exe=$(realpath "${1:?show exe}")
@@ -45,9 +46,14 @@ status=$(wait_for_exit 20)
 cmp -s "$work/stty-before.txt" "$work/stty-after.txt" || fail "Escape: the tty modes differ"
 [ "$(cursor_visible)" = 1 ] || fail "Escape: the cursor was not shown again"
 
+# wine 8's console takes the VT mode but prints the sequences as text (and
+# passes them on): the truecolor cells decline, saying why, and libcaca's
+# picture plays.
 next_server ctrl-c
-in_pane --start 100000
+in_pane --start 100000 --display truecolor
 wait_until 90 "the show playing again" playing
+grep -q 'truecolor picture needs a console that reads VT sequences.*libcaca picture instead' \
+  "$work/stderr.txt" || fail "no word of the truecolor picture declining: $(cat "$work/stderr.txt")"
 send_key C-c
 status=$(wait_for_exit 20)
 [ "$status" = 0 ] || fail "Ctrl+C: exit status $status"
