@@ -135,9 +135,10 @@ windows:
 	    -DVG_SHOW_DIR=$(abspath $(BUILD))/show $(WINDOWS_CMAKE_ARGS) >/dev/null && \
 	  cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 
-# The capture comparison runs the native capture tool beside the Windows one.
+# The capture and sound comparisons run the native capture tool and show
+# beside the Windows ones.
 windows-test: windows
-	cmake --build $(BUILD) -j $(JOBS) --target vesper-capture
+	cmake --build $(BUILD) -j $(JOBS) --target vesper-capture vesper-glint
 	cd $(WINDOWS_BUILD) && ctest --output-on-failure -j $(JOBS)
 
 clean:

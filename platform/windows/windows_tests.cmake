@@ -109,5 +109,13 @@ add_test(NAME windows_capture_matches
 add_test(NAME windows_console_in_pane
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/console_in_pane.sh $<TARGET_FILE:vesper-glint>
                  ${VG_NATIVE_BUILD} ${VG_SHOW_DIR})
-set_tests_properties(windows_programs_run windows_capture_matches windows_console_in_pane PROPERTIES
+# The song through SDL's disk driver against the Linux show's.
+add_test(NAME windows_sound_matches
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/windows/sound_matches.sh $<TARGET_FILE:vesper-glint>
+                 ${VG_NATIVE_BUILD} ${VG_SHOW_DIR})
+set_tests_properties(windows_programs_run windows_capture_matches windows_console_in_pane
+                     windows_sound_matches PROPERTIES
                      ENVIRONMENT "${vg_wine_environment}" FIXTURES_REQUIRED wine LABELS "windows" TIMEOUT 600)
+# The pane test looks for processes of the show's .exe left behind: no other
+# test runs that .exe meanwhile.
+set_tests_properties(windows_console_in_pane windows_sound_matches PROPERTIES RESOURCE_LOCK windows_show_exe)

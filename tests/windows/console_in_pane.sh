@@ -18,7 +18,8 @@ show_env="WINEPREFIX=${WINEPREFIX:?} WINEDEBUG=-all"
 winpath() { local p=${1//\//\\}; echo "Z:$p"; }
 in_pane() { start_show 100 60 "'$exe'" --data "'$(winpath "$work")'" --mute "$@"; }
 playing() { [ -n "$(title_time_or_empty)" ]; }
-show_process_left() { pgrep -f "$exe" >/dev/null; }
+# This script's own command line names the .exe too.
+show_process_left() { pgrep -af "$exe" | grep -v "${BASH_SOURCE[0]##*/}" | grep -q .; }
 
 in_pane --fps 1 --start 130000
 wait_until 90 "the show playing (title 'time = N')" playing
