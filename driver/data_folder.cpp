@@ -1,9 +1,10 @@
 #include "driver/data_folder.h"
 
-#include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "engine/absolute_path.h"
+#include "engine/system_names.h"
 
 namespace fs = std::filesystem;
 
@@ -15,12 +16,19 @@ std::string joinedList(const std::vector<std::string>& folders) {
     return text;
 }
 
+// The installed content, from the program's folder; the program's folder
+// itself where the content lies beside the programs (Windows).
+std::string installedFolder(const std::string& executableFolder) {
+    const std::string fromBin = VG_INSTALLED_DATA_FROM_BIN;
+    return fromBin == "." ? executableFolder : executableFolder + "/" + fromBin;
+}
+
 }  // namespace
 
 bool holdsShowContent(const std::string& folder) {
     std::error_code error;
-    return fs::is_directory(fs::path(folder) / "resources", error) ||
-           fs::is_regular_file(fs::path(folder) / "datafile.pak", error);
+    return fs::is_directory(pathFromUtf8(folder) / "resources", error) ||
+           fs::is_regular_file(pathFromUtf8(folder) / "datafile.pak", error);
 }
 
 DataSearch findDataFolder(const std::string& named, const char* environment,
@@ -33,8 +41,7 @@ DataSearch findDataFolder(const std::string& named, const char* environment,
     } else if (environment && *environment) {
         search.looked = {absolutePath(environment)};
     } else {
-        search.looked = {absolutePath(executableFolder + "/show"),
-                         absolutePath(executableFolder + "/" VG_INSTALLED_DATA_FROM_BIN)};
+        search.looked = {absolutePath(executableFolder + "/show"), absolutePath(installedFolder(executableFolder))};
     }
     for (const std::string& folder : search.looked) {
         if (holdsShowContent(folder)) {
@@ -51,11 +58,6 @@ DataSearch findDataFolder(const std::string& named, const char* environment,
 }
 
 DataSearch findDataFolder(const std::string& named) {
-    return findDataFolder(named, std::getenv("VESPER_GLINT_DATA"), executableFolder());
-}
-
-std::string executableFolder() {
-    std::error_code error;
-    const fs::path self = fs::read_symlink("/proc/self/exe", error);
-    return error ? std::string(".") : self.parent_path().string();
+    const std::optional<std::string> environment = environmentValue("VESPER_GLINT_DATA");
+    return findDataFolder(named, environment ? environment->c_str() : nullptr, executableFolder());
 }

@@ -4,8 +4,12 @@
 // line, else $VESPER_GLINT_DATA, else the build tree's show/ beside the
 // executable, else the installed share/vesper-glint under the prefix the
 // executable sits in (found relative to it, so a moved install still works).
+// On Windows, where the content lies beside the programs, that installed
+// folder is the programs' own (VG_INSTALLED_DATA_FROM_BIN is ".").
 #include <string>
 #include <vector>
+
+#include "engine/system_names.h"  // executableFolder()
 
 struct DataSearch {
     std::string folder;               // absolute; empty when nothing was found
@@ -23,8 +27,6 @@ DataSearch findDataFolder(const std::string& named, const char* environment,
 // The same search for the running program, from its own environment.
 DataSearch findDataFolder(const std::string& named);
 
-// The folder of the running executable (from /proc/self/exe).
-std::string executableFolder();
 
 // A folder holds content when it has resources/ or datafile.pak.
 bool holdsShowContent(const std::string& folder);

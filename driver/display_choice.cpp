@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "platform/raw_terminal.h"
+
 namespace {
 
 bool asksTerminal(const DisplayRow& row) { return row.asksTerminal; }
@@ -49,6 +51,9 @@ DisplayDecision decideDisplay(std::string_view choice, const TerminalFacts& fact
         return {&cellPicture(facts), insteadOf(refusal, cellPicture(facts))};
     }
     if (choice != kAutoDisplay) return {};
+    // Where no picture asks the terminal there is nothing to leave out.
+    if (facts.multiplexer && joinedNames(asksTerminal, "and").empty())
+        return {&cellPicture(facts), {}};
     if (facts.multiplexer)
         return {&cellPicture(facts),
                 "inside tmux or screen --display auto leaves out the " + joinedNames(asksTerminal, "and") +
@@ -59,7 +64,7 @@ DisplayDecision decideDisplay(std::string_view choice, const TerminalFacts& fact
 
 DisplayDecision decideDisplayHere(std::string_view choice, TerminalProbe& probe) {
     TerminalFacts facts;
-    facts.truecolor = colortermSaysTruecolor(std::getenv("COLORTERM"));
+    facts.truecolor = colortermSaysTruecolor(std::getenv("COLORTERM")) || consoleTakesVirtualTerminal();
     facts.multiplexer = insideMultiplexer(std::getenv("TMUX"), std::getenv("STY"), std::getenv("TERM"));
     if (needsTerminalAnswers(choice, facts.multiplexer)) probe = probeTerminal();
     facts.asked = probe.asked;

@@ -2,6 +2,7 @@
 
 
 #include "platform/kitty_console.h"
+#include "platform/raw_terminal.h"
 #include "platform/sixel_console.h"
 #include "platform/terminal_console.h"
 #include "platform/truecolor_console.h"
@@ -95,16 +96,21 @@ const DisplayRow kRows[] = {
 
 }  // namespace
 
-std::span<const DisplayRow> displayRows() { return kRows; }
+// Every row where this system's raw terminal draws images, else libcaca's
+// and the truecolor cells, which come first.
+std::span<const DisplayRow> displayRows() {
+    const std::span<const DisplayRow> rows = kRows;
+    return rawTerminalDrawsImages() ? rows : rows.first(2);
+}
 
 std::vector<std::string_view> displayNames() {
     std::vector<std::string_view> names;
-    for (const DisplayRow& row : kRows) names.push_back(row.name);
+    for (const DisplayRow& row : displayRows()) names.push_back(row.name);
     return names;
 }
 
 const DisplayRow* findDisplay(std::string_view name) {
-    for (const DisplayRow& row : kRows)
+    for (const DisplayRow& row : displayRows())
         if (row.name == name) return &row;
     return nullptr;
 }
@@ -115,7 +121,7 @@ int framesPerSecondFor(const DisplayRow& row, int askedFps) { return askedFps > 
 
 std::string joinedNames(bool (*take)(const DisplayRow&), std::string_view word) {
     std::vector<std::string_view> names;
-    for (const DisplayRow& row : kRows)
+    for (const DisplayRow& row : displayRows())
         if (take(row)) names.push_back(row.name);
     return joinedWords(names, word);
 }

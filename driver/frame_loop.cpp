@@ -5,6 +5,7 @@
 #include "driver/schedule.h"
 #include "driver/show_loading.h"
 #include "engine/vrl.h"
+#include "platform/console_input.h"  // Windows: the input records
 #include "platform/win_console.h"
 
 bool FrameLoop::runPass() {
@@ -14,7 +15,13 @@ bool FrameLoop::runPass() {
     std::snprintf(title, sizeof title, "time = %d", vrlGetModulePosition());
     display_.setTitle(title);
     const int position = vrlGetModulePosition();
-    const bool ended = frameEndsShow(position, GetAsyncKeyState(VK_ESCAPE));
+    bool ended = frameEndsShow(position, GetAsyncKeyState(VK_ESCAPE));
+#ifdef _WIN32
+    // Escape among the keys the console's input records carried too: wine's
+    // console, for one, reports typed keys only as records, and a quit
+    // request (Ctrl+C, a closed window) arrives through the pump as well.
+    ended = takeEscapePress() || ended;
+#endif
     const bool paused = vrlIsPaused() != 0;
     held_ = paused && heldAt_ == position;
     if (held_) {

@@ -5,7 +5,8 @@
 // frame drawn at the paused position is held: no effect draws again (their
 // noise and shakes would go on moving), and the display is handed the held
 // frame to show again where it must. The Escape state comes from the
-// platform's GetAsyncKeyState (platform/win_console.h).
+// platform's GetAsyncKeyState (platform/win_console.h) and the console's
+// input pump (platform/console_input.h).
 #include <optional>
 
 #include "platform/frame_display.h"

@@ -4,12 +4,13 @@
 
 #include "driver/show.h"
 #include "driver/show_options.h"
+#include "platform/program_arguments.h"
 #include "platform/signal_guard.h"
 
 int main(int argc, char** argv) {
     // Before anything else, so no library takes the quit signals first.
     installSignalGuard();
-    const ShowCommandLine commandLine = parseShowCommandLine({argv + 1, argv + argc});
+    const ShowCommandLine commandLine = parseShowCommandLine(programArguments(argc, argv));
     if (!commandLine.error.empty()) {
         std::fprintf(stderr, "vesper-glint: %s\n%s\n", commandLine.error.c_str(),
                      showUsageHint().c_str());

@@ -2,8 +2,6 @@
 
 #include "platform/caca_console.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +14,7 @@
 #include "driver/schedule.h"
 #include "driver/show_loading.h"
 #include "engine/frame.h"
+#include "engine/system_names.h"
 #include "engine/vrl.h"
 #include "platform/caca_display.h"
 #include "platform/console_input.h"
@@ -130,8 +129,8 @@ bool enterDataFolder(const std::string& named, std::string& error) {
         error = search.error;
         return false;
     }
-    if (chdir(search.folder.c_str()) != 0) {
-        error = "cannot enter the content folder " + search.folder + ": " + std::strerror(errno);
+    if (std::string reason; !enterFolder(search.folder, reason)) {
+        error = "cannot enter the content folder " + search.folder + ": " + reason;
         return false;
     }
     return true;

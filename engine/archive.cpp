@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "engine/output_file.h"
+#include "engine/system_names.h"
 
 namespace fs = std::filesystem;
 
@@ -51,14 +52,14 @@ FolderFiles listFolder(const fs::path& dir) {
         if (!entryError && !fs::is_regular_file(status)) continue;
         const std::uintmax_t size = entryError ? 0 : fs::file_size(path, entryError);
         if (entryError)
-            listing.leftOut.push_back(path.string() + " (" + entryError.message() + ")");
+            listing.leftOut.push_back(utf8FromPath(path) + " (" + entryError.message() + ")");
         else if (size > kMaxMemberBytes)
-            listing.leftOut.push_back(path.string() + " (" + megabytesText(size) + ", more than the " +
+            listing.leftOut.push_back(utf8FromPath(path) + " (" + megabytesText(size) + ", more than the " +
                                       megabytesText(kMaxMemberBytes) + " a member may have)");
         else
             listing.files.push_back(path);
     }
-    if (error) listing.leftOut.push_back("what follows in " + dir.string() + " (" + error.message() + ")");
+    if (error) listing.leftOut.push_back("what follows in " + utf8FromPath(dir) + " (" + error.message() + ")");
     std::sort(listing.files.begin(), listing.files.end());
     std::sort(listing.leftOut.begin(), listing.leftOut.end());
     return listing;
@@ -69,12 +70,13 @@ std::vector<fs::path> sortedFiles(const fs::path& dir) { return listFolder(dir).
 // Adds the files of `dir` as stored members; false with a message.
 bool addFiles(zip_t* archive, const fs::path& dir, std::string& error) {
     for (const fs::path& file : sortedFiles(dir)) {
-        zip_source_t* source = zip_source_file(archive, file.c_str(), 0, -1);
-        const std::string name = file.filename().string();
+        // libzip takes file names as UTF-8 on Windows too.
+        zip_source_t* source = zip_source_file(archive, utf8FromPath(file).c_str(), 0, -1);
+        const std::string name = utf8FromPath(file.filename());
         zip_int64_t index = source ? zip_file_add(archive, name.c_str(), source, ZIP_FL_ENC_UTF_8) : -1;
         if (index < 0) {
             if (source) zip_source_free(source);
-            error = "cannot add " + file.string() + ": " + zip_strerror(archive);
+            error = "cannot add " + utf8FromPath(file) + ": " + zip_strerror(archive);
             return false;
         }
         // Stored: pictures and the song are compressed already.
@@ -87,7 +89,7 @@ bool addFiles(zip_t* archive, const fs::path& dir, std::string& error) {
 
 bool checkFolder(const std::string& dir, std::string& error) {
     std::error_code fsError;
-    if (fs::is_directory(dir, fsError)) return true;
+    if (fs::is_directory(pathFromUtf8(dir), fsError)) return true;
     error = "no folder " + dir;
     return false;
 }
@@ -104,13 +106,14 @@ bool packDirectory(const std::string& dir, const std::string& archivePath, std::
     // system's own reason; libzip would only say it could not open it.
     OutputFile output;
     if (!output.open(archivePath, NotRegular::Refuse, error)) return false;
+    output.handOverToNamedWriter();
     int code = 0;
     zip_t* archive = zip_open(output.writtenName().c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
     if (!archive) {
         error = zipErrorText(code);
         return false;
     }
-    if (!addFiles(archive, dir, error)) {
+    if (!addFiles(archive, pathFromUtf8(dir), error)) {
         zip_discard(archive);
         return false;
     }
@@ -139,7 +142,7 @@ bool packDirectoryInMemory(const std::string& dir, std::vector<std::uint8_t>& by
     zip_error_fini(&zipError);
     // The buffer outlives the archive: closing it writes the bytes there.
     zip_source_keep(buffer);
-    bool ok = addFiles(archive, dir, error);
+    bool ok = addFiles(archive, pathFromUtf8(dir), error);
     if (ok && zip_close(archive) != 0) {
         error = std::string("cannot pack in memory: ") + zip_strerror(archive);
         ok = false;
@@ -163,22 +166,23 @@ bool packDirectoryInMemory(const std::string& dir, std::vector<std::uint8_t>& by
 
 bool archiveMatchesDirectory(const std::string& archivePath, const std::string& dir) {
     std::error_code fsError;
-    if (!fs::is_regular_file(archivePath, fsError) || !fs::is_directory(dir, fsError)) return false;
+    if (!fs::is_regular_file(pathFromUtf8(archivePath), fsError) || !fs::is_directory(pathFromUtf8(dir), fsError))
+        return false;
     Archive archive;
     std::string error;
     if (!archive.open(archivePath, error)) return false;
-    const std::vector<fs::path> files = sortedFiles(dir);
+    const std::vector<fs::path> files = sortedFiles(pathFromUtf8(dir));
     std::vector<std::string> fileNames;
-    for (const fs::path& file : files) fileNames.push_back(file.filename().string());
+    for (const fs::path& file : files) fileNames.push_back(utf8FromPath(file.filename()));
     std::vector<std::string> memberNames = archive.names();
     std::sort(memberNames.begin(), memberNames.end());
     if (memberNames != fileNames) return false;
     for (const fs::path& file : files)
-        if (!archive.holdsSameBytesAs(file.filename().string(), file.string())) return false;
+        if (!archive.holdsSameBytesAs(utf8FromPath(file.filename()), utf8FromPath(file))) return false;
     return true;
 }
 
-std::vector<std::string> entriesLeftOut(const std::string& dir) { return listFolder(dir).leftOut; }
+std::vector<std::string> entriesLeftOut(const std::string& dir) { return listFolder(pathFromUtf8(dir)).leftOut; }
 
 Archive::~Archive() { close(); }
 
@@ -228,11 +232,11 @@ bool Archive::holdsSameBytesAs(const std::string& name, const std::string& path)
     zip_stat_t stat;
     zip_stat_init(&stat);
     std::error_code sizeError;
-    const std::uintmax_t size = fs::file_size(path, sizeError);
+    const std::uintmax_t size = fs::file_size(pathFromUtf8(path), sizeError);
     if (!zip_ || zip_stat(zip_, name.c_str(), 0, &stat) != 0 || !(stat.valid & ZIP_STAT_SIZE) || sizeError ||
         stat.size != size)
         return false;
-    std::ifstream onDisk(path, std::ios::binary);
+    std::ifstream onDisk(pathFromUtf8(path), std::ios::binary);
     zip_file_t* member = zip_fopen(zip_, name.c_str(), 0);
     if (!member || !onDisk) {
         if (member) zip_fclose(member);

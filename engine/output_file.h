@@ -41,6 +41,11 @@ public:
     // The name a program that writes by name (an encoder, libzip) is given:
     // the temporary, or the target itself when written in place.
     const std::string& writtenName() const { return written_; }
+    // Closes our descriptor and leaves the temporary to a program that
+    // writes it by name and replaces it with a file of its own (libzip):
+    // Windows cannot replace a file that is still open here. Commit or
+    // discard as before.
+    void handOverToNamedWriter();
     bool inPlace() const { return inPlace_; }
 
     // Renames the temporary over the target (written in place: nothing to
@@ -75,3 +80,8 @@ std::string writeThroughTemporary(const std::string& path,
 
 // `text` as the whole file, written the same way; the same returns.
 std::string writeTextFile(const std::string& path, const std::string& text);
+
+// A hidden name beside `target` that keeps its extension, for programs
+// that choose a format by it: ".sheet.part-k3v9x0qa.png". Random each
+// time; the system's side of OutputFile creates it new.
+std::string temporaryNameBeside(const std::string& target);

@@ -1,41 +1,23 @@
 #include "engine/resource_packing.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
 
 #include "engine/absolute_path.h"
 #include "engine/archive.h"
+#include "engine/system_names.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// Makes the missing folders of `folder` for ourselves alone (0700), as the
-// cache folders of the XDG rules are made.
-bool makeFolders(const fs::path& folder, std::string& error) {
-    struct stat info {};
-    if (stat(folder.c_str(), &info) == 0) return true;
-    if (folder.has_parent_path() && folder.parent_path() != folder && !makeFolders(folder.parent_path(), error))
-        return false;
-    if (mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST) return true;
-    error = folder.string() + ": " + std::strerror(errno);
-    return false;
-}
-
 // The archive in the cache folder: reused when current, else packed anew.
 // A folder others can change is refused before anything is read from it.
 bool packIntoCache(const std::string& dir, const std::string& cacheFile, std::string& error) {
-    const fs::path folder = fs::path(cacheFile).parent_path();
-    if (!makeFolders(folder, error)) return false;
-    const std::string unsafe = unsafeFolderReason(folder.string());
+    const std::string folder = utf8FromPath(pathFromUtf8(cacheFile).parent_path());
+    if (!makePrivateFolders(folder, error)) return false;
+    const std::string unsafe = unsafeFolderReason(folder);
     if (!unsafe.empty()) {
-        error = folder.string() + " is not safe: " + unsafe;
+        error = folder + " is not safe: " + unsafe;
         return false;
     }
     if (archiveMatchesDirectory(cacheFile, dir)) return true;
@@ -56,39 +38,10 @@ std::string leftOutNote(const std::string& dir) {
     return note;
 }
 
-}  // namespace
-
-std::string unsafeFolderReason(const std::string& folder) {
-    char resolved[PATH_MAX];
-    if (!realpath(folder.c_str(), resolved)) return folder + ": " + std::strerror(errno);
-    for (fs::path at = resolved;; at = at.parent_path()) {
-        struct stat info {};
-        if (stat(at.c_str(), &info) != 0) return at.string() + ": " + std::strerror(errno);
-        if (info.st_uid != geteuid() && info.st_uid != 0)
-            return at.string() + " belongs to another user (uid " + std::to_string(info.st_uid) + ")";
-        const bool sticky = info.st_mode & S_ISVTX;
-        if ((info.st_mode & S_IWOTH) && !sticky) return at.string() + " is writable by every user";
-        if ((info.st_mode & S_IWGRP) && !sticky && info.st_gid != getegid())
-            return at.string() + " is writable by group " + std::to_string(info.st_gid);
-        if (at == at.parent_path()) return {};
-    }
-}
-
-std::string userCacheFolder() {
-    // Relative values are invalid by the XDG rules and are ignored.
-    const char* xdg = std::getenv("XDG_CACHE_HOME");
-    if (xdg && xdg[0] == '/') return std::string(xdg) + "/vesper-glint";
-    const char* home = std::getenv("HOME");
-    if (home && home[0] == '/') return std::string(home) + "/.cache/vesper-glint";
-    return {};
-}
-
-namespace {
-
 // Packs into `file`, else the cache, else memory.
 PackedResources packSomewhere(const std::string& dir, const std::string& file) {
     std::error_code fsError;
-    if (!fs::is_directory(dir, fsError))
+    if (!fs::is_directory(pathFromUtf8(dir), fsError))
         return {file, {}, "Cannot pack " + dir + " into " + file + " (no folder " + dir +
                               "); using the archive as it is", {}};
     if (archiveMatchesDirectory(file, dir)) return {file, {}, {}, {}};
@@ -99,7 +52,7 @@ PackedResources packSomewhere(const std::string& dir, const std::string& file) {
     const std::string cacheFolder = userCacheFolder();
     std::string cacheError = "neither XDG_CACHE_HOME nor HOME is set";
     if (!cacheFolder.empty()) {
-        const std::string cacheFile = cacheFolder + "/" + fs::path(file).filename().string();
+        const std::string cacheFile = cacheFolder + "/" + utf8FromPath(pathFromUtf8(file).filename());
         if (packIntoCache(dir, cacheFile, cacheError))
             return {cacheFile, {}, refused + "; packed " + absolutePath(dir) + " into " + cacheFile + " instead", {}};
     }

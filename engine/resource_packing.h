@@ -24,6 +24,11 @@ PackedResources packResources(const std::string& dir, const std::string& file);
 // neither variable names a folder.
 std::string userCacheFolder();
 
+// Makes the missing folders of `folder` for ourselves alone (on Linux
+// 0700, as the cache folders of the XDG rules are made). False with the
+// folder that could not be made and why.
+bool makePrivateFolders(const std::string& folder, std::string& error);
+
 // Why `folder` is no place for files of ours: it or a folder above it
 // belongs to another user (root aside), or others may write in it without
 // the sticky bit that keeps them off our entries — as ssh refuses such key

@@ -1,7 +1,5 @@
 #include "platform/kitty_console.h"
 
-#include <sys/mman.h>
-
 #include "engine/vrl.h"
 
 KittyTransfer chooseKittyTransfer(const TerminalReplies& replies, KittyTransfer direct) {
@@ -16,7 +14,7 @@ KittyConsole::KittyConsole(int framesPerSecond, const TerminalReplies& replies, 
 
 KittyConsole::~KittyConsole() {
     for (int slot = 0; slot < kSharedFrameSlots; ++slot)
-        if (made_[slot]) shm_unlink(sharedObjectName(slot).c_str());
+        if (made_[slot]) removeSharedObject(slot);
 }
 
 std::string KittyConsole::leaveBytes() const { return std::string(kittyDeleteImage()); }

@@ -51,6 +51,10 @@ termios rawModes(termios modes) {
 
 }  // namespace
 
+bool rawTerminalDrawsImages() { return true; }
+
+bool consoleTakesVirtualTerminal() { return false; }
+
 bool terminalHungUp(int fd) {
     pollfd waiting{fd, POLLIN, 0};
     return poll(&waiting, 1, 0) > 0 && (waiting.revents & (POLLHUP | POLLERR | POLLNVAL));

@@ -18,6 +18,16 @@
 // sent SIGHUP for.
 bool terminalHungUp(int fd);
 
+// Whether this system's terminal draws the images that take it over
+// (kitty, sixel): a POSIX terminal may; a Windows console draws only the
+// truecolor cells, and the show offers libcaca's picture and those there.
+bool rawTerminalDrawsImages();
+
+// Whether the console takes VT sequences (24-bit colour among them) once
+// asked to: a Windows console that lets ENABLE_VIRTUAL_TERMINAL_PROCESSING
+// be set (set back at once). False elsewhere, where COLORTERM tells.
+bool consoleTakesVirtualTerminal();
+
 class RawTerminal {
 public:
     RawTerminal() = default;

@@ -74,6 +74,8 @@ SharedObjectWrite writeSharedObject(int slot, std::span<const std::uint8_t> byte
     return SharedObjectWrite::Failed;
 }
 
+void removeSharedObject(int slot) { shm_unlink(sharedObjectName(slot).c_str()); }
+
 void removeSharedObjectsNow() {
     if (g_made.by != getpid()) return;
     // glibc's shm_unlink only builds the path on the stack and unlinks it.

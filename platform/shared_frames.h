@@ -25,6 +25,9 @@ enum class SharedObjectWrite { Written, Busy, Failed };
 SharedObjectWrite writeSharedObject(int slot, std::span<const std::uint8_t> bytes,
                                     std::string& error);
 
+// Removes the slot's object, if it is still there.
+void removeSharedObject(int slot);
+
 // Removes every object this process has made that may still be there.
 // Async-signal-safe: for the ways out that cannot run their owners' clean-up
 // (a fatal signal, a library's exit()).

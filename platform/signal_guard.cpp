@@ -297,3 +297,7 @@ void stopLikeTheSuspendKey() {
 std::span<const int> quitSignals() { return kQuitSignals; }
 
 std::span<const int> fatalSignals() { return kFatalSignals; }
+
+void ignoreBrokenPipes() { std::signal(SIGPIPE, SIG_IGN); }
+
+void ignoreFileSizeLimit() { std::signal(SIGXFSZ, SIG_IGN); }

@@ -78,3 +78,9 @@ void stopLikeTheSuspendKey();
 
 std::span<const int> quitSignals();
 std::span<const int> fatalSignals();
+
+// For a program that writes pipes and files and wants a failed write as an
+// error with its reason, not its end: a reader that went away (SIGPIPE), a
+// file-size limit (SIGXFSZ). Windows has neither signal: nothing to do there.
+void ignoreBrokenPipes();
+void ignoreFileSizeLimit();

@@ -1,6 +1,10 @@
 #pragma once
-// Stand-ins for the few console and keyboard calls the show makes, built on
-// the terminal and libcaca's event queue. Only what the show uses exists.
+// The few console and keyboard calls the show makes. On Windows they are the
+// system's own; elsewhere the stand-ins below, built on the terminal and
+// libcaca's event queue, of which only what the show uses exists.
+#ifdef _WIN32
+#include <windows.h>
+#else
 
 typedef int BOOL;
 typedef void* HANDLE;
@@ -26,3 +30,4 @@ BOOL SetConsoleCursorInfo(HANDLE console, const CONSOLE_CURSOR_INFO* info);
 // SIGHUP, a closed window) also reads as Escape, so every way out goes
 // through the show's normal shutdown and the terminal is restored.
 short GetAsyncKeyState(int key);
+#endif

@@ -7,8 +7,10 @@
 
 // The two loops that touch every pixel are built twice on x86-64, for any
 // such processor and for those with AVX2 (wider vectors, and a 32-bit
-// multiply per lane), and the loader picks one when the program starts.
-#if defined(__x86_64__)
+// multiply per lane), and the loader picks one when the program starts
+// (an ELF loader's ifunc: a Windows program has the plain build only, which
+// gives the same sums).
+#if defined(__x86_64__) && defined(__ELF__)
 #define VG_AVX2_CLONE __attribute__((target_clones("avx2", "default")))
 #else
 #define VG_AVX2_CLONE

@@ -330,8 +330,10 @@ void Mesh::load(std::string fileName) {
         vrlMsgOnce("Cannot open mesh %s (%s); it is not drawn\n", fileName.c_str(),
                    std::strerror(errno));
     } else if (read == FileRead::TooLarge) {
-        vrlMsgOnce("Mesh %s is larger than %zu MB; it is not drawn\n", fileName.c_str(),
-                   kMaxMeshFileBytes >> 20);
+        // %d, not %zu: the message formats are checked as Microsoft's C
+        // runtime reads them too, which has no z.
+        vrlMsgOnce("Mesh %s is larger than %d MB; it is not drawn\n", fileName.c_str(),
+                   static_cast<int>(kMaxMeshFileBytes >> 20));
     } else {
         vrlMsg("Parsing mesh %s\n", fileName.c_str());
         if (const char* limit = parseText(text, file)) {

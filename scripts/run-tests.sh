@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs every test: the release tree's unit and end-to-end tests, the
 # sanitizer tree's unit tests, the long lane (the full-show test, the
-# package, and the web page built for WebAssembly and tested in headless
-# chromium), then the tests in real terminals on a virtual X server.
+# package, the web page built for WebAssembly and tested in headless
+# chromium, and the Windows programs cross-compiled and tested under wine),
+# then the tests in real terminals on a virtual X server.
 # The full show takes 333 s of wall clock but little CPU, so the show and its
 # content are built first, and it plays while everything else is built and
 # run beside it. The terminals draw with software OpenGL and are judged by
@@ -29,8 +30,8 @@ step "the full show starts; building the rest of the release tree"
 full_show_pid=$!
 
 cmake --build "$build" -j "$jobs" || failed=1
-# The package and the web page need the whole release tree.
-step "the package and the web page start; the release tree's tests"
+# The package, the web page and the Windows programs need the whole release tree.
+step "the package, the web page and the Windows programs start; the release tree's tests"
 (cd "$build" && ctest --output-on-failure -j 2 -L long -E "^$full_show\$" > "$logs/long.log" 2>&1) &
 long_pid=$!
 
@@ -39,7 +40,7 @@ step "building the sanitizer tree"
 make --no-print-directory build-asan BUILD="$build" ASAN_BUILD="$asan" || failed=1
 step "the sanitizer tree's tests"
 (cd "$asan" && ctest --output-on-failure -j "$jobs" -L unit) | tee "$logs/asan.log" || failed=1
-step "waiting for the package and the web page"
+step "waiting for the package, the web page and the Windows programs"
 wait "$long_pid" || failed=1
 cat "$logs/long.log"
 # The terminals under X draw with software OpenGL and are timed by

@@ -41,7 +41,8 @@ protected:
     static void SetUpTestSuite() {
         first_ = std::make_unique<ScratchFolder>("meshes-a");
         second_ = std::make_unique<ScratchFolder>("meshes-b");
-        generated_ = generateMeshes(kGeneratorData, first_->path()) && generateMeshes(kGeneratorData, second_->path());
+        generated_ = generateMeshes(kGeneratorData, first_->path().string()) &&
+                     generateMeshes(kGeneratorData, second_->path().string());
     }
     static void TearDownTestSuite() { first_.reset(), second_.reset(); }
     void SetUp() override { ASSERT_TRUE(generated_); }
@@ -134,7 +135,7 @@ TEST(MeshGeneration, RejectsABrokenRecipeWithAMessage) {
           std::pair{"mesh rock.obj asteroid\n    seed 1\n    subdivisions 9\n", "subdivisions"}}) {
         folder.write("meshes.txt", recipe);
         ::testing::internal::CaptureStderr();
-        EXPECT_FALSE(generateMeshes(folder.path(), folder.path())) << recipe;
+        EXPECT_FALSE(generateMeshes(folder.path().string(), folder.path().string())) << recipe;
         const std::string messages = ::testing::internal::GetCapturedStderr();
         EXPECT_NE(messages.find(message), std::string::npos) << messages;
     }

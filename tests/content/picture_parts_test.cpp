@@ -127,7 +127,7 @@ TEST(TextPictures, OverlongLinesAreSqueezedInsideTheBorder) {
                  "    glow 3 1.2\n"
                  "    glow_colour #ff8000\n"
                  "    line #ffffff 0.8 DejaVuSans-Bold.ttf \"a very long line of glowing text\"\n");
-    ASSERT_TRUE(generatePictures(folder.path(), resourcesOf(folder)));
+    ASSERT_TRUE(generatePictures(folder.path().string(), resourcesOf(folder)));
     const DecodedPicture p = decodeJpeg((folder / "resources" / "wide.jpg").string());
     ASSERT_TRUE(p.valid());
     EXPECT_LE(p.brightestOnBorder(), 4);

@@ -142,8 +142,8 @@ TEST(PictureGeneration, IsByteIdenticalRunToRunForEveryKind) {
     const std::string recipes = shrunkRecipes();
     ASSERT_NE(recipes.find("size 160 120"), std::string::npos) << "recipes were not shrunk";
     first.write("pictures.txt", recipes);
-    ASSERT_TRUE(generatePictures(first.path(), resourcesOf(first)));
-    ASSERT_TRUE(generatePictures(first.path(), resourcesOf(second)));
+    ASSERT_TRUE(generatePictures(first.path().string(), resourcesOf(first)));
+    ASSERT_TRUE(generatePictures(first.path().string(), resourcesOf(second)));
     int compared = 0;
     for (const auto& entry : std::filesystem::directory_iterator(resourcesOf(first))) {
         const std::string name = entry.path().filename().string();
@@ -176,7 +176,7 @@ TEST(PictureGeneration, RejectsBrokenRecipesWithAMessage) {
     for (const auto& [recipe, message] : cases) {
         folder.write("pictures.txt", recipe);
         ::testing::internal::CaptureStderr();
-        EXPECT_FALSE(generatePictures(folder.path(), resourcesOf(folder))) << recipe;
+        EXPECT_FALSE(generatePictures(folder.path().string(), resourcesOf(folder))) << recipe;
         const std::string messages = ::testing::internal::GetCapturedStderr();
         EXPECT_NE(messages.find(message), std::string::npos) << messages;
     }

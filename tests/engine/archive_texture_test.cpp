@@ -29,7 +29,7 @@ protected:
         for (int i = 0; i < 16 * 8; ++i) redBlue[i] = i % 16 < 8 ? 0x0000FFu : 0xFF0000u;
         writeFile(dir / "resources" / "pic.jpg", encodeJpeg(redBlue, 16, 8));
         folder.write("resources/notes.txt", kNotes);
-        vrlMakePAK((dir / "resources").c_str(), pak.c_str());
+        vrlMakePAK((dir / "resources").string().c_str(), pak.c_str());
     }
     ScratchFolder folder{"archive"};
     const fs::path dir = folder.path();
@@ -67,7 +67,7 @@ TEST_F(ArchiveTest, ReadsEveryMemberBackByNameAndADamagedOneAsMissing) {
 
 TEST_F(ArchiveTest, IsAZipOfTheSameBytesOnAnyFileSystemThatOrdinaryToolsList) {
     const std::string first = readFile(pak);
-    vrlMakePAK((dir / "resources").c_str(), pak.c_str());
+    vrlMakePAK((dir / "resources").string().c_str(), pak.c_str());
     EXPECT_EQ(first, readFile(pak));
 
     // Members go in by name, not in the order the folder lists them (which
@@ -76,7 +76,7 @@ TEST_F(ArchiveTest, IsAZipOfTheSameBytesOnAnyFileSystemThatOrdinaryToolsList) {
     for (const char* name : {"kuva4.jpg", "alku1.jpg", "zz.txt", "flare.jpg", "credits2.jpg", "b.obj", "goddess7.jpg",
                              "a.ogg"})
         folder.write(std::string("many/") + name, kNotes);
-    vrlMakePAK((dir / "many").c_str(), pak.c_str());
+    vrlMakePAK((dir / "many").string().c_str(), pak.c_str());
     const std::string listing = (dir / "names.txt").string();
     ASSERT_EQ(std::system(("unzip -Z1 " + pak + " > " + listing).c_str()), 0);
     EXPECT_EQ(readFile(listing), "a.ogg\nalku1.jpg\nb.obj\ncredits2.jpg\nflare.jpg\ngoddess7.jpg\nkuva4.jpg\nzz.txt\n");
@@ -103,13 +103,13 @@ TEST_F(ArchiveTest, DecodesPicturesIntoTheFrameBufferLayoutAndMakesThePlaceholde
 }
 
 TEST_F(ArchiveTest, MissingTruncatedOrCorruptArchivesFallBackWithoutCrashing) {
-    vrlReadPak((dir / "no-such.pak").c_str());
+    vrlReadPak((dir / "no-such.pak").string().c_str());
     expectPlaceholder(vrlGetTexture("pic.jpg"));
     vrlShutDown();
 
     const std::string bytes = readFile(pak);
     writeFile(dir / "truncated.pak", bytes.substr(0, bytes.size() / 2));
-    vrlReadPak((dir / "truncated.pak").c_str());
+    vrlReadPak((dir / "truncated.pak").string().c_str());
     expectPlaceholder(vrlGetTexture("pic.jpg"));
     vrlLoadSong("kelmuth.ogg");  // no song either: no crash
 }

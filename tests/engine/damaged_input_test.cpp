@@ -44,7 +44,7 @@ protected:
         const std::string pak = (dir / "datafile.pak").string();
         vrlSetLogging(1);
         ::testing::internal::CaptureStderr();
-        vrlMakePAK((dir / "resources").c_str(), pak.c_str());
+        vrlMakePAK((dir / "resources").string().c_str(), pak.c_str());
         vrlReadPak(pak.c_str());
         vrlLoadSong("kelmuth.ogg");
         const std::string said = ::testing::internal::GetCapturedStderr();

@@ -23,7 +23,7 @@ class SongPlayerTest : public ::testing::Test {
 protected:
     void SetUp() override {
         setenv("SDL_AUDIODRIVER", "disk", 1);
-        setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
+        setenv("SDL_DISKAUDIOFILE", output.string().c_str(), 1);
         song = encodeSineSong(440.0, 0.5, 4.0);
     }
     void TearDown() override {

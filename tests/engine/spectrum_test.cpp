@@ -55,7 +55,7 @@ protected:
         // Louder on the left: the spectrum is of the two channels' mean.
         writeFile(dir / "resources" / "kelmuth.ogg", encodeSineSong(kBinFrequency, 0.75, 3.0, 0.25));
         const std::string pak = (dir / "datafile.pak").string();
-        vrlMakePAK((dir / "resources").c_str(), pak.c_str());
+        vrlMakePAK((dir / "resources").string().c_str(), pak.c_str());
         vrlReadPak(pak.c_str());
         vrlLoadSong("kelmuth.ogg");
     }

@@ -7,15 +7,14 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <system_error>
+
+#include "engine/system_names.h"
 
 namespace build_paths {
 
 // The value of the entry `name` ("NAME:TYPE=value") in the program's tree.
 inline std::string cacheEntry(const std::string& name) {
-    std::error_code error;
-    const auto programFolder = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
-    std::ifstream cache(programFolder / "CMakeCache.txt");
+    std::ifstream cache(pathFromUtf8(executableFolder()) / "CMakeCache.txt");
     for (std::string line; std::getline(cache, line);) {
         if (line.rfind(name + ':', 0) == 0) return line.substr(line.find('=') + 1);
     }

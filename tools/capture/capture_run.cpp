@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -11,6 +10,7 @@
 
 #include "engine/absolute_path.h"
 #include "engine/output_file.h"
+#include "engine/system_names.h"
 #include "platform/cell_encoder.h"
 #include "platform/signal_guard.h"
 #include "tools/capture/blocks.h"
@@ -322,7 +322,7 @@ private:
 
 int runCapture(CaptureOptions options, EffectRegistrar registrar) {
     // A file-size limit must fail a write with its reason, not end the tool.
-    std::signal(SIGXFSZ, SIG_IGN);
+    ignoreFileSizeLimit();
     if (const std::string error = checkWorkload(options); !error.empty()) return fail(2, error);
     const std::string error = prepareOutputs(options);
     if (!error.empty()) return fail(2, error);
@@ -335,7 +335,7 @@ int runCapture(CaptureOptions options, EffectRegistrar registrar) {
         // Found now: a relative name would not be found from the show folder.
         options.ffmpegProgram = absolutePath(findProgram(options.ffmpegProgram));
     }
-    if (chdir(options.showDir.c_str()) != 0)
+    if (std::string reason; !enterFolder(options.showDir, reason))
         return fail(2, "cannot enter the show folder " + options.showDir);
     CaptureRun run(options, registrar);
     return run.run();

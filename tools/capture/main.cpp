@@ -1,9 +1,9 @@
 // vesper-capture: renders the show offline. `vesper-capture --help` lists the options.
-#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "platform/program_arguments.h"
 #include "platform/signal_guard.h"
 #include "tools/capture/capture_run.h"
 #include "tools/capture/options.h"
@@ -11,7 +11,7 @@
 int main(int argc, char** argv) {
     // Ctrl+C only asks the run to stop: it then drops its unfinished outputs.
     installSignalGuard();
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = programArguments(argc, argv);
     const ParseResult parsed = parseOptions(args);
     if (!parsed.ok()) {
         std::fprintf(stderr, "vesper-capture: %s\n%s\n", parsed.error.c_str(), usageHint().c_str());
@@ -22,6 +22,6 @@ int main(int argc, char** argv) {
         return 0;
     }
     // A video encoder that quits early must not kill us through the pipe.
-    std::signal(SIGPIPE, SIG_IGN);
+    ignoreBrokenPipes();
     return runCapture(parsed.options);
 }

@@ -1,15 +1,12 @@
 #include "tools/capture/output_check.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <system_error>
 
 #include "driver/data_folder.h"
 #include "engine/absolute_path.h"
 #include "engine/output_file.h"
+#include "engine/system_names.h"
 
 namespace fs = std::filesystem;
 
@@ -20,13 +17,13 @@ namespace {
 // place.
 std::string checkFileOutput(const std::string& option, const std::string& file, NotRegular notRegular) {
     if (file.empty()) return {};
-    struct stat info {};
-    const bool exists = stat(file.c_str(), &info) == 0;
-    if (exists && S_ISDIR(info.st_mode)) return option + ": " + file + " is a folder, not a file";
-    const fs::path folder = fs::path(file).parent_path();
     std::error_code ec;
+    const fs::file_status status = fs::status(pathFromUtf8(file), ec);
+    const bool exists = fs::exists(status);
+    if (exists && fs::is_directory(status)) return option + ": " + file + " is a folder, not a file";
+    const fs::path folder = pathFromUtf8(file).parent_path();
     if (!exists && !fs::is_directory(folder, ec))
-        return option + ": folder " + folder.string() + " does not exist";
+        return option + ": folder " + utf8FromPath(folder) + " does not exist";
     const std::string problem = outputProblem(file, notRegular);
     return problem.empty() ? "" : option + ": cannot write " + file + ": " + problem;
 }
@@ -34,12 +31,8 @@ std::string checkFileOutput(const std::string& option, const std::string& file, 
 }  // namespace
 
 bool folderIsWritable(const std::string& dir) {
-    const std::string probe = dir + "/.vesper-capture-probe-" + std::to_string(getpid());
-    const int fd = open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-    if (fd < 0) return false;
-    close(fd);
-    unlink(probe.c_str());
-    return true;
+    // A new file made there and removed again, as every output is made.
+    return outputProblem(dir + "/.vesper-capture-probe", NotRegular::Refuse).empty();
 }
 
 std::string prepareOutputs(CaptureOptions& options) {
@@ -50,8 +43,8 @@ std::string prepareOutputs(CaptureOptions& options) {
 
     options.outDir = absolutePath(options.outDir);
     if (options.writesPerFrameFiles()) {
-        fs::create_directories(options.outDir, ec);
-        if (!fs::is_directory(options.outDir, ec))
+        fs::create_directories(pathFromUtf8(options.outDir), ec);
+        if (!fs::is_directory(pathFromUtf8(options.outDir), ec))
             return "--out: cannot create folder " + options.outDir;
         if (!folderIsWritable(options.outDir))
             return "--out: folder " + options.outDir + " is not writable";
