@@ -84,7 +84,9 @@ target_include_directories(CLI11::CLI11 SYSTEM INTERFACE ${VG_WINDOWS_DEPS}/incl
 #   parses VT sequences (its title through the API: console_title), keys
 #   from the input records; platform/terminal_probe.cpp: nothing is asked;
 # - tools/capture/video_writer.cpp: no ffmpeg is started (--video is
-#   refused with the reason).
+#   refused with the reason);
+# - tools/capture/thread_clock.cpp: frame costs on the wall clock, the
+#   thread's processor time being counted in 15.6 ms ticks.
 # - platform/shared_frames.cpp: no POSIX shared memory, the kitty picture
 #   sends base64 (as over ssh).
 # Left out with nothing in their place: platform/terminfo_restore.cpp
@@ -100,11 +102,11 @@ set(vg_posix_only engine/system_names_posix.cpp engine/output_file_posix.cpp eng
     platform/caca_terminal.cpp platform/win_console.cpp platform/raw_terminal.cpp
     platform/terminal_probe.cpp platform/terminfo_restore.cpp platform/shared_frames.cpp
     platform/terminal_output.cpp platform/stalled_terminal.cpp
-    tools/capture/video_writer.cpp)
+    tools/capture/video_writer.cpp tools/capture/thread_clock.cpp)
 set(vg_windows_engine system_names output_file cache_folder windows_text)
 set(vg_windows_platform program_arguments signal_guard caca_terminal raw_terminal terminal_probe
     shared_frames console_records console_state console_title)
-set(vg_windows_capture video_writer)
+set(vg_windows_capture video_writer thread_clock)
 
 # As vg_library, with the POSIX-only files swapped for the Windows sides
 # named (files of this folder, without .cpp).

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <numeric>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "tools/capture/stats_report.h"
+#include "tools/capture/thread_clock.h"
 
 namespace {
 
@@ -60,6 +62,20 @@ TEST(CaptureStats, TheWholeFrameAddsEffectsAndDitherOfTheSameFrame) {
     EXPECT_EQ(stats.effects.p99 + stats.dither.p99, 99.0);
     EXPECT_EQ(stats.wholeFrame.p99, 91.0);
     EXPECT_EQ(stats.wholeFrame.median, 11.0);
+}
+
+TEST(CaptureStats, TheFrameClockResolvesAFractionOfAMillisecond) {
+    // A frame costs well under a millisecond: a clock that moves in
+    // scheduler ticks would report most frames as free.
+    double finest = 1e9;
+    for (int i = 0; i < 5; ++i) {
+        const double begin = threadMicros();
+        double now = begin;
+        while (now == begin) now = threadMicros();
+        ASSERT_GT(now, begin);
+        finest = std::min(finest, now - begin);
+    }
+    EXPECT_LT(finest, 100.0);
 }
 
 FrameMeasure withPicture(double frameLuminance, double structure) {
