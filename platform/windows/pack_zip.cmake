@@ -19,13 +19,24 @@ file(COPY ${README} DESTINATION ${STAGE})
 # The show's licence and notes, and each linked library's own.
 configure_file(${SOURCE_DIR}/LICENSE ${STAGE}/LICENSE.txt NEWLINE_STYLE CRLF)
 configure_file(${SOURCE_DIR}/packaging/copyright ${STAGE}/licences/vesper-glint.txt NEWLINE_STYLE CRLF)
+# GoogleTest (the unit tests) and FreeType (the generator) are built with
+# the others but linked into neither program.
+set(not_in_programs googletest freetype)
 file(GLOB libraries LIST_DIRECTORIES true ${DEPS}/share/licences/*)
 foreach(library IN LISTS libraries)
   get_filename_component(name ${library} NAME)
+  list(FIND not_in_programs ${name} left_out)
+  if(left_out GREATER -1)
+    continue()
+  endif()
   file(GLOB notes ${library}/*)
   foreach(note IN LISTS notes)
     get_filename_component(file ${note} NAME)
-    configure_file(${note} ${STAGE}/licences/${name}-${file}.txt COPYONLY)
+    # Notepad opens .txt files; a note named so already keeps its name.
+    if(NOT file MATCHES "\\.[tT][xX][tT]$")
+      string(APPEND file .txt)
+    endif()
+    configure_file(${note} ${STAGE}/licences/${name}-${file} COPYONLY)
   endforeach()
 endforeach()
 # mingw-w64's runtime and winpthreads, GCC's runtime libraries and
