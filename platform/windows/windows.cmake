@@ -111,12 +111,7 @@ set(vg_windows_capture video_writer thread_clock)
 # As vg_library, with the POSIX-only files swapped for the Windows sides
 # named (files of this folder, without .cpp).
 function(vg_windows_library name dirs windows_files)
-  set(srcs)
-  foreach(dir IN LISTS dirs)
-    file(GLOB dir_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
-    list(APPEND srcs ${dir_srcs})
-  endforeach()
-  list(FILTER srcs EXCLUDE REGEX "/main\\.cpp$")
+  vg_sources(srcs "${dirs}")
   foreach(file IN LISTS vg_posix_only)
     list(REMOVE_ITEM srcs ${CMAKE_SOURCE_DIR}/${file})
   endforeach()

@@ -22,14 +22,7 @@ fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Two positions in each of the twelve scenes, a third and two thirds in.
-scenes=(0 49000 81500 100000 122000 150000 162000 193000 223000 243000 273200 303000 333000)
-positions=()
-for ((i = 0; i + 1 < ${#scenes[@]}; ++i)); do
-  start=${scenes[i]} end=${scenes[i + 1]}
-  positions+=($((start + (end - start) / 3)) $((start + 2 * (end - start) / 3)))
-done
-list=$(IFS=,; echo "${positions[*]}")
+. "$here/../support/scene_positions.sh"
 warmup=3000
 "$native/vesper-capture" --data "$native/show" --at "$list" --warmup "$warmup" --frames \
   --out "$work/reference" --quiet 2>/dev/null

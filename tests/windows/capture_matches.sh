@@ -16,13 +16,7 @@ show=$(cd "${3:?content folder}" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-scenes=(0 49000 81500 100000 122000 150000 162000 193000 223000 243000 273200 303000 333000)
-positions=()
-for ((i = 0; i + 1 < ${#scenes[@]}; ++i)); do
-  start=${scenes[i]} end=${scenes[i + 1]}
-  positions+=($((start + (end - start) / 3)) $((start + 2 * (end - start) / 3)))
-done
-list=$(IFS=,; echo "${positions[*]}")
+. "$(dirname "$0")/../support/scene_positions.sh"
 outputs=(--at "$list" --warmup 3000 --frames --utf8 --quiet)
 
 "$native/vesper-capture" --data "$show" "${outputs[@]}" --out "$work/linux"
